@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace rk {
+
+// What the program was started with. Parsed before any window exists, so a bad argument
+// gets a one-line usage message and exit status 2.
+struct CommandLine {
+    std::vector<QByteArray> drives;  // --drive FOLDER, resolved; repeatable
+    bool showHelp = false;
+    bool showVersion = false;
+    QString error;  // empty when the arguments were good
+
+    [[nodiscard]] bool ok() const { return error.isEmpty(); }
+};
+
+[[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
+[[nodiscard]] QString usageText();
+
+}  // namespace rk

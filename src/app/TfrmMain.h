@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+
+namespace rk {
+
+class HelpWindow;
+
+// The windows the tool buttons open. A button whose window is not built yet does nothing.
+struct ToolWindows {
+    std::function<QDialog*(QWidget* owner)> duplicates;  // TfrmDup, both modes
+    std::function<QDialog*(QWidget* owner)> filesByDate;  // TfrmMods
+    std::function<QDialog*(QWidget* owner)> folderHogs;   // TfrmDirHog
+    std::function<QDialog*(QWidget* owner)> browser;      // TfrmBrowse
+    QPointer<QWidget> statistics;                         // lives for the whole run
+};
+
+// The program's home: one row per tool, About, Help and Exit.
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(ToolWindows tools = {}, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The help file the Help button shows: roomkin.html beside the program.
+    [[nodiscard]] QString helpFile() const { return helpFile_; }
+    [[nodiscard]] HelpWindow* helpWindow() const { return help_; }
+
+    QPushButton* btDuplicate;
+    QPushButton* btFileHog;
+    QPushButton* btFiles;
+    QPushButton* btDirHogs;
+    QPushButton* btStatistic;
+    QPushButton* btBrowse;
+    QPushButton* btReach;
+    QPushButton* btHelp;
+    QPushButton* btClose;
+    QListWidget* lb1;  // holds the search-path list, never shown
+
+    void btDuplicateClick();
+    void btFileHogClick();
+    void btFilesClick();
+    void btDirHogsClick();
+    void btStatisticClick();
+    void btBrowseClick();
+    void btReachClick();
+    void btHelpClick();
+    void btCloseClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void GetSearchPath();
+    void openModal(const std::function<QDialog*(QWidget*)>& create);
+    QPushButton* addToolRow(int top, const QString& caption, const QString& label,
+                            const QString& name, QStyle::StandardPixmap glyph);
+
+    ToolWindows tools_;
+    QString helpFile_;
+    HelpWindow* help_ = nullptr;
+    double scale_ = 1.0;
+};
+
+}  // namespace rk

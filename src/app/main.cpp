@@ -1,0 +1,44 @@
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/CommandLine.h"
+#include "app/DesktopPlatform.h"
+#include "app/RoomkinApplication.h"
+#include "app/TfrmMain.h"
+#include "common/Drives.h"
+#include "common/Messages.h"
+#include "common/Services.h"
+#include "ui/QtDialogService.h"
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const rk::CommandLine commandLine = rk::parseCommandLine(arguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!commandLine.ok()) {
+        err << "roomkin: " << commandLine.error << " Try 'roomkin --help'.\n";
+        return 2;
+    }
+    if (commandLine.showHelp) {
+        out << rk::usageText();
+        return 0;
+    }
+    if (commandLine.showVersion) {
+        out << "roomkin 2.2\n";
+        return 0;
+    }
+
+    rk::RoomkinApplication app(argc, argv);
+    rk::DesktopPlatform platform(rk::LinuxPlatform::Options{true, commandLine.drives});
+    rk::setPlatform(&platform);
+    rk::QtDialogService dialogs;
+    rk::setDialogService(&dialogs);
+    rk::DriveTable drives(platform);
+    rk::setDriveTable(&drives);
+
+    rk::ToolWindows tools;
+    rk::TfrmMain mainWindow(tools);
+    mainWindow.show();
+    return app.exec();
+}

@@ -1,0 +1,116 @@
+#include "common/TimeHelpers.h"
+
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <ctime>
+
+namespace rk {
+
+QLocale textLocale() {
+    const QLocale system = QLocale::system();
+    if (system.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
+    return system;
+}
+
+QString shortDateFormat() {
+    static const QString format = textLocale().dateFormat(QLocale::ShortFormat);
+    return format;
+}
+
+QString longTimeFormat() {
+    static const QString format = [] {
+        QString f = textLocale().timeFormat(QLocale::LongFormat);
+        // Drop the time-zone tokens ("t", "tttt" ...) that stand outside quoted text.
+        QString out;
+        bool quoted = false;
+        for (QChar c : f) {
+            if (c == QLatin1Char('\'')) quoted = !quoted;
+            if (!quoted && c == QLatin1Char('t')) continue;
+            out += c;
+        }
+        return out.simplified();
+    }();
+    return format;
+}
+
+PackedTime packDateTime(const QDateTime& local) {
+    if (!local.isValid()) return 0;
+    const QDate d = local.date();
+    const QTime t = local.time();
+    if (d.year() < 1980 || d.year() > 2107) return 0;
+    const std::uint32_t date = std::uint32_t((d.year() - 1980) << 9 | d.month() << 5 | d.day());
+    const std::uint32_t time = std::uint32_t(t.hour() << 11 | t.minute() << 5 | t.second() / 2);
+    return date << 16 | time;
+}
+
+PackedTime packFileTime(std::int64_t unixSeconds) {
+    if (unixSeconds == 0) return 0;
+    const std::time_t t = std::time_t(unixSeconds);
+    std::tm tm {};
+    if (!::localtime_r(&t, &tm)) return 0;
+    const int year = tm.tm_year + 1900;
+    if (year < 1980 || year > 2107) return 0;
+    const std::uint32_t date =
+        std::uint32_t((year - 1980) << 9 | (tm.tm_mon + 1) << 5 | tm.tm_mday);
+    const std::uint32_t time = std::uint32_t(tm.tm_hour << 11 | tm.tm_min << 5 | tm.tm_sec / 2);
+    return date << 16 | time;
+}
+
+std::optional<QDateTime> unpackFileTime(PackedTime t) {
+    const int year = int(t >> 25) + 1980;
+    const int month = int(t >> 21 & 0xF);
+    const int day = int(t >> 16 & 0x1F);
+    const int hour = int(t >> 11 & 0x1F);
+    const int minute = int(t >> 5 & 0x3F);
+    const int second = int(t & 0x1F) * 2;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
+    return QDateTime(date, time);
+}
+
+PackedTime accessFileTime(const SearchRecord& r) { return packFileTime(r.raw.access); }
+PackedTime createFileTime(const SearchRecord& r) { return packFileTime(r.raw.creation); }
+PackedTime writeFileTime(const SearchRecord& r) { return packFileTime(r.raw.write); }
+
+QString fileDateText(PackedTime t) {
+    if (t == 0) return {};
+    const std::optional<QDateTime> dt = unpackFileTime(t);
+    const QDate date = dt ? dt->date() : QDate(1980, 1, 1);
+    return textLocale().toString(date, shortDateFormat());
+}
+
+QString fileTimeText(PackedTime t) {
+    const std::optional<QDateTime> dt = t ? unpackFileTime(t) : std::nullopt;
+    const QTime time = dt ? dt->time() : QTime(12, 0, 0);
+    return textLocale().toString(time, longTimeFormat());
+}
+
+std::optional<QDate> readShortDate(const QString& text, int currentYear) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) return std::nullopt;
+    const QString format = shortDateFormat();
+    QDate date = textLocale().toDate(trimmed, format);
+    if (!date.isValid()) return std::nullopt;
+    static const QRegularExpression fourDigits(QStringLiteral("yyyy"));
+    if (!format.contains(fourDigits)) {
+        // Qt reads "yy" as 19yy; move it into the window of 100 years ending at +20.
+        const int lastYear = currentYear + 20;
+        int year = lastYear - ((lastYear - date.year()) % 100 + 100) % 100;
+        date = QDate(year, date.month(), date.day());
+        if (!date.isValid()) return std::nullopt;  // 29 February in a year without one
+    }
+    return date;
+}
+
+std::optional<QDate> readShortDate(const QString& text) {
+    return readShortDate(text, QDate::currentDate().year());
+}
+
+double dateTimeValue(const QDateTime& dt) {
+    static const QDate epoch(1899, 12, 30);
+    const qint64 days = epoch.daysTo(dt.date());
+    return double(days) + double(dt.time().msecsSinceStartOfDay()) / 86400000.0;
+}
+
+}  // namespace rk

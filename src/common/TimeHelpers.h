@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "platform/SearchRecord.h"
+
+namespace rk {
+
+// The locale whose formats the program writes: the user's, or en_US where it is C/POSIX.
+[[nodiscard]] QLocale textLocale();
+[[nodiscard]] QString shortDateFormat();
+// The long time format without its time-zone part.
+[[nodiscard]] QString longTimeFormat();
+
+// Packs seconds since the epoch (UTC) into the DOS layout in local time; 0 for no time,
+// and for dates before 1980 or after 2107, which the layout cannot hold.
+[[nodiscard]] PackedTime packFileTime(std::int64_t unixSeconds);
+[[nodiscard]] PackedTime packDateTime(const QDateTime& local);
+// The packed value's date and time, when its fields form a valid one.
+[[nodiscard]] std::optional<QDateTime> unpackFileTime(PackedTime t);
+
+[[nodiscard]] PackedTime accessFileTime(const SearchRecord& r);
+[[nodiscard]] PackedTime createFileTime(const SearchRecord& r);
+[[nodiscard]] PackedTime writeFileTime(const SearchRecord& r);
+
+// The date in the short date format; empty for 0; 1 January 1980 for an invalid value.
+[[nodiscard]] QString fileDateText(PackedTime t);
+// The time of day in the long time format; noon for 0 or an invalid value.
+[[nodiscard]] QString fileTimeText(PackedTime t);
+
+// Reads back a date written in the short date format. A two-digit year lies in the 100
+// years ending 20 years after the current one, so the 1990s read back as the 1990s.
+[[nodiscard]] std::optional<QDate> readShortDate(const QString& text);
+[[nodiscard]] std::optional<QDate> readShortDate(const QString& text, int currentYear);
+
+// Date-time value: days since 30 December 1899, the fraction being the time of day.
+[[nodiscard]] double dateTimeValue(const QDateTime& dt);
+
+}  // namespace rk

@@ -1,0 +1,245 @@
+#include "platform/LinuxPlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/TimeHelpers.h"
+#include "platform/MountTable.h"
+
+Q_LOGGING_CATEGORY(lcPlatform, "roomkin.platform")
+
+namespace rk {
+
+namespace {
+
+constexpr unsigned statxMask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
+                               STATX_ATIME | STATX_MTIME | STATX_BTIME;
+
+QByteArray readWholeFile(const char* path) {
+    QFile f(QString::fromLatin1(path));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();  // proc files report size 0, so read to the end
+}
+
+bool sysfsSaysRemovable(unsigned major, unsigned minor) {
+    const QString base = QStringLiteral("/sys/dev/block/%1:%2").arg(major).arg(minor);
+    const QString real = QFileInfo(base).canonicalFilePath();
+    if (real.isEmpty()) return false;
+    if (real.contains(QLatin1String("/usb"))) return true;
+    // A partition's removable flag lives on its parent disk.
+    for (const QString& dir : {real, QFileInfo(real).path()}) {
+        QFile f(dir + QLatin1String("/removable"));
+        if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == "1") return true;
+    }
+    return false;
+}
+
+bool sourceIsBlockDevice(const QByteArray& source) {
+    struct stat st {};
+    return source.startsWith("/dev/") && ::stat(source.constData(), &st) == 0 &&
+           S_ISBLK(st.st_mode);
+}
+
+// /dev/disk/by-label holds one link per labelled file system; its names escape blanks
+// and other awkward characters as \xHH.
+QString labelOfDevice(const QByteArray& source) {
+    static const QString byLabel = QStringLiteral("/dev/disk/by-label");
+    QDir dir(byLabel);
+    if (!dir.exists()) return {};
+    const QString device = QFileInfo(QFile::decodeName(source)).canonicalFilePath();
+    if (device.isEmpty()) return {};
+    for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files)) {
+        if (link.canonicalFilePath() != device) continue;
+        QByteArray name = QFile::encodeName(link.fileName());
+        QByteArray out;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
+                bool ok = false;
+                const int v = name.mid(i + 2, 2).toInt(&ok, 16);
+                if (ok) {
+                    out.append(char(v));
+                    i += 3;
+                    continue;
+                }
+            }
+            out.append(name[i]);
+        }
+        return QString::fromUtf8(out);
+    }
+    return {};
+}
+
+std::uint64_t deviceOf(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) return 0;
+    return st.st_dev;
+}
+
+// Fills a search record from an entry's status; the record's name is already set.
+void fillSearchRecord(SearchRecord& r, const struct ::statx& st) {
+    const unsigned type = st.stx_mode & S_IFMT;
+    r.size = (type == S_IFREG) ? std::int64_t(st.stx_size) : 0;
+    r.raw.access = (st.stx_mask & STATX_ATIME) ? st.stx_atime.tv_sec : 0;
+    r.raw.write = (st.stx_mask & STATX_MTIME) ? st.stx_mtime.tv_sec : 0;
+    r.raw.creation = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : 0;
+    r.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    r.inode = st.stx_ino;
+    r.links = st.stx_nlink;
+    r.time = packFileTime(r.raw.write);
+    std::uint8_t a = 0;
+    if (type == S_IFDIR) a |= attrDirectory;
+    else if (type != S_IFREG) a |= attrSystem;  // links, sockets, FIFOs, devices
+    if (!(st.stx_mode & S_IWUSR)) a |= attrReadOnly;
+    if (r.name.startsWith('.') && !r.isDotEntry()) a |= attrHidden;
+    r.attributes = a;
+}
+
+}  // namespace
+
+LinuxPlatform::LinuxPlatform() : LinuxPlatform(Options{}) {}
+
+LinuxPlatform::LinuxPlatform(Options options) : options_(std::move(options)) {}
+
+std::vector<Drive> LinuxPlatform::drives() const {
+    std::vector<Drive> drives;
+    if (options_.systemDrives) {
+        const BlockDeviceFacts facts{sysfsSaysRemovable, sourceIsBlockDevice};
+        const std::vector<MountEntry> mounts = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+        drives = drivesFromMounts(mounts, facts);
+        for (Drive& d : drives) {
+            d.device = deviceOf(d.mountPoint);
+            if (d.type != DriveType::Remote) {
+                for (const MountEntry& m : mounts)
+                    if (m.mountPoint == d.mountPoint && sourceIsBlockDevice(m.source))
+                        d.label = labelOfDevice(m.source);
+            }
+        }
+    }
+    for (const QByteArray& folder : options_.virtualDrives) {
+        const QByteArray path = resolveDriveFolder(folder);
+        if (path.isEmpty()) continue;
+        const auto same = [&](const Drive& d) { return d.mountPoint == path; };
+        if (std::any_of(drives.begin(), drives.end(), same)) continue;
+        Drive d;
+        d.mountPoint = path;
+        d.isVirtual = true;
+        d.device = deviceOf(path);
+        drives.push_back(std::move(d));
+    }
+    std::sort(drives.begin(), drives.end(),
+              [](const Drive& a, const Drive& b) { return a.mountPoint < b.mountPoint; });
+    return drives;
+}
+
+std::optional<DriveSpace> LinuxPlatform::driveSpace(const QByteArray& mountPoint) const {
+    struct statvfs v {};
+    if (::statvfs(mountPoint.constData(), &v) != 0) return std::nullopt;
+    DriveSpace s;
+    s.clusterSize = std::int64_t(v.f_frsize ? v.f_frsize : v.f_bsize);
+    s.total = std::int64_t(v.f_blocks) * s.clusterSize;
+    s.free = std::int64_t(v.f_bavail) * s.clusterSize;
+    return s;
+}
+
+QByteArray LinuxPlatform::currentFolder() const {
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd) return "/";
+    QByteArray result(cwd);
+    std::free(cwd);
+    return result;
+}
+
+static OpenedFolder finishOpen(int fd) {
+    OpenedFolder opened;
+    if (fd < 0) {
+        opened.error = errno;
+        return opened;
+    }
+    opened.handle = FolderHandle(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        opened.handle.device = st.st_dev;
+        opened.handle.inode = st.st_ino;
+    }
+    return opened;
+}
+
+OpenedFolder LinuxPlatform::openFolder(const QByteArray& path) const {
+    return finishOpen(
+        ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+}
+
+OpenedFolder LinuxPlatform::openSubFolder(const FolderHandle& parent, const QByteArray& name,
+                                          const QByteArray& /*path*/) const {
+    return finishOpen(::openat(parent.fd(), name.constData(),
+                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+}
+
+int LinuxPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
+                              std::vector<SearchRecord>& entries) const {
+    entries.clear();
+    const int fd = folder.fd();
+    if (::lseek(fd, 0, SEEK_SET) < 0) return errno;
+    alignas(8) char buffer[32768];
+    std::vector<SearchRecord> dots;
+    for (;;) {
+        const long n = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+        if (n < 0) return errno;
+        if (n == 0) break;
+        for (long pos = 0; pos < n;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer + pos);
+            pos += d->d_reclen;
+            const char* name = d->d_name;
+            const bool dot = name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+            if (dot && isDriveRoot) continue;
+            struct ::statx st {};
+            if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask, &st) != 0) {
+                if (errno == ENOENT) continue;  // removed since the folder was read
+                return errno;
+            }
+            SearchRecord r;
+            r.name = QByteArray(name);
+            fillSearchRecord(r, st);
+            (dot ? dots : entries).push_back(std::move(r));
+        }
+    }
+    if (!dots.empty()) {
+        std::sort(dots.begin(), dots.end(),
+                  [](const SearchRecord& a, const SearchRecord& b) { return a.name < b.name; });
+        entries.insert(entries.begin(), std::make_move_iterator(dots.begin()),
+                       std::make_move_iterator(dots.end()));
+    }
+    return 0;
+}
+
+QByteArray LinuxPlatform::searchPathVariable() const { return qgetenv("PATH"); }
+
+void LinuxPlatform::beep(Beep) const {}
+
+QByteArray LinuxPlatform::resolveDriveFolder(const QByteArray& folder) {
+    char* real = ::realpath(folder.constData(), nullptr);
+    if (!real) return {};
+    QByteArray path(real);
+    std::free(real);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    return path;
+}
+
+}  // namespace rk

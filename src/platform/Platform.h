@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/NamePattern.h"
+#include "platform/SearchRecord.h"
+
+namespace rk {
+
+enum class DriveType { Removable, Fixed, Remote, CdRom, RamDisk };
+
+// A mounted file system the user keeps files on, or a folder given with --drive.
+struct Drive {
+    QByteArray mountPoint;  // exact bytes; the drive's identity
+    DriveType type = DriveType::Fixed;
+    QString fileSystem;     // "ext4", "nfs4", ...
+    QString label;          // empty when the file system has none
+    QString networkName;    // the mount source of a remote drive
+    std::uint64_t device = 0;
+    bool isVirtual = false; // given on the command line
+
+    [[nodiscard]] QString caption() const { return QString::fromLocal8Bit(mountPoint); }
+};
+
+struct DriveSpace {
+    std::int64_t total = 0;
+    std::int64_t free = 0;
+    std::int64_t clusterSize = 0;
+};
+
+// An open folder. Owns its descriptor; the walk holds at most two of these at a time.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    explicit FolderHandle(int fd) : fd_(fd) {}
+    FolderHandle(FolderHandle&& other) noexcept
+        : device(other.device), inode(other.inode), fd_(other.release()) {}
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    ~FolderHandle();
+
+    [[nodiscard]] int fd() const { return fd_; }
+    [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+    // Identity of the open folder, filled by the platform when it opens one.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+private:
+    int fd_ = -1;
+};
+
+// The result of opening a folder: a handle, or the system's error number.
+struct OpenedFolder {
+    FolderHandle handle;
+    int error = 0;
+};
+
+enum class Beep { Exclamation, CriticalStop };
+
+// The one interface to the operating system. Everything the program asks of the system goes
+// through here, so tests can stand a platform of temporary folders in its place.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Drives, sorted by mount path.
+    [[nodiscard]] virtual std::vector<Drive> drives() const = 0;
+    // Size of the drive at mountPoint; empty when it cannot be read (the drive is not ready).
+    [[nodiscard]] virtual std::optional<DriveSpace> driveSpace(const QByteArray& mountPoint) const = 0;
+    // The program's current folder, absolute.
+    [[nodiscard]] virtual QByteArray currentFolder() const = 0;
+
+    // Opening folders without following links. openSubFolder is relative to an open parent,
+    // so a folder replaced by a link between listing and entering cannot redirect a walk;
+    // path is the same folder's full path, for messages and test seams only.
+    [[nodiscard]] virtual OpenedFolder openFolder(const QByteArray& path) const = 0;
+    [[nodiscard]] virtual OpenedFolder openSubFolder(const FolderHandle& parent,
+                                                     const QByteArray& name,
+                                                     const QByteArray& path) const = 0;
+    // Every entry of an open folder, "." and ".." first unless it is a drive's root.
+    // Returns 0 or the system's error number.
+    virtual int readFolder(const FolderHandle& folder, bool isDriveRoot,
+                           std::vector<SearchRecord>& entries) const = 0;
+
+    // The folder listing by name pattern and attribute include-set: an entry is skipped when
+    // it has any of the hidden, system, volume-label or directory bits that includeSet lacks.
+    // Returns 0 or the system's error number.
+    int listFolder(const QByteArray& path, const NamePattern& pattern, int includeSet,
+                   std::vector<SearchRecord>& entries) const;
+
+    // The program search path (PATH) and the two folders that stand for the system folders.
+    [[nodiscard]] virtual QByteArray searchPathVariable() const = 0;
+    [[nodiscard]] virtual QByteArray systemFolder() const { return "/usr/lib"; }
+    [[nodiscard]] virtual QByteArray windowsFolder() const { return "/etc"; }
+
+    virtual void beep(Beep kind) const = 0;
+};
+
+// True when a listing with includeSet returns an entry with these attributes.
+[[nodiscard]] constexpr bool includedBy(int includeSet, int attributes) {
+    return (attributes & (~includeSet & 30)) == 0;
+}
+
+}  // namespace rk

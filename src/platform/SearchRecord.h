@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace rk {
+
+// Attribute bits of a listing entry; see attributesOf() for their meaning on Linux.
+enum Attribute : std::uint8_t {
+    attrReadOnly = 1,
+    attrHidden = 2,
+    attrSystem = 4,
+    attrVolumeLabel = 8,
+    attrDirectory = 16,
+    attrArchive = 32,
+};
+constexpr int includeEverything = 63;
+constexpr int includeWalk = 16;  // folders and ordinary files
+
+// Packed file time: DOS date in the high 16 bits, time in the low 16, local time; 0 = none.
+using PackedTime = std::uint32_t;
+
+// The platform's own time stamps of an entry, seconds since the epoch (UTC).
+// creation is 0 where the file system records no birth time.
+struct RawTimes {
+    std::int64_t access = 0;
+    std::int64_t creation = 0;
+    std::int64_t write = 0;
+};
+
+// What a listing yields per entry. A walk holds one of these per entry of each folder on
+// its current path, so it stays small: the name's bytes live on the heap, the rest is flat.
+struct SearchRecord {
+    QByteArray name;       // exact bytes as the system returned them
+    std::int64_t size = 0; // bytes; 64-bit, files of 2 GB and more are ordinary
+    RawTimes raw;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint32_t links = 1;
+    PackedTime time = 0;   // last write, packed
+    std::uint8_t attributes = 0;
+
+    [[nodiscard]] bool isDirectory() const { return attributes & attrDirectory; }
+    [[nodiscard]] bool isDotEntry() const { return name == "." || name == ".."; }
+};
+
+}  // namespace rk

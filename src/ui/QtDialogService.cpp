@@ -1,0 +1,79 @@
+#include "ui/QtDialogService.h"
+
+#include <QApplication>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+namespace rk {
+
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Warning: return QMessageBox::Warning;
+        case MessageKind::Error:
+        case MessageKind::Application: return QMessageBox::Critical;
+        case MessageKind::Information: return QMessageBox::Information;
+        case MessageKind::Confirm: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Button QtDialogService::message(const MessageRequest& request) {
+    QMessageBox box(iconOf(request.kind), request.title, request.text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    struct Choice {
+        Button button;
+        const char* caption;
+        QMessageBox::ButtonRole role;
+    };
+    static const Choice choices[] = {{ButtonYes, "&Yes", QMessageBox::YesRole},
+                                     {ButtonNo, "&No", QMessageBox::NoRole},
+                                     {ButtonOk, "OK", QMessageBox::AcceptRole},
+                                     {ButtonCancel, "Cancel", QMessageBox::RejectRole}};
+    QList<QPair<QAbstractButton*, Button>> added;
+    for (const Choice& c : choices) {
+        if (!(request.buttons & c.button)) continue;
+        QPushButton* b = box.addButton(QString::fromLatin1(c.caption), c.role);
+        if (c.button == request.defaultButton) box.setDefaultButton(b);
+        added.append({b, c.button});
+    }
+    // Closing the box with Escape or the title bar answers Cancel, else No, else OK.
+    for (Button escape : {ButtonCancel, ButtonNo, ButtonOk})
+        for (const auto& [widget, button] : added)
+            if (button == escape && !box.escapeButton()) box.setEscapeButton(widget);
+    box.exec();
+    for (const auto& [widget, button] : added)
+        if (box.clickedButton() == widget) return button;
+    return (request.buttons & ButtonCancel) ? ButtonCancel
+           : (request.buttons & ButtonNo)   ? ButtonNo
+                                            : ButtonOk;
+}
+
+std::optional<QString> QtDialogService::input(const QString& title, const QString& prompt,
+                                              const QString& value) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, value, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+bool QtDialogService::choosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QFont> QtDialogService::chooseFont(const QFont& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    if (!ok) return std::nullopt;
+    return font;
+}
+
+}  // namespace rk

@@ -1,0 +1,54 @@
+#include "ScriptedDialogs.h"
+
+#include <QPrinter>
+
+namespace rk::test {
+
+Button ScriptedDialogs::message(const MessageRequest& request) {
+    asked.push_back(request);
+    if (answers.empty()) return request.defaultButton;
+    const Button b = answers.front();
+    answers.pop_front();
+    return b;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString&, const QString& prompt,
+                                              const QString& value) {
+    prompts.append(prompt);
+    if (inputAnswers.empty()) return value;
+    const QString a = inputAnswers.front();
+    inputAnswers.pop_front();
+    if (a.isNull()) return std::nullopt;
+    return a;
+}
+
+bool ScriptedDialogs::choosePrinter(QPrinter& printer) {
+    if (printFile.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFile);
+    return true;
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(const QFont&) { return fontAnswer; }
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList list;
+    for (const MessageRequest& r : asked) list.append(r.text);
+    return list;
+}
+
+void ScriptedDialogs::clear() {
+    answers.clear();
+    inputAnswers.clear();
+    asked.clear();
+    prompts.clear();
+    printFile.clear();
+    fontAnswer.reset();
+}
+
+ScriptedDialogs& scriptedDialogs() {
+    static ScriptedDialogs dialogs;
+    return dialogs;
+}
+
+}  // namespace rk::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "common/Dialogs.h"
+
+namespace rk::test {
+
+// Answers every dialog from a script and keeps what was asked. A message with no scripted
+// answer gets its default button.
+class ScriptedDialogs : public DialogService {
+public:
+    Button message(const MessageRequest& request) override;
+    std::optional<QString> input(const QString& title, const QString& prompt,
+                                 const QString& value) override;
+    bool choosePrinter(QPrinter& printer) override;
+    std::optional<QFont> chooseFont(const QFont& initial) override;
+
+    void answer(Button b) { answers.push_back(b); }
+    // A null text cancels the input box.
+    void answerInput(QString text) { inputAnswers.push_back(std::move(text)); }
+    // Print to this PDF file instead of a printer; an empty name cancels the print dialog.
+    void printTo(QString pdfFile) { printFile = std::move(pdfFile); }
+
+    [[nodiscard]] QStringList texts() const;  // the text of every message asked, in order
+    void clear();
+
+    std::deque<Button> answers;
+    std::deque<QString> inputAnswers;
+    std::vector<MessageRequest> asked;
+    QStringList prompts;
+    QString printFile;
+    std::optional<QFont> fontAnswer;
+};
+
+// The dialog service every test gets; cleared before each test.
+[[nodiscard]] ScriptedDialogs& scriptedDialogs();
+
+}  // namespace rk::test

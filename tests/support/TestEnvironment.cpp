@@ -1,0 +1,28 @@
+#include "TestEnvironment.h"
+
+#include "ScriptedDialogs.h"
+#include "TestPlatform.h"
+#include "common/Drives.h"
+#include "common/Services.h"
+
+namespace rk::test {
+
+namespace {
+
+// Clears the script between tests, so one test's answers never reach the next.
+class ClearDialogs : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { scriptedDialogs().clear(); }
+};
+
+}  // namespace
+
+void ServicesEnvironment::SetUp() {
+    static TestPlatform platform;
+    setPlatform(&platform);
+    setDialogService(&scriptedDialogs());
+    static DriveTable drives(platform);
+    setDriveTable(&drives);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ClearDialogs);
+}
+
+}  // namespace rk::test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <vector>
+
+#include "platform/LinuxPlatform.h"
+
+namespace rk::test {
+
+// The Linux platform with a drive table of chosen folders only, a beep that is counted, and
+// folders that can be made to fail to open (the tests run as root, where permissions stop
+// nothing).
+class TestPlatform : public LinuxPlatform {
+public:
+    explicit TestPlatform(std::vector<QByteArray> driveFolders = {});
+
+    void failToOpen(const QByteArray& path, int error) { failures_[path] = error; }
+    void failToRead(const QByteArray& path, int error) { readFailures_[path] = error; }
+    void setCurrentFolder(QByteArray folder) { current_ = std::move(folder); }
+    void setSearchPathVariable(QByteArray value) { path_ = std::move(value); }
+
+    [[nodiscard]] QByteArray currentFolder() const override;
+    [[nodiscard]] OpenedFolder openFolder(const QByteArray& path) const override;
+    [[nodiscard]] OpenedFolder openSubFolder(const FolderHandle& parent, const QByteArray& name,
+                                             const QByteArray& path) const override;
+    int readFolder(const FolderHandle& folder, bool isDriveRoot,
+                   std::vector<SearchRecord>& entries) const override;
+    [[nodiscard]] QByteArray searchPathVariable() const override { return path_; }
+    void beep(Beep kind) const override;
+
+    mutable int beeps = 0;
+    mutable std::vector<Beep> beepKinds;
+    mutable QByteArray lastReadPath;
+
+private:
+    OpenedFolder track(OpenedFolder opened, const QByteArray& path) const;
+
+    QMap<QByteArray, int> failures_;
+    QMap<QByteArray, int> readFailures_;
+    mutable QMap<int, QByteArray> pathOfFd_;
+    QByteArray current_;
+    QByteArray path_;
+};
+
+// How many descriptors the process has open now.
+[[nodiscard]] int openDescriptorCount();
+
+}  // namespace rk::test
