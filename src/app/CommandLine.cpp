@@ -15,8 +15,8 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("drive"),
                       QStringLiteral("Offer FOLDER as a drive of its own (repeatable)."),
                       QStringLiteral("FOLDER")});
-    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")},
-                      QStringLiteral("Show this help.")});
+    parser.addOption(
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
     parser.addOption({QStringLiteral("version"), QStringLiteral("Show the version.")});
 }
 

@@ -4,6 +4,8 @@
 
 namespace rk {
 
-void DesktopPlatform::beep(Beep) const { QApplication::beep(); }
+void DesktopPlatform::beep(Beep) const {
+    QApplication::beep();
+}
 
 }  // namespace rk

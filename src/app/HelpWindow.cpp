@@ -23,7 +23,8 @@ void HelpWindow::showTopic(const QString& helpFile, int context) {
         url.setFragment(QStringLiteral("context-%1").arg(context));
         browser_->setSource(url);
     } else {
-        browser_->setPlainText(QStringLiteral("The help file %1 could not be found.").arg(helpFile));
+        browser_->setPlainText(
+            QStringLiteral("The help file %1 could not be found.").arg(helpFile));
     }
     show();
     raise();

@@ -1,10 +1,10 @@
 #include "app/TfrmMain.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QScreen>
-#include <QCloseEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <memory>
@@ -49,12 +49,12 @@ TfrmMain::TfrmMain(ToolWindows tools, QWidget* parent)
     btFiles = addToolRow(116, QStringLiteral("Files &accessed"),
                          QStringLiteral("Files accessed within a range of dates"),
                          QStringLiteral("btFiles"), QStyle::SP_FileDialogDetailedView);
-    btDirHogs = addToolRow(170, QStringLiteral("Folder &hogs"),
-                           QStringLiteral("Displays large folders"), QStringLiteral("btDirHogs"),
-                           QStyle::SP_DirIcon);
-    btStatistic = addToolRow(223, QStringLiteral("&Statistics"),
-                             QStringLiteral("File/disk statistics"),
-                             QStringLiteral("btStatistic"), QStyle::SP_DriveHDIcon);
+    btDirHogs =
+        addToolRow(170, QStringLiteral("Folder &hogs"), QStringLiteral("Displays large folders"),
+                   QStringLiteral("btDirHogs"), QStyle::SP_DirIcon);
+    btStatistic =
+        addToolRow(223, QStringLiteral("&Statistics"), QStringLiteral("File/disk statistics"),
+                   QStringLiteral("btStatistic"), QStyle::SP_DriveHDIcon);
     btBrowse = addToolRow(277, QStringLiteral("&Browse"),
                           QStringLiteral("Browse through files and folders"),
                           QStringLiteral("btBrowse"), QStyle::SP_DirOpenIcon);
@@ -116,8 +116,7 @@ QPushButton* TfrmMain::addToolRow(int top, const QString& caption, const QString
 
 void TfrmMain::GetSearchPath() {
     const Platform& p = platform();
-    setSearchPathList(
-        SearchPathList(p.searchPathVariable(), p.systemFolder(), p.windowsFolder()));
+    setSearchPathList(SearchPathList(p.searchPathVariable(), p.systemFolder(), p.windowsFolder()));
     lb1->clear();
     lb1->addItems(searchPathList().entries());
 }
@@ -125,7 +124,8 @@ void TfrmMain::GetSearchPath() {
 void TfrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous() && helpFile_.isEmpty()) {
-        helpFile_ = JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("roomkin.html"));
+        helpFile_ =
+            JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("roomkin.html"));
         if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     }
 }
@@ -153,9 +153,15 @@ void TfrmMain::btFileHogClick() {
     openModal(tools_.duplicates);
 }
 
-void TfrmMain::btFilesClick() { openModal(tools_.filesByDate); }
-void TfrmMain::btDirHogsClick() { openModal(tools_.folderHogs); }
-void TfrmMain::btBrowseClick() { openModal(tools_.browser); }
+void TfrmMain::btFilesClick() {
+    openModal(tools_.filesByDate);
+}
+void TfrmMain::btDirHogsClick() {
+    openModal(tools_.folderHogs);
+}
+void TfrmMain::btBrowseClick() {
+    openModal(tools_.browser);
+}
 
 void TfrmMain::btStatisticClick() {
     if (!tools_.statistics) return;
@@ -175,6 +181,8 @@ void TfrmMain::btHelpClick() {
     help_->showTopic(helpFile_, 1);
 }
 
-void TfrmMain::btCloseClick() { close(); }
+void TfrmMain::btCloseClick() {
+    close();
+}
 
 }  // namespace rk

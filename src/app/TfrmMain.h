@@ -14,7 +14,7 @@ class HelpWindow;
 
 // The windows the tool buttons open. A button whose window is not built yet does nothing.
 struct ToolWindows {
-    std::function<QDialog*(QWidget* owner)> duplicates;  // TfrmDup, both modes
+    std::function<QDialog*(QWidget* owner)> duplicates;   // TfrmDup, both modes
     std::function<QDialog*(QWidget* owner)> filesByDate;  // TfrmMods
     std::function<QDialog*(QWidget* owner)> folderHogs;   // TfrmDirHog
     std::function<QDialog*(QWidget* owner)> browser;      // TfrmBrowse

@@ -12,7 +12,8 @@
 
 int main(int argc, char** argv) {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     const rk::CommandLine commandLine = rk::parseCommandLine(arguments);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -15,7 +15,8 @@ enum Button : int { ButtonNone = 0, ButtonYes = 1, ButtonNo = 2, ButtonOk = 4, B
 
 struct MessageRequest {
     MessageKind kind = MessageKind::Information;
-    QString title;  // from the kind: "Warning", "Error", "Information", "Confirm", or the application's
+    QString
+        title;  // from the kind: "Warning", "Error", "Information", "Confirm", or the application's
     QString text;
     int buttons = ButtonOk;
     Button defaultButton = ButtonOk;

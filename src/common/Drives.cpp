@@ -48,17 +48,21 @@ DriveTable& driveTable() {
     }
     return *theTable;
 }
-void setDriveTable(DriveTable* table) { theTable = table; }
+void setDriveTable(DriveTable* table) {
+    theTable = table;
+}
 
 QString driveBoxText(const Drive& drive, bool upperCase) {
     const QString label = upperCase ? drive.label.toUpper() : drive.label.toLower();
     const QString bracketed = QStringLiteral("[%1]").arg(label);
     switch (drive.type) {
-        case DriveType::Removable: return drive.caption();
+        case DriveType::Removable:
+            return drive.caption();
         case DriveType::Remote:
             return drive.caption() + QLatin1Char(' ') +
                    (drive.networkName.isEmpty() ? bracketed : drive.networkName);
-        default: return drive.caption() + QLatin1Char(' ') + bracketed;
+        default:
+            return drive.caption() + QLatin1Char(' ') + bracketed;
     }
 }
 

@@ -13,8 +13,8 @@ namespace rk {
 
 // What the walk hands a tool's per-folder step: one folder, after all its sub-folders.
 struct FolderVisit {
-    const QByteArray& path;                  // exact bytes
-    const QString& text;                     // the path as shown to the user
+    const QByteArray& path;                    // exact bytes
+    const QString& text;                       // the path as shown to the user
     const std::vector<SearchRecord>& entries;  // the folder's whole listing, read once
     bool isDriveRoot;
     int depth;  // 0 for the folder the walk started at

@@ -7,11 +7,16 @@ namespace rk {
 
 QString titleOf(MessageKind kind) {
     switch (kind) {
-        case MessageKind::Warning: return QStringLiteral("Warning");
-        case MessageKind::Error: return QStringLiteral("Error");
-        case MessageKind::Information: return QStringLiteral("Information");
-        case MessageKind::Confirm: return QStringLiteral("Confirm");
-        case MessageKind::Application: return applicationTitle;
+        case MessageKind::Warning:
+            return QStringLiteral("Warning");
+        case MessageKind::Error:
+            return QStringLiteral("Error");
+        case MessageKind::Information:
+            return QStringLiteral("Information");
+        case MessageKind::Confirm:
+            return QStringLiteral("Confirm");
+        case MessageKind::Application:
+            return applicationTitle;
     }
     return applicationTitle;
 }
@@ -36,7 +41,9 @@ void ShowWarning(const QString& text) {
     ShowMessage(MessageKind::Warning, text);
 }
 
-void ShowInfo(const QString& text) { ShowMessage(MessageKind::Information, text); }
+void ShowInfo(const QString& text) {
+    ShowMessage(MessageKind::Information, text);
+}
 
 Button Confirm(const QString& text, int buttons, Button defaultButton) {
     return ShowMessage(MessageKind::Confirm, text, buttons, defaultButton);

@@ -30,8 +30,14 @@ SearchPathList& theList() {
 }
 }  // namespace
 
-const SearchPathList& searchPathList() { return theList(); }
-void setSearchPathList(SearchPathList list) { theList() = std::move(list); }
-bool IsOnSearchPath(const QString& folder) { return theList().contains(folder); }
+const SearchPathList& searchPathList() {
+    return theList();
+}
+void setSearchPathList(SearchPathList list) {
+    theList() = std::move(list);
+}
+bool IsOnSearchPath(const QString& folder) {
+    return theList().contains(folder);
+}
 
 }  // namespace rk

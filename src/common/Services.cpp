@@ -16,12 +16,16 @@ Platform& platform() {
     if (!thePlatform) std::abort();  // a start-up fault, not a user error
     return *thePlatform;
 }
-void setPlatform(Platform* p) { thePlatform = p; }
+void setPlatform(Platform* p) {
+    thePlatform = p;
+}
 
 DialogService& dialogs() {
     if (!theDialogs) std::abort();
     return *theDialogs;
 }
-void setDialogService(DialogService* service) { theDialogs = service; }
+void setDialogService(DialogService* service) {
+    theDialogs = service;
+}
 
 }  // namespace rk

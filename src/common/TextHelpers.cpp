@@ -42,7 +42,9 @@ QByteArray JoinPath(const QByteArray& folder, const QByteArray& name) {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-QString displayPath(const QByteArray& path) { return QFile::decodeName(path); }
+QString displayPath(const QByteArray& path) {
+    return QFile::decodeName(path);
+}
 
 QString asciiUpper(const QString& text) {
     QString out = text;

@@ -46,7 +46,7 @@ PackedTime packDateTime(const QDateTime& local) {
 PackedTime packFileTime(std::int64_t unixSeconds) {
     if (unixSeconds == 0) return 0;
     const std::time_t t = std::time_t(unixSeconds);
-    std::tm tm {};
+    std::tm tm{};
     if (!::localtime_r(&t, &tm)) return 0;
     const int year = tm.tm_year + 1900;
     if (year < 1980 || year > 2107) return 0;
@@ -69,9 +69,15 @@ std::optional<QDateTime> unpackFileTime(PackedTime t) {
     return QDateTime(date, time);
 }
 
-PackedTime accessFileTime(const SearchRecord& r) { return packFileTime(r.raw.access); }
-PackedTime createFileTime(const SearchRecord& r) { return packFileTime(r.raw.creation); }
-PackedTime writeFileTime(const SearchRecord& r) { return packFileTime(r.raw.write); }
+PackedTime accessFileTime(const SearchRecord& r) {
+    return packFileTime(r.raw.access);
+}
+PackedTime createFileTime(const SearchRecord& r) {
+    return packFileTime(r.raw.creation);
+}
+PackedTime writeFileTime(const SearchRecord& r) {
+    return packFileTime(r.raw.write);
+}
 
 QString fileDateText(PackedTime t) {
     if (t == 0) return {};

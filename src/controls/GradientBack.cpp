@@ -20,8 +20,7 @@ QColor GradientBack::colour(int i) const {
 }
 
 bool GradientBack::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parent() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
+    if (watched == parent() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
 }
 

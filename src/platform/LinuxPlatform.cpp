@@ -103,8 +103,10 @@ void fillSearchRecord(SearchRecord& r, const struct ::statx& st) {
     r.links = st.stx_nlink;
     r.time = packFileTime(r.raw.write);
     std::uint8_t a = 0;
-    if (type == S_IFDIR) a |= attrDirectory;
-    else if (type != S_IFREG) a |= attrSystem;  // links, sockets, FIFOs, devices
+    if (type == S_IFDIR)
+        a |= attrDirectory;
+    else if (type != S_IFREG)
+        a |= attrSystem;  // links, sockets, FIFOs, devices
     if (!(st.stx_mode & S_IWUSR)) a |= attrReadOnly;
     if (r.name.startsWith('.') && !r.isDotEntry()) a |= attrHidden;
     r.attributes = a;
@@ -120,7 +122,8 @@ std::vector<Drive> LinuxPlatform::drives() const {
     std::vector<Drive> drives;
     if (options_.systemDrives) {
         const BlockDeviceFacts facts{sysfsSaysRemovable, sourceIsBlockDevice};
-        const std::vector<MountEntry> mounts = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+        const std::vector<MountEntry> mounts =
+            parseMountInfo(readWholeFile("/proc/self/mountinfo"));
         drives = drivesFromMounts(mounts, facts);
         for (Drive& d : drives) {
             d.device = deviceOf(d.mountPoint);
@@ -228,7 +231,9 @@ int LinuxPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
     return 0;
 }
 
-QByteArray LinuxPlatform::searchPathVariable() const { return qgetenv("PATH"); }
+QByteArray LinuxPlatform::searchPathVariable() const {
+    return qgetenv("PATH");
+}
 
 void LinuxPlatform::beep(Beep) const {}
 

@@ -12,8 +12,8 @@ namespace rk {
 class LinuxPlatform : public Platform {
 public:
     struct Options {
-        bool systemDrives = true;                // the mounted file systems
-        std::vector<QByteArray> virtualDrives;   // folders given with --drive
+        bool systemDrives = true;               // the mounted file systems
+        std::vector<QByteArray> virtualDrives;  // folders given with --drive
     };
 
     LinuxPlatform();

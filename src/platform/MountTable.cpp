@@ -29,11 +29,12 @@ QByteArray unescapeOctal(const QByteArray& field) {
 }
 
 const QSet<QString>& remoteFileSystems() {
-    static const QSet<QString> names = {
-        "nfs",     "nfs4",       "cifs",         "smb3",      "smbfs",    "fuse.sshfs",
-        "sshfs",   "9p",         "afs",          "ceph",      "coda",     "davfs",
-        "fuse.davfs2", "glusterfs", "fuse.glusterfs", "lustre", "ncpfs", "fuse.rclone",
-        "fuse.s3fs", "gfs2",     "ocfs2",        "orangefs",  "fuse.curlftpfs"};
+    static const QSet<QString> names = {"nfs",         "nfs4",        "cifs",           "smb3",
+                                        "smbfs",       "fuse.sshfs",  "sshfs",          "9p",
+                                        "afs",         "ceph",        "coda",           "davfs",
+                                        "fuse.davfs2", "glusterfs",   "fuse.glusterfs", "lustre",
+                                        "ncpfs",       "fuse.rclone", "fuse.s3fs",      "gfs2",
+                                        "ocfs2",       "orangefs",    "fuse.curlftpfs"};
     return names;
 }
 
@@ -106,7 +107,8 @@ std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
         byPoint[m.mountPoint] = d;
     }
     std::vector<Drive> drives;
-    for (auto& [point, d] : byPoint) drives.push_back(std::move(d));
+    for (auto& [point, d] : byPoint)
+        drives.push_back(std::move(d));
     return drives;  // std::map keeps them sorted by mount path
 }
 

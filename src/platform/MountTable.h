@@ -17,7 +17,7 @@ struct MountEntry {
     QByteArray root;        // the mount's root within its file system
     QByteArray mountPoint;  // unescaped
     QString fileSystem;
-    QByteArray source;      // unescaped
+    QByteArray source;  // unescaped
 };
 
 [[nodiscard]] std::vector<MountEntry> parseMountInfo(const QByteArray& text);

@@ -6,7 +6,9 @@ namespace rk {
 
 namespace {
 
-char fold(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char fold(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 // Iterative glob match with single-star backtracking: linear enough for file names.
 bool globMatch(const char* p, const char* pe, const char* n, const char* ne) {
@@ -26,7 +28,8 @@ bool globMatch(const char* p, const char* pe, const char* n, const char* ne) {
             return false;
         }
     }
-    while (p < pe && *p == '*') ++p;
+    while (p < pe && *p == '*')
+        ++p;
     return p == pe;
 }
 

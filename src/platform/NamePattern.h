@@ -14,6 +14,7 @@ public:
     NamePattern();  // "*.*"
     explicit NamePattern(const QString& pattern);
     explicit NamePattern(const QByteArray& pattern);
+    explicit NamePattern(const char* pattern) : NamePattern(QByteArray(pattern)) {}
 
     [[nodiscard]] bool matches(const QByteArray& name) const;
     [[nodiscard]] bool matchesEverything() const { return everything_; }

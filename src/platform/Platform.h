@@ -17,11 +17,11 @@ enum class DriveType { Removable, Fixed, Remote, CdRom, RamDisk };
 struct Drive {
     QByteArray mountPoint;  // exact bytes; the drive's identity
     DriveType type = DriveType::Fixed;
-    QString fileSystem;     // "ext4", "nfs4", ...
-    QString label;          // empty when the file system has none
-    QString networkName;    // the mount source of a remote drive
+    QString fileSystem;   // "ext4", "nfs4", ...
+    QString label;        // empty when the file system has none
+    QString networkName;  // the mount source of a remote drive
     std::uint64_t device = 0;
-    bool isVirtual = false; // given on the command line
+    bool isVirtual = false;  // given on the command line
 
     [[nodiscard]] QString caption() const { return QString::fromLocal8Bit(mountPoint); }
 };
@@ -77,7 +77,8 @@ public:
     // Drives, sorted by mount path.
     [[nodiscard]] virtual std::vector<Drive> drives() const = 0;
     // Size of the drive at mountPoint; empty when it cannot be read (the drive is not ready).
-    [[nodiscard]] virtual std::optional<DriveSpace> driveSpace(const QByteArray& mountPoint) const = 0;
+    [[nodiscard]] virtual std::optional<DriveSpace> driveSpace(
+        const QByteArray& mountPoint) const = 0;
     // The program's current folder, absolute.
     [[nodiscard]] virtual QByteArray currentFolder() const = 0;
 

@@ -31,13 +31,13 @@ struct RawTimes {
 // What a listing yields per entry. A walk holds one of these per entry of each folder on
 // its current path, so it stays small: the name's bytes live on the heap, the rest is flat.
 struct SearchRecord {
-    QByteArray name;       // exact bytes as the system returned them
-    std::int64_t size = 0; // bytes; 64-bit, files of 2 GB and more are ordinary
+    QByteArray name;        // exact bytes as the system returned them
+    std::int64_t size = 0;  // bytes; 64-bit, files of 2 GB and more are ordinary
     RawTimes raw;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint32_t links = 1;
-    PackedTime time = 0;   // last write, packed
+    PackedTime time = 0;  // last write, packed
     std::uint8_t attributes = 0;
 
     [[nodiscard]] bool isDirectory() const { return attributes & attrDirectory; }

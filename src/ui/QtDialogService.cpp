@@ -13,11 +13,15 @@ namespace {
 
 QMessageBox::Icon iconOf(MessageKind kind) {
     switch (kind) {
-        case MessageKind::Warning: return QMessageBox::Warning;
+        case MessageKind::Warning:
+            return QMessageBox::Warning;
         case MessageKind::Error:
-        case MessageKind::Application: return QMessageBox::Critical;
-        case MessageKind::Information: return QMessageBox::Information;
-        case MessageKind::Confirm: return QMessageBox::Question;
+        case MessageKind::Application:
+            return QMessageBox::Critical;
+        case MessageKind::Information:
+            return QMessageBox::Information;
+        case MessageKind::Confirm:
+            return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }

@@ -29,11 +29,14 @@ bool ScriptedDialogs::choosePrinter(QPrinter& printer) {
     return true;
 }
 
-std::optional<QFont> ScriptedDialogs::chooseFont(const QFont&) { return fontAnswer; }
+std::optional<QFont> ScriptedDialogs::chooseFont(const QFont&) {
+    return fontAnswer;
+}
 
 QStringList ScriptedDialogs::texts() const {
     QStringList list;
-    for (const MessageRequest& r : asked) list.append(r.text);
+    for (const MessageRequest& r : asked)
+        list.append(r.text);
     return list;
 }
 

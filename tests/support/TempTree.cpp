@@ -1,11 +1,11 @@
 #include "TempTree.h"
 
-#include <QDateTime>
-#include <QFile>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
+#include <QDateTime>
+#include <QFile>
 
 #include <stdexcept>
 

@@ -1,14 +1,15 @@
-#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "TestEnvironment.h"
+#include "app/RoomkinApplication.h"
 
-// One QApplication for the whole test program, offscreen, so window and printing tests need
-// no display.
+// One application object for the whole test program, offscreen, so window and printing tests
+// need no display; it is the program's own, so errors reach the general error box as they do
+// in the program.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    rk::RoomkinApplication app(argc, argv);
     ::testing::AddGlobalTestEnvironment(new rk::test::ServicesEnvironment);
     return RUN_ALL_TESTS();
 }

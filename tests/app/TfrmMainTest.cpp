@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "ScriptedDialogs.h"
+#include "TestPlatform.h"
+#include "app/HelpWindow.h"
+#include "app/TfrmMain.h"
+#include "common/Errors.h"
+#include "common/Messages.h"
+#include "common/SearchPath.h"
+#include "common/Services.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+
+TEST(TfrmMain, CaptionsAndButtons) {
+    TfrmMain w;
+    EXPECT_EQ(w.windowTitle(), "Roomkin '95 Version 2.2 from Tarvel Corporation");
+    EXPECT_EQ(w.btDuplicate->text(), "&Duplicate files");
+    EXPECT_EQ(w.btFileHog->text(), "&File hogs");
+    EXPECT_EQ(w.btFiles->text(), "Files &accessed");
+    EXPECT_EQ(w.btDirHogs->text(), "Folder &hogs");
+    EXPECT_EQ(w.btStatistic->text(), "&Statistics");
+    EXPECT_EQ(w.btBrowse->text(), "&Browse");
+    EXPECT_EQ(w.btReach->text(), "Ab&out");
+    EXPECT_EQ(w.btHelp->text(), "H&elp");
+    EXPECT_EQ(w.btClose->text(), "E&xit");
+    EXPECT_EQ(w.btClose->toolTip(), "Quit and close ");
+    QStringList labels;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        labels.append(l->text());
+    for (const char* text :
+         {"Locate and view duplicate files", "Locate and view file hogs (large files)",
+          "Files accessed within a range of dates", "Displays large folders",
+          "File/disk statistics", "Browse through files and folders"})
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(text))) << text;
+    // The tool rows stand one below the other in their order.
+    EXPECT_LT(w.btDuplicate->mapTo(&w, QPoint()).y(), w.btFileHog->mapTo(&w, QPoint()).y());
+    EXPECT_LT(w.btStatistic->mapTo(&w, QPoint()).y(), w.btBrowse->mapTo(&w, QPoint()).y());
+    EXPECT_FALSE(w.lb1->isVisibleTo(&w));
+}
+
+TEST(TfrmMain, BuildsTheSearchPathListAtCreation) {
+    auto& p = static_cast<test::TestPlatform&>(platform());
+    p.setSearchPathVariable("/usr/bin:/home/ann/bin:");
+    TfrmMain w;
+    EXPECT_EQ(searchPathList().entries(),
+              QStringList({"/USR/BIN", "/HOME/ANN/BIN", "", "/USR/LIB", "/ETC"}));
+    EXPECT_EQ(w.lb1->count(), 5);
+    EXPECT_TRUE(IsOnSearchPath("/home/ann/bin"));
+    p.setSearchPathVariable({});
+}
+
+TEST(TfrmMain, ToolButtonsSetTheModeAndOpenTheirWindow) {
+    QStringList opened;
+    ToolWindows tools;
+    tools.duplicates = [&](QWidget* owner) {
+        opened.append(DupMode ? "duplicates" : "hogs");
+        auto* d = new QDialog(owner);
+        QTimer::singleShot(0, d, &QDialog::accept);
+        return d;
+    };
+    TfrmMain w(tools);
+    w.btDuplicate->click();
+    w.btFileHog->click();
+    EXPECT_EQ(opened, QStringList({"duplicates", "hogs"}));
+    EXPECT_FALSE(DupMode);
+    // Windows not built yet: their buttons do nothing.
+    w.btFiles->click();
+    w.btDirHogs->click();
+    w.btBrowse->click();
+    w.btStatistic->click();
+    EXPECT_EQ(opened.size(), 2);
+}
+
+TEST(TfrmMain, StatisticsWindowIsOneWindowBroughtToTheFront) {
+    QWidget stats;
+    ToolWindows tools;
+    tools.statistics = &stats;
+    TfrmMain w(tools);
+    w.btStatistic->click();
+    w.btStatistic->click();
+    EXPECT_TRUE(stats.isVisible());
+    w.close();
+    EXPECT_FALSE(stats.isVisible());  // closing the main window closes the others
+}
+
+TEST(TfrmMain, HelpShowsTheProgramsHelpFileAtItsFirstTopic) {
+    TfrmMain w;
+    w.btHelpClick();
+    EXPECT_EQ(w.helpFile(), QCoreApplication::applicationDirPath() + "/roomkin.html");
+    ASSERT_TRUE(w.helpWindow());
+    EXPECT_TRUE(w.helpWindow()->isVisible());
+    w.helpWindow()->close();
+}
+
+TEST(TfrmMain, AboutBoxOpensAndCloses) {
+    TfrmMain w;
+    QTimer::singleShot(0, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_TRUE(modal);
+        EXPECT_EQ(modal->windowTitle(), "How to contact us");
+        auto* ok = modal->findChild<QPushButton*>("OKButton");
+        ASSERT_TRUE(ok);
+        ok->click();
+    });
+    w.btReach->click();
+}
+
+// An object whose event handler fails, as a scan does on an I/O error.
+class Failing : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw IoError(5);
+        return QObject::event(e);
+    }
+};
+
+TEST(Messages, HandlerErrorsReachTheGeneralErrorBox) {
+    Failing f;
+    QEvent e(QEvent::User);
+    QCoreApplication::sendEvent(&f, &e);
+    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
+    const MessageRequest& r = scriptedDialogs().asked[0];
+    EXPECT_EQ(r.title, "Roomkin '95");
+    EXPECT_EQ(r.text, "I/O error 5.");
+    EXPECT_EQ(r.kind, MessageKind::Application);
+    EXPECT_EQ(r.buttons, ButtonOk);
+}
+
+TEST(Messages, KindsTitlesAndBeeps) {
+    auto& p = static_cast<test::TestPlatform&>(platform());
+    p.beepKinds.clear();
+    ShowError("e");
+    ShowWarning("w");
+    ShowInfo("i");
+    scriptedDialogs().answer(ButtonNo);
+    EXPECT_EQ(Confirm("c?"), ButtonNo);
+    const auto& asked = scriptedDialogs().asked;
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[0].title, "Error");
+    EXPECT_EQ(asked[1].title, "Warning");
+    EXPECT_EQ(asked[2].title, "Information");
+    EXPECT_EQ(asked[3].title, "Confirm");
+    EXPECT_EQ(p.beepKinds, std::vector<Beep>({Beep::Exclamation, Beep::CriticalStop}));
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <QThread>
+
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "common/Errors.h"
+#include "common/FolderWalk.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+using test::TestPlatform;
+
+struct Recorder {
+    QList<QByteArray> folders;
+    QMap<QByteArray, QList<QByteArray>> entries;
+    FolderStep step() {
+        return [this](const FolderVisit& v) {
+            folders.append(v.path);
+            QList<QByteArray> names;
+            for (const SearchRecord& r : v.entries)
+                names.append(r.name);
+            entries[v.path] = names;
+        };
+    }
+};
+
+TEST(FolderWalk, VisitsSubFoldersBeforeTheirParent) {
+    TempTree t;
+    t.file("A/B/deep.txt", std::int64_t(1));
+    t.file("A/a.txt", std::int64_t(1));
+    t.dir("C");
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    const WalkResult r = walk.walk(t.root(), true, {}, rec.step());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.path("A/B"), t.path("A"), t.path("C"), t.root()}));
+    EXPECT_EQ(r.folders, 4u);
+    EXPECT_EQ(r.skippedFolders, 0u);
+    EXPECT_FALSE(r.aborted);
+    // The step gets the folder's whole listing: "." and ".." first below the root.
+    EXPECT_EQ(rec.entries[t.path("A")].mid(0, 2), QList<QByteArray>({".", ".."}));
+    EXPECT_TRUE(rec.entries[t.path("A")].contains("a.txt"));
+    EXPECT_FALSE(rec.entries[t.root()].contains("."));
+}
+
+TEST(FolderWalk, HiddenFoldersAndLinksAreNotEntered) {
+    TempTree t;
+    t.file(".git/objects/x", std::int64_t(1));
+    t.file("src/main.cpp", std::int64_t(1));
+    t.symlink("src/loop", "..");  // a link loop
+    t.symlink("outside", "/usr");
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    walk.walk(t.root(), true, {}, rec.step());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.path("src"), t.root()}));
+    // The hidden folder and the links are still in their parents' listings.
+    EXPECT_TRUE(rec.entries[t.root()].contains(".git"));
+    EXPECT_TRUE(rec.entries[t.path("src")].contains("loop"));
+}
+
+TEST(FolderWalk, AFolderThatCannotBeOpenedIsSkippedAndCounted) {
+    TempTree t;
+    t.file("locked/inside/x", std::int64_t(1));
+    t.file("gone/y", std::int64_t(1));
+    t.file("open/z", std::int64_t(1));
+    TestPlatform p;
+    p.failToOpen(t.path("locked"), EACCES);
+    p.failToOpen(t.path("gone"), ENOENT);
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    const WalkResult r = walk.walk(t.root(), true, {}, rec.step());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.path("open"), t.root()}));
+    EXPECT_EQ(r.skippedFolders, 2u);
+}
+
+TEST(FolderWalk, OtherErrorsEndTheWalkWithAnIoError) {
+    TempTree t;
+    t.file("bad/x", std::int64_t(1));
+    TestPlatform p;
+    p.failToOpen(t.path("bad"), EIO);
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    try {
+        walk.walk(t.root(), true, {}, rec.step());
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("I/O error %1").arg(EIO));
+    }
+    // A listing that fails while being read ends it the same way.
+    TestPlatform q;
+    q.failToRead(t.path("bad"), EIO);
+    FolderWalk walk2(q, abort);
+    EXPECT_THROW(walk2.walk(t.root(), true, {}, rec.step()), IoError);
+}
+
+TEST(FolderWalk, EmptyRootRunsTheStepOnlyWhenAsked) {
+    TempTree t;
+    t.file(".only-hidden", std::int64_t(1));
+    TestPlatform p({t.root()});
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    walk.walk(t.root(), true, {}, rec.step());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.root()}));
+    Recorder none;
+    walk.walk(t.root(), true, WalkSettings{false}, none.step());
+    EXPECT_TRUE(none.folders.isEmpty());
+    // An empty sub-folder still lists "." and "..", so its step runs either way.
+    t.dir("empty");
+    Recorder sub;
+    walk.walk(t.root(), true, WalkSettings{false}, sub.step());
+    EXPECT_EQ(sub.folders, QList<QByteArray>({t.path("empty"), t.root()}));
+}
+
+TEST(FolderWalk, AbortStopsAtTheNextFolderAndARootThatCannotOpenIsReported) {
+    TempTree t;
+    for (int i = 0; i < 5; ++i)
+        t.dir(QByteArray("d") + QByteArray::number(i));
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    int steps = 0;
+    const WalkResult r = walk.walk(t.root(), true, {}, [&](const FolderVisit&) {
+        if (++steps == 2) abort = true;
+    });
+    EXPECT_TRUE(r.aborted);
+    EXPECT_EQ(steps, 2);
+    // With the flag already set, a further drive's walk returns at once.
+    const WalkResult again = walk.walk(t.root(), true, {}, [&](const FolderVisit&) { ++steps; });
+    EXPECT_TRUE(again.aborted);
+    EXPECT_EQ(steps, 2);
+
+    abort = false;
+    const WalkResult missing = walk.walk(t.path("nowhere"), true, {}, [](const FolderVisit&) {});
+    EXPECT_FALSE(missing.rootOpened);
+    EXPECT_EQ(missing.rootError, ENOENT);
+}
+
+TEST(FolderWalk, DeepTreeWithFewDescriptors) {
+    TempTree t;
+    // 5,000 levels: far deeper than a path the system would open in one piece.
+    int base = ::open(t.root().constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(base, 0);
+    int fd = base;
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        if (fd != base) ::close(fd);
+        fd = next;
+    }
+    const int leaf = ::openat(fd, "leaf.txt", O_WRONLY | O_CREAT, 0644);
+    ::close(leaf);
+    ::close(fd);
+    ::close(base);
+
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    const int before = test::openDescriptorCount();
+    int most = 0;
+    int steps = 0;
+    int deepest = 0;
+    bool sawLeaf = false;
+    walk.walk(t.root(), true, {}, [&](const FolderVisit& v) {
+        ++steps;
+        deepest = std::max(deepest, v.depth);
+        for (const SearchRecord& r : v.entries)
+            sawLeaf |= r.name == "leaf.txt";
+        if (steps % 250 == 1) most = std::max(most, test::openDescriptorCount() - before);
+    });
+    EXPECT_EQ(steps, 5001);
+    EXPECT_EQ(deepest, 5000);
+    EXPECT_TRUE(sawLeaf);
+    EXPECT_LE(most, 3);
+}
+
+TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
+    TempTree t;
+    const QByteArray odd("caf\xe9 \xff.txt");
+    t.file(QByteArray("sub\xfe/") + odd, std::int64_t(7));
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    walk.walk(t.root(), true, {}, rec.step());
+    const QByteArray sub = t.path("sub\xfe");
+    ASSERT_TRUE(rec.entries.contains(sub));
+    EXPECT_TRUE(rec.entries[sub].contains(odd));
+}
+
+TEST(EventPump, ProcessesEventsAtMostEveryInterval) {
+    int calls = 0;
+    EventPump pump([&] { ++calls; }, 30);
+    for (int i = 0; i < 100000; ++i)
+        pump.poll();
+    // 100,000 cheap polls take far less than a second: a handful of calls at most.
+    EXPECT_LT(calls, 40);
+    QThread::msleep(35);
+    pump.poll();
+    EXPECT_GE(calls, 1);
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "common/TimeHelpers.h"
+
+namespace rk {
+namespace {
+
+PackedTime pack(int year, int month, int day, int hour, int minute, int secondsField) {
+    return PackedTime(year - 1980) << 25 | PackedTime(month) << 21 | PackedTime(day) << 16 |
+           PackedTime(hour) << 11 | PackedTime(minute) << 5 | PackedTime(secondsField);
+}
+
+TEST(PackedTime, ZeroMeansNoTime) {
+    EXPECT_EQ(fileDateText(0), "");
+    EXPECT_EQ(fileTimeText(0), "12:00:00 PM");
+    EXPECT_EQ(packFileTime(0), 0u);
+}
+
+TEST(PackedTime, LastSecondOfTheCentury) {
+    const PackedTime t = pack(1999, 12, 31, 23, 59, 29);
+    EXPECT_EQ(fileDateText(t), "12/31/99");
+    EXPECT_EQ(fileTimeText(t), "11:59:58 PM");
+    EXPECT_EQ(packDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58))), t);
+}
+
+TEST(PackedTime, InvalidFieldsFallBack) {
+    // Month 13: the date of 1 January 1980, and noon for the time.
+    const PackedTime t = pack(1999, 13, 1, 10, 0, 0);
+    EXPECT_EQ(fileDateText(t), "1/1/80");
+    EXPECT_EQ(fileTimeText(t), "12:00:00 PM");
+    // Hour 25 is no time of day either.
+    EXPECT_EQ(fileTimeText(pack(2001, 2, 3, 25, 0, 0)), "12:00:00 PM");
+    EXPECT_EQ(fileDateText(pack(2001, 2, 30, 1, 0, 0)), "1/1/80");
+}
+
+TEST(PackedTime, PacksLocalTimeAndRefusesWhatTheLayoutCannotHold) {
+    const QDateTime local(QDate(2026, 7, 4), QTime(8, 30, 17));
+    const PackedTime t = packFileTime(local.toSecsSinceEpoch());
+    EXPECT_EQ(t, pack(2026, 7, 4, 8, 30, 8));  // seconds are kept in steps of two
+    EXPECT_EQ(unpackFileTime(t)->date(), QDate(2026, 7, 4));
+    EXPECT_EQ(packFileTime(QDateTime(QDate(1979, 12, 31), QTime(23, 0)).toSecsSinceEpoch()), 0u);
+    EXPECT_EQ(packFileTime(QDateTime(QDate(2108, 1, 1), QTime(0, 0)).toSecsSinceEpoch()), 0u);
+    EXPECT_NE(packFileTime(QDateTime(QDate(2107, 12, 31), QTime(0, 0)).toSecsSinceEpoch()), 0u);
+}
+
+TEST(PackedTime, ReadersTakeTheirOwnStamp) {
+    SearchRecord r;
+    r.raw.access = QDateTime(QDate(2001, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
+    r.raw.write = QDateTime(QDate(2002, 2, 2), QTime(0, 0)).toSecsSinceEpoch();
+    r.raw.creation = 0;  // not recorded
+    EXPECT_EQ(fileDateText(accessFileTime(r)), "1/1/01");
+    EXPECT_EQ(fileDateText(writeFileTime(r)), "2/2/02");
+    EXPECT_EQ(createFileTime(r), 0u);
+}
+
+TEST(ShortDate, TwoDigitYearsReadBackInTheirWindow) {
+    // In 2026 two-digit years cover 1947 to 2046.
+    EXPECT_EQ(readShortDate("12/31/98", 2026), QDate(1998, 12, 31));
+    EXPECT_EQ(readShortDate("1/1/05", 2026), QDate(2005, 1, 1));
+    EXPECT_EQ(readShortDate("6/15/46", 2026), QDate(2046, 6, 15));
+    EXPECT_EQ(readShortDate("6/15/47", 2026), QDate(1947, 6, 15));
+    EXPECT_FALSE(readShortDate("", 2026));
+    EXPECT_FALSE(readShortDate("13/45/99", 2026));
+    EXPECT_FALSE(readShortDate("DELETED", 2026));
+}
+
+TEST(ShortDate, WrittenDatesRoundTrip) {
+    for (const QDate d : {QDate(1998, 3, 14), QDate(2026, 12, 8), QDate(2046, 1, 31)}) {
+        const QString text = fileDateText(packDateTime(QDateTime(d, QTime(9, 0))));
+        EXPECT_EQ(readShortDate(text, 2026), d) << text.toStdString();
+    }
+}
+
+TEST(TimeFormats, EnglishFormatsWithoutTimeZone) {
+    EXPECT_EQ(shortDateFormat(), "M/d/yy");
+    EXPECT_EQ(longTimeFormat(), "h:mm:ss AP");
+}
+
+TEST(DateTimeValue, CountsDaysFromTheEndOf1899) {
+    EXPECT_DOUBLE_EQ(dateTimeValue(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
+    EXPECT_DOUBLE_EQ(dateTimeValue(QDateTime(QDate(1900, 1, 1), QTime(12, 0))), 2.5);
+}
+
+}  // namespace
+}  // namespace rk

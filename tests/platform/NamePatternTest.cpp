@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "platform/NamePattern.h"
+
+namespace rk {
+namespace {
+
+TEST(NamePattern, StarDotStarMatchesEverything) {
+    const NamePattern all("*.*");
+    EXPECT_TRUE(all.matches("README"));
+    EXPECT_TRUE(all.matches(".profile"));
+    EXPECT_TRUE(all.matches("a.b.c"));
+    EXPECT_TRUE(NamePattern().matchesEverything());
+}
+
+TEST(NamePattern, WildcardsIgnoreLetterCase) {
+    const NamePattern txt("*.txt");
+    EXPECT_TRUE(txt.matches("notes.TXT"));
+    EXPECT_TRUE(txt.matches(".txt"));
+    EXPECT_FALSE(txt.matches("notes.txt.gz"));
+    EXPECT_FALSE(txt.matches("txt"));
+    const NamePattern q("a?c.*");
+    EXPECT_TRUE(q.matches("abc.doc"));
+    EXPECT_TRUE(q.matches("ABC"));  // ".*" also stands for no extension
+    EXPECT_FALSE(q.matches("ac.doc"));
+}
+
+TEST(NamePattern, AlternativesAndNonAsciiBytes) {
+    const NamePattern p("*.jpg;*.png");
+    EXPECT_TRUE(p.matches("x.PNG"));
+    EXPECT_TRUE(p.matches("y.jpg"));
+    EXPECT_FALSE(p.matches("z.gif"));
+    // A name that is not UTF-8 still matches byte for byte.
+    EXPECT_TRUE(NamePattern("caf*.txt").matches(QByteArray("caf\xe9.txt")));
+    EXPECT_TRUE(NamePattern("*a*b*c*").matches("xxaxxbxxcxx"));
+    EXPECT_FALSE(NamePattern("*a*b*c*").matches("xxaxxcxxbxx"));
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "common/Drives.h"
+#include "ui/DriveCheckPanel.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+using test::TestPlatform;
+
+TEST(DriveCheckPanel, OffersAtMost25DrivesColumnByColumnWithTheCurrentOneChecked) {
+    TempTree t;
+    std::vector<QByteArray> folders;
+    for (int i = 0; i < 26; ++i)
+        folders.push_back(t.dir(QByteArray("d") + char('a' + i)));
+    TestPlatform p(folders);
+    p.setCurrentFolder(t.path("dc"));
+    DriveTable table(p);
+    DriveCheckPanel panel;
+    panel.FillDriveBoxes(table);
+    panel.show();
+    for (int n = 1; n <= 25; ++n) {
+        EXPECT_TRUE(panel.box(n)->isVisible()) << n;
+        EXPECT_EQ(panel.box(n)->text(), QString::fromLocal8Bit(folders[n - 1])) << n;
+        EXPECT_EQ(panel.box(n)->isChecked(), n == 3) << n;
+    }
+    // The 26th drive is not offered.
+    for (QCheckBox* cb : panel.findChildren<QCheckBox*>())
+        EXPECT_NE(cb->text(), QString::fromLocal8Bit(folders[25]));
+    // cb1 to cb5 form the first column, cb6 starts the second.
+    EXPECT_EQ(panel.box(1)->x(), panel.box(5)->x());
+    EXPECT_LT(panel.box(1)->y(), panel.box(2)->y());
+    EXPECT_GT(panel.box(6)->x(), panel.box(1)->x());
+    EXPECT_EQ(panel.box(6)->y(), panel.box(1)->y());
+}
+
+TEST(DriveCheckPanel, ClicksReportWhetherAnyDriveIsChecked) {
+    TempTree t;
+    TestPlatform p({t.dir("x"), t.dir("y")});
+    p.setCurrentFolder(t.path("x"));
+    DriveTable table(p);
+    DriveCheckPanel panel;
+    panel.FillDriveBoxes(table);
+    panel.show();
+    QSignalSpy spy(&panel, &DriveCheckPanel::cb1Click);
+    QTest::mouseClick(panel.box(1), Qt::LeftButton, {}, QPoint(4, panel.box(1)->height() / 2));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_FALSE(spy.takeFirst().at(0).toBool());
+    EXPECT_TRUE(panel.checkedDrives().empty());
+    QTest::mouseClick(panel.box(2), Qt::LeftButton, {}, QPoint(4, panel.box(2)->height() / 2));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_TRUE(spy.takeFirst().at(0).toBool());
+    ASSERT_EQ(panel.checkedDrives().size(), 1u);
+    EXPECT_EQ(panel.checkedDrives()[0].mountPoint, t.path("y"));
+    // No current drive: nothing checked.
+    p.setCurrentFolder("/elsewhere");
+    panel.FillDriveBoxes(DriveTable(p));
+    EXPECT_FALSE(panel.anyChecked());
+}
+
+}  // namespace
+}  // namespace rk
