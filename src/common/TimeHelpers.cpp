@@ -119,4 +119,29 @@ double dateTimeValue(const QDateTime& dt) {
     return double(days) + double(dt.time().msecsSinceStartOfDay()) / 86400000.0;
 }
 
+const QString& FileTimeTexts::date(PackedTime t) {
+    static const QString none;
+    if (t == 0) return none;
+    if (!unpackFileTime(t)) {
+        static const QString fallback = fileDateText(t);
+        return fallback;
+    }
+    const auto day = std::uint16_t(t >> 16);
+    auto it = dates_.find(day);
+    if (it == dates_.end()) it = dates_.insert(day, fileDateText(t & 0xFFFF0000u));
+    return *it;
+}
+
+const QString& FileTimeTexts::time(PackedTime t) {
+    // An invalid date turns the time into noon as well, so those share one entry.
+    if (t == 0 || !unpackFileTime(t)) {
+        static const QString noon = fileTimeText(0);
+        return noon;
+    }
+    const auto clock = std::uint16_t(t & 0xFFFF);
+    auto it = times_.find(clock);
+    if (it == times_.end()) it = times_.insert(clock, fileTimeText(t));
+    return *it;
+}
+
 }  // namespace rk

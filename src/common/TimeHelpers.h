@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <cstdint>
@@ -40,5 +41,17 @@ namespace rk {
 
 // Date-time value: days since 30 December 1899, the fraction being the time of day.
 [[nodiscard]] double dateTimeValue(const QDateTime& dt);
+
+// fileDateText and fileTimeText for the many entries of a scan: a scan meets few distinct
+// days and times of day, and writing a date in the locale's format is costly.
+class FileTimeTexts {
+public:
+    [[nodiscard]] const QString& date(PackedTime t);
+    [[nodiscard]] const QString& time(PackedTime t);
+
+private:
+    QHash<std::uint16_t, QString> dates_;
+    QHash<std::uint16_t, QString> times_;
+};
 
 }  // namespace rk
