@@ -7,10 +7,17 @@
 
 namespace rk {
 
+enum class ReportKind { None, Duplicates, Hogs, Folders };
+
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
 struct CommandLine {
     std::vector<QByteArray> drives;  // --drive FOLDER, resolved; repeatable
+    ReportKind report = ReportKind::None;
+    bool exact = false;                       // --exact
+    int minKb = 250;                          // --min-kb N
+    QString pattern = QStringLiteral("*.*");  // --pattern P
+    bool mainFolders = false;                 // --main (else --all)
     bool showHelp = false;
     bool showVersion = false;
     QString error;  // empty when the arguments were good

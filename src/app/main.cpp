@@ -1,11 +1,15 @@
+#include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
 
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
+#include "app/Reports.h"
 #include "app/RoomkinApplication.h"
+#include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
 #include "common/Drives.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/Services.h"
 #include "ui/QtDialogService.h"
@@ -28,6 +32,21 @@ int main(int argc, char** argv) {
     if (commandLine.showVersion) {
         out << "roomkin 2.2\n";
         return 0;
+    }
+
+    if (commandLine.report != rk::ReportKind::None) {
+        // A report needs no display: no window system is touched.
+        QCoreApplication app(argc, argv);
+        rk::LinuxPlatform platform(rk::LinuxPlatform::Options{true, commandLine.drives});
+        rk::setPlatform(&platform);
+        rk::StderrDialogs dialogs;
+        rk::setDialogService(&dialogs);
+        try {
+            return rk::runReport(commandLine, platform, stdout);
+        } catch (const rk::Error& e) {
+            err << e.message() << ".\n";
+            return 3;
+        }
     }
 
     rk::RoomkinApplication app(argc, argv);

@@ -87,6 +87,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
                 f.subFolders.push_back(std::uint32_t(i));
         }
         stack.push_back(std::move(f));
+        if (enteredFolder) enteredFolder(stack.back().path, int(stack.size()) - 1);
         return true;
     };
 

@@ -66,6 +66,8 @@ public:
 
     // Called with each folder's text before it is read, for a status caption.
     std::function<void(const QString&)> showFolder;
+    // Called when the walk has read a folder and goes down into it (depth 0 is the start).
+    std::function<void(const QByteArray& path, int depth)> enteredFolder;
 
     WalkResult walk(const QByteArray& root, bool isDriveRoot, const WalkSettings& settings,
                     const FolderStep& step);

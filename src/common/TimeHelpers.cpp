@@ -56,17 +56,35 @@ PackedTime packFileTime(std::int64_t unixSeconds) {
     return date << 16 | time;
 }
 
-std::optional<QDateTime> unpackFileTime(PackedTime t) {
+namespace {
+
+// The packed fields as a date and a time of day, each invalid when its fields are. Built
+// without QDateTime, whose local-time conversion asks the system for the time zone each time.
+struct Unpacked {
+    QDate date;
+    QTime time;
+    [[nodiscard]] bool valid() const { return date.isValid() && time.isValid(); }
+};
+
+Unpacked unpack(PackedTime t) {
     const int year = int(t >> 25) + 1980;
     const int month = int(t >> 21 & 0xF);
     const int day = int(t >> 16 & 0x1F);
     const int hour = int(t >> 11 & 0x1F);
     const int minute = int(t >> 5 & 0x3F);
     const int second = int(t & 0x1F) * 2;
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second);
-    if (!date.isValid() || !time.isValid()) return std::nullopt;
-    return QDateTime(date, time);
+    Unpacked u;
+    if (QDate::isValid(year, month, day)) u.date = QDate(year, month, day);
+    if (QTime::isValid(hour, minute, second)) u.time = QTime(hour, minute, second);
+    return u;
+}
+
+}  // namespace
+
+std::optional<QDateTime> unpackFileTime(PackedTime t) {
+    const Unpacked u = unpack(t);
+    if (!u.valid()) return std::nullopt;
+    return QDateTime(u.date, u.time);
 }
 
 PackedTime accessFileTime(const SearchRecord& r) {
@@ -81,15 +99,13 @@ PackedTime writeFileTime(const SearchRecord& r) {
 
 QString fileDateText(PackedTime t) {
     if (t == 0) return {};
-    const std::optional<QDateTime> dt = unpackFileTime(t);
-    const QDate date = dt ? dt->date() : QDate(1980, 1, 1);
-    return textLocale().toString(date, shortDateFormat());
+    const Unpacked u = unpack(t);
+    return textLocale().toString(u.valid() ? u.date : QDate(1980, 1, 1), shortDateFormat());
 }
 
 QString fileTimeText(PackedTime t) {
-    const std::optional<QDateTime> dt = t ? unpackFileTime(t) : std::nullopt;
-    const QTime time = dt ? dt->time() : QTime(12, 0, 0);
-    return textLocale().toString(time, longTimeFormat());
+    const Unpacked u = unpack(t);
+    return textLocale().toString(t != 0 && u.valid() ? u.time : QTime(12, 0, 0), longTimeFormat());
 }
 
 std::optional<QDate> readShortDate(const QString& text, int currentYear) {
@@ -119,28 +135,44 @@ double dateTimeValue(const QDateTime& dt) {
     return double(days) + double(dt.time().msecsSinceStartOfDay()) / 86400000.0;
 }
 
-const QString& FileTimeTexts::date(PackedTime t) {
-    static const QString none;
-    if (t == 0) return none;
-    if (!unpackFileTime(t)) {
+namespace {
+
+// Whether the packed fields form a real date and time of day, in plain arithmetic: this runs
+// for every entry of a scan.
+bool validPacked(PackedTime t) {
+    const unsigned year = (t >> 25) + 1980;
+    const unsigned month = t >> 21 & 0xF;
+    const unsigned day = t >> 16 & 0x1F;
+    if ((t >> 11 & 0x1F) > 23 || (t >> 5 & 0x3F) > 59 || (t & 0x1F) > 29) return false;
+    static constexpr unsigned char monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1 || day > monthDays[month - 1]) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return !(month == 2 && day == 29 && !leap);
+}
+
+}  // namespace
+
+QString FileTimeTexts::date(PackedTime t) {
+    if (t == 0) return {};
+    if (!validPacked(t)) {
         static const QString fallback = fileDateText(t);
         return fallback;
     }
     const auto day = std::uint16_t(t >> 16);
-    auto it = dates_.find(day);
-    if (it == dates_.end()) it = dates_.insert(day, fileDateText(t & 0xFFFF0000u));
+    auto it = dates_.constFind(day);
+    if (it == dates_.constEnd()) it = dates_.insert(day, fileDateText(t & 0xFFFF0000u));
     return *it;
 }
 
-const QString& FileTimeTexts::time(PackedTime t) {
+QString FileTimeTexts::time(PackedTime t) {
     // An invalid date turns the time into noon as well, so those share one entry.
-    if (t == 0 || !unpackFileTime(t)) {
+    if (t == 0 || !validPacked(t)) {
         static const QString noon = fileTimeText(0);
         return noon;
     }
     const auto clock = std::uint16_t(t & 0xFFFF);
-    auto it = times_.find(clock);
-    if (it == times_.end()) it = times_.insert(clock, fileTimeText(t));
+    auto it = times_.constFind(clock);
+    if (it == times_.constEnd()) it = times_.insert(clock, fileTimeText(t));
     return *it;
 }
 

@@ -46,8 +46,8 @@ namespace rk {
 // days and times of day, and writing a date in the locale's format is costly.
 class FileTimeTexts {
 public:
-    [[nodiscard]] const QString& date(PackedTime t);
-    [[nodiscard]] const QString& time(PackedTime t);
+    [[nodiscard]] QString date(PackedTime t);
+    [[nodiscard]] QString time(PackedTime t);
 
 private:
     QHash<std::uint16_t, QString> dates_;

@@ -73,6 +73,21 @@ TEST(ShortDate, WrittenDatesRoundTrip) {
     }
 }
 
+TEST(FileTimeTexts, CachedTextsMatchTheHelpers) {
+    FileTimeTexts texts;
+    std::vector<PackedTime> values = {0, pack(1999, 13, 1, 10, 0, 0), pack(2001, 2, 3, 25, 0, 0)};
+    for (int d = 1; d <= 28; ++d)
+        for (int h = 0; h < 24; h += 5)
+            values.push_back(pack(1990 + d, 1 + d % 12, d, h, d, h));
+    // Ask for many new entries within one expression, as a record is built.
+    for (std::size_t i = 0; i + 2 < values.size(); i += 3) {
+        const QString joined =
+            texts.date(values[i]) + texts.time(values[i + 1]) + texts.date(values[i + 2]);
+        EXPECT_EQ(joined, fileDateText(values[i]) + fileTimeText(values[i + 1]) +
+                              fileDateText(values[i + 2]));
+    }
+}
+
 TEST(TimeFormats, EnglishFormatsWithoutTimeZone) {
     EXPECT_EQ(shortDateFormat(), "M/d/yy");
     EXPECT_EQ(longTimeFormat(), "h:mm:ss AP");

@@ -39,6 +39,15 @@ int TestPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
     return LinuxPlatform::readFolder(folder, isDriveRoot, entries);
 }
 
+std::optional<DriveSpace> TestPlatform::driveSpace(const QByteArray& mountPoint) const {
+    std::optional<DriveSpace> space = LinuxPlatform::driveSpace(mountPoint);
+    if (space && sizes_.contains(mountPoint)) {
+        if (sizes_.value(mountPoint) < 0) return std::nullopt;
+        space->total = sizes_.value(mountPoint);
+    }
+    return space;
+}
+
 void TestPlatform::beep(Beep kind) const {
     ++beeps;
     beepKinds.push_back(kind);

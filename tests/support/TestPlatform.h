@@ -19,6 +19,11 @@ public:
     void failToRead(const QByteArray& path, int error) { readFailures_[path] = error; }
     void setCurrentFolder(QByteArray folder) { current_ = std::move(folder); }
     void setSearchPathVariable(QByteArray value) { path_ = std::move(value); }
+    // The total size a drive reports; a negative size makes the query fail.
+    void setDriveSize(const QByteArray& mountPoint, std::int64_t total) {
+        sizes_[mountPoint] = total;
+    }
+    [[nodiscard]] std::optional<DriveSpace> driveSpace(const QByteArray& mountPoint) const override;
 
     [[nodiscard]] QByteArray currentFolder() const override;
     [[nodiscard]] OpenedFolder openFolder(const QByteArray& path) const override;
@@ -38,6 +43,7 @@ private:
 
     QMap<QByteArray, int> failures_;
     QMap<QByteArray, int> readFailures_;
+    QMap<QByteArray, std::int64_t> sizes_;
     mutable QMap<int, QByteArray> pathOfFd_;
     QByteArray current_;
     QByteArray path_;

@@ -1,0 +1,89 @@
+#include "app/Reports.h"
+
+#include "common/Drives.h"
+#include "common/Messages.h"
+#include "common/SearchPath.h"
+#include "common/Services.h"
+#include "duplicates/DupScan.h"
+#include "folderhogs/FolderHogScan.h"
+#include "platform/Platform.h"
+
+namespace rk {
+
+namespace {
+
+// The drives named with --drive, or else the drive of the current folder.
+std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable& table) {
+    std::vector<Drive> drives;
+    for (const QByteArray& folder : commandLine.drives)
+        for (const Drive& d : table.drives())
+            if (d.mountPoint == folder) drives.push_back(d);
+    if (commandLine.drives.empty() && table.currentIndex() >= 0)
+        drives.push_back(table.drives()[std::size_t(table.currentIndex())]);
+    return drives;
+}
+
+int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
+    for (const ScanRecord& r : records) {
+        std::fwrite(r.text.constData(), 1, std::size_t(r.text.size()), out);
+        std::fputc('\n', out);
+    }
+    std::fflush(out);
+    return 0;
+}
+
+int duplicatesReport(const CommandLine& commandLine, Platform& platform,
+                     const std::vector<Drive>& drives, std::FILE* out) {
+    DupQuery query;
+    query.duplicates = commandLine.report == ReportKind::Duplicates;
+    query.exact = commandLine.exact;
+    query.sizeLimitKb = commandLine.minKb;
+    query.pattern = commandLine.pattern;
+    query.drives = drives;
+    DupScan scan(platform);
+    scan.run(query);
+    if (scan.lbFiles().empty()) {
+        ShowInfo(QStringLiteral("No files found."));
+        return 1;
+    }
+    return writeLines(scan.lbFiles(), out);
+}
+
+int foldersReport(const CommandLine& commandLine, Platform& platform,
+                  const std::vector<Drive>& drives, std::FILE* out) {
+    FolderHogScan scan(platform);
+    scan.run(commandLine.mainFolders, drives);
+    // As in the window: fewer than two lines is no list.
+    if (scan.lb().size() < 2) {
+        ShowInfo(QStringLiteral("No files found."));
+        return 1;
+    }
+    return writeLines(scan.lb(), out);
+}
+
+}  // namespace
+
+int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
+    setSearchPathList(SearchPathList(platform.searchPathVariable(), platform.systemFolder(),
+                                     platform.windowsFolder()));
+    DriveTable table(platform);
+    DriveTable* previous = &driveTable();
+    setDriveTable(&table);
+    const std::vector<Drive> drives = reportDrives(commandLine, table);
+    int status = 1;
+    switch (commandLine.report) {
+        case ReportKind::Duplicates:
+        case ReportKind::Hogs:
+            status = duplicatesReport(commandLine, platform, drives, out);
+            break;
+        case ReportKind::Folders:
+            status = foldersReport(commandLine, platform, drives, out);
+            break;
+        case ReportKind::None:
+            break;
+    }
+    setDriveTable(previous);
+    return status;
+}
+
+}  // namespace rk

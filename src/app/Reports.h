@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdio>
+
+#include "app/CommandLine.h"
+
+namespace rk {
+
+class Platform;
+
+// Runs the report the command line asks for on the given platform, writing the lines the
+// Clipboard button would copy to `out`. Returns the exit status: 0 when something was
+// listed, 1 for "No files found.".
+int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out);
+
+}  // namespace rk

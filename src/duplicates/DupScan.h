@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "common/FolderWalk.h"
+#include "common/ScanRecord.h"
+#include "common/TimeHelpers.h"
+#include "platform/Platform.h"
+
+namespace rk {
+
+// What the user asked for in the duplicate window (or on the command line).
+struct DupQuery {
+    bool duplicates = true;  // false: file hogs
+    bool exact = false;      // duplicates of equal name and equal size in K
+    int sizeLimitKb = 250;   // files must be strictly larger than this many K
+    QString pattern = QStringLiteral("*.*");
+    std::vector<Drive> drives;
+};
+
+// One collected file; its exact path is also kept for names with trailing blanks, which the
+// padding of the name field would hide.
+using DupRecord = ScanRecord;
+
+// The duplicate and file-hog scan, without a window: the window and the command-line report
+// both run it. A duplicate record has seven fields (name padded to 14, size, modified, time,
+// access, folder with "/", type), a file-hog record six (size, modified, time, access, full
+// path, type); a folder on the search path adds "*(SEARCHPATH)*" after the folder.
+class DupScan {
+public:
+    static constexpr std::size_t defaultCollectLimit = 10'000'000;
+
+    explicit DupScan(const Platform& platform, EventPump* pump = nullptr);
+
+    // The abort flag: set by the Abort button (or when too many files were collected).
+    bool abort = false;
+    // pnlSel: the folder being searched.
+    std::function<void(const QString&)> showFolder;
+    // How many records the scan collects before it gives up with a warning.
+    std::size_t collectLimit = defaultCollectLimit;
+
+    // The whole search: walks the query's drives, then groups (duplicates) or ranks (file
+    // hogs) what it collected into lbFiles.
+    void run(const DupQuery& query);
+
+    void ScanAllDrives(int sizeLimitKb);
+    void scan_dir(const Drive& drive, int sizeLimitKb);
+    void scanfiles(const FolderVisit& folder, int sizeLimitKb);
+    void addDups(bool exact);
+    void reSort();
+
+    // The listed records, in grid order.
+    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const { return listed_; }
+    [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
+    [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
+    // True when the list is incomplete: aborted, or the collected list overflowed.
+    [[nodiscard]] bool incomplete() const { return abort; }
+
+private:
+    const Platform& platform_;
+    EventPump* pump_;
+    DupQuery query_;
+    std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
+    std::vector<DupRecord> listed_;     // lbFiles
+    std::uint64_t skipped_ = 0;
+    FileTimeTexts times_;
+    QHash<QString, QString> typeNames_;  // by lower-case extension
+};
+
+// "   12 K": the size in whole K, right-aligned to five places when it fits, written whole
+// otherwise.
+[[nodiscard]] QString sizeInKText(std::int64_t bytes);
+// The unit text beside the size limit: "KB (256000 bytes)" or "KB ( 1.2 Meg)".
+[[nodiscard]] QString KiloToMega(int sizeLimitKb);
+// The extension of a file name, from its last "." on; empty without one.
+[[nodiscard]] QString extensionOf(const QString& name);
+
+}  // namespace rk

@@ -1,0 +1,159 @@
+#include "folderhogs/FolderHogScan.h"
+
+#include "common/DriveWalk.h"
+#include "common/Drives.h"
+#include "common/Messages.h"
+#include "common/TextHelpers.h"
+#include "common/TimeHelpers.h"
+
+namespace rk {
+
+QString rightAlign7(std::int64_t bytes) {
+    return QString::number(bytes / 1024).rightJustified(7, QLatin1Char(' ')) + QStringLiteral(" K");
+}
+
+QString percentOfDrive(std::int64_t bytes, std::int64_t driveSize) {
+    if (driveSize <= 0 || bytes >= driveSize) return QStringLiteral("???");
+    // Long double keeps the ratio exact enough on drives of many terabytes.
+    const double percent = double((long double)bytes / (long double)driveSize * 100.0L);
+    QLocale locale = textLocale();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(percent, 'f', 2);
+}
+
+FolderHogScan::FolderHogScan(const Platform& platform, EventPump* pump)
+    : platform_(platform), pump_(pump) {}
+
+void FolderHogScan::run(bool mainFolders, const std::vector<Drive>& drives) {
+    collected_.clear();
+    listed_.clear();
+    linkedFiles_.clear();
+    skipped_ = 0;
+    abort = false;
+    ScanAllDrives(mainFolders, drives);
+    copylb2tolb();
+}
+
+void FolderHogScan::ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives) {
+    for (const Drive& drive : drives) {
+        if (!IsDriveReady(drive.caption())) continue;
+        const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
+        driveSize_ = space ? space->total : -1;
+        if (mainFolders)
+            top_dir(drive);
+        else
+            scan_dir(drive);
+    }
+}
+
+bool FolderHogScan::firstSighting(const SearchRecord& e) {
+    if (e.links <= 1) return true;
+    const std::pair<std::uint64_t, std::uint64_t> id{e.device, e.inode};
+    if (linkedFiles_.contains(id)) return false;
+    linkedFiles_.insert(id);
+    return true;
+}
+
+void FolderHogScan::scan_dir(const Drive& drive) {
+    FolderWalk walk(platform_, abort, pump_);
+    walk.showFolder = showFolder;
+    // An empty root gives no record: only the root can list nothing at all.
+    const WalkResult r =
+        walkDrive(walk, drive, WalkSettings{false}, [this](const FolderVisit& v) { scanfiles(v); });
+    skipped_ += r.skippedFolders;
+}
+
+void FolderHogScan::scanfiles(const FolderVisit& folder) {
+    if (abort) return;
+    if (showFolder) showFolder(folder.text);
+    FolderTotals totals;
+    for (const SearchRecord& e : folder.entries) {
+        if (e.isDotEntry()) continue;
+        if (abort) break;  // the folder being counted is recorded with what it has so far
+        if (pump_) pump_->poll();
+        if (e.isDirectory()) {
+            ++totals.subFolders;
+            continue;
+        }
+        if (!firstSighting(e)) continue;
+        totals.bytes += e.size;
+        ++totals.files;
+        totals.latest = std::max(totals.latest, packFileTime(e.raw.access));
+    }
+    addRecord(folder.path, totals);
+}
+
+void FolderHogScan::top_dir(const Drive& drive) {
+    FolderWalk walk(platform_, abort, pump_);
+    walk.showFolder = showFolder;
+    mainOpen_ = false;
+    // Entering a folder directly under the root starts its totals.
+    walk.enteredFolder = [this](const QByteArray& path, int depth) {
+        if (depth != 1) return;
+        mainOpen_ = true;
+        mainPath_ = path;
+        mainTotals_ = {};
+    };
+    const WalkResult r = walkDrive(walk, drive, WalkSettings{false},
+                                   [this](const FolderVisit& v) { td_scanfiles(v); });
+    skipped_ += r.skippedFolders;
+    // Aborted inside a main folder: it is listed with what was counted so far.
+    if (mainOpen_) td_print_dir(mainPath_);
+}
+
+// Called for every folder after its sub-folders. Everything below a main folder comes before
+// the main folder itself, so its totals are complete when the walk reaches it (depth 1).
+void FolderHogScan::td_scanfiles(const FolderVisit& folder) {
+    if (folder.depth == 0) return;  // the root's own files are not listed
+    if (showFolder) showFolder(folder.text);
+    if (folder.depth > 1) ++mainTotals_.subFolders;
+    for (const SearchRecord& e : folder.entries) {
+        if (e.isDotEntry() || e.isDirectory()) continue;
+        if (abort) break;
+        if (pump_) pump_->poll();
+        if (!firstSighting(e)) continue;
+        mainTotals_.bytes += e.size;
+        ++mainTotals_.files;
+        mainTotals_.latest = std::max(mainTotals_.latest, e.time);
+    }
+    if (folder.depth == 1) td_print_dir(folder.path);
+}
+
+void FolderHogScan::td_print_dir(const QByteArray& path) {
+    mainOpen_ = false;
+    addRecord(path, mainTotals_);
+}
+
+void FolderHogScan::addRecord(const QByteArray& path, const FolderTotals& t) {
+    if (collected_.size() >= recordLimit) {
+        if (!abort)
+            ShowMessage(
+                MessageKind::Warning,
+                QStringLiteral("Resource limit reached ... cannot process any more files."));
+        abort = true;
+        return;
+    }
+    const QString pathText = recordText(path);
+    const QChar tab = QLatin1Char('\t');
+    const QString record = rightAlign7(t.bytes) + tab + percentOfDrive(t.bytes, driveSize_) + tab +
+                           QString::number(t.files) + tab + QString::number(t.subFolders) + tab +
+                           fileDateText(t.latest) + tab + pathText;
+    ScanRecord r;
+    r.text = record.toUtf8();
+    r.kilobytes = t.bytes / 1024;
+    if (!recordShowsExactly(path, pathText)) r.exactPath = path;
+    collected_.push_back(std::move(r));
+}
+
+void FolderHogScan::copylb2tolb() {
+    rankLargestFirst(collected_);
+    listed_ = std::move(collected_);
+    collected_ = {};
+}
+
+QByteArray FolderHogScan::pathOf(const ScanRecord& record) const {
+    if (!record.exactPath.isEmpty()) return record.exactPath;
+    return tabField(QString::fromUtf8(record.text), 6).toUtf8();
+}
+
+}  // namespace rk

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <cstdio>
+
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "app/CommandLine.h"
+#include "app/Reports.h"
+#include "common/Services.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+using test::TestPlatform;
+
+struct ReportOutput {
+    int status = -1;
+    QByteArray text;
+};
+
+ReportOutput report(const QStringList& args, const std::vector<QByteArray>& drives) {
+    const CommandLine cl = parseCommandLine(QStringList{"roomkin"} + args);
+    EXPECT_TRUE(cl.ok()) << cl.error.toStdString();
+    TestPlatform p(drives);
+    Platform& old = platform();
+    setPlatform(&p);
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&buffer, &size);
+    ReportOutput result;
+    result.status = runReport(cl, p, out);
+    std::fclose(out);
+    result.text = QByteArray(buffer, qsizetype(size));
+    std::free(buffer);
+    setPlatform(&old);
+    return result;
+}
+
+class ReportsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.file("docs/notes.txt", std::int64_t(300 * 1024));
+        tree.file("Notes.TXT", std::int64_t(260 * 1024));
+        tree.file("docs/small.txt", std::int64_t(10 * 1024));
+        tree.file("big.iso", std::int64_t(5) << 30);
+        for (const char* f : {"docs/notes.txt", "Notes.TXT", "docs/small.txt", "big.iso"})
+            tree.setTimes(f, 1999, 12, 31, 23, 59, 58);
+        root = QString::fromLocal8Bit(tree.root());
+    }
+    TempTree tree;
+    QString root;
+};
+
+TEST_F(ReportsTest, DuplicatesByteForByte) {
+    const ReportOutput r = report({"--report", "duplicates", "--drive", root}, {tree.root()});
+    EXPECT_EQ(r.status, 0);
+    const QByteArray expected = "Notes.TXT     \t  260 K\t12/31/99\t11:59:58 PM\t12/31/99\t" +
+                                tree.root() + "/\tplain text document\n" +
+                                "notes.txt     \t  300 K\t12/31/99\t11:59:58 PM\t12/31/99\t" +
+                                tree.root() + "/docs/\tplain text document\n";
+    EXPECT_EQ(r.text, expected);
+    // Exact: 260 K and 300 K are different sizes, so no group is left.
+    const ReportOutput exact =
+        report({"--report", "duplicates", "--exact", "--drive", root}, {tree.root()});
+    EXPECT_EQ(exact.status, 1);
+    EXPECT_EQ(exact.text, "");
+}
+
+TEST_F(ReportsTest, HogsByteForByte) {
+    const ReportOutput r =
+        report({"--report", "hogs", "--min-kb", "5", "--drive", root}, {tree.root()});
+    EXPECT_EQ(r.status, 0);
+    const QByteArray tail = "\t12/31/99\t11:59:58 PM\t12/31/99\t";
+    const QByteArray expected = "5242880 K" + tail + tree.root() + "/big.iso\traw CD image\n" +
+                                "  300 K" + tail + tree.root() +
+                                "/docs/notes.txt\tplain text document\n" + "  260 K" + tail +
+                                tree.root() + "/Notes.TXT\tplain text document\n" + "   10 K" +
+                                tail + tree.root() + "/docs/small.txt\tplain text document\n";
+    EXPECT_EQ(r.text, expected);
+    const ReportOutput txt =
+        report({"--report", "hogs", "--pattern", "*.iso", "--drive", root}, {tree.root()});
+    EXPECT_EQ(txt.text.count('\n'), 1);
+}
+
+TEST_F(ReportsTest, FoldersByteForByte) {
+    const ReportOutput all =
+        report({"--report", "folders", "--all", "--drive", root}, {tree.root()});
+    EXPECT_EQ(all.status, 0);
+    // The test drive's size is the size of the file system it lies on: read the percentages
+    // back rather than foresee them.
+    const QList<QByteArray> lines = all.text.split('\n');
+    ASSERT_EQ(lines.size(), 3);  // two folders and the empty piece after the last "\n"
+    EXPECT_TRUE(lines[0].startsWith("5243140 K\t"));
+    EXPECT_TRUE(lines[0].endsWith("\t2\t1\t12/31/99\t" + tree.root()));
+    EXPECT_TRUE(lines[1].startsWith("    310 K\t"));
+    EXPECT_TRUE(lines[1].endsWith("\t2\t0\t12/31/99\t" + tree.root() + "/docs"));
+    const ReportOutput main =
+        report({"--report", "folders", "--main", "--drive", root}, {tree.root()});
+    // One main folder only: fewer than two lines is no list.
+    EXPECT_EQ(main.status, 1);
+    EXPECT_EQ(main.text, "");
+}
+
+TEST(CommandLine, BadArgumentsAreRefused) {
+    const auto error = [](const QStringList& args) {
+        return parseCommandLine(QStringList{"roomkin"} + args).error;
+    };
+    EXPECT_FALSE(error({"--report", "everything"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--min-kb", "50001"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--min-kb", "-1"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--min-kb", "12k"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--exact"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--drive", "/no/such/folder"}).isEmpty());
+    EXPECT_FALSE(error({"--frobnicate"}).isEmpty());
+    EXPECT_FALSE(error({"--min-kb", "5"}).isEmpty());  // only with a report
+    EXPECT_TRUE(error({"--report", "hogs", "--min-kb", "50000"}).isEmpty());
+    EXPECT_TRUE(error({"--report", "duplicates", "--exact", "--min-kb", "0"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "folders"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "folders", "--main", "--all"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--main"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "folders", "--all", "--min-kb", "3"}).isEmpty());
+    EXPECT_TRUE(error({"--report", "folders", "--all"}).isEmpty());
+}
+
+TEST_F(ReportsTest, TheProgramsExitStatuses) {
+    const auto run = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(ROOMKIN_BINARY), args);
+        p.waitForFinished(60000);
+        return std::make_tuple(p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError());
+    };
+    const auto [ok, okOut, okErr] = run({"--report", "hogs", "--drive", root});
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(okOut.count('\n'), 3);
+    const auto [none, noneOut, noneErr] =
+        run({"--report", "hogs", "--min-kb", "50000", "--pattern", "*.txt", "--drive", root});
+    EXPECT_EQ(none, 1);
+    EXPECT_EQ(noneOut, "");
+    EXPECT_EQ(noneErr, "No files found.\n");
+    const auto [bad, badOut, badErr] = run({"--report", "hogs", "--min-kb", "x"});
+    EXPECT_EQ(bad, 2);
+    EXPECT_EQ(badErr.count('\n'), 1);  // one line of usage
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "common/Drives.h"
+#include "common/SearchPath.h"
+#include "common/Services.h"
+#include "common/TextHelpers.h"
+#include "duplicates/DupScan.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+using test::TempTree;
+using test::TestPlatform;
+
+// A drive made of a temporary tree, installed as the only drive while the test runs.
+class DupScanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform_ = std::make_unique<TestPlatform>(std::vector<QByteArray>{tree.root()});
+        oldPlatform_ = &platform();
+        setPlatform(platform_.get());
+        table_ = std::make_unique<DriveTable>(*platform_);
+        oldTable_ = &driveTable();
+        setDriveTable(table_.get());
+        setSearchPathList({});
+    }
+    void TearDown() override {
+        setDriveTable(oldTable_);
+        setPlatform(oldPlatform_);
+        setSearchPathList({});
+    }
+
+    std::vector<DupRecord> run(bool duplicates, bool exact = false, int limitKb = 0,
+                               const QString& pattern = QStringLiteral("*.*")) {
+        DupQuery q;
+        q.duplicates = duplicates;
+        q.exact = exact;
+        q.sizeLimitKb = limitKb;
+        q.pattern = pattern;
+        q.drives = table_->drives();
+        scan_ = std::make_unique<DupScan>(*platform_);
+        scan_->collectLimit = collectLimit;
+        scan_->run(q);
+        return scan_->lbFiles();
+    }
+    static QStringList field(const std::vector<DupRecord>& records, int n) {
+        QStringList out;
+        for (const DupRecord& r : records)
+            out.append(tabField(QString::fromUtf8(r.text), n));
+        return out;
+    }
+
+    TempTree tree;
+    std::unique_ptr<TestPlatform> platform_;
+    std::unique_ptr<DriveTable> table_;
+    std::unique_ptr<DupScan> scan_;
+    std::size_t collectLimit = DupScan::defaultCollectLimit;
+    Platform* oldPlatform_ = nullptr;
+    DriveTable* oldTable_ = nullptr;
+};
+
+TEST_F(DupScanTest, SizeLimitIsStrictAndEmptyFilesNeverCount) {
+    tree.file("at.dat", std::int64_t(250 * 1024));
+    tree.file("over.dat", std::int64_t(250 * 1024 + 1));
+    tree.file("empty.dat", std::int64_t(0));
+    EXPECT_EQ(field(run(false, false, 250), 5), QStringList({tree.path("over.dat")}));
+    EXPECT_EQ(field(run(false, false, 0), 5).size(), 2);
+}
+
+TEST_F(DupScanTest, ScanGroupsByNameExactByNameAndWholeK) {
+    tree.file("a/readme.txt", std::int64_t(1500));
+    tree.file("b/readme.txt", std::int64_t(1900));
+    tree.file("a/one.txt", std::int64_t(1023));
+    tree.file("b/one.txt", std::int64_t(1024));
+    tree.file("c/alone.txt", std::int64_t(5000));
+    const auto byName = run(true, false);
+    EXPECT_EQ(field(byName, 1), QStringList({"one.txt       ", "one.txt       ", "readme.txt    ",
+                                             "readme.txt    "}));
+    EXPECT_EQ(field(byName, 2), QStringList({"    0 K", "    1 K", "    1 K", "    1 K"}));
+    const auto exact = run(true, true);
+    EXPECT_EQ(field(exact, 1), QStringList({"readme.txt    ", "readme.txt    "}));
+}
+
+TEST_F(DupScanTest, NamesDifferingInCaseGroupAndKeepTheirCase) {
+    tree.file("x/README.TXT", std::int64_t(2000));
+    tree.file("y/readme.txt", std::int64_t(2000));
+    tree.file("y/a-name-longer-than-14.txt", std::int64_t(2000));
+    tree.file("z/A-Name-Longer-Than-14.TXT", std::int64_t(2000));
+    const auto groups = run(true);
+    ASSERT_EQ(groups.size(), 4u);
+    const QStringList names = field(groups, 1);
+    EXPECT_TRUE(names.contains("a-name-longer-than-14.txt"));  // not padded, not cut
+    EXPECT_TRUE(names.contains("A-Name-Longer-Than-14.TXT"));
+    EXPECT_TRUE(names.contains("README.TXT    "));
+    // The rows stand for the files as they are named on disk.
+    for (const DupRecord& r : groups)
+        EXPECT_TRUE(QFile::exists(QFile::decodeName(scan_->pathOf(r))));
+}
+
+TEST_F(DupScanTest, HogsAreRankedByNumberLargestFirst) {
+    tree.file("huge.iso", std::int64_t(3) << 30);  // 3 GB, sparse
+    tree.file("mid.dat", std::int64_t(204800) * 1024);
+    tree.file("big.dat", std::int64_t(1048576) * 1024);
+    tree.file("small.dat", std::int64_t(9) * 1024);
+    const auto hogs = run(false);
+    EXPECT_EQ(field(hogs, 1), QStringList({"3145728 K", "1048576 K", "204800 K", "    9 K"}));
+    EXPECT_EQ(field(hogs, 5).first(), tree.path("huge.iso"));
+    EXPECT_EQ(field(hogs, 6).first(), "raw CD image");
+}
+
+TEST_F(DupScanTest, RecordFieldsInBothModes) {
+    tree.file("docs/Report.txt", std::int64_t(3000));
+    tree.setTimes("docs/Report.txt", 1998, 12, 31, 23, 59, 58);
+    tree.file("Report.txt", std::int64_t(3000));
+    const auto dup = run(true);
+    ASSERT_EQ(dup.size(), 2u);
+    // Sorted by the whole record: the 1998 date text comes first.
+    const QString sub = QString::fromUtf8(dup[0].text);
+    const QString rec = QString::fromUtf8(dup[1].text);
+    ASSERT_EQ(rec.count('\t'), 6);
+    EXPECT_EQ(tabField(rec, 6), tree.path("") + "/");  // the root: one "/" only
+    EXPECT_EQ(tabField(sub, 3), "12/31/98");
+    EXPECT_EQ(tabField(sub, 4), "11:59:58 PM");
+    EXPECT_EQ(tabField(sub, 5), "12/31/98");
+    EXPECT_EQ(tabField(sub, 6), tree.path("docs") + "/");
+    EXPECT_EQ(tabField(sub, 7), "plain text document");
+    const auto hog = run(false);
+    const QString h = QString::fromUtf8(hog[0].text);
+    ASSERT_EQ(h.count('\t'), 5);
+    EXPECT_EQ(tabField(h, 1), "    2 K");
+}
+
+TEST_F(DupScanTest, SearchPathFoldersAreMarkedAndPathsStayExact) {
+    tree.file("bin/tool", std::int64_t(4096));
+    tree.file("lib/tool", std::int64_t(4096));
+    setSearchPathList(SearchPathList(tree.path("bin"), {}, {}));
+    const auto dup = run(true);
+    ASSERT_EQ(dup.size(), 2u);
+    EXPECT_EQ(field(dup, 6),
+              QStringList({tree.path("bin") + "/*(SEARCHPATH)*", tree.path("lib") + "/"}));
+    EXPECT_EQ(scan_->pathOf(dup[0]), tree.path("bin/tool"));
+    const auto hog = run(false);
+    EXPECT_EQ(field(hog, 5).contains(tree.path("bin/tool") + "*(SEARCHPATH)*"), true);
+    for (const DupRecord& r : hog)
+        EXPECT_TRUE(QFile::exists(QFile::decodeName(scan_->pathOf(r))));
+}
+
+TEST_F(DupScanTest, HiddenSystemAndUnmatchedFilesAreLeftOutButFoldersAreWalked) {
+    tree.file(".secret", std::int64_t(9000));
+    tree.file("keep/.also-hidden", std::int64_t(9000));
+    tree.symlink("link.exe", tree.path("keep/a.exe"));
+    tree.file("keep/a.exe", std::int64_t(9000));
+    tree.file("keep/deeper/b.exe", std::int64_t(9000));
+    tree.file("keep/c.txt", std::int64_t(9000));
+    tree.file(".hiddendir/d.exe", std::int64_t(9000));
+    const QStringList paths = field(run(false, false, 0, "*.exe"), 5);
+    EXPECT_EQ(paths.size(), 2);
+    EXPECT_TRUE(paths.contains(tree.path("keep/a.exe")));
+    EXPECT_TRUE(paths.contains(tree.path("keep/deeper/b.exe")));
+}
+
+TEST_F(DupScanTest, OneFileIsNoDuplicateButIsAHog) {
+    tree.file("only.dat", std::int64_t(5000));
+    EXPECT_TRUE(run(true).empty());
+    EXPECT_EQ(run(false).size(), 1u);
+}
+
+TEST_F(DupScanTest, AwkwardNamesKeepTheirExactPath) {
+    const QByteArray odd("caf\xe9.dat");
+    tree.file(QByteArray("x/") + odd, std::int64_t(5000));
+    tree.file("x/tab\there.dat", std::int64_t(5000));
+    tree.file("x/trailing .dat ", std::int64_t(5000));
+    const auto hogs = run(false);
+    ASSERT_EQ(hogs.size(), 3u);
+    QList<QByteArray> paths;
+    for (const DupRecord& r : hogs) {
+        EXPECT_EQ(QString::fromUtf8(r.text).count('\t'), 5);  // a tab in a name is no field
+        paths.append(scan_->pathOf(r));
+    }
+    EXPECT_TRUE(paths.contains(tree.path(QByteArray("x/") + odd)));
+    EXPECT_TRUE(paths.contains(tree.path("x/tab\there.dat")));
+    EXPECT_TRUE(paths.contains(tree.path("x/trailing .dat ")));
+}
+
+TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
+    for (int i = 0; i < 5; ++i)
+        tree.file("f" + QByteArray::number(i) + ".dat", std::int64_t(2000));
+    collectLimit = 3;
+    const auto hogs = run(false);
+    EXPECT_EQ(hogs.size(), 3u);
+    EXPECT_TRUE(scan_->incomplete());
+    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
+    EXPECT_TRUE(scriptedDialogs().asked[0].text.startsWith(
+        "Due to Windows resource limitations ... cannot process any more files."));
+    EXPECT_EQ(scriptedDialogs().asked[0].title, "Warning");
+}
+
+TEST_F(DupScanTest, UnreadableFoldersAreSkippedAndCounted) {
+    tree.file("open/a.dat", std::int64_t(2000));
+    tree.file("locked/b.dat", std::int64_t(2000));
+    platform_->failToOpen(tree.path("locked"), EACCES);
+    EXPECT_EQ(run(false).size(), 1u);
+    EXPECT_EQ(scan_->skippedFolders(), 1u);
+}
+
+TEST(DupScanTexts, SizesAndUnits) {
+    EXPECT_EQ(sizeInKText(1023), "    0 K");
+    EXPECT_EQ(sizeInKText(99999 * 1024), "99999 K");
+    EXPECT_EQ(sizeInKText(100000 * 1024), "100000 K");
+    EXPECT_EQ(KiloToMega(250), "KB (256000 bytes)");
+    EXPECT_EQ(KiloToMega(0), "KB (0 bytes)");
+    EXPECT_EQ(KiloToMega(1250), "KB ( 1.2 Meg)");
+    EXPECT_EQ(KiloToMega(50000), "KB (50.0 Meg)");
+    EXPECT_EQ(extensionOf("a.tar.gz"), ".gz");
+    EXPECT_EQ(extensionOf("Makefile"), "");
+}
+
+}  // namespace
+}  // namespace rk
