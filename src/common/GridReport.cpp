@@ -5,7 +5,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPrinter>
-#include <cmath>
+#include <algorithm>
+#include <limits>
 
 #include "common/Messages.h"
 #include "common/ResultGrid.h"
@@ -32,7 +33,8 @@ bool PrintStream::begin() {
     ascent_ = metrics.ascent();
     // The font is fixed-pitch, so a count of characters tells where a line must wrap.
     const double charWidth = metrics.horizontalAdvance(QLatin1Char('M'));
-    charsPerLine_ = std::max<qsizetype>(1, qsizetype(std::floor(page_.width() / charWidth)));
+    charsPerLine_ = charWidth > 0 ? std::max<qsizetype>(1, qsizetype(page_.width() / charWidth))
+                                  : std::numeric_limits<qsizetype>::max();
     y_ = 0;
     return ok();
 }

@@ -75,6 +75,8 @@ void ResultGrid::setRowCount(int rows) {
             tailOnly = tailOnly && order_[i] >= kept;
         }
         order_.resize(kept);
+        // The arena keeps the texts of rows cut here until clear(): a scan cuts only the
+        // empty rows of its last growth step.
         // Rows cut after a sort need not be the last made; then renumber the survivors.
         if (tailOnly)
             rows_.resize(kept);
