@@ -36,7 +36,8 @@ public:
     ~ResultGrid() override;
 
     // ColCount, the titles of row 0, and each column's width in pixels at 96 dpi (90 where
-    // `widths` gives none). The rows stay.
+    // `widths` gives none). The rows keep their records; a change in the number of columns
+    // drops their marks and rewritten cells.
     void setColumns(const QStringList& titles, const QList<int>& widths = {});
     [[nodiscard]] int columnCount() const { return int(titles_.size()); }
     [[nodiscard]] int columnWidth(int column) const;
