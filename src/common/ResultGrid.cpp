@@ -1,0 +1,337 @@
+#include "common/ResultGrid.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace rk {
+
+namespace {
+
+// Large enough that a million records need a few hundred allocations, small enough that the
+// unused end of the last one does not matter.
+constexpr std::uint32_t chunkSize = 1u << 20;
+
+}  // namespace
+
+ResultGrid::ResultGrid(QObject* parent) : QAbstractTableModel(parent) {
+    rows_.emplace_back();
+    order_.push_back(0);
+}
+
+ResultGrid::~ResultGrid() = default;
+
+void ResultGrid::setColumns(const QStringList& titles, const QList<int>& widths) {
+    QList<int> newWidths;
+    for (qsizetype c = 0; c < titles.size(); ++c)
+        newWidths.append(c < widths.size() ? widths[c] : defaultColumnWidth);
+    if (titles.size() != titles_.size()) {
+        beginResetModel();
+        titles_ = titles;
+        widths_ = newWidths;
+        rewritten_.clear();
+        for (Row& r : rows_) {
+            r.rewritten = false;
+            r.markColumn = -1;
+        }
+        endResetModel();
+    } else {
+        titles_ = titles;
+        widths_ = newWidths;
+        if (!titles_.isEmpty()) {
+            emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+            emit dataChanged(index(0, 0), index(0, columnCount() - 1));
+        }
+    }
+    emit columnWidthsChanged();
+}
+
+int ResultGrid::columnWidth(int column) const {
+    return column >= 0 && column < widths_.size() ? widths_[column] : defaultColumnWidth;
+}
+
+void ResultGrid::setColumnWidth(int column, int width) {
+    if (column < 0 || column >= widths_.size() || widths_[column] == width) return;
+    widths_[column] = width;
+    emit columnWidthsChanged();
+}
+
+void ResultGrid::setRowCount(int rows) {
+    rows = std::max(rows, 1);
+    const int current = rowCount();
+    if (rows > current) {
+        beginInsertRows({}, current, rows - 1);
+        for (int r = current; r < rows; ++r) {
+            order_.push_back(std::uint32_t(rows_.size()));
+            rows_.emplace_back();
+        }
+        endInsertRows();
+    } else if (rows < current) {
+        beginRemoveRows({}, rows, current - 1);
+        const std::size_t kept = std::size_t(rows) - 1;
+        bool tailOnly = true;
+        for (std::size_t i = kept; i < order_.size(); ++i) {
+            dropRewritten(order_[i]);
+            tailOnly = tailOnly && order_[i] >= kept;
+        }
+        order_.resize(kept);
+        // The arena keeps the texts of rows cut here until clear(): a scan cuts only the
+        // empty rows of its last growth step.
+        // Rows cut after a sort need not be the last made; then renumber the survivors.
+        if (tailOnly)
+            rows_.resize(kept);
+        else
+            compactSlots();
+        filled_ = std::min(filled_, rows - 1);
+        endRemoveRows();
+    }
+}
+
+void ResultGrid::compactSlots() {
+    std::deque<Row> rows;
+    QHash<quint64, QString> rewritten;
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+        const Row& r = rows_[order_[i]];
+        if (r.rewritten)
+            for (int c = 0; c < columnCount(); ++c) {
+                const auto found = rewritten_.constFind(cellKey(order_[i], c));
+                if (found != rewritten_.cend())
+                    rewritten.insert(cellKey(std::uint32_t(i), c), *found);
+            }
+        rows.push_back(r);
+        order_[i] = std::uint32_t(i);
+    }
+    rows_ = std::move(rows);
+    rewritten_ = std::move(rewritten);
+}
+
+int ResultGrid::addRecord(const QString& record, const QByteArray& path) {
+    const int row = filled_ + 1;
+    if (row >= rowCount()) setRowCount(rowCount() + growthStep);
+    setRecord(row, record, path);
+    filled_ = row;
+    return row;
+}
+
+void ResultGrid::setRecord(int row, const QString& record, const QByteArray& path) {
+    if (!isDataRow(row)) return;
+    const std::uint32_t slot = slotOf(row);
+    Row& r = rows_[slot];
+    dropRewritten(slot);
+    r.markColumn = -1;
+    const QByteArray text = record.toUtf8();
+    const qsizetype inside = path.isEmpty() ? 0 : text.indexOf(path);
+    if (inside >= 0) {
+        store(r, text, {});
+        r.pathAt = std::uint32_t(inside);
+    } else {
+        store(r, text, path);
+        r.pathAt = r.recordSize;
+    }
+    r.pathSize = std::uint32_t(path.size());
+    if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void ResultGrid::store(Row& r, QByteArrayView record, QByteArrayView path) {
+    const std::size_t need = std::size_t(record.size()) + std::size_t(path.size());
+    r.recordSize = std::uint32_t(record.size());
+    r.chunk = r.at = 0;
+    if (need == 0) return;
+    if (chunks_.empty() || chunks_.back().size - chunks_.back().used < need) {
+        Chunk c;
+        c.size = std::uint32_t(std::max<std::size_t>(chunkSize, need));
+        c.bytes = std::make_unique_for_overwrite<char[]>(c.size);
+        chunks_.push_back(std::move(c));
+    }
+    Chunk& c = chunks_.back();
+    r.chunk = std::uint32_t(chunks_.size() - 1);
+    r.at = c.used;
+    std::memcpy(c.bytes.get() + c.used, record.data(), std::size_t(record.size()));
+    if (!path.isEmpty())
+        std::memcpy(c.bytes.get() + c.used + record.size(), path.data(), std::size_t(path.size()));
+    c.used += std::uint32_t(need);
+}
+
+void ResultGrid::clear() {
+    beginResetModel();
+    rows_.clear();
+    rows_.emplace_back();
+    order_.assign(1, 0);
+    order_.shrink_to_fit();
+    chunks_.clear();
+    rewritten_.clear();
+    filled_ = 0;
+    endResetModel();
+}
+
+const char* ResultGrid::recordBytes(const Row& r) const {
+    return r.recordSize + r.pathSize == 0 ? "" : chunks_[r.chunk].bytes.get() + r.at;
+}
+
+QByteArrayView ResultGrid::fieldOf(const Row& r, int column) const {
+    // Fields are short: a plain loop beats a library call per tab.
+    const char* p = recordBytes(r);
+    const char* const end = p + r.recordSize;
+    for (int field = 0; field < column; ++field) {
+        while (p != end && *p != '\t')
+            ++p;
+        if (p == end) return {};
+        ++p;
+    }
+    const char* stop = p;
+    while (stop != end && *stop != '\t')
+        ++stop;
+    return QByteArrayView(p, stop);
+}
+
+QByteArrayView ResultGrid::cellOfSlot(std::uint32_t slot, int column, QByteArray& scratch) const {
+    const Row& r = rows_[slot];
+    if (r.rewritten) {
+        const auto found = rewritten_.constFind(cellKey(slot, column));
+        if (found != rewritten_.cend()) {
+            scratch = found->toUtf8();
+            return scratch;
+        }
+    }
+    return fieldOf(r, column);
+}
+
+QByteArrayView ResultGrid::cellUtf8(int column, int row, QByteArray& scratch) const {
+    if (column < 0 || column >= columnCount()) return {};
+    if (row == 0) {
+        scratch = titles_[column].toUtf8();
+        return scratch;
+    }
+    if (!isDataRow(row)) return {};
+    return cellOfSlot(slotOf(row), column, scratch);
+}
+
+QString ResultGrid::cell(int column, int row) const {
+    if (column < 0 || column >= columnCount()) return {};
+    if (row == 0) return titles_[column];
+    if (!isDataRow(row)) return {};
+    const std::uint32_t slot = slotOf(row);
+    const Row& r = rows_[slot];
+    if (r.rewritten) {
+        const auto found = rewritten_.constFind(cellKey(slot, column));
+        if (found != rewritten_.cend()) return *found;
+    }
+    return QString::fromUtf8(fieldOf(r, column));
+}
+
+void ResultGrid::setCell(int column, int row, const QString& text) {
+    if (column < 0 || column >= columnCount()) return;
+    if (row == 0) {
+        titles_[column] = text;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+    } else {
+        if (!isDataRow(row)) return;
+        const std::uint32_t slot = slotOf(row);
+        Row& r = rows_[slot];
+        // Writing back the record's own text, as marking does to repaint a cell, costs
+        // nothing: only texts that differ are kept.
+        const quint64 key = cellKey(slot, column);
+        if (text == QString::fromUtf8(fieldOf(r, column))) {
+            if (r.rewritten) rewritten_.remove(key);
+        } else {
+            rewritten_.insert(key, text);
+            r.rewritten = true;
+        }
+    }
+    const QModelIndex i = index(row, column);
+    emit dataChanged(i, i);
+}
+
+void ResultGrid::dropRewritten(std::uint32_t slot) {
+    Row& r = rows_[slot];
+    if (!r.rewritten) return;
+    for (int c = 0; c < columnCount(); ++c)
+        rewritten_.remove(cellKey(slot, c));
+    r.rewritten = false;
+}
+
+QString ResultGrid::recordOf(int row) const {
+    if (!isDataRow(row)) return {};
+    const Row& r = rows_[slotOf(row)];
+    return QString::fromUtf8(recordBytes(r), r.recordSize);
+}
+
+QByteArray ResultGrid::pathOf(int row) const {
+    if (!isDataRow(row)) return {};
+    const Row& r = rows_[slotOf(row)];
+    return QByteArray(recordBytes(r) + r.pathAt, r.pathSize);
+}
+
+QStringList ResultGrid::records() const {
+    QStringList list;
+    for (const Row& r : rows_)
+        if (r.recordSize > 0) list.append(QString::fromUtf8(recordBytes(r), r.recordSize));
+    return list;
+}
+
+bool ResultGrid::isMarked(int row) const {
+    return isDataRow(row) && rows_[slotOf(row)].markColumn >= 0;
+}
+
+bool ResultGrid::isMarked(int column, int row) const {
+    return column >= 0 && isDataRow(row) && rows_[slotOf(row)].markColumn == column;
+}
+
+void ResultGrid::setMark(int row, int column, bool marked) {
+    if (!isDataRow(row) || column < 0 || column >= columnCount()) return;
+    Row& r = rows_[slotOf(row)];
+    const int old = r.markColumn;
+    if (marked)
+        r.markColumn = std::int16_t(column);
+    else if (old == column)
+        r.markColumn = -1;
+    if (old == r.markColumn) return;
+    const int from = old < 0 ? column : std::min(old, column);
+    const int to = old < 0 ? column : std::max(old, column);
+    emit dataChanged(index(row, from), index(row, to), {ResultGrid::MarkRole});
+}
+
+void ResultGrid::reorderRows(int firstRow, const std::vector<int>& rows) {
+    if (rows.empty() || firstRow < 1 || std::size_t(firstRow) + rows.size() > order_.size() + 1)
+        return;
+    std::vector<bool> seen(rows.size(), false);
+    for (int r : rows) {
+        const std::size_t i = std::size_t(r - firstRow);
+        if (r < firstRow || i >= rows.size() || seen[i]) return;
+        seen[i] = true;
+    }
+    std::vector<std::uint32_t> moved(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        moved[i] = slotOf(rows[i]);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::copy(moved.begin(), moved.end(), order_.begin() + (firstRow - 1));
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int ResultGrid::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rowCount();
+}
+
+int ResultGrid::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columnCount();
+}
+
+QVariant ResultGrid::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return cell(index.column(), index.row());
+    if (role == MarkRole) return isMarked(index.column(), index.row());
+    return {};
+}
+
+QVariant ResultGrid::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return section >= 0 && section < columnCount() ? titles_[section] : QVariant();
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ResultGrid::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace rk

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace rk {
+
+// The rows behind every result grid. Row 0 holds the column titles (a view shows them as its
+// header); data rows are 1 to rowCount() - 1, numbered as the tools count them, so a view's
+// current row is a grid row.
+//
+// Memory, per data row, because a scan may list millions: the record's UTF-8 bytes in a
+// shared arena; the path's bytes only when the record does not already show them as they are
+// (otherwise the path is a slice of the record); 24 bytes of bookkeeping (`Row`) and 4 bytes
+// of display order. Rewritten cells sit in a side table that only rows holding one pay for.
+// A file-hog record of about 100 bytes thus costs about 1.3 times its text.
+class ResultGrid : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int growthStep = 50;
+    static constexpr int defaultColumnWidth = 90;  // pixels at 96 dpi
+    // Data role of a cell: true when it carries the mark glyph.
+    static constexpr int MarkRole = Qt::UserRole + 1;
+
+    explicit ResultGrid(QObject* parent = nullptr);
+    ~ResultGrid() override;
+
+    // ColCount, the titles of row 0, and each column's width in pixels at 96 dpi (90 where
+    // `widths` gives none). The rows keep their records; a change in the number of columns
+    // drops their marks and rewritten cells.
+    void setColumns(const QStringList& titles, const QList<int>& widths = {});
+    [[nodiscard]] int columnCount() const { return int(titles_.size()); }
+    [[nodiscard]] int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+
+    // RowCount, the title row included.
+    [[nodiscard]] int rowCount() const { return int(order_.size()) + 1; }
+    // Adds empty rows or cuts rows off the end with their records, marks and cells; never
+    // below the title row.
+    void setRowCount(int rows);
+    // The data rows written by addRecord since the last clear.
+    [[nodiscard]] int rowsFilled() const { return filled_; }
+    // Writes the record into row rowsFilled() + 1, growing the grid by 50 rows when that row
+    // does not exist yet, and returns the row. `path` is the exact path the row stands for.
+    int addRecord(const QString& record, const QByteArray& path = {});
+    // Gives an existing data row a new record and path, without mark or rewritten cells.
+    void setRecord(int row, const QString& record, const QByteArray& path = {});
+    // Cuts the grid to the title row and `rowsFilled` data rows, as a scan does at its end.
+    void trim(int rowsFilled) { setRowCount(rowsFilled + 1); }
+    // Back to the title row and one empty data row, rowsFilled() = 0; titles and widths stay.
+    void clear();
+
+    // Row 0 gives the titles; a data cell gives its rewritten text, else field column + 1 of
+    // the record. Out of range gives an empty text, and setCell ignores it.
+    [[nodiscard]] QString cell(int column, int row) const;
+    void setCell(int column, int row, const QString& text);
+    [[nodiscard]] QString recordOf(int row) const;
+    [[nodiscard]] QByteArray pathOf(int row) const;
+    // The records of the data rows that have one, in the order the grid listed them before
+    // any sort: the tool's result list.
+    [[nodiscard]] QStringList records() const;
+
+    // At most one cell of a row carries the mark glyph; the row is marked when one does.
+    [[nodiscard]] bool isMarked(int row) const;
+    [[nodiscard]] bool isMarked(int column, int row) const;
+    void setMark(int row, int column, bool marked);
+
+    // Puts the rows now numbered rows[0], rows[1], ... at firstRow, firstRow + 1, ...;
+    // `rows` must be a permutation of those row numbers, else nothing moves. Records, paths,
+    // marks and rewritten cells move with their rows; a view's selection keeps its numbers.
+    void reorderRows(int firstRow, const std::vector<int>& rows);
+
+    // The cell's text in UTF-8, without a copy where the record holds it; otherwise the text
+    // is put into `scratch`. Valid until the grid changes.
+    [[nodiscard]] QByteArrayView cellUtf8(int column, int row, QByteArray& scratch) const;
+    // Calls visit(row, cellUtf8) for each row of firstRow..lastRow (clipped to the data rows)
+    // in the order the rows lie in memory, not on screen: after a sort the screen order
+    // jumps all over memory, and a sort of a million rows reads every cell once.
+    template <class Visit>
+    void visitColumn(int column, int firstRow, int lastRow, Visit visit) const;
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // setColumns or setColumnWidth changed a width: a view applies them again.
+    void columnWidthsChanged();
+
+private:
+    struct Row {
+        std::uint32_t chunk = 0;  // arena chunk holding the record
+        std::uint32_t at = 0;     // the record's first byte in that chunk
+        std::uint32_t recordSize = 0;
+        std::uint32_t pathAt = 0;  // from `at`: inside the record, or just after it
+        std::uint32_t pathSize = 0;
+        std::int16_t markColumn = -1;
+        bool rewritten = false;  // some cell of the row has a text of its own in rewritten_
+    };
+    static_assert(sizeof(Row) == 24);
+
+    struct Chunk {
+        std::unique_ptr<char[]> bytes;
+        std::uint32_t size = 0;
+        std::uint32_t used = 0;
+    };
+
+    [[nodiscard]] bool isDataRow(int row) const { return row >= 1 && row < rowCount(); }
+    [[nodiscard]] std::uint32_t slotOf(int row) const { return order_[std::size_t(row) - 1]; }
+    [[nodiscard]] static quint64 cellKey(std::uint32_t slot, int column) {
+        return (quint64(slot) << 16) | quint64(column);
+    }
+    [[nodiscard]] const char* recordBytes(const Row& r) const;
+    [[nodiscard]] QByteArrayView fieldOf(const Row& r, int column) const;
+    [[nodiscard]] QByteArrayView cellOfSlot(std::uint32_t slot, int column,
+                                            QByteArray& scratch) const;
+    // Copies the two byte runs one after the other into the arena; returns where they start.
+    void store(Row& r, QByteArrayView record, QByteArrayView path);
+    void dropRewritten(std::uint32_t slot);
+    void compactSlots();
+
+    QStringList titles_;
+    QList<int> widths_;
+    // Rows by slot, in the order they were made; a deque grows without moving its rows.
+    std::deque<Row> rows_;
+    // The slot shown at row r is order_[r - 1]: sorting rearranges these numbers only.
+    std::vector<std::uint32_t> order_;
+    std::vector<Chunk> chunks_;
+    QHash<quint64, QString> rewritten_;  // by cellKey
+    int filled_ = 0;
+};
+
+template <class Visit>
+void ResultGrid::visitColumn(int column, int firstRow, int lastRow, Visit visit) const {
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, rowCount() - 1);
+    if (column < 0 || column >= columnCount() || lastRow < firstRow) return;
+    std::vector<int> rowOfSlot(rows_.size(), 0);
+    for (int r = firstRow; r <= lastRow; ++r)
+        rowOfSlot[slotOf(r)] = r;
+    QByteArray scratch;
+    for (std::size_t slot = 0; slot < rowOfSlot.size(); ++slot)
+        if (rowOfSlot[slot] > 0)
+            visit(rowOfSlot[slot], cellOfSlot(std::uint32_t(slot), column, scratch));
+}
+
+}  // namespace rk

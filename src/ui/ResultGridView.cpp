@@ -1,0 +1,148 @@
+#include "ui/ResultGridView.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+#include <cmath>
+
+namespace rk {
+
+namespace {
+
+// Draws a marked cell as its background, the glyph 2 pixels in from the cell's corner and
+// the text from 18 pixels on, so the glyph never sits over the text.
+class MarkDelegate : public QStyledItemDelegate {
+public:
+    explicit MarkDelegate(ResultGridView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (!index.data(ResultGrid::MarkRole).toBool()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+
+        const QRect cell = opt.rect;
+        const int inset = view_->scaled(2);
+        const int glyph = view_->scaled(16);
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap mark = ResultGridView::markGlyph(int(std::ceil(glyph * ratio)));
+        mark.setDevicePixelRatio(ratio);
+        painter->drawPixmap(QPoint(cell.left() + inset, cell.top() + inset), mark);
+
+        const QRect textRect = cell.adjusted(view_->scaled(18), 0, 0, 0);
+        const QPalette::ColorGroup group =
+            (opt.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                          opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
+        painter->restore();
+    }
+
+private:
+    ResultGridView* view_;
+};
+
+}  // namespace
+
+ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
+    setModel(&grid_);
+    setItemDelegate(new MarkDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    // Fixed heights spare the header from measuring a million rows. The grid line takes one
+    // pixel of the section, so the 18-pixel cell keeps room for the glyph.
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(scaled(18) + 1);
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSectionsClickable(false);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setDefaultSectionSize(scaled(ResultGrid::defaultColumnWidth));
+
+    connect(&grid_, &ResultGrid::modelReset, this, [this] {
+        hideTitleRow();
+        applyColumnWidths();
+    });
+    connect(&grid_, &ResultGrid::columnWidthsChanged, this, &ResultGridView::applyColumnWidths);
+    connect(columns, &QHeaderView::sectionResized, this,
+            [this](int column, int, int newSize) { columnResized(column, newSize); });
+    hideTitleRow();
+    applyColumnWidths();
+}
+
+double ResultGridView::scale() const {
+    return logicalDpiY() / 96.0;
+}
+
+int ResultGridView::scaled(int designed) const {
+    return int(std::floor(designed * scale()));
+}
+
+int ResultGridView::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void ResultGridView::setCurrentRow(int row) {
+    if (row < 1 || row >= grid_.rowCount()) return;
+    const int column = std::max(currentIndex().column(), 0);
+    setCurrentIndex(grid_.index(row, column));
+}
+
+void ResultGridView::hideTitleRow() {
+    setRowHidden(0, true);
+}
+
+void ResultGridView::applyColumnWidths() {
+    applyingWidths_ = true;
+    for (int c = 0; c < grid_.columnCount(); ++c)
+        setColumnWidth(c, scaled(grid_.columnWidth(c)));
+    applyingWidths_ = false;
+}
+
+void ResultGridView::columnResized(int column, int newSize) {
+    if (applyingWidths_) return;
+    // The user dragged a column: the report pads by the width the user now sees.
+    grid_.setColumnWidth(column, int(std::lround(newSize / scale())));
+}
+
+QPixmap ResultGridView::markGlyph(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    QPainterPath check;
+    check.moveTo(2.5, 8.5);
+    check.lineTo(6.0, 12.5);
+    check.lineTo(13.5, 3.0);
+    p.setPen(QPen(QColor(200, 0, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(check);
+    return pixmap;
+}
+
+}  // namespace rk

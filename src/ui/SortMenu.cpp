@@ -1,0 +1,55 @@
+#include "ui/SortMenu.h"
+
+#include <algorithm>
+
+#include "common/WaitCursor.h"
+#include "ui/ResultGridView.h"
+
+namespace rk {
+
+SortMenu::SortMenu(ResultGridView* grid, QWidget* parent) : QMenu(parent), grid_(grid) {}
+
+QAction* SortMenu::addSort(const QString& text, SortKind kind, int column, bool descending) {
+    QAction* action = addAction(text);
+    action->setCheckable(true);
+    items_.push_back({action, kind, column, descending});
+    connect(action, &QAction::triggered, this, [this, action] { choose(action); });
+    return action;
+}
+
+void SortMenu::check(QAction* item) {
+    checked_ = item;
+    for (const Item& i : items_)
+        i.action->setChecked(i.action == item);
+}
+
+void SortMenu::choose(QAction* item) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [item](const Item& i) { return i.action == item; });
+    ResultGrid& grid = grid_->results();
+    if (found == items_.end() || grid.rowCount() < minimumRows_) {
+        // Triggering a checkable item toggled it: put the checks back as they were.
+        check(checked_);
+        return;
+    }
+    WaitCursor wait;
+    check(nullptr);
+    SortGrid(grid, found->kind, 1, grid.rowCount() - 1, found->descending, found->column);
+    check(item);
+    emit sorted(item);
+}
+
+void SortMenu::popupOverGrid() {
+    popup(grid_->mapToGlobal(QPoint(grid_->width() / 2, grid_->scaled(30))));
+}
+
+void SortMenu::attachToGrid(bool attached) {
+    disconnect(rightClick_);
+    grid_->setContextMenuPolicy(attached ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    if (attached)
+        rightClick_ =
+            connect(grid_, &QWidget::customContextMenuRequested, this,
+                    [this](const QPoint& at) { popup(grid_->viewport()->mapToGlobal(at)); });
+}
+
+}  // namespace rk

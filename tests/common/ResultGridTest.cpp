@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "common/GridSort.h"
+#include "common/ResultGrid.h"
+
+namespace rk {
+namespace {
+
+QString rec(int n) {
+    return QStringLiteral("%1\tname%1\t/data/file%1").arg(n);
+}
+QByteArray pathFor(int n) {
+    return QByteArrayLiteral("/data/file") + QByteArray::number(n);
+}
+
+TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
+    ResultGrid grid;
+    QAbstractItemModelTester tester(&grid, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    grid.setColumns({"Size", "Name", "Path"}, {60, 120});
+    for (int i = 1; i <= 120; ++i)
+        grid.addRecord(rec(i), pathFor(i));
+    grid.setCell(1, 3, QStringLiteral("rewritten"));
+    grid.setMark(4, 2, true);
+    SortGridByText(grid, 1, grid.rowCount() - 1, true, 1);
+    grid.trim(grid.rowsFilled());
+    grid.setRowCount(40);
+    grid.setColumns({"One", "Two"});
+    grid.clear();
+    EXPECT_EQ(grid.rowCount(), 2);
+}
+
+TEST(ResultGrid, GrowsInStepsOfFiftyAndTrimsToWhatWasFilled) {
+    ResultGrid grid;
+    grid.setColumns({"A", "B"});
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.rowsFilled(), 0);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("a\tb")), 1);
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("c\td")), 2);
+    EXPECT_EQ(grid.rowCount(), 52);
+    for (int i = 3; i <= 52; ++i)
+        grid.addRecord(rec(i));
+    EXPECT_EQ(grid.rowCount(), 102);
+    grid.trim(grid.rowsFilled());
+    EXPECT_EQ(grid.rowCount(), 53);
+    EXPECT_EQ(grid.cell(0, 52), "52");
+    // Cutting below what was filled forgets those rows.
+    grid.setRowCount(3);
+    EXPECT_EQ(grid.rowsFilled(), 2);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("e\tf")), 3);
+    EXPECT_EQ(grid.rowCount(), 53);
+    grid.setRowCount(0);
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.cell(0, 0), "A");
+}
+
+TEST(ResultGrid, CutsCellsFromTheRecordAndShowsTitlesAsRowZero) {
+    ResultGrid grid;
+    grid.setColumns({"Size", "Name", "Type"}, {60});
+    EXPECT_EQ(grid.columnWidth(0), 60);
+    EXPECT_EQ(grid.columnWidth(2), ResultGrid::defaultColumnWidth);
+    grid.addRecord(QStringLiteral("  12 K\tnaïve.txt"));
+    EXPECT_EQ(grid.cell(0, 0), "Size");
+    EXPECT_EQ(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Name");
+    EXPECT_EQ(grid.cell(0, 1), "  12 K");
+    EXPECT_EQ(grid.cell(1, 1), "naïve.txt");
+    EXPECT_EQ(grid.cell(2, 1), "");  // a missing field
+    EXPECT_EQ(grid.cell(3, 1), "");  // no such column
+    EXPECT_EQ(grid.cell(0, 2), "");  // no such row
+    EXPECT_EQ(grid.data(grid.index(1, 1), Qt::DisplayRole).toString(), "naïve.txt");
+    EXPECT_EQ(grid.recordOf(1), "  12 K\tnaïve.txt");
+}
+
+TEST(ResultGrid, KeepsExactPathBytesAndRewrittenCells) {
+    ResultGrid grid;
+    grid.setColumns({"Name", "Folder"});
+    const QByteArray odd("/data/caf\xe9.txt");  // not UTF-8: the record shows it replaced
+    grid.addRecord(QStringLiteral("caf\uFFFD.txt\t/data"), odd);
+    grid.addRecord(QStringLiteral("b.txt\t/data/b.txt"), "/data/b.txt");
+    grid.addRecord(QStringLiteral("c.txt\t/x"));
+    EXPECT_EQ(grid.pathOf(1), odd);
+    EXPECT_EQ(grid.pathOf(2), "/data/b.txt");
+    EXPECT_EQ(grid.pathOf(3), "");
+    EXPECT_EQ(grid.pathOf(9), "");
+
+    QSignalSpy changed(&grid, &ResultGrid::dataChanged);
+    grid.setCell(0, 2, QStringLiteral("renamed"));
+    EXPECT_EQ(grid.cell(0, 2), "renamed");
+    EXPECT_EQ(grid.recordOf(2), "b.txt\t/data/b.txt");  // the record stays as listed
+    grid.setCell(0, 2, QStringLiteral("b.txt"));        // written back unchanged, as marking does
+    EXPECT_EQ(grid.cell(0, 2), "b.txt");
+    EXPECT_EQ(changed.count(), 2);
+    grid.setCell(1, 0, QStringLiteral("Where"));
+    EXPECT_EQ(grid.cell(1, 0), "Where");
+    // A new record replaces what the row had.
+    grid.setCell(1, 1, QStringLiteral("gone"));
+    grid.setMark(1, 0, true);
+    grid.setRecord(1, QStringLiteral("d\te"), "/e/d");
+    EXPECT_EQ(grid.cell(1, 1), "e");
+    EXPECT_FALSE(grid.isMarked(1));
+    EXPECT_EQ(grid.pathOf(1), "/e/d");
+}
+
+TEST(ResultGrid, MarksOneCellPerRow) {
+    ResultGrid grid;
+    grid.setColumns({"A", "B"});
+    grid.addRecord(QStringLiteral("a\tb"));
+    grid.addRecord(QStringLiteral("c\td"));
+    grid.setMark(2, 1, true);
+    EXPECT_TRUE(grid.isMarked(2));
+    EXPECT_TRUE(grid.isMarked(1, 2));
+    EXPECT_FALSE(grid.isMarked(0, 2));
+    EXPECT_FALSE(grid.isMarked(1));
+    EXPECT_TRUE(grid.data(grid.index(2, 1), ResultGrid::MarkRole).toBool());
+    grid.setMark(2, 0, false);  // another cell: the mark stays
+    EXPECT_TRUE(grid.isMarked(2));
+    grid.setMark(2, 1, false);
+    EXPECT_FALSE(grid.isMarked(2));
+    grid.setMark(0, 0, true);  // never the title row
+    EXPECT_FALSE(grid.isMarked(0));
+    grid.setMark(1, 0, true);
+    grid.clear();
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.rowsFilled(), 0);
+    EXPECT_FALSE(grid.isMarked(1));
+    EXPECT_EQ(grid.cell(0, 1), "");
+    EXPECT_EQ(grid.cell(1, 0), "B");
+}
+
+TEST(ResultGrid, ListsRecordsInScanOrderAfterSortingAndCutting) {
+    ResultGrid grid;
+    grid.setColumns({"N", "Name", "Path"});
+    for (int i = 1; i <= 6; ++i)
+        grid.addRecord(rec(i), pathFor(i));
+    grid.setCell(1, 5, QStringLiteral("five"));
+    SortGridByNumber(grid, 1, grid.rowCount() - 1, true, 0);
+    EXPECT_EQ(grid.cell(0, 1), "6");
+    EXPECT_EQ(grid.records(), QStringList({rec(1), rec(2), rec(3), rec(4), rec(5), rec(6)}));
+    // Cut after the sort: the rows that stay keep everything they had.
+    grid.setRowCount(4);
+    EXPECT_EQ(grid.records(), QStringList({rec(6), rec(5), rec(4)}));
+    EXPECT_EQ(grid.cell(1, 2), "five");
+    EXPECT_EQ(grid.pathOf(3), pathFor(4));
+}
+
+TEST(ResultGrid, RefusesAReorderThatIsNoPermutation) {
+    ResultGrid grid;
+    grid.setColumns({"N"});
+    for (int i = 1; i <= 3; ++i)
+        grid.addRecord(QString::number(i));
+    grid.reorderRows(1, {1, 1, 2});
+    grid.reorderRows(1, {2, 3, 4});
+    grid.reorderRows(0, {1, 0});
+    grid.reorderRows(3, {3, 4});
+    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "123");
+    grid.reorderRows(2, {3, 2});
+    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "132");
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+
+#include "ui/ResultGridView.h"
+#include "ui/SortMenu.h"
+
+namespace rk {
+namespace {
+
+TEST(ResultGridView, ShowsTitlesAsHeaderAndDesignedSizes) {
+    ResultGridView view;
+    QAbstractItemModelTester tester(view.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ResultGrid& grid = view.results();
+    grid.setColumns({"Size", "Name", "Type"}, {60, 200});
+    grid.addRecord(QStringLiteral("1\ta"));
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_TRUE(view.showGrid());
+    EXPECT_TRUE(view.isRowHidden(0));
+    EXPECT_FALSE(view.isRowHidden(1));
+    EXPECT_EQ(view.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(view.model()->headerData(1, Qt::Horizontal).toString(), "Name");
+    EXPECT_EQ(view.columnWidth(0), view.scaled(60));
+    EXPECT_EQ(view.columnWidth(2), view.scaled(90));
+    EXPECT_EQ(view.rowHeight(1), view.scaled(18) + 1);
+    // A cleared grid still hides its title row.
+    grid.clear();
+    grid.setColumns({"One", "Two"});
+    EXPECT_TRUE(view.isRowHidden(0));
+    EXPECT_EQ(view.columnWidth(1), view.scaled(90));
+}
+
+TEST(ResultGridView, RemembersTheWidthTheUserGaveAColumn) {
+    ResultGridView view;
+    view.results().setColumns({"A", "B"}, {60, 60});
+    view.horizontalHeader()->resizeSection(1, view.scaled(120));
+    EXPECT_EQ(view.results().columnWidth(1), 120);
+    view.results().setColumnWidth(0, 30);
+    EXPECT_EQ(view.columnWidth(0), view.scaled(30));
+}
+
+TEST(ResultGridView, DrawsTheMarkBeforeTheText) {
+    ResultGridView view;
+    view.resize(400, 200);
+    ResultGrid& grid = view.results();
+    grid.setColumns({"Name", "Size"}, {150, 60});
+    grid.addRecord(QStringLiteral("marked.txt\t1"));
+    grid.addRecord(QStringLiteral("plain.txt\t2"));
+    grid.setMark(1, 0, true);
+    grid.trim(grid.rowsFilled());
+    view.selectRow(1);
+    view.show();
+    QImage image = view.viewport()->grab().toImage();
+    const QRect marked = view.visualRect(grid.index(1, 0));
+    const QRect plain = view.visualRect(grid.index(2, 0));
+    auto reddish = [&image](const QRect& r) {
+        int count = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x < r.left() + 18 && x <= r.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(reddish(marked), 10);
+    EXPECT_EQ(reddish(plain), 0);
+    // A mark moved to another row is drawn there, and only there.
+    grid.setMark(1, 0, false);
+    grid.setMark(2, 0, true);
+    image = view.viewport()->grab().toImage();
+    EXPECT_EQ(reddish(marked), 0);
+    EXPECT_GT(reddish(plain), 10);
+}
+
+TEST(SortMenu, SortsChecksAndLeavesTooSmallGridsAlone) {
+    ResultGridView view;
+    ResultGrid& grid = view.results();
+    grid.setColumns({"Size", "Name"});
+    SortMenu menu(&view);
+    QAction* bySize = menu.addSort(QStringLiteral("Sort by &Size"), SortKind::Number, 0, true);
+    QAction* byName = menu.addSort(QStringLiteral("Sort by &Name"), SortKind::Text, 1, false);
+    menu.check(bySize);
+    EXPECT_TRUE(bySize->isChecked());
+
+    // Only the title row: choosing does nothing, the check stays where it was.
+    grid.setRowCount(1);
+    byName->trigger();
+    EXPECT_TRUE(bySize->isChecked());
+    EXPECT_FALSE(byName->isChecked());
+
+    grid.addRecord(QStringLiteral("5\tb"));
+    grid.addRecord(QStringLiteral("7\ta"));
+    grid.addRecord(QStringLiteral("1,000\tc"));
+    grid.trim(grid.rowsFilled());
+    byName->trigger();
+    EXPECT_EQ(grid.cell(1, 1) + grid.cell(1, 2) + grid.cell(1, 3), "abc");
+    EXPECT_TRUE(byName->isChecked());
+    EXPECT_FALSE(bySize->isChecked());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    bySize->trigger();
+    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "1,00075");
+    EXPECT_TRUE(bySize->isChecked());
+
+    // A menu that wants more rows than the grid has.
+    menu.setMinimumRows(5);
+    byName->trigger();
+    EXPECT_EQ(grid.cell(1, 1), "c");
+    EXPECT_TRUE(bySize->isChecked());
+    EXPECT_FALSE(byName->isChecked());
+}
+
+}  // namespace
+}  // namespace rk
