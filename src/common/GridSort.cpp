@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -127,6 +128,23 @@ double numberKey(const QString& text) {
     return ok && !std::isnan(value) ? value : 0;
 }
 
+std::int64_t sizeKey(QByteArrayView cell) {
+    qsizetype i = 0;
+    while (i < cell.size() && cell[i] == ' ')
+        ++i;
+    if (i == cell.size() || cell[i] < '0' || cell[i] > '9')
+        return std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    for (; i < cell.size() && value < std::numeric_limits<std::int64_t>::max() / 10; ++i) {
+        const char c = cell[i];
+        if (c >= '0' && c <= '9')
+            value = value * 10 + (c - '0');
+        else if (c != ',')
+            break;
+    }
+    return value;
+}
+
 QDate dateKey(const QString& text) {
     static const QDate none(1900, 1, 1);
     return readShortDate(text).value_or(none);
@@ -208,6 +226,10 @@ void SortGridByDate(ResultGrid& grid, int firstRow, int lastRow, bool descending
     });
 }
 
+void SortGridBySize(ResultGrid& grid, int firstRow, int lastRow, bool descending, int column) {
+    sortByValue<std::int64_t>(grid, firstRow, lastRow, descending, column, sizeKey);
+}
+
 void SortGrid(ResultGrid& grid, SortKind kind, int firstRow, int lastRow, bool descending,
               int column) {
     switch (kind) {
@@ -219,6 +241,9 @@ void SortGrid(ResultGrid& grid, SortKind kind, int firstRow, int lastRow, bool d
             return;
         case SortKind::Date:
             SortGridByDate(grid, firstRow, lastRow, descending, column);
+            return;
+        case SortKind::Size:
+            SortGridBySize(grid, firstRow, lastRow, descending, column);
             return;
     }
 }

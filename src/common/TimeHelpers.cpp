@@ -7,9 +7,14 @@
 namespace rk {
 
 QLocale textLocale() {
-    const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
-    return system;
+    // The program reads the user's settings once, at its first date or number.
+    static const QLocale locale = [] {
+        const QLocale system = QLocale::system();
+        if (system.language() == QLocale::C)
+            return QLocale(QLocale::English, QLocale::UnitedStates);
+        return system;
+    }();
+    return locale;
 }
 
 QString shortDateFormat() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <limits>
 
 #include "common/GridSort.h"
 #include "common/ResultGrid.h"
@@ -90,6 +91,16 @@ TEST(SortGridByNumber, ReadsThousandsAndCountsTheUnreadableAsZero) {
     fill(mixed, {"12 K", "-7", "nan", "2.5", "1e3"});
     sortAll(mixed, SortKind::Number, false);
     EXPECT_EQ(column(mixed), QStringList({"-7", "12 K", "nan", "2.5", "1e3"}));
+}
+
+TEST(SortGridBySize, ReadsTheLeadingNumberAndPutsWordsAboveSizes) {
+    ResultGrid grid;
+    fill(grid, {"  204800 K", "1048576 K", "    999 K", "DELETED", "   12345 K", "RECYCLED"});
+    sortAll(grid, SortKind::Size, true);
+    EXPECT_EQ(column(grid), QStringList({"DELETED", "RECYCLED", "1048576 K", "  204800 K",
+                                         "   12345 K", "    999 K"}));
+    EXPECT_EQ(sizeKey("1,048,576 K"), 1048576);
+    EXPECT_EQ(sizeKey(""), std::numeric_limits<std::int64_t>::max());
 }
 
 TEST(SortGridByDate, PutsEmptyAndUnreadableFirstAndReadsTwoDigitYears) {
