@@ -131,6 +131,8 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent)
     bottom->addWidget(btClose);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(px(8), px(8), px(8), px(8));
+    layout->setSpacing(px(6));
     layout->addWidget(Panel2);
     layout->addWidget(Label2);
     layout->addLayout(bottom);

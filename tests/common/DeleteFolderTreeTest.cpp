@@ -11,6 +11,7 @@
 
 #include "common/Deletion.h"
 #include "common/Services.h"
+#include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
@@ -19,25 +20,12 @@
 namespace rk {
 namespace {
 
+using test::exists;
+using test::PlatformScope;
 using test::ScopedDataHome;
 using test::scriptedDialogs;
 using test::TempTree;
 using test::TestPlatform;
-
-bool exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-// Installs a platform of the test's own for as long as it lives.
-class PlatformScope {
-public:
-    explicit PlatformScope(Platform& p) : old_(&platform()) { setPlatform(&p); }
-    ~PlatformScope() { setPlatform(old_); }
-
-private:
-    Platform* old_;
-};
 
 // A platform that lets a test change the tree right after a folder has been read, as
 // another program might while a deletion runs.

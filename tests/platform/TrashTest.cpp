@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/Trash.h"
+#include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
@@ -19,19 +20,11 @@
 namespace rk {
 namespace {
 
+using test::contents;
+using test::exists;
 using test::ScopedDataHome;
 using test::TempTree;
 using test::TestPlatform;
-
-bool exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-QByteArray contents(const QByteArray& path) {
-    QFile f(QFile::decodeName(path));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray infoLine(const QByteArray& info, const QByteArray& key) {
     for (const QByteArray& line : info.split('\n'))

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/Services.h"
+#include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
@@ -19,25 +20,15 @@
 namespace rk {
 namespace {
 
+using test::exists;
 using test::ScopedDataHome;
 using test::scriptedDialogs;
 using test::TempTree;
 using test::TestPlatform;
 
-bool exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
 // Every window test gets a platform of its own, so it can make a deletion fail.
 class DeletionWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        old_ = &platform();
-        setPlatform(&p);
-    }
-    void TearDown() override { setPlatform(old_); }
-
     // Three files of 1,234,567 bytes in all, added out of order.
     TfrmReallyDelete* confirmThree() {
         c = t.file("c.txt", 34567);
@@ -53,11 +44,9 @@ protected:
 
     TempTree t;
     TestPlatform p;
+    test::PlatformScope scope{p};
     test::ScriptedDialogs& dialogs = scriptedDialogs();
     QByteArray a, b, c;
-
-private:
-    Platform* old_ = nullptr;
 };
 
 TEST_F(DeletionWindowTest, ConfirmationShowsCountSavingsAndSortedList) {
