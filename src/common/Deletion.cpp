@@ -108,6 +108,8 @@ FolderTreeResult TreeDeletion::run(const QByteArray& path) {
     return result_;
 }
 
+// above, abovePath and entry may belong to the top of the stack: they are used before the push
+// that may move it.
 void TreeDeletion::descend(FolderHandle& above, const QByteArray& abovePath,
                            const SearchRecord& entry) {
     QByteArray path = JoinPath(abovePath, entry.name);

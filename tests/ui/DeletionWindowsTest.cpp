@@ -79,6 +79,19 @@ TEST_F(DeletionWindowTest, DeleteAllReportsTheFileThatStaysAndDeletesTheOthers) 
     EXPECT_EQ(w->lblDelete->text(), "The following 0 files will be deleted.");
 }
 
+TEST_F(DeletionWindowTest, FilesAreDeletedByTheirExactNames) {
+    const QByteArray odd = t.file("odd\xff name.txt", 3);
+    const QByteArray look = t.file("odd\xef\xbf\xbd name.txt", 3);  // how odd is shown
+    TfrmReallyDelete w;
+    w.addFile(odd);
+    w.show();
+    dialogs.answer(ButtonYes);
+    w.btDeleteAllClick();
+    EXPECT_FALSE(exists(odd));
+    EXPECT_TRUE(exists(look));
+    EXPECT_EQ(dialogs.texts(), QStringList({"Really delete?"}));
+}
+
 TEST_F(DeletionWindowTest, RefusedOrEmptyRunDeletesNothingAndStaysOpen) {
     std::unique_ptr<TfrmReallyDelete> w(confirmThree());
     dialogs.answer(ButtonNo);
