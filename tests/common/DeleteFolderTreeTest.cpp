@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 
@@ -156,6 +157,34 @@ TEST_F(DeleteFolderTreeTest, FolderReplacedByALinkAfterListingIsNotFollowed) {
     EXPECT_TRUE(exists(t.path("OLD/S")));  // the links are nothing the user was asked about
     EXPECT_TRUE(exists(t.path("OLD/T")));
     EXPECT_TRUE(dialogs.asked.empty());
+}
+
+TEST_F(DeleteFolderTreeTest, DeepFolderMovedAwayDuringTheRunStopsIt) {
+    MeddlingPlatform p;
+    PlatformScope scope(p);
+    QByteArray rel = "OLD";
+    std::vector<QByteArray> levels;
+    for (int i = 1; i <= 40; ++i) {
+        rel += "/d";
+        levels.push_back(rel);
+        t.file(rel + "/f", 1);
+    }
+    const QByteArray precious = t.file("elsewhere/f", 1);  // named as the files of the tree
+    // Deep enough that the folders above are found again through "..", which now leads
+    // out of the tree.
+    p.afterRead = [&](const QByteArray& path, std::vector<SearchRecord>& entries) {
+        if (path == t.path(levels[33]))  // its file comes after the sub-folder
+            std::stable_partition(entries.begin(), entries.end(),
+                                  [](const SearchRecord& e) { return e.name != "f"; });
+        if (path == t.path(levels[35]))
+            ::rename(t.path(levels[34]).constData(), t.path("elsewhere/moved").constData());
+    };
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(exists(precious));
+    EXPECT_TRUE(exists(t.path("elsewhere/moved")));
+    EXPECT_TRUE(exists(t.path(levels[33])));
 }
 
 TEST_F(DeleteFolderTreeTest, MountPointInsideIsNeitherEnteredNorRemoved) {
