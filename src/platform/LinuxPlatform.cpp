@@ -237,6 +237,62 @@ QByteArray LinuxPlatform::searchPathVariable() const {
 
 void LinuxPlatform::beep(Beep) const {}
 
+QByteArray LinuxPlatform::realPath(const QByteArray& path) const {
+    char* real = ::realpath(path.constData(), nullptr);
+    if (!real) return {};
+    QByteArray result(real);
+    std::free(real);
+    return result;
+}
+
+int LinuxPlatform::removeFile(const QByteArray& path) const {
+    return ::unlink(path.constData()) == 0 ? 0 : errno;
+}
+
+int LinuxPlatform::removeEmptyFolder(const QByteArray& path) const {
+    return ::rmdir(path.constData()) == 0 ? 0 : errno;
+}
+
+int LinuxPlatform::statEntry(const FolderHandle& folder, const QByteArray& name,
+                             SearchRecord& record) const {
+    struct ::statx st {};
+    if (::statx(folder.fd(), name.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, statxMask,
+                &st) != 0)
+        return errno;
+    record.name = name;
+    fillSearchRecord(record, st);
+    return 0;
+}
+
+int LinuxPlatform::removeEntry(const FolderHandle& folder, const QByteArray& name,
+                               bool isFolder) const {
+    return ::unlinkat(folder.fd(), name.constData(), isFolder ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
+}
+
+int LinuxPlatform::setReadOnly(const FolderHandle& folder, const QByteArray& name,
+                               bool readOnly) const {
+    struct stat st {};
+    if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    if (S_ISLNK(st.st_mode)) return 0;  // a link has no permissions of its own
+    const mode_t mode = readOnly ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
+    if ((mode & 07777) == (st.st_mode & 07777)) return 0;
+    return ::fchmodat(folder.fd(), name.constData(), mode & 07777, AT_SYMLINK_NOFOLLOW) == 0
+               ? 0
+               : errno;
+}
+
+int LinuxPlatform::moveToTrash(const QByteArray& path) const {
+    return trash_.moveToTrash(path);
+}
+
+int LinuxPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name) const {
+    return trash_.moveToTrash(folder.fd(), name);
+}
+
+bool LinuxPlatform::offersTrash(const QByteArray& folder) const {
+    return trash_.isAvailableFor(folder);
+}
+
 QByteArray LinuxPlatform::resolveDriveFolder(const QByteArray& folder) {
     char* real = ::realpath(folder.constData(), nullptr);
     if (!real) return {};

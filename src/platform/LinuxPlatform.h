@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Trash.h"
 
 namespace rk {
 
@@ -32,12 +33,30 @@ public:
     [[nodiscard]] QByteArray searchPathVariable() const override;
     void beep(Beep kind) const override;
 
+    [[nodiscard]] QByteArray realPath(const QByteArray& path) const override;
+    int removeFile(const QByteArray& path) const override;
+    int removeEmptyFolder(const QByteArray& path) const override;
+    int statEntry(const FolderHandle& folder, const QByteArray& name,
+                  SearchRecord& record) const override;
+    int removeEntry(const FolderHandle& folder, const QByteArray& name,
+                    bool isFolder) const override;
+    int setReadOnly(const FolderHandle& folder, const QByteArray& name,
+                    bool readOnly) const override;
+    int moveToTrash(const QByteArray& path) const override;
+    int moveToTrash(const FolderHandle& folder, const QByteArray& name) const override;
+    [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
+
+    // Where the trash of a drive other than the home's is looked for; by default at the
+    // mount point of the file's file system, from the mount table.
+    void setTrashMountPoints(Trash::MountPointLookup lookup) { trash_ = Trash(std::move(lookup)); }
+
     // A folder's absolute, link-free form for use as a virtual drive; empty when it is not
     // an existing folder.
     [[nodiscard]] static QByteArray resolveDriveFolder(const QByteArray& folder);
 
 private:
     Options options_;
+    Trash trash_;
 };
 
 }  // namespace rk

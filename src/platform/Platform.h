@@ -106,6 +106,29 @@ public:
     [[nodiscard]] virtual QByteArray windowsFolder() const { return "/etc"; }
 
     virtual void beep(Beep kind) const = 0;
+
+    // A path with every link and "." or ".." resolved; empty when it does not exist.
+    [[nodiscard]] virtual QByteArray realPath(const QByteArray& path) const = 0;
+
+    // Removing files and folders; each returns 0 or the system's error number. A link is
+    // removed as a link, never followed.
+    virtual int removeFile(const QByteArray& path) const = 0;
+    virtual int removeEmptyFolder(const QByteArray& path) const = 0;
+    // The same relative to an open folder, so that a folder replaced by a link cannot redirect
+    // a deletion that is under way.
+    virtual int statEntry(const FolderHandle& folder, const QByteArray& name,
+                          SearchRecord& record) const = 0;
+    virtual int removeEntry(const FolderHandle& folder, const QByteArray& name,
+                            bool isFolder) const = 0;
+    virtual int setReadOnly(const FolderHandle& folder, const QByteArray& name,
+                            bool readOnly) const = 0;
+
+    // The recycle bin: the desktop's trash. A file is moved there, or left where it is with
+    // the error returned; it is never deleted instead.
+    virtual int moveToTrash(const QByteArray& path) const = 0;
+    virtual int moveToTrash(const FolderHandle& folder, const QByteArray& name) const = 0;
+    // Whether the files of a folder can be sent to a trash at all.
+    [[nodiscard]] virtual bool offersTrash(const QByteArray& folder) const = 0;
 };
 
 // True when a listing with includeSet returns an entry with these attributes.

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "common/TextHelpers.h"
+
 namespace rk::test {
 
 TestPlatform::TestPlatform(std::vector<QByteArray> driveFolders)
@@ -51,6 +53,33 @@ std::optional<DriveSpace> TestPlatform::driveSpace(const QByteArray& mountPoint)
 void TestPlatform::beep(Beep kind) const {
     ++beeps;
     beepKinds.push_back(kind);
+}
+
+int TestPlatform::removeFile(const QByteArray& path) const {
+    if (removeFailures_.contains(path)) return removeFailures_.value(path);
+    return LinuxPlatform::removeFile(path);
+}
+
+int TestPlatform::removeEntry(const FolderHandle& folder, const QByteArray& name,
+                              bool isFolder) const {
+    const QByteArray path = JoinPath(pathOfFd_.value(folder.fd()), name);
+    if (removeFailures_.contains(path)) return removeFailures_.value(path);
+    return LinuxPlatform::removeEntry(folder, name, isFolder);
+}
+
+int TestPlatform::moveToTrash(const QByteArray& path) const {
+    if (removeFailures_.contains(path)) return removeFailures_.value(path);
+    return LinuxPlatform::moveToTrash(path);
+}
+
+int TestPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name) const {
+    const QByteArray path = JoinPath(pathOfFd_.value(folder.fd()), name);
+    if (removeFailures_.contains(path)) return removeFailures_.value(path);
+    return LinuxPlatform::moveToTrash(folder, name);
+}
+
+bool TestPlatform::offersTrash(const QByteArray& folder) const {
+    return offersTrash_ ? *offersTrash_ : LinuxPlatform::offersTrash(folder);
 }
 
 }  // namespace rk::test

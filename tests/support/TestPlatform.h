@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <optional>
 #include <vector>
 
 #include "platform/LinuxPlatform.h"
@@ -24,6 +25,11 @@ public:
         sizes_[mountPoint] = total;
     }
     [[nodiscard]] std::optional<DriveSpace> driveSpace(const QByteArray& mountPoint) const override;
+    // Removing or trashing the file at path fails with error, as permissions cannot make it
+    // fail for root.
+    void failToRemove(const QByteArray& path, int error) { removeFailures_[path] = error; }
+    // Overrides whether folders offer a trash; empty: ask the system.
+    void setOffersTrash(std::optional<bool> offers) { offersTrash_ = offers; }
 
     [[nodiscard]] QByteArray currentFolder() const override;
     [[nodiscard]] OpenedFolder openFolder(const QByteArray& path) const override;
@@ -33,6 +39,12 @@ public:
                    std::vector<SearchRecord>& entries) const override;
     [[nodiscard]] QByteArray searchPathVariable() const override { return path_; }
     void beep(Beep kind) const override;
+    int removeFile(const QByteArray& path) const override;
+    int removeEntry(const FolderHandle& folder, const QByteArray& name,
+                    bool isFolder) const override;
+    int moveToTrash(const QByteArray& path) const override;
+    int moveToTrash(const FolderHandle& folder, const QByteArray& name) const override;
+    [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
 
     mutable int beeps = 0;
     mutable std::vector<Beep> beepKinds;
@@ -44,6 +56,8 @@ private:
     QMap<QByteArray, int> failures_;
     QMap<QByteArray, int> readFailures_;
     QMap<QByteArray, std::int64_t> sizes_;
+    QMap<QByteArray, int> removeFailures_;
+    std::optional<bool> offersTrash_;
     mutable QMap<int, QByteArray> pathOfFd_;
     QByteArray current_;
     QByteArray path_;

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <ctime>
+#include <functional>
+
+namespace rk {
+
+// The desktop's trash as the file managers of Linux desktops keep it: the home trash under
+// $XDG_DATA_HOME/Trash for files on the file system that holds it, else the trash at the top
+// of the file's own file system ($topdir/.Trash/$uid or $topdir/.Trash-$uid). Each trashed
+// file gets a .trashinfo beside it, written before the file is moved, so that a file manager
+// can put it back. A file is only ever renamed into a trash on its own file system: when none
+// can take it, it stays where it is and the move fails.
+class Trash {
+public:
+    // The mount point of the file system that holds a folder (given link-free).
+    using MountPointLookup = std::function<QByteArray(const QByteArray& realFolder)>;
+
+    // By default the mount point comes from the process's mount table.
+    explicit Trash(MountPointLookup lookup = {});
+
+    // Moves the entry name of the open folder folderFd; returns 0 or the system's error number
+    // (EXDEV when no trash on the entry's file system can be used).
+    int moveToTrash(int folderFd, const QByteArray& name) const;
+    int moveToTrash(const QByteArray& path) const;
+
+    // Whether files of this folder could be trashed: a writable file system with a usable
+    // trash, existing or creatable. Creates nothing.
+    [[nodiscard]] bool isAvailableFor(const QByteArray& folder) const;
+
+    // $XDG_DATA_HOME/Trash, or ~/.local/share/Trash when the variable is unset or relative.
+    [[nodiscard]] static QByteArray homeTrashPath();
+
+    // The text of a .trashinfo: path is the original location (absolute, or relative to the
+    // top folder of a drive's trash), escaped as in URLs; the date is local time.
+    [[nodiscard]] static QByteArray trashInfoText(const QByteArray& path, std::time_t deletedAt);
+
+private:
+    [[nodiscard]] QByteArray mountPointOf(const QByteArray& realFolder) const;
+
+    MountPointLookup lookup_;
+};
+
+}  // namespace rk

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace rk {
+
+// The confirmation window for deleting marked files: the caller fills lb1 and savings, shows
+// it modally and reads the result: Accepted after a delete or recycle run (some files may
+// have stayed), Rejected when nothing was done.
+class TfrmReallyDelete : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmReallyDelete(QWidget* parent = nullptr);
+
+    // Adds a file by its exact path; the list shows it by name and keeps itself sorted
+    // without regard to case.
+    void addFile(const QByteArray& path);
+    void addFiles(const std::vector<QByteArray>& paths);
+    // The exact path of a list row.
+    [[nodiscard]] QByteArray pathAt(int row) const;
+
+    void FormShow();
+    void UpdateHeaders();
+    void btDeleteAllClick();
+    void btRecycleClick();
+    bool sendToRecycleBin(const QByteArray& path);
+
+    QFrame* Panel2 = nullptr;
+    QLabel* lblDelete = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* lblSavings = nullptr;
+    QListWidget* lb1 = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btRecycle = nullptr;
+    QLabel* Label2 = nullptr;
+    QProgressBar* bar = nullptr;
+    QPushButton* btClose = nullptr;
+
+    std::int64_t savings = 0;  // the total size of the files, set by the caller
+
+public slots:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Runs step over the listed files in list order with the hourglass and the progress bar;
+    // step returns false to stop. Then empties the list and closes the window with OK.
+    void runOverFiles(const std::function<bool(const QByteArray&)>& step);
+
+    bool running_ = false;
+};
+
+}  // namespace rk

@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+
+#include "common/Deletion.h"
+#include "common/Services.h"
+#include "support/FileChecks.h"
+#include "support/ScopedDataHome.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempTree.h"
+#include "support/TestPlatform.h"
+
+namespace rk {
+namespace {
+
+using test::exists;
+using test::PlatformScope;
+using test::ScopedDataHome;
+using test::scriptedDialogs;
+using test::TempTree;
+using test::TestPlatform;
+
+// A platform that lets a test change the tree right after a folder has been read, as
+// another program might while a deletion runs.
+class MeddlingPlatform : public TestPlatform {
+public:
+    std::function<void(const QByteArray& path, std::vector<SearchRecord>& entries)> afterRead;
+
+    int readFolder(const FolderHandle& folder, bool isDriveRoot,
+                   std::vector<SearchRecord>& entries) const override {
+        const int err = TestPlatform::readFolder(folder, isDriveRoot, entries);
+        if (err == 0 && afterRead) afterRead(lastReadPath, entries);
+        return err;
+    }
+};
+
+QString question(const QByteArray& file, const char* what) {
+    return QFile::decodeName(file) + QLatin1String(what) +
+           QStringLiteral("delete this file and continue deleting other files? ");
+}
+
+class DeleteFolderTreeTest : public ::testing::Test {
+protected:
+    TempTree t;
+    test::ScriptedDialogs& dialogs = scriptedDialogs();
+};
+
+TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredYesRemovesTheWholeTree) {
+    const QByteArray old = t.dir("OLD");
+    const QByteArray x = t.file("OLD/A/.x.txt", 100);
+    t.file("OLD/y.txt", 50);
+    dialogs.answer(ButtonYes);
+
+    const FolderTreeResult r = DeleteFolderTree(old, false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.bytes, 150);
+    EXPECT_EQ(r.filesNotRemoved, 0);
+    EXPECT_FALSE(exists(old));
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text, question(x, " is hidden, "));
+    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Confirm);
+    EXPECT_EQ(dialogs.asked[0].buttons, ButtonYes | ButtonNo | ButtonCancel);
+}
+
+TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredNoStopsTheRun) {
+    const QByteArray old = t.dir("OLD");
+    const QByteArray x = t.file("OLD/A/.x.txt", 100);
+    const QByteArray y = t.file("OLD/y.txt", 50);
+    std::vector<SearchRecord> listing;
+    ASSERT_EQ(platform().listFolder(old, NamePattern(), includeEverything, listing), 0);
+    const bool yFirst = listing[2].name == "y.txt";
+    dialogs.answer(ButtonNo);
+
+    const FolderTreeResult r = DeleteFolderTree(old, false);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(exists(x));
+    EXPECT_TRUE(exists(t.path("OLD/A")));
+    EXPECT_TRUE(exists(old));
+    EXPECT_EQ(exists(y), !yFirst);
+    EXPECT_EQ(r.files, yFirst ? 1 : 0);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+}
+
+TEST_F(DeleteFolderTreeTest, ReadOnlyHiddenFileAsksTwiceAndKeepsItsBitWhenKept) {
+    const QByteArray kept = t.file("KEEP/.ro", 10);
+    ::chmod(kept.constData(), 0444);
+    dialogs.answer(ButtonYes);
+    dialogs.answer(ButtonCancel);
+    FolderTreeResult r = DeleteFolderTree(t.path("KEEP"), false);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(exists(kept));
+    struct stat st {};
+    ::stat(kept.constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);  // the user kept the file: it is left as it was
+
+    dialogs.clear();
+    const QByteArray gone = t.file("OLD/.ro", 10);
+    ::chmod(gone.constData(), 0444);
+    dialogs.answer(ButtonYes);
+    dialogs.answer(ButtonYes);
+    r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_FALSE(exists(t.path("OLD")));
+    EXPECT_EQ(dialogs.texts(),
+              QStringList({question(gone, " is read-only, "), question(gone, " is hidden, ")}));
+}
+
+TEST_F(DeleteFolderTreeTest, LinkToAFolderOutsideIsRemovedAsALink) {
+    const QByteArray outside = t.dir("outside");
+    t.file("outside/keep/f1", 5);
+    t.file("outside/f2", 7);
+    const QByteArray link = t.symlink("OLD/link", outside);
+    t.file("OLD/z", 3);
+    dialogs.answer(ButtonYes);
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.bytes, 3);
+    EXPECT_FALSE(exists(t.path("OLD")));
+    EXPECT_TRUE(exists(t.path("outside/keep/f1")));
+    EXPECT_TRUE(exists(t.path("outside/f2")));
+    EXPECT_EQ(dialogs.texts(), QStringList({question(link, " is a system file, ")}));
+}
+
+TEST_F(DeleteFolderTreeTest, FolderReplacedByALinkAfterListingIsNotFollowed) {
+    MeddlingPlatform p;
+    PlatformScope scope(p);
+    t.file("outside/precious", 9);
+    t.file("OLD/S/inner", 4);
+    t.file("OLD/T/U/deep", 4);
+    t.dir("moved");
+    p.afterRead = [&](const QByteArray& path, std::vector<SearchRecord>&) {
+        if (path == t.path("OLD")) {  // S is listed as a folder, then swapped for a link
+            ::rename(t.path("OLD/S").constData(), t.path("moved/S").constData());
+            ::symlink(t.path("outside").constData(), t.path("OLD/S").constData());
+        }
+        if (path == t.path("OLD/T/U")) {  // T is swapped while the run is inside it
+            ::rename(t.path("OLD/T").constData(), t.path("moved/T").constData());
+            ::symlink(t.path("outside").constData(), t.path("OLD/T").constData());
+        }
+    };
+
+    DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(exists(t.path("outside/precious")));
+    EXPECT_TRUE(exists(t.path("moved/S/inner")));
+    EXPECT_TRUE(exists(t.path("OLD/S")));  // the links are nothing the user was asked about
+    EXPECT_TRUE(exists(t.path("OLD/T")));
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+TEST_F(DeleteFolderTreeTest, DeepFolderMovedAwayDuringTheRunStopsIt) {
+    MeddlingPlatform p;
+    PlatformScope scope(p);
+    QByteArray rel = "OLD";
+    std::vector<QByteArray> levels;
+    for (int i = 1; i <= 40; ++i) {
+        rel += "/d";
+        levels.push_back(rel);
+        t.file(rel + "/f", 1);
+    }
+    const QByteArray precious = t.file("elsewhere/f", 1);  // named as the files of the tree
+    // Deep enough that the folders above are found again through "..", which now leads
+    // out of the tree.
+    p.afterRead = [&](const QByteArray& path, std::vector<SearchRecord>& entries) {
+        if (path == t.path(levels[33]))  // its file comes after the sub-folder
+            std::stable_partition(entries.begin(), entries.end(),
+                                  [](const SearchRecord& e) { return e.name != "f"; });
+        if (path == t.path(levels[35]))
+            ::rename(t.path(levels[34]).constData(), t.path("elsewhere/moved").constData());
+    };
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(exists(precious));
+    EXPECT_TRUE(exists(t.path("elsewhere/moved")));
+    EXPECT_TRUE(exists(t.path(levels[33])));
+}
+
+TEST_F(DeleteFolderTreeTest, MountPointInsideIsNeitherEnteredNorRemoved) {
+    MeddlingPlatform p;
+    PlatformScope scope(p);
+    t.file("OLD/mnt/on-other-drive", 8);
+    t.dir("OLD/empty-mnt");
+    t.file("OLD/a", 2);
+    p.afterRead = [&](const QByteArray& path, std::vector<SearchRecord>& entries) {
+        if (path != t.path("OLD")) return;
+        for (SearchRecord& e : entries)
+            if (e.name == "mnt" || e.name == "empty-mnt") ++e.device;
+    };
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_TRUE(exists(t.path("OLD/mnt/on-other-drive")));
+    EXPECT_TRUE(exists(t.path("OLD/empty-mnt")));
+    EXPECT_FALSE(exists(t.path("OLD/a")));
+}
+
+TEST_F(DeleteFolderTreeTest, FileThatCannotBeDeletedIsNotCounted) {
+    TestPlatform p;
+    PlatformScope scope(p);
+    t.file("OLD/a", 100);
+    const QByteArray b = t.file("OLD/sub/b", 1000);
+    t.file("OLD/c", 200);
+    p.failToRemove(b, EPERM);
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.bytes, 300);
+    EXPECT_EQ(r.filesNotRemoved, 1);
+    EXPECT_TRUE(exists(b));
+    EXPECT_EQ(deletionSummary(r, false),
+              "Deleted 2 files for a savings of 300 bytes. (1 files could not be deleted)");
+}
+
+TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolders) {
+    ScopedDataHome home;
+    TestPlatform p;
+    PlatformScope scope(p);
+    const QByteArray f1 = t.file("OLD/sub/f1", QByteArray("one"));
+    const QByteArray f2 = t.file("OLD/f2", QByteArray("two"));
+    const QByteArray f3 = t.file("OLD/f3", QByteArray("three"));
+    p.failToRemove(f3, EXDEV);
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.bytes, 6);
+    EXPECT_EQ(r.filesNotRemoved, 1);
+    EXPECT_TRUE(exists(home.trash() + "/files/f1"));
+    EXPECT_TRUE(exists(home.trash() + "/files/f2"));
+    EXPECT_TRUE(exists(home.trash() + "/info/f1.trashinfo"));
+    EXPECT_FALSE(exists(t.path("OLD/sub")));
+    EXPECT_TRUE(exists(f3));  // not trashed, and not deleted instead
+    EXPECT_FALSE(exists(home.trash() + "/files/sub"));
+}
+
+TEST_F(DeleteFolderTreeTest, DeepTreeNeedsFewDescriptors) {
+    // Deeper than a path can be long, built relative to each folder.
+    int fd = ::open(t.dir("OLD").constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 2500; ++i) {
+        ASSERT_EQ(::mkdirat(fd, "dd", 0755), 0);
+        const int next = ::openat(fd, "dd", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ::close(::openat(fd, "bottom", O_WRONLY | O_CREAT, 0644));
+    ::close(fd);
+    const int before = test::openDescriptorCount();
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_FALSE(exists(t.path("OLD")));
+    EXPECT_EQ(test::openDescriptorCount(), before);
+}
+
+TEST_F(DeleteFolderTreeTest, EmptyFolderIsRemovedWithoutTheTreeDeletion) {
+    ScopedDataHome home;
+    const QByteArray empty = t.dir("EMPTY");
+    const FolderDeletion d = DeleteFolder(empty, true);
+    EXPECT_TRUE(d.removedEmpty);
+    EXPECT_FALSE(exists(empty));
+    EXPECT_FALSE(exists(home.trash()));  // removed, not recycled
+    EXPECT_TRUE(dialogs.asked.empty());
+
+    t.file("FULL/f", 4);
+    const FolderDeletion full = DeleteFolder(t.path("FULL"), false);
+    EXPECT_FALSE(full.removedEmpty);
+    EXPECT_EQ(full.tree.files, 1);
+    EXPECT_FALSE(exists(t.path("FULL")));
+}
+
+TEST(DeletionSummary, TellsWhatWasRemovedCanceledAndLeft) {
+    FolderTreeResult r;
+    EXPECT_EQ(deletionSummary(r, false), "");
+    r.files = 1234;
+    r.bytes = 56789012;
+    EXPECT_EQ(deletionSummary(r, false), "Deleted 1,234 files for a savings of 56,789,012 bytes.");
+    r.completed = false;
+    r.bytes = 5000000000LL;
+    EXPECT_EQ(deletionSummary(r, true),
+              "Recycled 1,234 files for a savings of 5,000,000,000 bytes. (Note: Deletion "
+              "operation canceled ... not all files deleted)");
+
+    r = FolderTreeResult{};
+    r.filesNotRemoved = 3;
+    EXPECT_EQ(deletionSummary(r, false), "3 files could not be deleted.");
+    scriptedDialogs().clear();
+    ShowDeletionSummary(r, false);
+    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
+    EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
+
+    scriptedDialogs().clear();
+    ShowDeletionSummary(FolderTreeResult{}, false);
+    EXPECT_TRUE(scriptedDialogs().asked.empty());
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <sys/stat.h>
+
+#include "common/Deletion.h"
+#include "common/Drives.h"
+#include "common/ProtectedFolders.h"
+#include "common/Services.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempTree.h"
+#include "support/TestPlatform.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+using test::TempTree;
+
+// A drive table of one drive, the temporary folder, and a home folder inside it.
+class ProtectedFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldTable_ = &driveTable();
+        setDriveTable(&table_);
+        oldHome_ = qgetenv("HOME");
+        qputenv("HOME", t.dir("drive/users/me"));
+    }
+    void TearDown() override {
+        setDriveTable(oldTable_);
+        qputenv("HOME", oldHome_);
+    }
+
+    TempTree t;
+    test::TestPlatform drivePlatform_{{t.dir("drive")}};
+    DriveTable table_{drivePlatform_};
+    DriveTable* oldTable_ = nullptr;
+    QByteArray oldHome_;
+};
+
+TEST_F(ProtectedFoldersTest, RootsSystemFoldersAndHomeAreRefused) {
+    EXPECT_EQ(folderProtection("/"), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(t.path("drive")), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(t.path("drive") + "/"), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection("/usr"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection("/etc"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection("/usr/../etc/"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(t.path("drive/users/me")), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(t.path("drive/users")), FolderProtection::SystemFolder);
+
+    // Not protected: folders below them, and beside the home folder.
+    EXPECT_EQ(folderProtection("/usr/share/doc"), FolderProtection::None);
+    EXPECT_EQ(folderProtection(t.dir("drive/users/me/old")), FolderProtection::None);
+    EXPECT_EQ(folderProtection(t.dir("drive/other")), FolderProtection::None);
+}
+
+TEST_F(ProtectedFoldersTest, LinksAboveThePathAreSeenThrough) {
+    t.symlink("drive/to-root", "/");
+    EXPECT_EQ(folderProtection(t.path("drive/to-root/etc")), FolderProtection::SystemFolder);
+    // The link itself is only a link: deleting it removes nothing of what it points to.
+    EXPECT_EQ(folderProtection(t.path("drive/to-root")), FolderProtection::None);
+}
+
+TEST_F(ProtectedFoldersTest, RefusalShowsTheCallersText) {
+    scriptedDialogs().clear();
+    EXPECT_TRUE(RefuseProtectedFolder(t.path("drive")));
+    EXPECT_TRUE(RefuseProtectedFolder("/", browserRootFolderText));
+    EXPECT_TRUE(RefuseProtectedFolder("/etc", browserRootFolderText));
+    EXPECT_FALSE(RefuseProtectedFolder(t.dir("drive/other")));
+    EXPECT_EQ(
+        scriptedDialogs().texts(),
+        QStringList({"You cannot delete the root folder using Roomkin 95", browserRootFolderText,
+                     "You cannot delete the Windows folder using Roomkin 95"}));
+    EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
+}
+
+TEST_F(ProtectedFoldersTest, DeletionItselfLeavesAProtectedFolderAlone) {
+    const QByteArray f = t.file("drive/users/me/notes.txt", 5);
+    scriptedDialogs().answer(ButtonYes);
+    const FolderTreeResult r = DeleteFolderTree(t.path("drive/users"), false);
+    EXPECT_FALSE(r.completed);
+    EXPECT_EQ(r.files, 0);
+    struct stat st {};
+    EXPECT_EQ(::stat(f.constData(), &st), 0);
+    EXPECT_FALSE(DeleteFolder(t.path("drive"), false).removedEmpty);
+}
+
+}  // namespace
+}  // namespace rk
