@@ -12,6 +12,7 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/Services.h"
+#include "duplicates/TfrmDup.h"
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     rk::setDriveTable(&drives);
 
     rk::ToolWindows tools;
+    tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     return app.exec();

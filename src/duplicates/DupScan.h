@@ -41,6 +41,8 @@ public:
     bool abort = false;
     // pnlSel: the folder being searched.
     std::function<void(const QString&)> showFolder;
+    // Lets the window process events while the scan runs; none for a report.
+    void setPump(EventPump* pump) { pump_ = pump; }
     // How many records the scan collects before it gives up with a warning.
     std::size_t collectLimit = defaultCollectLimit;
 

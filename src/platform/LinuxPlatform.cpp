@@ -231,6 +231,12 @@ int LinuxPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
     return 0;
 }
 
+std::optional<std::int64_t> LinuxPlatform::fileSize(const QByteArray& path) const {
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    return S_ISREG(st.st_mode) ? std::int64_t(st.st_size) : 0;
+}
+
 QByteArray LinuxPlatform::searchPathVariable() const {
     return qgetenv("PATH");
 }

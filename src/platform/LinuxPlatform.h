@@ -30,6 +30,7 @@ public:
     int readFolder(const FolderHandle& folder, bool isDriveRoot,
                    std::vector<SearchRecord>& entries) const override;
 
+    [[nodiscard]] std::optional<std::int64_t> fileSize(const QByteArray& path) const override;
     [[nodiscard]] QByteArray searchPathVariable() const override;
     void beep(Beep kind) const override;
 

@@ -109,6 +109,8 @@ public:
 
     // A path with every link and "." or ".." resolved; empty when it does not exist.
     [[nodiscard]] virtual QByteArray realPath(const QByteArray& path) const = 0;
+    // The size of the entry at path when it is there and is no folder; a link is not followed.
+    [[nodiscard]] virtual std::optional<std::int64_t> fileSize(const QByteArray& path) const = 0;
 
     // Removing files and folders; each returns 0 or the system's error number. A link is
     // removed as a link, never followed.

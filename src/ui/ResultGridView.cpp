@@ -59,6 +59,10 @@ private:
 
 ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
     setModel(&grid_);
+    // The grid's designed font is the desktop's at 8 points.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setItemDelegate(new MarkDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -143,6 +147,19 @@ QPixmap ResultGridView::markGlyph(int size) {
     p.setPen(QPen(QColor(200, 0, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(check);
     return pixmap;
+}
+
+int ResultGridView::contentWidth(int column, int sampleRows) const {
+    const QFontMetrics metrics(font());
+    const int padding = scaled(10);
+    int widest = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(grid_.cell(column, 0));
+    const int last = std::min(grid_.rowCount() - 1, sampleRows);
+    for (int r = 1; r <= last; ++r) {
+        int width = metrics.horizontalAdvance(grid_.cell(column, r));
+        if (grid_.isMarked(column, r)) width += scaled(18);
+        widest = std::max(widest, width);
+    }
+    return int(std::ceil((widest + padding) / scale()));
 }
 
 }  // namespace rk

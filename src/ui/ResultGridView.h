@@ -27,6 +27,10 @@ public:
     // A designed size in pixels at 96 dpi on this screen, rounded down.
     [[nodiscard]] int scaled(int designed) const;
 
+    // The width in designed pixels that shows the title and the cells of the first
+    // `sampleRows` data rows of a column whole.
+    [[nodiscard]] int contentWidth(int column, int sampleRows = 500) const;
+
     // The mark: a red check on a transparent ground, `size` pixels square.
     [[nodiscard]] static QPixmap markGlyph(int size);
 

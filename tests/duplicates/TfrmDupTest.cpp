@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "common/Drives.h"
+#include "common/SearchPath.h"
+#include "common/Services.h"
+#include "duplicates/TfrmDup.h"
+#include "ui/DriveCheckPanel.h"
+#include "ui/ResultGridView.h"
+#include "ui/SortMenu.h"
+#include "ui/TfrmReallyDelete.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+using test::TempTree;
+using test::TestPlatform;
+
+// A duplicate window over a drive made of a temporary tree.
+class TfrmDupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.file("a/readme.txt", std::int64_t(300 * 1024));
+        tree.file("b/README.TXT", std::int64_t(300 * 1024));
+        tree.file("b/big.iso", std::int64_t(900 * 1024));
+        tree.file("c/readme.txt", std::int64_t(400 * 1024));
+        platform_ = std::make_unique<TestPlatform>(std::vector<QByteArray>{tree.root()});
+        platform_->setCurrentFolder(tree.root());
+        oldPlatform_ = &platform();
+        setPlatform(platform_.get());
+        table_ = std::make_unique<DriveTable>(*platform_);
+        oldTable_ = &driveTable();
+        setDriveTable(table_.get());
+        setSearchPathList({});
+    }
+    void TearDown() override {
+        window.reset();
+        setDriveTable(oldTable_);
+        setPlatform(oldPlatform_);
+    }
+    TfrmDup& open(bool duplicates) {
+        DupMode = duplicates;
+        window = std::make_unique<TfrmDup>();
+        window->show();
+        return *window;
+    }
+    QStringList column(int c) const {
+        QStringList out;
+        const ResultGrid& g = window->grid->results();
+        for (int r = 1; r < g.rowCount(); ++r)
+            out.append(g.cell(c, r));
+        return out;
+    }
+
+    TempTree tree;
+    std::unique_ptr<TfrmDup> window;
+    std::unique_ptr<TestPlatform> platform_;
+    std::unique_ptr<DriveTable> table_;
+    Platform* oldPlatform_ = nullptr;
+    DriveTable* oldTable_ = nullptr;
+};
+
+TEST_F(TfrmDupTest, TextsFollowTheMode) {
+    TfrmDup& dup = open(true);
+    EXPECT_EQ(dup.windowTitle(), "Find and delete duplicate files");
+    EXPECT_EQ(dup.Label1->text(), "&Look for duplicates larger than:");
+    EXPECT_EQ(dup.btScan->toolTip(), "Duplicates on file name only");
+    EXPECT_TRUE(dup.btExact->isVisible());
+    EXPECT_EQ(dup.grid->results().columnCount(), 7);
+    EXPECT_EQ(dup.lblKB->text(), "KB (256000 bytes)");
+    EXPECT_EQ(dup.cbWildCard->currentText(), "*.*");
+    EXPECT_EQ(dup.lblWild->text(), "All files");
+    ASSERT_GT(dup.cbWildCard->count(), 1);
+    EXPECT_EQ(dup.cbWildCard->itemText(0), "*.*");
+    dup.cbWildCard->setEditText("*.txt");
+    EXPECT_EQ(dup.lblWild->text(), "");
+    EXPECT_EQ(dup.lblType->text(), "plain text document");
+
+    TfrmDup& hogs = open(false);
+    EXPECT_EQ(hogs.windowTitle(), "Find and delete file hogs");
+    EXPECT_EQ(hogs.Label1->text(), "&Look for file hogs larger than:");
+    EXPECT_EQ(hogs.btScan->toolTip(), "Start scanning for file hogs");
+    EXPECT_FALSE(hogs.btExact->isVisible());
+    EXPECT_EQ(hogs.grid->results().columnCount(), 6);
+    EXPECT_EQ(hogs.grid->results().cell(4, 0), "FileName");
+}
+
+TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {
+    TfrmDup& w = open(true);
+    for (QPushButton* b :
+         {w.btAbort, w.btMark, w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+        EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
+    EXPECT_TRUE(w.btScan->isEnabled());
+    EXPECT_TRUE(w.pnlDrives->box(1)->isChecked());  // the current drive
+    w.btScan->click();
+    // Sorted by the whole record without regard to case: folder a before folder b.
+    EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "readme.txt    "}));
+    for (QPushButton* b : {w.btMark, w.btDelete, w.btPrint, w.btClip, w.btBrowse})
+        EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
+    EXPECT_FALSE(w.btDelete->isEnabled());
+    EXPECT_FALSE(w.btSort->isVisible());  // no sorting of duplicate groups
+    EXPECT_FALSE(w.btAbort->isVisible());
+    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_EQ(w.pnlSel->text(), "3 duplicates found");
+    // Unchecking the only drive disables both scan buttons.
+    QTest::mouseClick(w.pnlDrives->box(1), Qt::LeftButton, {},
+                      QPoint(4, w.pnlDrives->box(1)->height() / 2));
+    EXPECT_FALSE(w.btScan->isEnabled());
+    EXPECT_FALSE(w.btExact->isEnabled());
+}
+
+TEST_F(TfrmDupTest, NothingFoundSaysSo) {
+    TfrmDup& w = open(true);
+    w.SpinEdit1->setValue(50000);
+    w.btScan->click();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"No files found."}));
+    EXPECT_FALSE(w.btPrint->isVisible());
+    EXPECT_FALSE(w.btMark->isVisible());
+}
+
+TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 1);
+    EXPECT_EQ(w.markedBytes, 300 * 1024);
+    EXPECT_TRUE(w.btDelete->isEnabled());
+    EXPECT_EQ(w.pnlSel->text(), "1 files 307,200 bytes");
+    EXPECT_TRUE(w.grid->results().isMarked(0, 1));
+    EXPECT_EQ(w.lbDeleted, std::vector<QByteArray>({tree.path("a/readme.txt")}));
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.markedBytes, 0);
+    EXPECT_TRUE(w.lbDeleted.empty());
+    EXPECT_FALSE(w.btDelete->isEnabled());
+    EXPECT_FALSE(w.grid->results().isMarked(1));
+
+    // A file removed since the scan can be marked, but counts for nothing.
+    QFile::remove(QString::fromLocal8Bit(tree.path("c/readme.txt")));
+    w.grid->setCurrentRow(3);
+    w.gridDblClick();
+    EXPECT_TRUE(w.grid->results().isMarked(3));
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_FALSE(w.btDelete->isEnabled());
+}
+
+TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    w.grid->setCurrentRow(1);
+    w.grid->setFocus();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(w.grid, Qt::Key_Delete);
+    // Rows 1 and 2 marked on the way down; the last row toggled twice.
+    EXPECT_TRUE(w.grid->results().isMarked(1));
+    EXPECT_TRUE(w.grid->results().isMarked(2));
+    EXPECT_FALSE(w.grid->results().isMarked(3));
+    EXPECT_EQ(w.grid->currentRow(), 3);
+    EXPECT_EQ(w.markedCount, 2);
+    // A new scan starts without marks.
+    w.btScan->click();
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.markedBytes, 0);
+    EXPECT_FALSE(w.btDelete->isEnabled());
+    EXPECT_FALSE(w.grid->results().isMarked(1));
+    EXPECT_TRUE(w.lbDeleted.empty());
+}
+
+TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
+    TfrmDup& w = open(false);
+    w.SpinEdit1->setValue(0);
+    w.btScan->click();
+    EXPECT_EQ(column(0), QStringList({"  900 K", "  400 K", "  300 K", "  300 K"}));
+    EXPECT_TRUE(w.btSort->isVisible());
+    w.PopupMenu1->choose(w.SortbyName1);
+    EXPECT_EQ(column(4).first(), QString::fromLocal8Bit(tree.path("a/readme.txt")));
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    EXPECT_TRUE(w.grid->results().isMarked(4, 1));
+    w.PopupMenu1->choose(w.Sortbysize1);
+    EXPECT_EQ(column(0).first(), "  900 K");
+    // The marked row moved with its mark.
+    int marked = 0;
+    for (int r = 1; r < w.grid->results().rowCount(); ++r) {
+        if (!w.grid->results().isMarked(r)) continue;
+        EXPECT_EQ(w.grid->results().cell(4, r), QString::fromLocal8Bit(tree.path("a/readme.txt")));
+        ++marked;
+    }
+    EXPECT_EQ(marked, 1);
+}
+
+TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    w.grid->setCurrentRow(3);
+    w.gridDblClick();
+    ASSERT_EQ(w.markedCount, 2);
+    // Cancelled: the window stays, its marks too.
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        EXPECT_EQ(confirm->savings, 700 * 1024);
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.markedCount, 2);
+    // Confirmed: the marked files go, the other stays, and the window closes.
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+    });
+    w.btDeleteClick();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("c/readme.txt"))));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
+}
+
+TEST_F(TfrmDupTest, ClipboardAndPrintedTitle) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    w.btClipClick();
+    const QString clip = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(clip.count('\n'), 3);
+    EXPECT_TRUE(clip.startsWith("readme.txt    \t  300 K\t"));
+    EXPECT_TRUE(clip.contains(QString::fromLocal8Bit(tree.path("c")) + "/\tplain text document\n"));
+    EXPECT_EQ(w.printTitle(), "Duplicates larger than 250KB matching *.* on drive(s) " +
+                                  QString::fromLocal8Bit(tree.root()) + " ");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("report.pdf");
+    scriptedDialogs().printTo(pdf);
+    w.btPrintClick();
+    QProcess p;
+    p.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Duplicates larger than 250KB matching *.* on drive(s)"));
+    EXPECT_TRUE(text.contains("README.TXT"));
+}
+
+}  // namespace
+}  // namespace rk
