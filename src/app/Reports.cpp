@@ -25,7 +25,8 @@ std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable
 
 int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
     for (const ScanRecord& r : records) {
-        std::fwrite(r.text.constData(), 1, std::size_t(r.text.size()), out);
+        const QByteArrayView text = r.text();
+        std::fwrite(text.data(), 1, std::size_t(text.size()), out);
         std::fputc('\n', out);
     }
     std::fflush(out);

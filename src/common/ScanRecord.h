@@ -9,17 +9,30 @@
 namespace rk {
 
 // One line a scan lists: the tab-separated record the grid shows and the clipboard copies.
-// A scan may list millions, so the exact path is kept only where the record does not show it
-// as it is (names that are not UTF-8, or that hold a tab or a line break).
-struct ScanRecord {
-    QByteArray text;       // UTF-8
-    QByteArray exactPath;  // empty when the record's text gives the path
-    std::int64_t kilobytes = 0;
+// A scan may list millions, so a record is one allocation of its UTF-8 text, followed by a
+// NUL and the exact path only where the text does not show the path as it is (names that
+// are not UTF-8, or that hold a tab or a line break). No name holds a NUL.
+class ScanRecord {
+public:
+    ScanRecord() = default;
+    ScanRecord(QByteArray text, std::int64_t kilobytes, const QByteArray& exactPath = {});
+
+    [[nodiscard]] QByteArrayView text() const;
+    // Empty when the record's text gives the path.
+    [[nodiscard]] QByteArray exactPath() const;
+    [[nodiscard]] std::int64_t kilobytes() const { return kilobytes_; }
+
+private:
+    QByteArray data_;
+    std::int64_t kilobytes_ = 0;
 };
 
 // Byte order with ASCII letters upper-cased: the order of the program's sorted lists, in
 // which blanks come before digits and letters and equal keys end up next to each other.
 [[nodiscard]] int compareFolded(QByteArrayView a, QByteArrayView b);
+
+// Ascending in that order, as a sorted list of the records would hold them.
+void sortFolded(std::vector<ScanRecord>& records);
 
 // Largest first by the number of K, then by the rest of the record, descending.
 void rankLargestFirst(std::vector<ScanRecord>& records);

@@ -163,10 +163,9 @@ QString FileTimeTexts::date(PackedTime t) {
         static const QString fallback = fileDateText(t);
         return fallback;
     }
-    const auto day = std::uint16_t(t >> 16);
-    auto it = dates_.constFind(day);
-    if (it == dates_.constEnd()) it = dates_.insert(day, fileDateText(t & 0xFFFF0000u));
-    return *it;
+    QString& text = dates_[t >> 16];
+    if (text.isNull()) text = fileDateText(t & 0xFFFF0000u);
+    return text;
 }
 
 QString FileTimeTexts::time(PackedTime t) {
@@ -175,10 +174,9 @@ QString FileTimeTexts::time(PackedTime t) {
         static const QString noon = fileTimeText(0);
         return noon;
     }
-    const auto clock = std::uint16_t(t & 0xFFFF);
-    auto it = times_.constFind(clock);
-    if (it == times_.constEnd()) it = times_.insert(clock, fileTimeText(t));
-    return *it;
+    QString& text = times_[t & 0xFFFF];
+    if (text.isNull()) text = fileTimeText(t);
+    return text;
 }
 
 }  // namespace rk

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "platform/SearchRecord.h"
 
@@ -50,8 +51,9 @@ public:
     [[nodiscard]] QString time(PackedTime t);
 
 private:
-    QHash<std::uint16_t, QString> dates_;
-    QHash<std::uint16_t, QString> times_;
+    // By the packed date or time of day; a null text is one not yet written.
+    std::vector<QString> dates_ = std::vector<QString>(65536);
+    std::vector<QString> times_ = std::vector<QString>(65536);
 };
 
 }  // namespace rk

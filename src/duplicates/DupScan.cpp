@@ -18,7 +18,7 @@ const QString searchPathMarker = QStringLiteral("*(SEARCHPATH)*");
 constexpr int includeDupFiles = 41;  // ordinary, read-only and archive files
 
 // The record's first field, or its first two fields joined, as the grouping key.
-QByteArrayView dupKey(const QByteArray& record, bool exact) {
+QByteArrayView dupKey(QByteArrayView record, bool exact) {
     const qsizetype tab = record.indexOf('\t');
     if (tab < 0) return record;
     if (!exact) return QByteArrayView(record.constData(), tab);
@@ -128,26 +128,22 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             record = size + tab + times_.date(written) + tab + times_.time(written) + tab +
                      times_.date(accessed) + tab + slashed + name + marker + tab + *type;
         }
-        DupRecord r;
-        r.text = record.toUtf8();
-        r.kilobytes = e.size / 1024;
         const bool nameShownExactly =
             showsBytesAsTheyAre(e.name, name) && !name.endsWith(QLatin1Char(' '));
-        if (!folderShownExactly || !nameShownExactly) r.exactPath = JoinPath(folder.path, e.name);
-        collected_.push_back(std::move(r));
+        collected_.emplace_back(
+            record.toUtf8(), e.size / 1024,
+            folderShownExactly && nameShownExactly ? QByteArray() : JoinPath(folder.path, e.name));
     }
 }
 
 void DupScan::addDups(bool exact) {
-    std::sort(collected_.begin(), collected_.end(), [](const DupRecord& a, const DupRecord& b) {
-        return compareFolded(a.text, b.text) < 0;
-    });
+    sortFolded(collected_);
     const std::size_t count = collected_.size();
     std::size_t i = 0;
     while (i + 1 < count) {
-        const QByteArrayView key = dupKey(collected_[i].text, exact);
+        const QByteArrayView key = dupKey(collected_[i].text(), exact);
         std::size_t j = i + 1;
-        while (j < count && sameKey(dupKey(collected_[j].text, exact), key)) {
+        while (j < count && sameKey(dupKey(collected_[j].text(), exact), key)) {
             if (j == i + 1) listed_.push_back(std::move(collected_[i]));
             listed_.push_back(std::move(collected_[j]));
             ++j;
@@ -165,8 +161,8 @@ void DupScan::reSort() {
 }
 
 QByteArray DupScan::pathOf(const DupRecord& record) const {
-    if (!record.exactPath.isEmpty()) return record.exactPath;
-    const QString text = QString::fromUtf8(record.text);
+    if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
+    const QString text = QString::fromUtf8(record.text());
     QString path;
     if (query_.duplicates) {
         QString folder = tabField(text, 6);

@@ -361,7 +361,7 @@ void TfrmDup::finishScan() {
 
 void TfrmDup::addToGrid(const DupRecord& record) {
     ++rowsFilled;
-    grid->results().addRecordUtf8(record.text, scanner_->pathOf(record));
+    grid->results().addRecordUtf8(record.text(), scanner_->pathOf(record));
 }
 
 void TfrmDup::btAbortClick() {
@@ -474,7 +474,7 @@ void TfrmDup::btClipClick() {
     QStringList lines;
     lines.reserve(qsizetype(scanner_->lbFiles().size()));
     for (const DupRecord& r : scanner_->lbFiles())
-        lines.append(QString::fromUtf8(r.text));
+        lines.append(QString::fromUtf8(r.text()));
     CopyListToClipboard(lines);
 }
 

@@ -138,11 +138,8 @@ void FolderHogScan::addRecord(const QByteArray& path, const FolderTotals& t) {
     const QString record = rightAlign7(t.bytes) + tab + percentOfDrive(t.bytes, driveSize_) + tab +
                            QString::number(t.files) + tab + QString::number(t.subFolders) + tab +
                            fileDateText(t.latest) + tab + pathText;
-    ScanRecord r;
-    r.text = record.toUtf8();
-    r.kilobytes = t.bytes / 1024;
-    if (!recordShowsExactly(path, pathText)) r.exactPath = path;
-    collected_.push_back(std::move(r));
+    collected_.emplace_back(record.toUtf8(), t.bytes / 1024,
+                            recordShowsExactly(path, pathText) ? QByteArray() : path);
 }
 
 void FolderHogScan::copylb2tolb() {
@@ -152,8 +149,8 @@ void FolderHogScan::copylb2tolb() {
 }
 
 QByteArray FolderHogScan::pathOf(const ScanRecord& record) const {
-    if (!record.exactPath.isEmpty()) return record.exactPath;
-    return tabField(QString::fromUtf8(record.text), 6).toUtf8();
+    if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
+    return tabField(QString::fromUtf8(record.text()), 6).toUtf8();
 }
 
 }  // namespace rk

@@ -41,7 +41,7 @@ protected:
     static QStringList field(const std::vector<DupRecord>& records, int n) {
         QStringList out;
         for (const DupRecord& r : records)
-            out.append(tabField(QString::fromUtf8(r.text), n));
+            out.append(tabField(QString::fromUtf8(r.text()), n));
         return out;
     }
 
@@ -107,8 +107,8 @@ TEST_F(DupScanTest, RecordFieldsInBothModes) {
     const auto dup = run(true);
     ASSERT_EQ(dup.size(), 2u);
     // Sorted by the whole record: the 1998 date text comes first.
-    const QString sub = QString::fromUtf8(dup[0].text);
-    const QString rec = QString::fromUtf8(dup[1].text);
+    const QString sub = QString::fromUtf8(dup[0].text());
+    const QString rec = QString::fromUtf8(dup[1].text());
     ASSERT_EQ(rec.count('\t'), 6);
     EXPECT_EQ(tabField(rec, 6), tree.path("") + "/");  // the root: one "/" only
     EXPECT_EQ(tabField(sub, 3), "12/31/98");
@@ -117,7 +117,7 @@ TEST_F(DupScanTest, RecordFieldsInBothModes) {
     EXPECT_EQ(tabField(sub, 6), tree.path("docs") + "/");
     EXPECT_EQ(tabField(sub, 7), "plain text document");
     const auto hog = run(false);
-    const QString h = QString::fromUtf8(hog[0].text);
+    const QString h = QString::fromUtf8(hog[0].text());
     ASSERT_EQ(h.count('\t'), 5);
     EXPECT_EQ(tabField(h, 1), "    2 K");
 }
@@ -166,7 +166,7 @@ TEST_F(DupScanTest, AwkwardNamesKeepTheirExactPath) {
     ASSERT_EQ(hogs.size(), 3u);
     QList<QByteArray> paths;
     for (const DupRecord& r : hogs) {
-        EXPECT_EQ(QString::fromUtf8(r.text).count('\t'), 5);  // a tab in a name is no field
+        EXPECT_EQ(QString::fromUtf8(r.text()).count('\t'), 5);  // a tab in a name is no field
         paths.append(scan_->pathOf(r));
     }
     EXPECT_TRUE(paths.contains(tree.path(QByteArray("x/") + odd)));

@@ -31,7 +31,7 @@ protected:
         scan_->run(mainFolders, installed.table().drives());
         QList<QStringList> rows;
         for (const ScanRecord& r : scan_->lb())
-            rows.append(QString::fromUtf8(r.text).split('\t'));
+            rows.append(QString::fromUtf8(r.text()).split('\t'));
         return rows;
     }
     static QStringList column(const QList<QStringList>& rows, int field) {
