@@ -60,6 +60,8 @@ DupScan::DupScan(const Platform& platform, EventPump* pump) : platform_(platform
 void DupScan::run(const DupQuery& query) {
     query_ = query;
     collected_.clear();
+    candidates_.clear();
+    folders_.clear();
     listed_.clear();
     skipped_ = 0;
     abort = false;
@@ -90,20 +92,14 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
     if (showFolder) showFolder(folder.text);
     const NamePattern pattern(query_.pattern);
     const std::int64_t limit = std::int64_t(sizeLimitKb) * 1024;
-    // The folder's part of every record: its path with "/", and the search-path marker.
-    const QString folderText = recordText(folder.path);
-    const QString slashed =
-        folderText.endsWith(QLatin1Char('/')) ? folderText : folderText + QLatin1Char('/');
-    const bool onSearchPath = IsOnSearchPath(folderText);
-    const QString marker = onSearchPath ? searchPathMarker : QString();
-    const bool folderShownExactly = showsBytesAsTheyAre(folder.path, folderText);
+    bool folderAdded = false;
     for (const SearchRecord& e : folder.entries) {
         if (abort) return;
         if (pump_) pump_->poll();
         if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
             (e.attributes & attrDirectory) || e.size <= limit || !pattern.matches(e.name))
             continue;
-        if (collected_.size() >= collectLimit) {
+        if (candidates_.size() + collected_.size() >= collectLimit) {
             ShowWarning(
                 QStringLiteral("Due to Windows resource limitations ... cannot process "
                                "any more files.\n\nTry increasing the file size limits "
@@ -111,32 +107,85 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             abort = true;
             return;
         }
-        const QString name = recordText(e.name);
-        const PackedTime written = e.time;
-        const PackedTime accessed = packFileTime(e.raw.access);
-        const QString ext = extensionOf(name).toLower();
-        auto type = typeNames_.find(ext);
-        if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
-        const QString size = sizeInKText(e.size);
-        const QChar tab = QLatin1Char('\t');
-        QString record;
-        if (query_.duplicates) {
-            record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
-                     times_.date(written) + tab + times_.time(written) + tab +
-                     times_.date(accessed) + tab + slashed + marker + tab + *type;
-        } else {
-            record = size + tab + times_.date(written) + tab + times_.time(written) + tab +
-                     times_.date(accessed) + tab + slashed + name + marker + tab + *type;
+        if (!folderAdded) {
+            // The folder's part of every record: its path with "/" and the search-path marker.
+            FolderPart f;
+            f.path = folder.path;
+            const QString text = recordText(folder.path);
+            f.slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
+            if (IsOnSearchPath(text)) f.marker = searchPathMarker;
+            f.shownExactly = showsBytesAsTheyAre(folder.path, text);
+            folders_.push_back(std::move(f));
+            folderAdded = true;
         }
-        const bool nameShownExactly =
-            showsBytesAsTheyAre(e.name, name) && !name.endsWith(QLatin1Char(' '));
-        collected_.emplace_back(
-            record.toUtf8(), e.size / 1024,
-            folderShownExactly && nameShownExactly ? QByteArray() : JoinPath(folder.path, e.name));
+        Candidate c;
+        c.name = e.name;
+        c.size = e.size;
+        c.written = e.time;
+        c.accessed = packFileTime(e.raw.access);
+        c.folder = std::uint32_t(folders_.size() - 1);
+        if (query_.duplicates) {
+            // Only files that turn out to have a partner get a whole record, after the walk.
+            c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
+            candidates_.push_back(std::move(c));
+        } else {
+            collected_.push_back(makeRecord(c));
+        }
     }
 }
 
+ScanRecord DupScan::makeRecord(const Candidate& c) {
+    const FolderPart& folder = folders_[c.folder];
+    const QString name = recordText(c.name);
+    const QString ext = extensionOf(name).toLower();
+    auto type = typeNames_.find(ext);
+    if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
+    const QString size = sizeInKText(c.size);
+    const QChar tab = QLatin1Char('\t');
+    QString record;
+    if (query_.duplicates) {
+        record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
+                 times_.date(c.written) + tab + times_.time(c.written) + tab +
+                 times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab + *type;
+    } else {
+        record = size + tab + times_.date(c.written) + tab + times_.time(c.written) + tab +
+                 times_.date(c.accessed) + tab + folder.slashed + name + folder.marker + tab +
+                 *type;
+    }
+    const bool nameShownExactly =
+        showsBytesAsTheyAre(c.name, name) && !name.endsWith(QLatin1Char(' '));
+    return ScanRecord(
+        record.toUtf8(), c.size / 1024,
+        folder.shownExactly && nameShownExactly ? QByteArray() : JoinPath(folder.path, c.name));
+}
+
 void DupScan::addDups(bool exact) {
+    // Files without a partner are dropped before any record is written: group the
+    // candidates by their key (the padded name, with Exact also the size in K).
+    std::vector<std::uint32_t> order(candidates_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = std::uint32_t(i);
+    const auto compareKeys = [&](std::uint32_t a, std::uint32_t b) {
+        const int byName = compareFolded(candidates_[a].key, candidates_[b].key);
+        if (byName != 0 || !exact) return byName;
+        const std::int64_t ka = candidates_[a].size / 1024;
+        const std::int64_t kb = candidates_[b].size / 1024;
+        return ka == kb ? 0 : (ka < kb ? -1 : 1);
+    };
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return compareKeys(a, b) < 0; });
+    for (std::size_t i = 0; i < order.size();) {
+        std::size_t j = i + 1;
+        while (j < order.size() && compareKeys(order[i], order[j]) == 0)
+            ++j;
+        if (j - i >= 2)
+            for (std::size_t k = i; k < j; ++k)
+                collected_.push_back(makeRecord(candidates_[order[k]]));
+        i = j;
+    }
+    candidates_ = {};
+
+    // The groups in the order of the records, as a sorted list of them holds them.
     sortFolded(collected_);
     const std::size_t count = collected_.size();
     std::size_t i = 0;
@@ -150,8 +199,7 @@ void DupScan::addDups(bool exact) {
         }
         i = j;
     }
-    collected_.clear();
-    collected_.shrink_to_fit();
+    collected_ = {};
 }
 
 void DupScan::reSort() {

@@ -64,9 +64,29 @@ public:
     [[nodiscard]] bool incomplete() const { return abort; }
 
 private:
+    // A folder that holds collected files: what its records share.
+    struct FolderPart {
+        QByteArray path;
+        QString slashed;  // as shown, with "/" at the end
+        QString marker;   // "*(SEARCHPATH)*" or empty
+        bool shownExactly = true;
+    };
+    // A collected file before its record is written.
+    struct Candidate {
+        QByteArray key;   // the padded name as the record shows it (duplicates only)
+        QByteArray name;  // exact bytes
+        std::int64_t size = 0;
+        PackedTime written = 0;
+        PackedTime accessed = 0;
+        std::uint32_t folder = 0;  // in folders_
+    };
+    [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
+
     const Platform& platform_;
     EventPump* pump_;
     DupQuery query_;
+    std::vector<FolderPart> folders_;
+    std::vector<Candidate> candidates_;
     std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
     std::vector<DupRecord> listed_;     // lbFiles
     std::uint64_t skipped_ = 0;
