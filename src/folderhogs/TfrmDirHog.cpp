@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -19,6 +20,7 @@
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
+#include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 
@@ -31,15 +33,6 @@ const QString deletedText = QStringLiteral("DELETED");
 const QString recycledText = QStringLiteral("RECYCLED");
 constexpr int sizeColumn = 0;
 constexpr int nameColumn = 5;
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& hint, QStyle::StandardPixmap glyph) {
-    auto* b = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -82,28 +75,28 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     pnlDrives->setObjectName(QStringLiteral("pnlDrives"));
     Label4->setBuddy(pnlDrives->box(1));
 
-    btTop = makeButton(Panel1, QStringLiteral("btTop"), QStringLiteral("&Main folders"),
-                       QStringLiteral("Only topmost folders. Does not display sub-folders."),
-                       QStyle::SP_DirIcon);
-    btAll = makeButton(Panel1, QStringLiteral("btAll"), QStringLiteral("&All Folders"),
-                       QStringLiteral("ALL folders including sub-folders are displayed"),
-                       QStyle::SP_DirOpenIcon);
-    btClose = makeButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
-                         QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
-    btAbort = makeButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
-                         QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
-    btDelete = makeButton(Panel1, QStringLiteral("btDelete"), QStringLiteral("&Delete"),
-                          QStringLiteral("Delete the folder"), QStyle::SP_TrashIcon);
-    btPrint = makeButton(Panel1, QStringLiteral("btPrint"), QStringLiteral("&Print"),
-                         QStringLiteral("Print list of directories"), QStyle::SP_FileIcon);
-    btClip = makeButton(Panel1, QStringLiteral("btClip"), QStringLiteral("C&lipboard"),
-                        QStringLiteral("Copy list of directories to clipboard"),
-                        QStyle::SP_DialogSaveButton);
-    btBrowse = makeButton(Panel1, QStringLiteral("btBrowse"), QStringLiteral("&Browse"),
-                          QStringLiteral("Browse the files and folder"),
-                          QStyle::SP_FileDialogContentsView);
-    btSort = makeButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
-                        QStringLiteral("Sort columns "), QStyle::SP_ArrowDown);
+    btTop = makeToolButton(Panel1, QStringLiteral("btTop"), QStringLiteral("&Main folders"),
+                           QStringLiteral("Only topmost folders. Does not display sub-folders."),
+                           QStyle::SP_DirIcon);
+    btAll = makeToolButton(Panel1, QStringLiteral("btAll"), QStringLiteral("&All Folders"),
+                           QStringLiteral("ALL folders including sub-folders are displayed"),
+                           QStyle::SP_DirOpenIcon);
+    btClose = makeToolButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
+                             QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
+    btAbort = makeToolButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
+                             QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
+    btDelete = makeToolButton(Panel1, QStringLiteral("btDelete"), QStringLiteral("&Delete"),
+                              QStringLiteral("Delete the folder"), QStyle::SP_TrashIcon);
+    btPrint = makeToolButton(Panel1, QStringLiteral("btPrint"), QStringLiteral("&Print"),
+                             QStringLiteral("Print list of directories"), QStyle::SP_FileIcon);
+    btClip = makeToolButton(Panel1, QStringLiteral("btClip"), QStringLiteral("C&lipboard"),
+                            QStringLiteral("Copy list of directories to clipboard"),
+                            QStyle::SP_DialogSaveButton);
+    btBrowse = makeToolButton(Panel1, QStringLiteral("btBrowse"), QStringLiteral("&Browse"),
+                              QStringLiteral("Browse the files and folder"),
+                              QStyle::SP_FileDialogContentsView);
+    btSort = makeToolButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
+                            QStringLiteral("Sort columns "), QStyle::SP_ArrowDown);
 
     // The two explanations at the left, the drives at the right, the button row below.
     auto* query = new QGridLayout;
@@ -216,16 +209,8 @@ void TfrmDirHog::resizeEvent(QResizeEvent* event) {
 
 void TfrmDirHog::FormResize() {
     static const QList<int> designed = {61, 40, 40, 70, 90};
-    ResultGrid& g = grid->results();
-    int used = 0;
-    for (int c = 0; c < designed.size(); ++c) {
-        const int width = std::max(designed[c], fitted_.value(c));
-        g.setColumnWidth(c, width);
-        used += grid->scaled(width);
-    }
     // The path takes the rest of the window, 25 pixels short of its edge.
-    const int rest = width() - used - px(25);
-    g.setColumnWidth(nameColumn, std::max(int(rest / grid->scale()), 20));
+    fitResultColumns(*grid, designed, fitted_, width(), 25);
 }
 
 void TfrmDirHog::ClearGrid() {
@@ -265,18 +250,8 @@ void TfrmDirHog::scan(bool main) {
         b->hide();
     grid->setCursor(Qt::WaitCursor);
 
-    EventPump pump([] { QCoreApplication::processEvents(); });
-    scanner_->setPump(&pump);
-    try {
-        scanner_->run(main, drives);
-    } catch (...) {
-        // The error still reaches the general error box, but the window leaves its scanning
-        // state first.
-        scanner_->setPump(nullptr);
-        finishScan();
-        throw;
-    }
-    scanner_->setPump(nullptr);
+    runScanWithEvents(
+        *scanner_, [&] { scanner_->run(main, drives); }, [this] { finishScan(); });
     // Showing the rows happens at once: the grid reads them on demand.
     for (const ScanRecord& r : scanner_->lb())
         addToGrid(r);
@@ -417,25 +392,20 @@ void TfrmDirHog::btDeleteClick() {
     }
 
     // The window repaints during a long deletion, but takes no other orders until it ends.
-    deleting_ = true;
-    Panel1->setEnabled(false);
-    grid->setEnabled(false);
     FolderDeletion done;
     {
-        WaitCursor wait;
-        EventPump pump([] { QCoreApplication::processEvents(); });
-        try {
-            done = DeleteFolder(path, sendToBin, &pump);
-        } catch (...) {
+        deleting_ = true;
+        Panel1->setEnabled(false);
+        grid->setEnabled(false);
+        const WaitCursor wait;
+        const auto takeOrders = qScopeGuard([this] {
             deleting_ = false;
             Panel1->setEnabled(true);
             grid->setEnabled(true);
-            throw;
-        }
+        });
+        EventPump pump([] { QCoreApplication::processEvents(); });
+        done = DeleteFolder(path, sendToBin, &pump);
     }
-    deleting_ = false;
-    Panel1->setEnabled(true);
-    grid->setEnabled(true);
 
     // A run that went to its end but left files behind has not removed the folder: its row
     // keeps its size.
