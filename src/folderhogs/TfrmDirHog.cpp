@@ -15,7 +15,6 @@
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
-#include "common/WaitCursor.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
@@ -394,12 +393,14 @@ void TfrmDirHog::btDeleteClick() {
     // The window repaints during a long deletion, but takes no other orders until it ends.
     FolderDeletion done;
     {
+        // The hourglass over this window only: the questions about single files keep the arrow.
         deleting_ = true;
         Panel1->setEnabled(false);
         grid->setEnabled(false);
-        const WaitCursor wait;
+        setCursor(Qt::WaitCursor);
         const auto takeOrders = qScopeGuard([this] {
             deleting_ = false;
+            unsetCursor();
             Panel1->setEnabled(true);
             grid->setEnabled(true);
         });

@@ -14,6 +14,7 @@
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "common/Deletion.h"
 #include "common/Drives.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
@@ -283,6 +284,20 @@ TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
               QStringList({"Deleted 8 files for a savings of 16,384 bytes. (1 files could not be "
                            "deleted)"}));
     EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
+    EXPECT_EQ(w.clipboardLines().size(), 3);
+
+    // Stopped at the question about a hidden file (its default answer is No).
+    tree.file("a/.hidden", std::int64_t(10));
+    scriptedDialogs().clear();
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    const QStringList texts = scriptedDialogs().texts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.first().contains(" is hidden, "));
+    if (texts.size() > 1) {
+        EXPECT_TRUE(texts.last().endsWith(deletionCanceledNote));
+    }
+    EXPECT_TRUE(QFileInfo::exists(name("a/.hidden")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      4 K");
     EXPECT_EQ(w.clipboardLines().size(), 3);
 }
 
