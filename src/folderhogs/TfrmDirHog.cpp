@@ -255,8 +255,9 @@ void TfrmDirHog::scan(bool main) {
     for (const ScanRecord& r : scanner_->lb())
         addToGrid(r);
     grid->results().trim(rowsFilled);
+    fitted_.clear();
     for (int c = 0; c < nameColumn; ++c)
-        fitted_[c] = std::min(grid->contentWidth(c), 200);
+        fitted_.append(std::min(grid->contentWidth(c), 200));
     FormResize();
     QString status = QStringLiteral("Folders : ") + QString::number(rowsFilled);
     if (scanner_->skippedFolders() > 0)
@@ -307,10 +308,13 @@ void TfrmDirHog::reject() {
 }
 
 void TfrmDirHog::closeEvent(QCloseEvent* event) {
-    // The title bar's close button during a scan stops the scan; the window closes after.
-    // A deletion under way runs to its end.
+    // The title bar's close button during a scan stops the scan, and the window stays with
+    // what was found; a deletion under way runs to its end.
     if (scanning_ || deleting_) {
-        if (scanning_) scanner_->abort = true;
+        if (scanning_) {
+            scanner_->abort = true;
+            aborted_ = true;
+        }
         event->ignore();
         return;
     }

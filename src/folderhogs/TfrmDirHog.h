@@ -77,7 +77,6 @@ public:
     // The printed report's title: the checked drives.
     [[nodiscard]] QString printTitle() const;
     [[nodiscard]] bool isScanning() const { return scanning_; }
-    [[nodiscard]] const FolderHogScan& scanner() const { return *scanner_; }
 
 public slots:
     // Escape does nothing while the window is busy, as the Close button is disabled then.
