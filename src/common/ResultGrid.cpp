@@ -106,20 +106,27 @@ void ResultGrid::compactSlots() {
 }
 
 int ResultGrid::addRecord(const QString& record, const QByteArray& path) {
+    return addRecordUtf8(record.toUtf8(), path);
+}
+
+int ResultGrid::addRecordUtf8(QByteArrayView record, const QByteArray& path) {
     const int row = filled_ + 1;
     if (row >= rowCount()) setRowCount(rowCount() + growthStep);
-    setRecord(row, record, path);
+    setRecordUtf8(row, record, path);
     filled_ = row;
     return row;
 }
 
 void ResultGrid::setRecord(int row, const QString& record, const QByteArray& path) {
+    setRecordUtf8(row, record.toUtf8(), path);
+}
+
+void ResultGrid::setRecordUtf8(int row, QByteArrayView text, const QByteArray& path) {
     if (!isDataRow(row)) return;
     const std::uint32_t slot = slotOf(row);
     Row& r = rows_[slot];
     dropRewritten(slot);
     r.markColumn = -1;
-    const QByteArray text = record.toUtf8();
     const qsizetype inside = path.isEmpty() ? 0 : text.indexOf(path);
     if (inside >= 0) {
         store(r, text, {});

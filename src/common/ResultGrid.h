@@ -53,8 +53,11 @@ public:
     // Writes the record into row rowsFilled() + 1, growing the grid by 50 rows when that row
     // does not exist yet, and returns the row. `path` is the exact path the row stands for.
     int addRecord(const QString& record, const QByteArray& path = {});
+    // The same for a record already in UTF-8, as the scans keep theirs.
+    int addRecordUtf8(QByteArrayView record, const QByteArray& path = {});
     // Gives an existing data row a new record and path, without mark or rewritten cells.
     void setRecord(int row, const QString& record, const QByteArray& path = {});
+    void setRecordUtf8(int row, QByteArrayView record, const QByteArray& path = {});
     // Cuts the grid to the title row and `rowsFilled` data rows, as a scan does at its end.
     void trim(int rowsFilled) { setRowCount(rowsFilled + 1); }
     // Back to the title row and one empty data row, rowsFilled() = 0; titles and widths stay.

@@ -336,7 +336,7 @@ void TfrmDup::finishScan() {
 
 void TfrmDup::addToGrid(const DupRecord& record) {
     ++rowsFilled;
-    grid->results().addRecord(QString::fromUtf8(record.text), scanner_->pathOf(record));
+    grid->results().addRecordUtf8(record.text, scanner_->pathOf(record));
 }
 
 void TfrmDup::btAbortClick() {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -21,20 +22,8 @@ using test::TestPlatform;
 // A drive made of a temporary tree, installed as the only drive while the test runs.
 class DupScanTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform_ = std::make_unique<TestPlatform>(std::vector<QByteArray>{tree.root()});
-        oldPlatform_ = &platform();
-        setPlatform(platform_.get());
-        table_ = std::make_unique<DriveTable>(*platform_);
-        oldTable_ = &driveTable();
-        setDriveTable(table_.get());
-        setSearchPathList({});
-    }
-    void TearDown() override {
-        setDriveTable(oldTable_);
-        setPlatform(oldPlatform_);
-        setSearchPathList({});
-    }
+    void SetUp() override { setSearchPathList({}); }
+    void TearDown() override { setSearchPathList({}); }
 
     std::vector<DupRecord> run(bool duplicates, bool exact = false, int limitKb = 0,
                                const QString& pattern = QStringLiteral("*.*")) {
@@ -43,8 +32,8 @@ protected:
         q.exact = exact;
         q.sizeLimitKb = limitKb;
         q.pattern = pattern;
-        q.drives = table_->drives();
-        scan_ = std::make_unique<DupScan>(*platform_);
+        q.drives = installed.table().drives();
+        scan_ = std::make_unique<DupScan>(installed.platform());
         scan_->collectLimit = collectLimit;
         scan_->run(q);
         return scan_->lbFiles();
@@ -57,12 +46,9 @@ protected:
     }
 
     TempTree tree;
-    std::unique_ptr<TestPlatform> platform_;
-    std::unique_ptr<DriveTable> table_;
+    test::InstalledPlatform installed{{tree.root()}};
     std::unique_ptr<DupScan> scan_;
     std::size_t collectLimit = DupScan::defaultCollectLimit;
-    Platform* oldPlatform_ = nullptr;
-    DriveTable* oldTable_ = nullptr;
 };
 
 TEST_F(DupScanTest, SizeLimitIsStrictAndEmptyFilesNeverCount) {
@@ -204,7 +190,7 @@ TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
 TEST_F(DupScanTest, UnreadableFoldersAreSkippedAndCounted) {
     tree.file("open/a.dat", std::int64_t(2000));
     tree.file("locked/b.dat", std::int64_t(2000));
-    platform_->failToOpen(tree.path("locked"), EACCES);
+    installed.platform().failToOpen(tree.path("locked"), EACCES);
     EXPECT_EQ(run(false).size(), 1u);
     EXPECT_EQ(scan_->skippedFolders(), 1u);
 }

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -35,20 +36,11 @@ protected:
         tree.file("b/README.TXT", std::int64_t(300 * 1024));
         tree.file("b/big.iso", std::int64_t(900 * 1024));
         tree.file("c/readme.txt", std::int64_t(400 * 1024));
-        platform_ = std::make_unique<TestPlatform>(std::vector<QByteArray>{tree.root()});
-        platform_->setCurrentFolder(tree.root());
-        oldPlatform_ = &platform();
-        setPlatform(platform_.get());
-        table_ = std::make_unique<DriveTable>(*platform_);
-        oldTable_ = &driveTable();
-        setDriveTable(table_.get());
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
         setSearchPathList({});
     }
-    void TearDown() override {
-        window.reset();
-        setDriveTable(oldTable_);
-        setPlatform(oldPlatform_);
-    }
+    void TearDown() override { window.reset(); }
     TfrmDup& open(bool duplicates) {
         DupMode = duplicates;
         window = std::make_unique<TfrmDup>();
@@ -64,11 +56,8 @@ protected:
     }
 
     TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
     std::unique_ptr<TfrmDup> window;
-    std::unique_ptr<TestPlatform> platform_;
-    std::unique_ptr<DriveTable> table_;
-    Platform* oldPlatform_ = nullptr;
-    DriveTable* oldTable_ = nullptr;
 };
 
 TEST_F(TfrmDupTest, TextsFollowTheMode) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -18,30 +19,16 @@ using test::TestPlatform;
 
 class FolderHogScanTest : public ::testing::Test {
 protected:
-    void SetUp() override { use({tree.root()}); }
-    void TearDown() override {
-        setDriveTable(oldTable_);
-        setPlatform(oldPlatform_);
-    }
-    void use(std::vector<QByteArray> drives) {
-        if (!oldPlatform_) {
-            oldPlatform_ = &platform();
-            oldTable_ = &driveTable();
-        }
-        platform_ = std::make_unique<TestPlatform>(std::move(drives));
-        setPlatform(platform_.get());
-        table_ = std::make_unique<DriveTable>(*platform_);
-        setDriveTable(table_.get());
-    }
+    void use(std::vector<QByteArray> drives) { installed.reset(std::move(drives)); }
     // The records as lists of fields, largest first.
     QList<QStringList> run(bool mainFolders) {
-        scan_ = std::make_unique<FolderHogScan>(*platform_);
+        scan_ = std::make_unique<FolderHogScan>(installed.platform());
         if (abortAt.size()) {
             scan_->showFolder = [this](const QString& f) {
                 if (f == abortAt) scan_->abort = true;
             };
         }
-        scan_->run(mainFolders, table_->drives());
+        scan_->run(mainFolders, installed.table().drives());
         QList<QStringList> rows;
         for (const ScanRecord& r : scan_->lb())
             rows.append(QString::fromUtf8(r.text).split('\t'));
@@ -61,18 +48,15 @@ protected:
 
     TempTree tree;
     QString abortAt;
-    std::unique_ptr<TestPlatform> platform_;
-    std::unique_ptr<DriveTable> table_;
+    test::InstalledPlatform installed{{tree.root()}};
     std::unique_ptr<FolderHogScan> scan_;
-    Platform* oldPlatform_ = nullptr;
-    DriveTable* oldTable_ = nullptr;
 };
 
 TEST_F(FolderHogScanTest, MainFolderWithOnlyEmptySubFolders) {
     tree.dir("main/a");
     tree.dir("main/b/c");
     tree.file("rootfile.txt", std::int64_t(5000));  // the root's own files are not listed
-    platform_->setDriveSize(tree.root(), 1000000);
+    installed.platform().setDriveSize(tree.root(), 1000000);
     const auto rows = run(true);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0], QStringList({"      0 K", "0.00", "0", "3", "", tree.path("main")}));
@@ -131,11 +115,12 @@ TEST_F(FolderHogScanTest, PercentOfTheDrive) {
     EXPECT_EQ(percentOfDrive(std::int64_t(1) << 40, fourTB), "25.00");
     EXPECT_EQ(percentOfDrive(std::int64_t(3) << 30, fourTB), "0.07");
     tree.file("m/f", std::int64_t(3) << 30);  // sparse: 3 GB on a "4 TB" drive
-    platform_->setDriveSize(tree.root(), fourTB);
+    installed.platform().setDriveSize(tree.root(), fourTB);
     const auto rows = run(true);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].mid(0, 2), QStringList({"3145728 K", "0.07"}));
-    platform_->setDriveSize(tree.root(), std::int64_t(2) << 30);  // smaller than the folder
+    installed.platform().setDriveSize(tree.root(), std::int64_t(2)
+                                                       << 30);  // smaller than the folder
     EXPECT_EQ(run(true).value(0).value(1), "???");
 }
 
@@ -189,8 +174,8 @@ TEST_F(FolderHogScanTest, SecondDriveGetsItsOwnPercentages) {
     other.file("m/f", std::int64_t(500));
     tree.file("m/f", std::int64_t(500));
     use({tree.root(), other.root()});
-    platform_->setDriveSize(tree.root(), 1000);
-    platform_->setDriveSize(other.root(), 10000);
+    installed.platform().setDriveSize(tree.root(), 1000);
+    installed.platform().setDriveSize(other.root(), 10000);
     const auto rows = run(true);
     EXPECT_EQ(row(rows, tree.path("m"))[1], "50.00");
     EXPECT_EQ(row(rows, other.path("m"))[1], "5.00");
