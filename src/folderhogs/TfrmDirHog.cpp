@@ -292,7 +292,7 @@ void TfrmDirHog::setBusy(bool busy) {
 
 void TfrmDirHog::addToGrid(const ScanRecord& record) {
     ++rowsFilled;
-    grid->results().addRecord(QString::fromUtf8(record.text), scanner_->pathOf(record));
+    grid->results().addRecordUtf8(record.text, scanner_->pathOf(record));
 }
 
 void TfrmDirHog::btAbortClick() {

@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <cerrno>
 #include <functional>
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -53,24 +55,10 @@ protected:
         for (int i = 0; i < 9; ++i)
             tree.file("b/f" + QByteArray::number(i), std::int64_t(2048));
         tree.dir("e");
-        use(std::make_unique<TestPlatform>(std::vector<QByteArray>{tree.root()}));
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
     }
-    void TearDown() override {
-        window.reset();
-        setDriveTable(oldTable_);
-        setPlatform(oldPlatform_);
-    }
-    void use(std::unique_ptr<TestPlatform> p) {
-        if (!oldPlatform_) {
-            oldPlatform_ = &platform();
-            oldTable_ = &driveTable();
-        }
-        platform_ = std::move(p);
-        platform_->setCurrentFolder(tree.root());
-        setPlatform(platform_.get());
-        table_ = std::make_unique<DriveTable>(*platform_);
-        setDriveTable(table_.get());
-    }
+    void TearDown() override { window.reset(); }
     TfrmDirHog& open() {
         window = std::make_unique<TfrmDirHog>();
         window->show();
@@ -139,11 +127,8 @@ protected:
     }
 
     TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
     std::unique_ptr<TfrmDirHog> window;
-    std::unique_ptr<TestPlatform> platform_;
-    std::unique_ptr<DriveTable> table_;
-    Platform* oldPlatform_ = nullptr;
-    DriveTable* oldTable_ = nullptr;
 };
 
 TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
@@ -213,7 +198,7 @@ TEST_F(TfrmDirHogTest, ProtectedFoldersAreRefused) {
 }
 
 TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
-    platform_->setOffersTrash(true);
+    installed.platform().setOffersTrash(true);
     TfrmDirHog& w = open();
     w.btTop->click();
 
@@ -275,7 +260,7 @@ TEST_F(TfrmDirHogTest, DeletingAFolderDropsTheLinesOfTheFoldersInIt) {
 }
 
 TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
-    platform_->failToRemove(tree.path("b/f0"), EACCES);
+    installed.platform().failToRemove(tree.path("b/f0"), EACCES);
     TfrmDirHog& w = open();
     w.btTop->click();
     EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
@@ -322,7 +307,13 @@ TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
 }
 
 TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
-    use(std::make_unique<SlowPlatform>(std::vector<QByteArray>{tree.root()}));
+    SlowPlatform slow({tree.root()});
+    slow.setCurrentFolder(tree.root());
+    setPlatform(&slow);
+    const auto restore = qScopeGuard([this] {
+        window.reset();
+        setPlatform(&installed.platform());
+    });
     TfrmDirHog& w = open();
     bool abortedDuringScan = false;
     QTimer::singleShot(0, [&] {
