@@ -13,6 +13,7 @@
 #include "common/Messages.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
+#include "folderhogs/TfrmDirHog.h"
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
 
     rk::ToolWindows tools;
     tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
+    tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     return app.exec();

@@ -19,6 +19,7 @@
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
+#include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmReallyDelete.h"
 
@@ -27,15 +28,6 @@ namespace rk {
 namespace {
 
 const QString abortedText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& hint, QStyle::StandardPixmap glyph) {
-    auto* b = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -82,31 +74,33 @@ TfrmDup::TfrmDup(QWidget* parent)
     pnlDrives = new DriveCheckPanel(Panel1);
     Label4->setBuddy(pnlDrives->box(1));
 
-    btScan = makeButton(Panel1, QStringLiteral("btScan"), QStringLiteral("&Scan"),
-                        duplicates_ ? QStringLiteral("Duplicates on file name only")
-                                    : QStringLiteral("Start scanning for file hogs"),
-                        QStyle::SP_FileDialogContentsView);
-    btExact = makeButton(Panel1, QStringLiteral("btExact"), QStringLiteral("&Exact"),
-                         QStringLiteral("Search for duplicates based on file name AND size"),
-                         QStyle::SP_FileDialogDetailedView);
-    btClose = makeButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
-                         QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
-    btAbort = makeButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
-                         QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
-    btMark = makeButton(Panel1, QStringLiteral("btMark"), QStringLiteral("&Mark"),
-                        QStringLiteral("Mark file for deletion (double click on grid also works)"),
-                        QStyle::SP_DialogApplyButton);
-    btDelete = makeButton(Panel1, QStringLiteral("btDelete"), QStringLiteral("Delete"),
-                          QStringLiteral("Delete marked files"), QStyle::SP_TrashIcon);
-    btPrint = makeButton(Panel1, QStringLiteral("btPrint"), QStringLiteral("&Print"),
-                         QStringLiteral("Print list of files"), QStyle::SP_FileIcon);
-    btClip =
-        makeButton(Panel1, QStringLiteral("btClip"), QStringLiteral("C&lipboard"),
-                   QStringLiteral("Copy list of files to clipboard"), QStyle::SP_DialogSaveButton);
-    btBrowse = makeButton(Panel1, QStringLiteral("btBrowse"), QStringLiteral("&Browse"),
-                          QStringLiteral("Browse this file and folder"), QStyle::SP_DirOpenIcon);
-    btSort = makeButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
-                        QStringLiteral("Sort columns"), QStyle::SP_ArrowDown);
+    btScan = makeToolButton(Panel1, QStringLiteral("btScan"), QStringLiteral("&Scan"),
+                            duplicates_ ? QStringLiteral("Duplicates on file name only")
+                                        : QStringLiteral("Start scanning for file hogs"),
+                            QStyle::SP_FileDialogContentsView);
+    btExact = makeToolButton(Panel1, QStringLiteral("btExact"), QStringLiteral("&Exact"),
+                             QStringLiteral("Search for duplicates based on file name AND size"),
+                             QStyle::SP_FileDialogDetailedView);
+    btClose = makeToolButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
+                             QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
+    btAbort = makeToolButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
+                             QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
+    btMark =
+        makeToolButton(Panel1, QStringLiteral("btMark"), QStringLiteral("&Mark"),
+                       QStringLiteral("Mark file for deletion (double click on grid also works)"),
+                       QStyle::SP_DialogApplyButton);
+    btDelete = makeToolButton(Panel1, QStringLiteral("btDelete"), QStringLiteral("Delete"),
+                              QStringLiteral("Delete marked files"), QStyle::SP_TrashIcon);
+    btPrint = makeToolButton(Panel1, QStringLiteral("btPrint"), QStringLiteral("&Print"),
+                             QStringLiteral("Print list of files"), QStyle::SP_FileIcon);
+    btClip = makeToolButton(Panel1, QStringLiteral("btClip"), QStringLiteral("C&lipboard"),
+                            QStringLiteral("Copy list of files to clipboard"),
+                            QStyle::SP_DialogSaveButton);
+    btBrowse =
+        makeToolButton(Panel1, QStringLiteral("btBrowse"), QStringLiteral("&Browse"),
+                       QStringLiteral("Browse this file and folder"), QStyle::SP_DirOpenIcon);
+    btSort = makeToolButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
+                            QStringLiteral("Sort columns"), QStyle::SP_ArrowDown);
     btDelete->setEnabled(false);
 
     // Query controls at the left, the drives at the right, the button row below.
@@ -237,17 +231,8 @@ void TfrmDup::resizeEvent(QResizeEvent* event) {
 void TfrmDup::FormResize() {
     static const QList<int> dupWidths = {93, 54, 64, 70, 70, 184};
     static const QList<int> hogWidths = {54, 64, 64, 64, 296};
-    const QList<int>& fixed = duplicates_ ? dupWidths : hogWidths;
-    ResultGrid& g = grid->results();
-    int used = 0;
-    for (int c = 0; c < fixed.size(); ++c) {
-        const int width = std::max(fixed[c], fitted_.value(c));
-        g.setColumnWidth(c, width);
-        used += grid->scaled(width);
-    }
     // The last column takes the rest of the window, 25 pixels short of its edge.
-    const int rest = width() - used - px(25);
-    g.setColumnWidth(int(fixed.size()), std::max(int(rest / grid->scale()), 20));
+    fitResultColumns(*grid, duplicates_ ? dupWidths : hogWidths, fitted_, width(), 25);
 }
 
 void TfrmDup::ClearGrid() {
@@ -299,18 +284,8 @@ void TfrmDup::scan(bool exact) {
         b->hide();
     grid->setCursor(Qt::WaitCursor);
 
-    EventPump pump([] { QCoreApplication::processEvents(); });
-    scanner_->setPump(&pump);
-    try {
-        scanner_->run(query);
-    } catch (...) {
-        // The error still reaches the general error box, but the window leaves its scanning
-        // state first.
-        scanner_->setPump(nullptr);
-        finishScan();
-        throw;
-    }
-    scanner_->setPump(nullptr);
+    runScanWithEvents(
+        *scanner_, [&] { scanner_->run(query); }, [this] { finishScan(); });
     // Showing the rows happens at once: the grid reads them on demand.
     for (const DupRecord& r : scanner_->lbFiles())
         addToGrid(r);

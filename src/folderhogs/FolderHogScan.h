@@ -38,6 +38,8 @@ public:
     bool abort = false;                              // the abort flag
     std::function<void(const QString&)> showFolder;  // pnlScan
     std::size_t recordLimit = defaultRecordLimit;
+    // Lets the window process events while the scan runs; none for a report.
+    void setPump(EventPump* pump) { pump_ = pump; }
 
     // The whole search over the drives, then the ranking into lb.
     void run(bool mainFolders, const std::vector<Drive>& drives);

@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <cerrno>
+#include <functional>
+
+#include "InstalledPlatform.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "TestPlatform.h"
+#include "common/Deletion.h"
+#include "common/Drives.h"
+#include "common/ProtectedFolders.h"
+#include "common/Services.h"
+#include "folderhogs/TfrmDirHog.h"
+#include "ui/DriveCheckPanel.h"
+#include "ui/ResultGridView.h"
+#include "ui/SortMenu.h"
+#include "ui/TfrmDelDirectory.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+using test::TempTree;
+using test::TestPlatform;
+
+// Reading a folder takes long enough for the window to process events during the scan.
+class SlowPlatform : public TestPlatform {
+public:
+    using TestPlatform::TestPlatform;
+    int readFolder(const FolderHandle& folder, bool isDriveRoot,
+                   std::vector<SearchRecord>& entries) const override {
+        QThread::msleep(40);
+        return TestPlatform::readFolder(folder, isDriveRoot, entries);
+    }
+};
+
+// A folder-hog window over a drive made of a temporary tree:
+// a: 10 files of 100 bytes and a/deep with 4,096 bytes; b: 9 files of 2 K; e: empty.
+class TfrmDirHogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < 10; ++i)
+            tree.file("a/f" + QByteArray::number(i), std::int64_t(100));
+        tree.file("a/deep/big", std::int64_t(4096));
+        for (int i = 0; i < 9; ++i)
+            tree.file("b/f" + QByteArray::number(i), std::int64_t(2048));
+        tree.dir("e");
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
+    }
+    void TearDown() override { window.reset(); }
+    TfrmDirHog& open() {
+        window = std::make_unique<TfrmDirHog>();
+        window->show();
+        return *window;
+    }
+    QStringList column(int c) const {
+        QStringList out;
+        const ResultGrid& g = window->grid->results();
+        for (int r = 1; r < g.rowCount(); ++r)
+            out.append(g.cell(c, r));
+        return out;
+    }
+    int rowOf(const QByteArray& path) const {
+        const ResultGrid& g = window->grid->results();
+        for (int r = 1; r < g.rowCount(); ++r)
+            if (g.pathOf(r) == path) return r;
+        return 0;
+    }
+    // A real double click: the press and release of the first click come first.
+    static void doubleClick(QWidget* target, QPoint at) {
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+    }
+    QString name(const QByteArray& relative) const {
+        return QString::fromLocal8Bit(tree.path(relative));
+    }
+    // Runs act; a modal window it opens is answered by `answer` (rejected without one).
+    // Returns whether one opened.
+    static bool opensModal(const std::function<void()>& act,
+                           const std::function<void(QDialog&)>& answer = {}) {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = true;
+                if (answer)
+                    answer(*modal);
+                else
+                    modal->reject();
+            }
+        });
+        act();
+        QCoreApplication::processEvents();
+        return opened;
+    }
+    // Runs Delete on the row; the folder confirmation, when it opens, is answered by
+    // `answer`. Returns whether it opened.
+    bool deleteRow(int row, const std::function<void(TfrmDelDirectory&)>& answer = {},
+                   bool byDoubleClick = false) {
+        const QByteArray path = window->grid->results().pathOf(row);
+        window->grid->setCurrentRow(row);
+        return opensModal(
+            [&] {
+                if (!byDoubleClick) return window->btDeleteClick();
+                const QRect cell = window->grid->visualRect(window->grid->model()->index(row, 0));
+                doubleClick(window->grid->viewport(), cell.center());
+            },
+            [&](QDialog& modal) {
+                auto* confirm = qobject_cast<TfrmDelDirectory*>(&modal);
+                ASSERT_TRUE(confirm);
+                EXPECT_EQ(confirm->directory(), path);
+                if (answer)
+                    answer(*confirm);
+                else
+                    confirm->reject();
+            });
+    }
+
+    TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
+    std::unique_ptr<TfrmDirHog> window;
+};
+
+TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
+    TfrmDirHog& w = open();
+    EXPECT_EQ(w.windowTitle(), "Folder Hogs");
+    EXPECT_EQ(column(5), QStringList({""}));
+    EXPECT_EQ(w.grid->results().cell(3, 0), "# Sub-folders");
+    for (QPushButton* b : {w.btAbort, w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+        EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
+    EXPECT_TRUE(w.btTop->isEnabled());
+    EXPECT_TRUE(w.btAll->isEnabled());
+
+    w.btTop->click();
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    EXPECT_EQ(column(0), QStringList({"     18 K", "      4 K", "      0 K"}));
+    EXPECT_EQ(column(2), QStringList({"9", "11", "0"}));
+    EXPECT_EQ(column(3), QStringList({"0", "1", "0"}));
+    EXPECT_EQ(column(5), QStringList({name("b"), name("a"), name("e")}));
+    // The count is the rows listed.
+    EXPECT_EQ(w.pnlScan->text(), "Folders : 3");
+    for (QPushButton* b : {w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+        EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
+    EXPECT_FALSE(w.btAbort->isVisible());
+    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_EQ(w.printTitle(),
+              "Folder hogs on drive(s) " + QString::fromLocal8Bit(tree.root()) + " ");
+
+    // "# Files" sorts as numbers: 11 above 9.
+    w.SortbySize1Click(w.Sortbyfiles1);
+    EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
+    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
+    EXPECT_FALSE(w.SortbySize1->isChecked());
+    // The clipboard keeps the ranking, not the grid's order.
+    w.btClipClick();
+    const QStringList clip = QGuiApplication::clipboard()->text().split('\n');
+    ASSERT_EQ(clip.size(), 4);
+    EXPECT_EQ(clip[0].section('\t', 0, 0), "     18 K");
+    EXPECT_EQ(clip[0].section('\t', 2, 3), "9\t0");
+    EXPECT_EQ(clip[0].section('\t', 5), name("b"));
+    EXPECT_EQ(clip[3], "");
+
+    // A new scan starts with the size order checked.
+    w.btAll->click();
+    EXPECT_TRUE(w.SortbySize1->isChecked());
+    EXPECT_FALSE(w.Sortbyfiles1->isChecked());
+    EXPECT_EQ(w.pnlScan->text(), "Folders : 5");  // the root has a row of its own
+}
+
+TEST_F(TfrmDirHogTest, ProtectedFoldersAreRefused) {
+    TfrmDirHog& w = open();
+    w.btAll->click();
+    // The drive's root.
+    ASSERT_GT(rowOf(tree.root()), 0);
+    EXPECT_FALSE(deleteRow(rowOf(tree.root())));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({rootFolderText}));
+    // A system folder, and the folder that holds the user's home.
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", tree.path("a/deep"));
+    scriptedDialogs().clear();
+    EXPECT_FALSE(deleteRow(rowOf(tree.path("a"))));
+    qputenv("HOME", oldHome);
+    w.grid->results().setRecord(1, "      9 K\t0.00\t1\t0\t\t/usr", "/usr");
+    EXPECT_FALSE(deleteRow(1));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({windowsFolderText, windowsFolderText}));
+    EXPECT_TRUE(QFileInfo::exists(name("a/deep/big")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      0 K");
+}
+
+TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
+    installed.platform().setOffersTrash(true);
+    TfrmDirHog& w = open();
+    w.btTop->click();
+
+    // Cancelled: nothing changes.
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("b"))));
+    EXPECT_TRUE(QFileInfo::exists(name("b/f0")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
+
+    // An empty folder is removed as it is, also when the recycle bin was chosen; no message.
+    // A double click on the row asks as the button does.
+    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
+    EXPECT_TRUE(deleteRow(
+        rowOf(tree.path("e")),
+        [](TfrmDelDirectory& d) {
+            ASSERT_TRUE(d.btRecycle->isEnabled());
+            d.btRecycleClick();
+        },
+        true));
+    EXPECT_FALSE(QFileInfo::exists(name("e")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("e"))), "DELETED");
+    EXPECT_EQ(scriptedDialogs().texts().size(), 1);  // only the recycle bin note
+
+    // A tree: its files are counted in the summary.
+    scriptedDialogs().clear();
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    EXPECT_FALSE(QFileInfo::exists(name("b")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "DELETED");
+    EXPECT_EQ(w.grid->results().cell(2, rowOf(tree.path("b"))), "9");
+    EXPECT_EQ(scriptedDialogs().texts(),
+              QStringList({"Deleted 9 files for a savings of 18,432 bytes."}));
+
+    // A second delete on a removed row.
+    scriptedDialogs().clear();
+    EXPECT_FALSE(deleteRow(rowOf(tree.path("b"))));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Folder already deleted/recycled"}));
+
+    // Sorting by size puts the removed rows above every size.
+    w.SortbySize1Click(w.SortbySize1);
+    EXPECT_EQ(column(0), QStringList({"DELETED", "DELETED", "      4 K"}));
+
+    // Clipboard copies what still exists.
+    const QStringList lines = w.clipboardLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith("\t" + name("a")));
+}
+
+TEST_F(TfrmDirHogTest, DeletingAFolderDropsTheLinesOfTheFoldersInIt) {
+    TfrmDirHog& w = open();
+    w.btAll->click();
+    ASSERT_EQ(w.clipboardLines().size(), 5);
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    EXPECT_EQ(scriptedDialogs().texts(),
+              QStringList({"Deleted 11 files for a savings of 5,096 bytes."}));
+    const QStringList lines = w.clipboardLines();
+    EXPECT_EQ(lines.size(), 3);
+    for (const QString& line : lines)
+        EXPECT_FALSE(line.endsWith(name("a")) || line.endsWith(name("a/deep")))
+            << line.toStdString();
+}
+
+TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
+    installed.platform().failToRemove(tree.path("b/f0"), EACCES);
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    EXPECT_TRUE(QFileInfo::exists(name("b/f0")));
+    EXPECT_EQ(scriptedDialogs().texts(),
+              QStringList({"Deleted 8 files for a savings of 16,384 bytes. (1 files could not be "
+                           "deleted)"}));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
+    EXPECT_EQ(w.clipboardLines().size(), 3);
+
+    // Stopped at the question about a hidden file (its default answer is No).
+    tree.file("a/.hidden", std::int64_t(10));
+    scriptedDialogs().clear();
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    const QStringList texts = scriptedDialogs().texts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.first().contains(" is hidden, "));
+    if (texts.size() > 1) {
+        EXPECT_TRUE(texts.last().endsWith(deletionCanceledNote));
+    }
+    EXPECT_TRUE(QFileInfo::exists(name("a/.hidden")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      4 K");
+    EXPECT_EQ(w.clipboardLines().size(), 3);
+}
+
+TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
+    TfrmDirHog& w = open();
+    // Before any scan the grid holds one empty row.
+    const QModelIndex empty = w.grid->model()->index(1, 0);
+    ASSERT_TRUE(w.grid->visualRect(empty).isValid());
+    EXPECT_FALSE(
+        opensModal([&] { doubleClick(w.grid->viewport(), w.grid->visualRect(empty).center()); }));
+    EXPECT_EQ(w.grid->currentRow(), 1);
+
+    w.btTop->click();
+    w.grid->setCurrentRow(0);
+    EXPECT_FALSE(opensModal([&] {
+        doubleClick(w.grid->horizontalHeader()->viewport(),
+                    QPoint(10, w.grid->horizontalHeader()->height() / 2));
+    }));
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    EXPECT_FALSE(deleteRow(0));
+    EXPECT_TRUE(QFileInfo::exists(name("e")));
+}
+
+TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
+    SlowPlatform slow({tree.root()});
+    slow.setCurrentFolder(tree.root());
+    setPlatform(&slow);
+    const auto restore = qScopeGuard([this] {
+        window.reset();
+        setPlatform(&installed.platform());
+    });
+    TfrmDirHog& w = open();
+    bool abortedDuringScan = false;
+    QTimer::singleShot(0, [&] {
+        abortedDuringScan = w.isScanning();
+        w.btAbortClick();
+    });
+    w.btTop->click();
+    ASSERT_TRUE(abortedDuringScan);
+    EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
+    const int rows = w.grid->results().rowCount() - 1;
+    EXPECT_LT(rows, 3);
+    EXPECT_EQ(w.pnlScan->text(), "Folders : " + QString::number(rows));
+    const QStringList lines = w.clipboardLines();
+    ASSERT_EQ(lines.size(), rows + 1);
+    EXPECT_EQ(lines.first(), "LIST INCOMPLETE ... ABORTED BY USER");
+    EXPECT_FALSE(w.isScanning());
+    EXPECT_TRUE(w.btTop->isEnabled());
+    EXPECT_FALSE(w.btAbort->isVisible());
+}
+
+}  // namespace
+}  // namespace rk
