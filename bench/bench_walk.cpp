@@ -22,15 +22,14 @@ int main(int argc, char** argv) {
     std::int64_t bytes = 0;
     QElapsedTimer timer;
     timer.start();
-    const rk::WalkResult result =
-        walk.walk(rk::LinuxPlatform::resolveDriveFolder(argv[1]), true, {},
-                  [&](const rk::FolderVisit& v) {
-                      for (const rk::SearchRecord& r : v.entries) {
-                          if (r.isDotEntry()) continue;
-                          ++files;
-                          bytes += r.size;
-                      }
-                  });
+    const rk::WalkResult result = walk.walk(rk::LinuxPlatform::resolveDriveFolder(argv[1]), true,
+                                            {}, [&](const rk::FolderVisit& v) {
+                                                for (const rk::SearchRecord& r : v.entries) {
+                                                    if (r.isDotEntry()) continue;
+                                                    ++files;
+                                                    bytes += r.size;
+                                                }
+                                            });
     const qint64 ms = timer.elapsed();
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);

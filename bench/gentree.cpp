@@ -20,8 +20,8 @@ namespace {
 const char* const commonNames[] = {"readme.txt", "index.html", "setup.exe", "logo.png",
                                    "Makefile",   "notes.doc",  "data.csv",  "LICENSE",
                                    "config.ini", "thumbs.db"};
-const char* const extensions[] = {".txt", ".c", ".h", ".jpg", ".png", ".mp3", ".pdf", ".zip",
-                                  ".iso", ".doc", ".html", ".o", ".so", ".log", ""};
+const char* const extensions[] = {".txt", ".c",   ".h",    ".jpg", ".png", ".mp3", ".pdf", ".zip",
+                                  ".iso", ".doc", ".html", ".o",   ".so",  ".log", ""};
 
 void die(const std::string& what) {
     std::perror(what.c_str());
@@ -49,16 +49,18 @@ int main(int argc, char** argv) {
     while (made < files) {
         // A new folder below a random existing one: the tree gets both depth and breadth.
         const std::string& parent = folders[pick(folders.size())];
-        std::string folder = parent + "/" +
-                             (pick(40) == 0 ? ".hidden" : "dir") + std::to_string(folderCount++);
+        std::string folder =
+            parent + "/" + (pick(40) == 0 ? ".hidden" : "dir") + std::to_string(folderCount++);
         if (pick(200) == 0) folder += "\xe9\xff";  // not UTF-8
         if (::mkdir(folder.c_str(), 0755) != 0) die(folder);
         folders.push_back(folder);
         const long here = 1 + long(pick(30));
         for (long i = 0; i < here && made < files; ++i, ++made) {
             std::string name;
-            if (pick(8) == 0) name = commonNames[pick(10)];
-            else name = "file" + std::to_string(made) + extensions[pick(15)];
+            if (pick(8) == 0)
+                name = commonNames[pick(10)];
+            else
+                name = "file" + std::to_string(made) + extensions[pick(15)];
             if (pick(50) == 0) name = "." + name;
             if (pick(500) == 0) name = "caf\xe9-" + name;
             const std::string path = folder + "/" + name;
@@ -75,8 +77,9 @@ int main(int argc, char** argv) {
                                         {time_t(when), 0}};
             ::utimensat(AT_FDCWD, path.c_str(), times, 0);
             if (pick(100) == 0) ::symlink(name.c_str(), (path + ".lnk").c_str());
-            if (pick(300) == 0) ::link(path.c_str(), (folders[pick(folders.size())] + "/hard" +
-                                                       std::to_string(made)).c_str());
+            if (pick(300) == 0)
+                ::link(path.c_str(),
+                       (folders[pick(folders.size())] + "/hard" + std::to_string(made)).c_str());
         }
         if (pick(150) == 0) ::symlink("..", (folder + "/up-loop").c_str());
         if (pick(150) == 0) ::symlink(root.c_str(), (folder + "/to-root").c_str());

@@ -286,9 +286,13 @@ void TfrmDup::scan(bool exact) {
 
     runScanWithEvents(
         *scanner_, [&] { scanner_->run(query); }, [this] { finishScan(); });
-    // Showing the rows happens at once: the grid reads them on demand.
-    for (const DupRecord& r : scanner_->lbFiles())
+    // The grid reads its rows on demand, so even a million rows show at once; the window
+    // still answers while they are added.
+    EventPump pump([] { QCoreApplication::processEvents(); });
+    for (const DupRecord& r : scanner_->lbFiles()) {
         addToGrid(r);
+        pump.poll();
+    }
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
     // Sizes, dates and times are shown whole; the folder and file name columns keep their
     // designed widths.

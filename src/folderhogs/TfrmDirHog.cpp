@@ -292,7 +292,7 @@ void TfrmDirHog::setBusy(bool busy) {
 
 void TfrmDirHog::addToGrid(const ScanRecord& record) {
     ++rowsFilled;
-    grid->results().addRecordUtf8(record.text, scanner_->pathOf(record));
+    grid->results().addRecordUtf8(record.text(), scanner_->pathOf(record));
 }
 
 void TfrmDirHog::btAbortClick() {
@@ -359,7 +359,7 @@ QStringList TfrmDirHog::clipboardLines() const {
     lines.reserve(qsizetype(scanner_->lb().size()) + 1);
     if (aborted_) lines.append(abortedText);
     for (const ScanRecord& r : scanner_->lb())
-        if (!wasRemoved(scanner_->pathOf(r))) lines.append(QString::fromUtf8(r.text));
+        if (!wasRemoved(scanner_->pathOf(r))) lines.append(QString::fromUtf8(r.text()));
     return lines;
 }
 
