@@ -132,6 +132,8 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             collected_.push_back(makeRecord(c));
         }
     }
+    // A file hog's record is written at once, so its folder is not needed any more.
+    if (!query_.duplicates) folders_.clear();
 }
 
 ScanRecord DupScan::makeRecord(const Candidate& c) {
