@@ -12,18 +12,4 @@ namespace rk {
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      const FolderStep& step);
 
-// Runs a scan's finishing steps however the scan ends: an error still reaches the general
-// error box, but the window never stays in its scanning state.
-template <typename Finish>
-class FinishSteps {
-public:
-    explicit FinishSteps(Finish finish) : finish_(std::move(finish)) {}
-    FinishSteps(const FinishSteps&) = delete;
-    FinishSteps& operator=(const FinishSteps&) = delete;
-    ~FinishSteps() { finish_(); }
-
-private:
-    Finish finish_;
-};
-
 }  // namespace rk

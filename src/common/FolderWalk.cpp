@@ -17,6 +17,13 @@ void EventPump::pump() {
     timer_.restart();
 }
 
+QString skippedFoldersNote(std::uint64_t skipped) {
+    if (skipped == 0) return {};
+    if (skipped == 1) return QStringLiteral(" (1 folder could not be read)");
+    return QStringLiteral(" (%1 folders could not be read)")
+        .arg(formatThousands(std::int64_t(skipped)));
+}
+
 bool isSkippableOpenError(int error) {
     return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR ||
            error == ELOOP;

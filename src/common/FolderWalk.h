@@ -78,6 +78,10 @@ private:
     EventPump* pump_;
 };
 
+// What a tool's status adds after a scan that skipped folders: " (1 folder could not be
+// read)", or nothing when none was skipped.
+[[nodiscard]] QString skippedFoldersNote(std::uint64_t skipped);
+
 // Whether a failure to open a sub-folder only skips it: permissions, and folders that went
 // or were replaced by something else since their parent was read.
 [[nodiscard]] bool isSkippableOpenError(int error);

@@ -11,6 +11,7 @@
 
 #include "common/Drives.h"
 #include "common/FileTypes.h"
+#include "common/FolderWalk.h"
 #include "common/GridReport.h"
 #include "common/Messages.h"
 #include "common/Services.h"
@@ -312,9 +313,7 @@ void TfrmDup::scan(bool exact) {
     QString status =
         formatThousands(std::int64_t(found)) +
         (duplicates_ ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found"));
-    if (scanner_->skippedFolders() > 0)
-        status += QStringLiteral(" (%1 folders could not be read)")
-                      .arg(formatThousands(std::int64_t(scanner_->skippedFolders())));
+    status += skippedFoldersNote(scanner_->skippedFolders());
     pnlSel->setText(status);
     if (!duplicates_) {
         PopupMenu1->attachToGrid(true);

@@ -10,6 +10,7 @@
 
 #include "common/Deletion.h"
 #include "common/Drives.h"
+#include "common/FolderWalk.h"
 #include "common/GridReport.h"
 #include "common/Messages.h"
 #include "common/ProtectedFolders.h"
@@ -260,9 +261,7 @@ void TfrmDirHog::scan(bool main) {
         fitted_.append(std::min(grid->contentWidth(c), 200));
     FormResize();
     QString status = QStringLiteral("Folders : ") + QString::number(rowsFilled);
-    if (scanner_->skippedFolders() > 0)
-        status += QStringLiteral(" (%1 folders could not be read)")
-                      .arg(formatThousands(std::int64_t(scanner_->skippedFolders())));
+    status += skippedFoldersNote(scanner_->skippedFolders());
     pnlScan->setText(status);
     finishScan();
 

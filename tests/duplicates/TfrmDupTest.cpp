@@ -13,6 +13,7 @@
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Drives.h"
+#include "common/Errors.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
@@ -221,6 +222,20 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
     EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("c/readme.txt"))));
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
+}
+
+TEST_F(TfrmDupTest, AnErrorDuringTheScanLeavesTheWindowUsable) {
+    TfrmDup& w = open(true);
+    installed.platform().failToOpen(tree.path("b"), EIO);
+    EXPECT_THROW(w.btScanClick(), IoError);  // the application shows it in the error box
+    EXPECT_FALSE(w.isScanning());
+    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_TRUE(w.btScan->isEnabled());
+    EXPECT_FALSE(w.btAbort->isVisible());
+    // A folder that may not be read is only skipped, and the status says so.
+    installed.platform().failToOpen(tree.path("b"), EACCES);
+    w.btScanClick();
+    EXPECT_EQ(w.pnlSel->text(), "2 duplicates found (1 folder could not be read)");
 }
 
 TEST_F(TfrmDupTest, ClipboardAndPrintedTitle) {
