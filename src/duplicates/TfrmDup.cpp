@@ -33,10 +33,7 @@ const QString abortedText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"
 }  // namespace
 
 TfrmDup::TfrmDup(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      duplicates_(DupMode),
-      scanner_(std::make_unique<DupScan>(platform())) {
+    : ToolWindow(parent), duplicates_(DupMode), scanner_(std::make_unique<DupScan>(platform())) {
     setObjectName(QStringLiteral("frmDup"));
     setWindowTitle(duplicates_ ? QStringLiteral("Find and delete duplicate files")
                                : QStringLiteral("Find and delete file hogs"));
@@ -182,18 +179,6 @@ TfrmDup::TfrmDup(QWidget* parent)
 
 TfrmDup::~TfrmDup() = default;
 
-int TfrmDup::px(int designed) const {
-    return int(designed * logicalDpiX() / 96);
-}
-
-void TfrmDup::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
 void TfrmDup::FormShow() {
     ClearGrid();
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btAbort, btMark, btDelete})
@@ -225,7 +210,7 @@ void TfrmDup::FormShow() {
 }
 
 void TfrmDup::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    ToolWindow::resizeEvent(event);
     FormResize();
 }
 
@@ -355,7 +340,7 @@ void TfrmDup::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    ToolWindow::closeEvent(event);
 }
 
 void TfrmDup::cb1Click(bool anyChecked) {
@@ -417,7 +402,7 @@ bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return ToolWindow::eventFilter(watched, event);
 }
 
 void TfrmDup::btDeleteClick() {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QComboBox>
 #include <QDialog>
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+#include "ui/ToolWindow.h"
 
 #include "duplicates/DupScan.h"
 
@@ -21,7 +23,7 @@ class SortMenu;
 
 // "Find and delete duplicate files" / "Find and delete file hogs": one window in two modes,
 // chosen by DupMode when it is created.
-class TfrmDup : public QDialog {
+class TfrmDup : public ToolWindow {
     Q_OBJECT
 public:
     explicit TfrmDup(QWidget* parent = nullptr);
@@ -64,7 +66,7 @@ public:
     std::int64_t markedBytes = 0;
     int rowsFilled = 0;
 
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void ClearGrid();
     void scan(bool exact);
@@ -91,21 +93,18 @@ public:
     [[nodiscard]] const DupScan& scanner() const { return *scanner_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void finishScan();
-    [[nodiscard]] int px(int designed) const;
 
     const bool duplicates_;  // DupMode when the window was made
     // Widths the listed texts need, where more than designed; the paths are left to the user.
     QList<int> fitted_;
     std::unique_ptr<DupScan> scanner_;
     bool scanning_ = false;
-    bool shown_ = false;
 };
 
 }  // namespace rk

@@ -43,9 +43,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
 }  // namespace
 
 TfrmDirHog::TfrmDirHog(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      scanner_(std::make_unique<FolderHogScan>(platform())) {
+    : ToolWindow(parent), scanner_(std::make_unique<FolderHogScan>(platform())) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
     resize(px(638), px(414));
@@ -171,18 +169,6 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
 
 TfrmDirHog::~TfrmDirHog() = default;
 
-int TfrmDirHog::px(int designed) const {
-    return int(designed * logicalDpiX() / 96);
-}
-
-void TfrmDirHog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
 void TfrmDirHog::FormShow() {
     ClearGrid();
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort})
@@ -203,7 +189,7 @@ void TfrmDirHog::FormShow() {
 }
 
 void TfrmDirHog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    ToolWindow::resizeEvent(event);
     FormResize();
 }
 
@@ -303,7 +289,7 @@ void TfrmDirHog::btAbortClick() {
 
 void TfrmDirHog::reject() {
     if (scanning_ || deleting_) return;
-    QDialog::reject();
+    ToolWindow::reject();
 }
 
 void TfrmDirHog::closeEvent(QCloseEvent* event) {
@@ -317,7 +303,7 @@ void TfrmDirHog::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    ToolWindow::closeEvent(event);
 }
 
 void TfrmDirHog::cb1Click(bool anyChecked) {

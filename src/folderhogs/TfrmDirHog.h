@@ -2,12 +2,14 @@
 
 #include <QByteArray>
 #include <QDialog>
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
 #include <QStringList>
 #include <memory>
+#include "ui/ToolWindow.h"
 
 #include "folderhogs/FolderHogScan.h"
 
@@ -20,7 +22,7 @@ class SortMenu;
 // "Folder Hogs": the folders of the checked drives with the room their files take, largest
 // first, either the main folders under each root or every folder on its own; a listed folder
 // can be browsed or deleted with everything in it.
-class TfrmDirHog : public QDialog {
+class TfrmDirHog : public ToolWindow {
     Q_OBJECT
 public:
     explicit TfrmDirHog(QWidget* parent = nullptr);
@@ -55,7 +57,7 @@ public:
 
     int rowsFilled = 0;
 
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void ClearGrid();
     void btTopClick();
@@ -83,7 +85,6 @@ public slots:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -91,7 +92,6 @@ private:
     void finishScan();
     void setBusy(bool busy);
     [[nodiscard]] bool wasRemoved(const QByteArray& path) const;
-    [[nodiscard]] int px(int designed) const;
 
     // Widths the listed texts need, where more than designed; the path takes what is left.
     QList<int> fitted_;
@@ -101,7 +101,6 @@ private:
     bool aborted_ = false;   // the user stopped the last scan
     // Folders removed since the scan; the listed folders inside them went with them.
     QSet<QByteArray> removed_;
-    bool shown_ = false;
 };
 
 }  // namespace rk

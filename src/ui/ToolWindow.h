@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+namespace rk {
+
+// A tool's result window: resizable, with maximise and close buttons, sized in pixels
+// designed at 96 dpi, and set up by FormShow when it is first shown.
+class ToolWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit ToolWindow(QWidget* parent);
+
+    virtual void FormShow() = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // A designed size in pixels on this screen.
+    [[nodiscard]] int px(int designed) const { return int(designed * logicalDpiX() / 96); }
+
+private:
+    bool shown_ = false;
+};
+
+}  // namespace rk
