@@ -327,7 +327,16 @@ QVariant ResultGrid::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell(index.column(), index.row());
     if (role == MarkRole) return isMarked(index.column(), index.row());
+    if (role == Qt::TextAlignmentRole && rightAligned_.contains(index.column()))
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     return {};
+}
+
+void ResultGrid::setRightAligned(int column, bool right) {
+    rightAligned_.removeAll(column);
+    if (right) rightAligned_.append(column);
+    if (rowCount() > 1 && column >= 0 && column < columnCount())
+        emit dataChanged(index(1, column), index(rowCount() - 1, column));
 }
 
 QVariant ResultGrid::headerData(int section, Qt::Orientation orientation, int role) const {

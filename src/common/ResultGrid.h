@@ -41,6 +41,9 @@ public:
     void setColumns(const QStringList& titles, const QList<int>& widths = {});
     [[nodiscard]] int columnCount() const { return int(titles_.size()); }
     [[nodiscard]] int columnWidth(int column) const;
+    // Numbers padded with blanks line up only when drawn against the right edge; every
+    // column starts left-aligned, and setColumns keeps what was set.
+    void setRightAligned(int column, bool right);
     void setColumnWidth(int column, int width);
 
     // RowCount, the title row included.
@@ -137,6 +140,7 @@ private:
 
     QStringList titles_;
     QList<int> widths_;
+    QList<int> rightAligned_;
     // Rows by slot, in the order they were made; a deque grows without moving its rows.
     std::deque<Row> rows_;
     // The slot shown at row r is order_[r - 1]: sorting rearranges these numbers only.

@@ -136,6 +136,7 @@ TfrmDup::TfrmDup(QWidget* parent)
     grid->setObjectName(QStringLiteral("grid"));
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
     grid->installEventFilter(this);
+    grid->results().setRightAligned(duplicates_ ? 1 : 0, true);  // Size in K
 
     pnlSel = new QLabel(this);
     pnlSel->setObjectName(QStringLiteral("pnlSel"));

@@ -125,6 +125,8 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     panel->addLayout(buttons);
 
     grid = new ResultGridView(this);
+    for (int column : {0, 1, 2, 3})
+        grid->results().setRightAligned(column, true);  // the numbers
     grid->setObjectName(QStringLiteral("grid"));
 
     pnlScan = new QLabel(this);

@@ -46,7 +46,7 @@ public:
         painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
                                                      ? QPalette::HighlightedText
                                                      : QPalette::Text));
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+        painter->drawText(textRect, opt.displayAlignment,
                           opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
         painter->restore();
     }
