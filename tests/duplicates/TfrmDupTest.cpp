@@ -224,6 +224,22 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
 }
 
+TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
+    setSearchPathList(SearchPathList(tree.path("b"), {}, {}));
+    TfrmDup& w = open(false);
+    w.btScan->click();
+    int row = 0;
+    for (int r = 1; r < w.grid->results().rowCount(); ++r)
+        if (w.grid->results().cell(4, r).endsWith("*(SEARCHPATH)*") &&
+            w.grid->results().cell(4, r).contains("README"))
+            row = r;
+    ASSERT_GT(row, 0);
+    w.grid->setCurrentRow(row);
+    w.gridDblClick();
+    EXPECT_EQ(w.lbDeleted, std::vector<QByteArray>({tree.path("b/README.TXT")}));
+    EXPECT_EQ(w.markedBytes, 300 * 1024);
+}
+
 TEST_F(TfrmDupTest, AnErrorDuringTheScanLeavesTheWindowUsable) {
     TfrmDup& w = open(true);
     installed.platform().failToOpen(tree.path("b"), EIO);
