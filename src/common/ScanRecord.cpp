@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
 
 namespace rk {
@@ -45,28 +46,43 @@ int compareFolded(QByteArrayView a, QByteArrayView b) {
 
 namespace {
 
-// The first eight folded bytes of a record, big-endian: most comparisons end there.
-std::uint64_t foldedPrefix(QByteArrayView text) {
+// Up to `count` folded bytes of a text from `from` on, big-endian: most comparisons end there.
+std::uint64_t foldedBytes(QByteArrayView text, qsizetype from, int count) {
     std::uint64_t key = 0;
-    for (qsizetype i = 0; i < 8; ++i)
+    for (qsizetype i = from; i < from + count; ++i)
         key = key << 8 | (i < text.size() ? fold(text[i]) : 0u);
     return key;
 }
 
+// What a sort compares first, held beside the record's number so that the sort reads the
+// records themselves only for ties.
 struct Keyed {
-    std::uint64_t prefix;
+    std::uint64_t primary;
+    std::uint32_t secondary;
     std::uint32_t index;
 };
 
-// Sorts through small keyed entries and moves each record once.
-template <typename Less>
-void sortRecords(std::vector<ScanRecord>& records, Less less) {
+// Sorts through the keyed entries (ascending, or descending) and moves each record once.
+template <typename KeyOf>
+void sortRecords(std::vector<ScanRecord>& records, KeyOf keyOf, bool descending, EventPump* pump) {
     std::vector<Keyed> keys(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        keys[i] = {foldedPrefix(records[i].text()), std::uint32_t(i)};
-    std::sort(keys.begin(), keys.end(), [&](const Keyed& a, const Keyed& b) {
-        return less(a, b, records[a.index], records[b.index]);
-    });
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        keys[i] = keyOf(records[i]);
+        keys[i].index = std::uint32_t(i);
+    }
+    sortWithEvents(
+        keys.begin(), keys.end(),
+        [&](const Keyed& a, const Keyed& b) {
+            int order = 0;
+            if (a.primary != b.primary)
+                order = a.primary < b.primary ? -1 : 1;
+            else if (a.secondary != b.secondary)
+                order = a.secondary < b.secondary ? -1 : 1;
+            else
+                order = compareFolded(records[a.index].text(), records[b.index].text());
+            return descending ? order > 0 : order < 0;
+        },
+        pump);
     std::vector<std::uint32_t> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].index;
@@ -90,24 +106,30 @@ void sortRecords(std::vector<ScanRecord>& records, Less less) {
     }
 }
 
-int compareKeyed(const Keyed& a, const Keyed& b, const ScanRecord& ra, const ScanRecord& rb) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-    return compareFolded(ra.text(), rb.text());
-}
-
 }  // namespace
 
-void sortFolded(std::vector<ScanRecord>& records) {
-    sortRecords(records, [](const Keyed& a, const Keyed& b, const ScanRecord& ra,
-                            const ScanRecord& rb) { return compareKeyed(a, b, ra, rb) < 0; });
+void sortFolded(std::vector<ScanRecord>& records, EventPump* pump) {
+    sortRecords(
+        records,
+        [](const ScanRecord& r) {
+            const QByteArrayView text = r.text();
+            return Keyed{foldedBytes(text, 0, 8), std::uint32_t(foldedBytes(text, 8, 4)), 0};
+        },
+        false, pump);
 }
 
-void rankLargestFirst(std::vector<ScanRecord>& records) {
-    sortRecords(records,
-                [](const Keyed& a, const Keyed& b, const ScanRecord& ra, const ScanRecord& rb) {
-                    if (ra.kilobytes() != rb.kilobytes()) return ra.kilobytes() > rb.kilobytes();
-                    return compareKeyed(a, b, ra, rb) > 0;
-                });
+void rankLargestFirst(std::vector<ScanRecord>& records, EventPump* pump) {
+    // Equal sizes in K have equal size texts, so the rest of the record decides, from the
+    // field after the size on.
+    sortRecords(
+        records,
+        [](const ScanRecord& r) {
+            const QByteArrayView text = r.text();
+            const qsizetype tab = text.indexOf('\t');
+            return Keyed{std::uint64_t(std::max<std::int64_t>(r.kilobytes(), 0)),
+                         std::uint32_t(foldedBytes(text, tab < 0 ? text.size() : tab, 4)), 0};
+        },
+        true, pump);
 }
 
 QString recordText(const QByteArray& bytes) {

@@ -8,6 +8,8 @@
 
 namespace rk {
 
+class EventPump;
+
 // One line a scan lists: the tab-separated record the grid shows and the clipboard copies.
 // A scan may list millions, so a record is one allocation of its UTF-8 text, followed by a
 // NUL and the exact path only where the text does not show the path as it is (names that
@@ -31,11 +33,12 @@ private:
 // which blanks come before digits and letters and equal keys end up next to each other.
 [[nodiscard]] int compareFolded(QByteArrayView a, QByteArrayView b);
 
-// Ascending in that order, as a sorted list of the records would hold them.
-void sortFolded(std::vector<ScanRecord>& records);
+// Ascending in that order, as a sorted list of the records would hold them. With a pump,
+// the window's events are handled while a long list is sorted.
+void sortFolded(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 
 // Largest first by the number of K, then by the rest of the record, descending.
-void rankLargestFirst(std::vector<ScanRecord>& records);
+void rankLargestFirst(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 
 // How a name or path is shown in a record: tabs and line breaks, which would break the
 // record, and undecodable bytes are replaced.

@@ -8,6 +8,7 @@
 #include "common/FileTypes.h"
 #include "common/Messages.h"
 #include "common/SearchPath.h"
+#include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
 
 namespace rk {
@@ -174,8 +175,9 @@ void DupScan::addDups(bool exact) {
         const std::int64_t kb = candidates_[b].size / 1024;
         return ka == kb ? 0 : (ka < kb ? -1 : 1);
     };
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return compareKeys(a, b) < 0; });
+    sortWithEvents(
+        order.begin(), order.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return compareKeys(a, b) < 0; }, pump_);
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
@@ -188,7 +190,7 @@ void DupScan::addDups(bool exact) {
     candidates_ = {};
 
     // The groups in the order of the records, as a sorted list of them holds them.
-    sortFolded(collected_);
+    sortFolded(collected_, pump_);
     const std::size_t count = collected_.size();
     std::size_t i = 0;
     while (i + 1 < count) {
@@ -205,7 +207,7 @@ void DupScan::addDups(bool exact) {
 }
 
 void DupScan::reSort() {
-    rankLargestFirst(collected_);
+    rankLargestFirst(collected_, pump_);
     listed_ = std::move(collected_);
     collected_ = {};
 }

@@ -143,7 +143,7 @@ void FolderHogScan::addRecord(const QByteArray& path, const FolderTotals& t) {
 }
 
 void FolderHogScan::copylb2tolb() {
-    rankLargestFirst(collected_);
+    rankLargestFirst(collected_, pump_);
     listed_ = std::move(collected_);
     collected_ = {};
 }

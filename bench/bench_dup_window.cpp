@@ -1,0 +1,60 @@
+// The file-hog window over a tree, offscreen: scans with the size limit 0 and reports how long
+// the scan took, how many rows it showed, and the longest time the window went without
+// handling its events (a timer asks every 10 ms).
+//
+//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSpinBox>
+#include <QTimer>
+#include <cstdio>
+
+#include "common/Drives.h"
+#include "common/Services.h"
+#include "duplicates/TfrmDup.h"
+#include "platform/LinuxPlatform.h"
+#include "ui/QtDialogService.h"
+#include "ui/ResultGridView.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_dup_window DIR\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const QByteArray root = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
+    rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {root}});
+    rk::setPlatform(&platform);
+    rk::QtDialogService dialogs;
+    rk::setDialogService(&dialogs);
+    rk::DriveTable drives(platform);
+    drives.setLastWalked(root);
+    rk::setDriveTable(&drives);
+
+    rk::DupMode = false;
+    rk::TfrmDup window;
+    window.show();
+    window.SpinEdit1->setValue(0);
+
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longest = std::max(longest, sinceTick.restart()); });
+    sinceTick.start();
+    ticker.start();
+    QElapsedTimer total;
+    total.start();
+    window.btScanClick();
+    const qint64 ms = total.elapsed();
+    longest = std::max(longest, sinceTick.elapsed());
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("rows %d scan_ms %lld longest_pause_ms %lld peak_kb %ld\n",
+                window.grid->results().rowCount() - 1, (long long)ms, (long long)longest,
+                usage.ru_maxrss);
+    return 0;
+}
