@@ -113,19 +113,73 @@ QString fileTimeText(PackedTime t) {
     return textLocale().toString(t != 0 && u.valid() ? u.time : QTime(12, 0, 0), longTimeFormat());
 }
 
+namespace {
+
+// Reads a date written in a format of numbers only (d, dd, M, MM, yy, yyyy between other
+// characters), as most short date formats are. Qt's reader takes "yy" as 19yy before it checks
+// the day, which loses 29 February 2000; this one keeps the year's digits for the window.
+// Empty when the format has other fields or the text does not fit it.
+std::optional<QDate> readNumericDate(const QString& text, const QString& format, int currentYear) {
+    int day = -1, month = -1, year = -1;
+    bool twoDigitYear = false;
+    qsizetype t = 0;
+    for (qsizetype f = 0; f < format.size();) {
+        const QChar c = format[f];
+        qsizetype run = 1;
+        while (f + run < format.size() && format[f + run] == c)
+            ++run;
+        if (c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) {
+            if ((c != QLatin1Char('y') && run > 2) ||
+                (c == QLatin1Char('y') && run != 2 && run != 4))
+                return std::nullopt;  // day or month names
+            qsizetype digits = 0;
+            while (t + digits < text.size() && text[t + digits].isDigit() &&
+                   digits < run + (run < 2))
+                ++digits;
+            if (digits == 0) return std::nullopt;
+            const int value = text.mid(t, digits).toInt();
+            t += digits;
+            if (c == QLatin1Char('d'))
+                day = value;
+            else if (c == QLatin1Char('M'))
+                month = value;
+            else {
+                year = value;
+                twoDigitYear = run == 2;
+            }
+        } else {
+            if (c.isLetter() || c == QLatin1Char('\'')) return std::nullopt;
+            for (qsizetype i = 0; i < run; ++i, ++t)
+                if (t >= text.size() || text[t] != c) return std::nullopt;
+        }
+        f += run;
+    }
+    if (t != text.size() || day < 0 || month < 0 || year < 0) return std::nullopt;
+    if (twoDigitYear) {
+        // The 100 years that end 20 years after the current one.
+        const int lastYear = currentYear + 20;
+        year = lastYear - ((lastYear - year) % 100 + 100) % 100;
+    }
+    if (!QDate::isValid(year, month, day)) return std::nullopt;
+    return QDate(year, month, day);
+}
+
+}  // namespace
+
 std::optional<QDate> readShortDate(const QString& text, int currentYear) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) return std::nullopt;
     const QString format = shortDateFormat();
+    if (std::optional<QDate> numeric = readNumericDate(trimmed, format, currentYear))
+        return numeric;
     QDate date = textLocale().toDate(trimmed, format);
     if (!date.isValid()) return std::nullopt;
-    static const QRegularExpression fourDigits(QStringLiteral("yyyy"));
-    if (!format.contains(fourDigits)) {
+    if (!format.contains(QStringLiteral("yyyy"))) {
         // Qt reads "yy" as 19yy; move it into the window of 100 years ending at +20.
         const int lastYear = currentYear + 20;
-        int year = lastYear - ((lastYear - date.year()) % 100 + 100) % 100;
+        const int year = lastYear - ((lastYear - date.year()) % 100 + 100) % 100;
         date = QDate(year, date.month(), date.day());
-        if (!date.isValid()) return std::nullopt;  // 29 February in a year without one
+        if (!date.isValid()) return std::nullopt;
     }
     return date;
 }

@@ -61,6 +61,12 @@ TEST(ShortDate, TwoDigitYearsReadBackInTheirWindow) {
     EXPECT_EQ(readShortDate("1/1/05", 2026), QDate(2005, 1, 1));
     EXPECT_EQ(readShortDate("6/15/46", 2026), QDate(2046, 6, 15));
     EXPECT_EQ(readShortDate("6/15/47", 2026), QDate(1947, 6, 15));
+    // Leap days of years whose 19yy twin has none.
+    EXPECT_EQ(readShortDate("2/29/00", 2026), QDate(2000, 2, 29));
+    EXPECT_EQ(readShortDate("2/29/24", 2026), QDate(2024, 2, 29));
+    EXPECT_FALSE(readShortDate("2/29/01", 2026));
+    EXPECT_FALSE(readShortDate("12/31", 2026));
+    EXPECT_FALSE(readShortDate("12/31/98 x", 2026));
     EXPECT_FALSE(readShortDate("", 2026));
     EXPECT_FALSE(readShortDate("13/45/99", 2026));
     EXPECT_FALSE(readShortDate("DELETED", 2026));
