@@ -1,6 +1,7 @@
 #include "app/HelpWindow.h"
 
 #include <QFileInfo>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -13,6 +14,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(false);
+    browser_->document()->setDocumentMargin(12);
     layout->addWidget(browser_);
     resize(640, 520);
 }
@@ -26,6 +28,8 @@ void HelpWindow::showTopic(const QString& helpFile, int context) {
         browser_->setPlainText(
             QStringLiteral("The help file %1 could not be found.").arg(helpFile));
     }
+    if (!isVisible())
+        if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     show();
     raise();
     activateWindow();
