@@ -17,16 +17,17 @@ class EventPump;
 class ScanRecord {
 public:
     ScanRecord() = default;
-    ScanRecord(QByteArray text, std::int64_t kilobytes, const QByteArray& exactPath = {});
+    explicit ScanRecord(QByteArray text, const QByteArray& exactPath = {});
 
-    [[nodiscard]] QByteArrayView text() const;
+    [[nodiscard]] QByteArrayView text() const { return {data_.constData(), textSize_}; }
     // Empty when the record's text gives the path.
     [[nodiscard]] QByteArray exactPath() const;
-    [[nodiscard]] std::int64_t kilobytes() const { return kilobytes_; }
+    // The whole number the record begins with: its size in K, where a ranked record has it.
+    [[nodiscard]] std::int64_t kilobytes() const;
 
 private:
     QByteArray data_;
-    std::int64_t kilobytes_ = 0;
+    qsizetype textSize_ = 0;
 };
 
 // Byte order with ASCII letters upper-cased: the order of the program's sorted lists, in

@@ -157,9 +157,9 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
     }
     const bool nameShownExactly =
         showsBytesAsTheyAre(c.name, name) && !name.endsWith(QLatin1Char(' '));
-    return ScanRecord(
-        record.toUtf8(), c.size / 1024,
-        folder.shownExactly && nameShownExactly ? QByteArray() : JoinPath(folder.path, c.name));
+    return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
+                                           ? QByteArray()
+                                           : JoinPath(folder.path, c.name));
 }
 
 void DupScan::addDups(bool exact) {

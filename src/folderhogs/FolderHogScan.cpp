@@ -138,7 +138,7 @@ void FolderHogScan::addRecord(const QByteArray& path, const FolderTotals& t) {
     const QString record = rightAlign7(t.bytes) + tab + percentOfDrive(t.bytes, driveSize_) + tab +
                            QString::number(t.files) + tab + QString::number(t.subFolders) + tab +
                            fileDateText(t.latest) + tab + pathText;
-    collected_.emplace_back(record.toUtf8(), t.bytes / 1024,
+    collected_.emplace_back(record.toUtf8(),
                             recordShowsExactly(path, pathText) ? QByteArray() : path);
 }
 

@@ -30,7 +30,7 @@ TEST(SortWithEvents, RankingIsTheSameWithAndWithoutAWindow) {
         const std::int64_t kb = random.bounded(50);
         const QByteArray text = QByteArray::number(kb).rightJustified(7, ' ') + " K\t" +
                                 QByteArray::number(random.bounded(100000)) + "\t/x";
-        plain.emplace_back(text, kb);
+        plain.emplace_back(text);
     }
     std::vector<ScanRecord> stepped = plain;
     rankLargestFirst(plain);

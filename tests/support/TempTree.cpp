@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QDateTime>
 #include <QFile>
+#include <QProcess>
 
 #include <stdexcept>
 
@@ -13,9 +14,17 @@ namespace rk::test {
 
 TempTree::TempTree() {
     if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
+    // Qt's removal goes by decoded path names, so it leaves trees with names that are not
+    // UTF-8, or deeper than a path may be long; rm takes any tree.
+    dir_.setAutoRemove(false);
     char* real = ::realpath(QFile::encodeName(dir_.path()).constData(), nullptr);
     root_ = real;
     std::free(real);
+}
+
+TempTree::~TempTree() {
+    QProcess::execute(QStringLiteral("rm"),
+                      {QStringLiteral("-rf"), QStringLiteral("--"), QFile::decodeName(root_)});
 }
 
 QByteArray TempTree::path(const QByteArray& relative) const {

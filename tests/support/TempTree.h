@@ -11,6 +11,9 @@ namespace rk::test {
 class TempTree {
 public:
     TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
     [[nodiscard]] QByteArray root() const { return root_; }
     [[nodiscard]] QByteArray path(const QByteArray& relative) const;
 
