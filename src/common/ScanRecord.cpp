@@ -36,6 +36,11 @@ std::int64_t ScanRecord::kilobytes() const {
     return value;
 }
 
+QString sizeInKText(std::int64_t bytes, int width) {
+    return QString::number(bytes / 1024).rightJustified(width, QLatin1Char(' ')) +
+           QStringLiteral(" K");
+}
+
 int compareFolded(QByteArrayView a, QByteArrayView b) {
     // Records that tie share long beginnings (a size, a path): skip equal bytes at memory
     // speed and fold only where they differ, which letter case alone rarely makes them.

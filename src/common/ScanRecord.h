@@ -30,6 +30,10 @@ private:
     qsizetype textSize_ = 0;
 };
 
+// "   12 K": a size in whole K, right-aligned to `width` places when it fits, written whole
+// otherwise (five in the file records, seven in the folder records).
+[[nodiscard]] QString sizeInKText(std::int64_t bytes, int width = 5);
+
 // Byte order with ASCII letters upper-cased: the order of the program's sorted lists, in
 // which blanks come before digits and letters and equal keys end up next to each other.
 [[nodiscard]] int compareFolded(QByteArrayView a, QByteArrayView b);

@@ -41,10 +41,6 @@ bool showsBytesAsTheyAre(const QByteArray& bytes, const QString& shown) {
 
 }  // namespace
 
-QString sizeInKText(std::int64_t bytes) {
-    return QString::number(bytes / 1024).rightJustified(5, QLatin1Char(' ')) + QStringLiteral(" K");
-}
-
 QString KiloToMega(int sizeLimitKb) {
     if (sizeLimitKb < 1000) return QStringLiteral("KB (%1 bytes)").arg(qint64(sizeLimitKb) * 1024);
     const double megs = (sizeLimitKb / 100) * 0.1;
@@ -60,6 +56,7 @@ DupScan::DupScan(const Platform& platform, EventPump* pump) : platform_(platform
 
 void DupScan::run(const DupQuery& query) {
     query_ = query;
+    pattern_ = NamePattern(query.pattern);
     collected_.clear();
     candidates_.clear();
     folders_.clear();
@@ -91,14 +88,13 @@ void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
     if (abort) return;
     if (showFolder) showFolder(folder.text);
-    const NamePattern pattern(query_.pattern);
     const std::int64_t limit = std::int64_t(sizeLimitKb) * 1024;
     bool folderAdded = false;
     for (const SearchRecord& e : folder.entries) {
         if (abort) return;
         if (pump_) pump_->poll();
         if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
-            (e.attributes & attrDirectory) || e.size <= limit || !pattern.matches(e.name))
+            (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
             continue;
         if (candidates_.size() + collected_.size() >= collectLimit) {
             ShowWarning(

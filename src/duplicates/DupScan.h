@@ -85,6 +85,7 @@ private:
     const Platform& platform_;
     EventPump* pump_;
     DupQuery query_;
+    NamePattern pattern_;
     std::vector<FolderPart> folders_;
     std::vector<Candidate> candidates_;
     std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
@@ -94,9 +95,6 @@ private:
     QHash<QString, QString> typeNames_;  // by lower-case extension
 };
 
-// "   12 K": the size in whole K, right-aligned to five places when it fits, written whole
-// otherwise.
-[[nodiscard]] QString sizeInKText(std::int64_t bytes);
 // The unit text beside the size limit: "KB (256000 bytes)" or "KB ( 1.2 Meg)".
 [[nodiscard]] QString KiloToMega(int sizeLimitKb);
 // The extension of a file name, from its last "." on; empty without one.

@@ -9,7 +9,7 @@
 namespace rk {
 
 QString rightAlign7(std::int64_t bytes) {
-    return QString::number(bytes / 1024).rightJustified(7, QLatin1Char(' ')) + QStringLiteral(" K");
+    return sizeInKText(bytes, 7);
 }
 
 QString percentOfDrive(std::int64_t bytes, std::int64_t driveSize) {

@@ -21,16 +21,13 @@ FolderHandle::~FolderHandle() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-int Platform::listFolder(const QByteArray& path, const NamePattern& pattern, int includeSet,
-                         std::vector<SearchRecord>& entries) const {
+int Platform::listFolder(const QByteArray& path, bool isDriveRoot, const NamePattern& pattern,
+                         int includeSet, std::vector<SearchRecord>& entries) const {
     entries.clear();
     OpenedFolder opened = openFolder(path);
     if (!opened.handle.isOpen()) return opened.error;
-    bool isRoot = false;
-    for (const Drive& d : drives())
-        if (d.mountPoint == path) isRoot = true;
     std::vector<SearchRecord> all;
-    if (const int err = readFolder(opened.handle, isRoot, all)) return err;
+    if (const int err = readFolder(opened.handle, isDriveRoot, all)) return err;
     for (SearchRecord& r : all)
         if (includedBy(includeSet, r.attributes) && pattern.matches(r.name))
             entries.push_back(std::move(r));

@@ -96,9 +96,10 @@ public:
 
     // The folder listing by name pattern and attribute include-set: an entry is skipped when
     // it has any of the hidden, system, volume-label or directory bits that includeSet lacks.
-    // Returns 0 or the system's error number.
-    int listFolder(const QByteArray& path, const NamePattern& pattern, int includeSet,
-                   std::vector<SearchRecord>& entries) const;
+    // A drive's root lists no "." and ".."; the caller knows its drives. Returns 0 or the
+    // system's error number.
+    int listFolder(const QByteArray& path, bool isDriveRoot, const NamePattern& pattern,
+                   int includeSet, std::vector<SearchRecord>& entries) const;
 
     // The program search path (PATH) and the two folders that stand for the system folders.
     [[nodiscard]] virtual QByteArray searchPathVariable() const = 0;

@@ -76,7 +76,7 @@ TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredNoStopsTheRun) {
     const QByteArray x = t.file("OLD/A/.x.txt", 100);
     const QByteArray y = t.file("OLD/y.txt", 50);
     std::vector<SearchRecord> listing;
-    ASSERT_EQ(platform().listFolder(old, NamePattern(), includeEverything, listing), 0);
+    ASSERT_EQ(platform().listFolder(old, false, NamePattern(), includeEverything, listing), 0);
     const bool yFirst = listing[2].name == "y.txt";
     dialogs.answer(ButtonNo);
 

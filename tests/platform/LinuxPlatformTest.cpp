@@ -37,7 +37,7 @@ TEST(LinuxPlatform, ListingGivesAttributesSizesAndTimes) {
 
     TestPlatform p;
     std::vector<SearchRecord> all;
-    ASSERT_EQ(p.listFolder(t.root(), NamePattern(), includeEverything, all), 0);
+    ASSERT_EQ(p.listFolder(t.root(), false, NamePattern(), includeEverything, all), 0);
     ASSERT_GE(all.size(), 2u);
     EXPECT_EQ(all[0].name, ".");
     EXPECT_EQ(all[1].name, "..");
@@ -61,14 +61,14 @@ TEST(LinuxPlatform, ListingGivesAttributesSizesAndTimes) {
 
     // Include-set 16: folders and ordinary files; hidden and system entries are left out.
     std::vector<SearchRecord> walkSet;
-    ASSERT_EQ(p.listFolder(t.root(), NamePattern(), includeWalk, walkSet), 0);
+    ASSERT_EQ(p.listFolder(t.root(), false, NamePattern(), includeWalk, walkSet), 0);
     EXPECT_TRUE(findEntry(walkSet, "sub"));
     EXPECT_TRUE(findEntry(walkSet, "readonly.txt"));
     EXPECT_FALSE(findEntry(walkSet, ".cache"));
     EXPECT_FALSE(findEntry(walkSet, "link"));
     // Include-set 41 with a pattern: files only.
     std::vector<SearchRecord> files;
-    ASSERT_EQ(p.listFolder(t.root(), NamePattern("*.TXT"), 41, files), 0);
+    ASSERT_EQ(p.listFolder(t.root(), false, NamePattern("*.TXT"), 41, files), 0);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_TRUE(findEntry(files, "plain.txt") && findEntry(files, "readonly.txt"));
 }
@@ -78,7 +78,7 @@ TEST(LinuxPlatform, ADriveRootListsOnlyItsRealEntries) {
     t.file("a", std::int64_t(1));
     TestPlatform p({t.root()});
     std::vector<SearchRecord> entries;
-    ASSERT_EQ(p.listFolder(t.root(), NamePattern(), includeEverything, entries), 0);
+    ASSERT_EQ(p.listFolder(t.root(), true, NamePattern(), includeEverything, entries), 0);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "a");
 }
