@@ -175,10 +175,13 @@ static OpenedFolder finishOpen(int fd) {
         return opened;
     }
     opened.handle = FolderHandle(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        opened.handle.device = st.st_dev;
-        opened.handle.inode = st.st_ino;
+    struct ::statx st {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) == 0) {
+        opened.handle.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+        opened.handle.inode = st.stx_ino;
+        opened.handle.mountId = (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
+        opened.handle.isMountRoot = (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                                    (st.stx_attributes & STATX_ATTR_MOUNT_ROOT);
     }
     return opened;
 }

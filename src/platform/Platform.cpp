@@ -13,6 +13,8 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
         fd_ = other.release();
         device = other.device;
         inode = other.inode;
+        mountId = other.mountId;
+        isMountRoot = other.isMountRoot;
     }
     return *this;
 }

@@ -38,7 +38,11 @@ public:
     FolderHandle() = default;
     explicit FolderHandle(int fd) : fd_(fd) {}
     FolderHandle(FolderHandle&& other) noexcept
-        : device(other.device), inode(other.inode), fd_(other.release()) {}
+        : device(other.device),
+          inode(other.inode),
+          mountId(other.mountId),
+          isMountRoot(other.isMountRoot),
+          fd_(other.release()) {}
     FolderHandle& operator=(FolderHandle&& other) noexcept;
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
@@ -55,6 +59,10 @@ public:
     // Identity of the open folder, filled by the platform when it opens one.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // The mount the folder lies on: a bind mount of the same file system has the device of
+    // its source but a mount of its own, so crossing into another mount is told by these.
+    std::uint64_t mountId = 0;
+    bool isMountRoot = false;  // the folder is the top of a mount
 
 private:
     int fd_ = -1;

@@ -155,6 +155,15 @@ void TfrmReallyDelete::addFiles(const std::vector<QByteArray>& paths) {
     lb1->sortItems();
 }
 
+void TfrmReallyDelete::addFiles(const std::vector<MarkedFile>& files) {
+    marked_.insert(marked_.end(), files.begin(), files.end());
+    std::vector<QByteArray> paths;
+    paths.reserve(files.size());
+    for (const MarkedFile& f : files)
+        paths.push_back(f.path);
+    addFiles(paths);
+}
+
 QByteArray TfrmReallyDelete::pathAt(int row) const {
     const QListWidgetItem* item = lb1->item(row);
     return item ? item->data(pathRole).toByteArray() : QByteArray();

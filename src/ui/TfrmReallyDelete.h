@@ -11,6 +11,8 @@
 #include <functional>
 #include <vector>
 
+#include "common/FileListDeletion.h"
+
 namespace rk {
 
 // The confirmation window for deleting marked files: the caller fills lb1 and savings, shows
@@ -25,6 +27,8 @@ public:
     // without regard to case.
     void addFile(const QByteArray& path);
     void addFiles(const std::vector<QByteArray>& paths);
+    // The same for files as they were when marked, so each is checked again before it goes.
+    void addFiles(const std::vector<MarkedFile>& files);
     // The exact path of a list row.
     [[nodiscard]] QByteArray pathAt(int row) const;
 
@@ -59,6 +63,7 @@ private:
     void runOverFiles(const std::function<bool(const QByteArray&)>& step);
 
     bool running_ = false;
+    std::vector<MarkedFile> marked_;  // as the caller marked them, in marking order
 };
 
 }  // namespace rk
