@@ -24,7 +24,8 @@ DriveCheckPanel::DriveCheckPanel(QWidget* parent) : QWidget(parent) {
     grid->setColumnStretch(5, 1);
 }
 
-void DriveCheckPanel::FillDriveBoxes(const DriveTable& table) {
+void DriveCheckPanel::FillDriveBoxes(DriveTable& table) {
+    table.reload();
     for (QCheckBox* cb : boxes_) {
         cb->setVisible(false);
         cb->setChecked(false);
