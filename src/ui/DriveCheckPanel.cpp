@@ -3,11 +3,13 @@
 #include <QGridLayout>
 
 #include "common/Drives.h"
+#include "ui/AccessibleWindows.h"
 
 namespace rk {
 
 DriveCheckPanel::DriveCheckPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlDrives"));
+    installAccessibleWindows();
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(6);
