@@ -11,10 +11,18 @@ DriveTable::DriveTable(const Platform& platform) : platform_(&platform) {
     reload();
 }
 
+DriveTable::DriveTable() {
+    reload();
+}
+
+const Platform& DriveTable::source() const {
+    return platform_ ? *platform_ : platform();
+}
+
 void DriveTable::reload() {
-    drives_ = platform_->drives();
+    drives_ = source().drives();
     current_ = lastWalked_.isEmpty() ? -1 : indexOf(lastWalked_);
-    if (current_ < 0) current_ = indexOfDriveHolding(platform_->currentFolder());
+    if (current_ < 0) current_ = indexOfDriveHolding(source().currentFolder());
 }
 
 int DriveTable::indexOf(const QByteArray& mountPoint) const {
@@ -55,7 +63,7 @@ DriveTable* theTable = nullptr;
 
 DriveTable& driveTable() {
     if (!theTable) {
-        static DriveTable fallback(platform());
+        static DriveTable fallback;
         theTable = &fallback;
     }
     return *theTable;

@@ -16,6 +16,8 @@ class DriveTable {
 public:
     // The platform outlives the table.
     explicit DriveTable(const Platform& platform);
+    // A table of whichever platform is installed when it reads.
+    DriveTable();
 
     // Reads the drives afresh from the platform.
     void reload();
@@ -33,7 +35,9 @@ public:
 private:
     [[nodiscard]] int indexOf(const QByteArray& mountPoint) const;
 
-    const Platform* platform_;
+    [[nodiscard]] const Platform& source() const;
+
+    const Platform* platform_ = nullptr;
     std::vector<Drive> drives_;
     QByteArray lastWalked_;
     int current_ = -1;
