@@ -10,6 +10,7 @@ namespace rk {
 DriveCheckPanel::DriveCheckPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlDrives"));
     installAccessibleWindows();
+    setAccessibleName(QStringLiteral("Drives"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(6);

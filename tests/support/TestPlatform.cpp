@@ -20,7 +20,7 @@ std::vector<Drive> TestPlatform::drives() const {
         Drive d;
         d.mountPoint = resolveDriveFolder(folder);
         d.isVirtual = true;
-        drives.push_back(d);
+        if (!d.mountPoint.isEmpty()) drives.push_back(d);  // a folder removed since is gone
     }
     std::sort(drives.begin(), drives.end(),
               [](const Drive& a, const Drive& b) { return a.mountPoint < b.mountPoint; });

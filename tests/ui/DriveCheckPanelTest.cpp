@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -85,6 +86,12 @@ TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowAndKeepsTheLastWalkedChec
     third.FillDriveBoxes(driveTable());
     EXPECT_FALSE(third.box(1)->isChecked());
     EXPECT_TRUE(third.box(2)->isChecked());
+    // Gone again: no longer offered, and the current folder's drive is checked once more.
+    ASSERT_EQ(::rmdir(t.path("stick").constData()), 0);
+    DriveCheckPanel fourth;
+    fourth.FillDriveBoxes(driveTable());
+    EXPECT_TRUE(fourth.box(2)->isHidden());
+    EXPECT_TRUE(fourth.box(1)->isChecked());
 }
 
 }  // namespace
