@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <vector>
 
 namespace rk {
@@ -25,7 +24,10 @@ struct CommandLine {
     [[nodiscard]] bool ok() const { return error.isEmpty(); }
 };
 
-[[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
+// Parses the arguments as the bytes the program was given, the program's name first: a
+// folder name need not be valid text. Never exits and writes nothing; a bad argument is
+// reported in the result's error.
+[[nodiscard]] CommandLine parseCommandLine(const std::vector<QByteArray>& arguments);
 [[nodiscard]] QString usageText();
 
 }  // namespace rk

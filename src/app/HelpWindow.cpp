@@ -1,21 +1,35 @@
 #include "app/HelpWindow.h"
 
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeySequence>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "ui/AccessibleWindows.h"
 
 namespace rk {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Roomkin '95 Help"));
+    installAccessibleWindows();
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(false);
     browser_->document()->setDocumentMargin(12);
     layout->addWidget(browser_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    btClose = new QPushButton(QStringLiteral("&Close"), this);
+    btClose->setObjectName(QStringLiteral("btClose"));
+    buttons->addWidget(btClose);
+    layout->addLayout(buttons);
+    connect(btClose, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(640, 520);
 }
 

@@ -16,6 +16,7 @@
 #include "common/TextHelpers.h"
 #include "controls/GradientBack.h"
 #include "platform/Platform.h"
+#include "ui/AccessibleWindows.h"
 #include "ui/HintSettings.h"
 
 namespace rk {
@@ -31,6 +32,7 @@ TfrmMain::TfrmMain(ToolWindows tools, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       tools_(std::move(tools)) {
     setObjectName(QStringLiteral("frmMain"));
+    installAccessibleWindows();
     setWindowTitle(QStringLiteral("Roomkin '95 Version 2.2 from Tarvel Corporation"));
     scale_ = logicalDpiX() / 96.0;
     const auto px = [this](int v) { return int(v * scale_ + 0.5); };

@@ -1,6 +1,8 @@
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
@@ -17,9 +19,8 @@
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Kept as bytes: a folder name given on the command line need not be valid text.
+    const std::vector<QByteArray> arguments(argv, argv + argc);
     const rk::CommandLine commandLine = rk::parseCommandLine(arguments);
     QTextStream out(stdout);
     QTextStream err(stderr);

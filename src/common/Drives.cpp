@@ -1,26 +1,46 @@
 #include "common/Drives.h"
 
-#include <QFile>
+#include <algorithm>
 
 #include "common/Errors.h"
 #include "common/Services.h"
 
 namespace rk {
 
-DriveTable::DriveTable(const Platform& platform) : drives_(platform.drives()) {
-    current_ = indexOfDriveHolding(platform.currentFolder());
+DriveTable::DriveTable(const Platform& platform) : platform_(&platform) {
+    reload();
 }
 
-const Drive* DriveTable::find(const QString& id) const {
-    const QByteArray bytes = QFile::encodeName(id);
-    for (const Drive& d : drives_)
-        if (d.mountPoint == bytes) return &d;
-    return nullptr;
+DriveTable::DriveTable() {
+    reload();
+}
+
+const Platform& DriveTable::source() const {
+    return platform_ ? *platform_ : platform();
+}
+
+void DriveTable::reload() {
+    drives_ = source().drives();
+    current_ = lastWalked_.isEmpty() ? -1 : indexOf(lastWalked_);
+    if (current_ < 0) current_ = indexOfDriveHolding(source().currentFolder());
+}
+
+int DriveTable::indexOf(const QByteArray& mountPoint) const {
+    for (size_t i = 0; i < drives_.size(); ++i)
+        if (drives_[i].mountPoint == mountPoint) return int(i);
+    return -1;
+}
+
+const Drive* DriveTable::find(const QByteArray& mountPoint) const {
+    const int i = indexOf(mountPoint);
+    return i < 0 ? nullptr : &drives_[std::size_t(i)];
 }
 
 void DriveTable::setLastWalked(const QByteArray& mountPoint) {
-    for (size_t i = 0; i < drives_.size(); ++i)
-        if (drives_[i].mountPoint == mountPoint) current_ = int(i);
+    const int i = indexOf(mountPoint);
+    if (i < 0) return;
+    lastWalked_ = mountPoint;
+    current_ = i;
 }
 
 int DriveTable::indexOfDriveHolding(const QByteArray& path) const {
@@ -43,7 +63,7 @@ DriveTable* theTable = nullptr;
 
 DriveTable& driveTable() {
     if (!theTable) {
-        static DriveTable fallback(platform());
+        static DriveTable fallback;
         theTable = &fallback;
     }
     return *theTable;
@@ -66,10 +86,16 @@ QString driveBoxText(const Drive& drive, bool upperCase) {
     }
 }
 
-bool IsDriveReady(const QString& id) {
-    const Drive* drive = driveTable().find(id);
-    if (!drive) throw Error(QStringLiteral("Not a valid drive ID"));
-    return platform().driveSpace(drive->mountPoint).has_value();
+bool IsDriveReady(const QByteArray& mountPoint) {
+    // Asked afresh: a stick unmounted since the window opened leaves an empty folder whose
+    // size would be that of the drive below it.
+    const std::vector<Drive> present = platform().drives();
+    const auto here = [&](const Drive& d) { return d.mountPoint == mountPoint; };
+    if (std::none_of(present.begin(), present.end(), here)) {
+        if (!driveTable().find(mountPoint)) throw Error(QStringLiteral("Not a valid drive ID"));
+        return false;
+    }
+    return platform().driveSpace(mountPoint).has_value();
 }
 
 int EntryKind(const SearchRecord& record) {

@@ -8,15 +8,23 @@
 
 namespace rk {
 
-// The drives the tools offer, read once from the platform, and the drive a tool opened next
-// offers checked: at first the one holding the program's current folder, after a walk the
-// last drive walked.
+// The drives the tools offer, as the platform last reported them, and the drive a tool opened
+// next offers checked: the last drive walked while it is still there, else the one holding
+// the program's current folder. Drives come and go while the program runs (a USB stick is
+// plugged in), so each window re-reads the table when it opens.
 class DriveTable {
 public:
+    // The platform outlives the table.
     explicit DriveTable(const Platform& platform);
+    // A table of whichever platform is installed when it reads.
+    DriveTable();
+
+    // Reads the drives afresh from the platform.
+    void reload();
 
     [[nodiscard]] const std::vector<Drive>& drives() const { return drives_; }
-    [[nodiscard]] const Drive* find(const QString& id) const;
+    // The drive of exactly these mount-point bytes, or null.
+    [[nodiscard]] const Drive* find(const QByteArray& mountPoint) const;
     // Index of the current drive, or -1 when no drive holds it.
     [[nodiscard]] int currentIndex() const { return current_; }
     void setLastWalked(const QByteArray& mountPoint);
@@ -25,7 +33,13 @@ public:
     [[nodiscard]] int indexOfDriveHolding(const QByteArray& path) const;
 
 private:
+    [[nodiscard]] int indexOf(const QByteArray& mountPoint) const;
+
+    [[nodiscard]] const Platform& source() const;
+
+    const Platform* platform_ = nullptr;
     std::vector<Drive> drives_;
+    QByteArray lastWalked_;
     int current_ = -1;
 };
 
@@ -38,9 +52,10 @@ void setDriveTable(DriveTable* table);
 // points are paths and keep their case.
 [[nodiscard]] QString driveBoxText(const Drive& drive, bool upperCase);
 
-// True when the drive's size can be read. Throws "Not a valid drive ID" for an ID that
-// names no drive.
-[[nodiscard]] bool IsDriveReady(const QString& id);
+// True when the drive at these exact mount-point bytes is still there and its size can be
+// read; false for a drive of the table that has gone since. Throws "Not a valid drive ID"
+// for a mount point that names no drive.
+[[nodiscard]] bool IsDriveReady(const QByteArray& mountPoint);
 
 // 1 for "." and "..", 0 for a real sub-folder, 2 for anything else.
 [[nodiscard]] int EntryKind(const SearchRecord& record);

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <algorithm>
 #include <ctime>
 
 namespace rk {
@@ -102,10 +103,57 @@ PackedTime writeFileTime(const SearchRecord& r) {
     return packFileTime(r.raw.write);
 }
 
+namespace {
+
+// The first year of the 100 that a two-digit year is read in.
+int firstWindowYear(int currentYear) {
+    return currentYear + 20 - 99;
+}
+
+// A two-digit year in the window, as its full year.
+int windowedYear(int twoDigits, int currentYear) {
+    const int lastYear = currentYear + 20;
+    return lastYear - ((lastYear - twoDigits) % 100 + 100) % 100;
+}
+
+// The short date format with a two-digit year field widened to four digits; the format
+// itself when it has none.
+QString fourDigitYearFormat() {
+    static const QString format = [] {
+        const QString f = shortDateFormat();
+        QString out;
+        bool quoted = false;
+        for (qsizetype i = 0; i < f.size();) {
+            const QChar c = f[i];
+            if (c == QLatin1Char('\'')) quoted = !quoted;
+            qsizetype run = 1;
+            while (!quoted && c == QLatin1Char('y') && i + run < f.size() && f[i + run] == c)
+                ++run;
+            out += (!quoted && c == QLatin1Char('y') && run == 2) ? QStringLiteral("yyyy")
+                                                                  : f.mid(i, run);
+            i += run;
+        }
+        return out;
+    }();
+    return format;
+}
+
+}  // namespace
+
+QString shortDateText(const QDate& date, int currentYear) {
+    const int first = firstWindowYear(currentYear);
+    const bool readsBack = date.year() >= first && date.year() <= first + 99;
+    return textLocale().toString(date, readsBack ? shortDateFormat() : fourDigitYearFormat());
+}
+
+QString shortDateText(const QDate& date) {
+    return shortDateText(date, QDate::currentDate().year());
+}
+
 QString fileDateText(PackedTime t) {
     if (t == 0) return {};
     const Unpacked u = unpack(t);
-    return textLocale().toString(u.valid() ? u.date : QDate(1980, 1, 1), shortDateFormat());
+    return shortDateText(u.valid() ? u.date : QDate(1980, 1, 1));
 }
 
 QString fileTimeText(PackedTime t) {
@@ -132,10 +180,12 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
             if ((c != QLatin1Char('y') && run > 2) ||
                 (c == QLatin1Char('y') && run != 2 && run != 4))
                 return std::nullopt;  // day or month names
-            qsizetype digits = 0;
-            while (t + digits < text.size() && text[t + digits].isDigit() &&
-                   digits < run + (run < 2))
-                ++digits;
+            qsizetype available = 0;
+            while (t + available < text.size() && text[t + available].isDigit())
+                ++available;
+            // A two-digit year field also takes a year of four digits standing alone.
+            const bool fullYear = c == QLatin1Char('y') && run == 2 && available == 4;
+            const qsizetype digits = fullYear ? 4 : std::min(available, run + (run < 2));
             if (digits == 0) return std::nullopt;
             const int value = text.mid(t, digits).toInt();
             t += digits;
@@ -145,7 +195,7 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
                 month = value;
             else {
                 year = value;
-                twoDigitYear = run == 2;
+                twoDigitYear = run == 2 && !fullYear;
             }
         } else {
             if (c.isLetter() || c == QLatin1Char('\'')) return std::nullopt;
@@ -155,11 +205,7 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
         f += run;
     }
     if (t != text.size() || day < 0 || month < 0 || year < 0) return std::nullopt;
-    if (twoDigitYear) {
-        // The 100 years that end 20 years after the current one.
-        const int lastYear = currentYear + 20;
-        year = lastYear - ((lastYear - year) % 100 + 100) % 100;
-    }
+    if (twoDigitYear) year = windowedYear(year, currentYear);
     if (!QDate::isValid(year, month, day)) return std::nullopt;
     return QDate(year, month, day);
 }
@@ -173,12 +219,14 @@ std::optional<QDate> readShortDate(const QString& text, int currentYear) {
     if (std::optional<QDate> numeric = readNumericDate(trimmed, format, currentYear))
         return numeric;
     QDate date = textLocale().toDate(trimmed, format);
-    if (!date.isValid()) return std::nullopt;
+    if (!date.isValid()) {
+        // Written with four digits, as a year outside the window is.
+        date = textLocale().toDate(trimmed, fourDigitYearFormat());
+        return date.isValid() ? std::optional(date) : std::nullopt;
+    }
     if (!format.contains(QStringLiteral("yyyy"))) {
         // Qt reads "yy" as 19yy; move it into the window of 100 years ending at +20.
-        const int lastYear = currentYear + 20;
-        const int year = lastYear - ((lastYear - date.year()) % 100 + 100) % 100;
-        date = QDate(year, date.month(), date.day());
+        date = QDate(windowedYear(date.year(), currentYear), date.month(), date.day());
         if (!date.isValid()) return std::nullopt;
     }
     return date;

@@ -32,11 +32,16 @@ namespace rk {
 
 // The date in the short date format; empty for 0; 1 January 1980 for an invalid value.
 [[nodiscard]] QString fileDateText(PackedTime t);
+// A date in the short date format; a two-digit year is written with four digits where it
+// would not read back as itself (outside the window readShortDate reads it in).
+[[nodiscard]] QString shortDateText(const QDate& date);
+[[nodiscard]] QString shortDateText(const QDate& date, int currentYear);
 // The time of day in the long time format; noon for 0 or an invalid value.
 [[nodiscard]] QString fileTimeText(PackedTime t);
 
 // Reads back a date written in the short date format. A two-digit year lies in the 100
-// years ending 20 years after the current one, so the 1990s read back as the 1990s.
+// years ending 20 years after the current one, so the 1990s read back as the 1990s; four
+// digits where the format has two are taken as they stand.
 [[nodiscard]] std::optional<QDate> readShortDate(const QString& text);
 [[nodiscard]] std::optional<QDate> readShortDate(const QString& text, int currentYear);
 

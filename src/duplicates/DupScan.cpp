@@ -72,7 +72,7 @@ void DupScan::run(const DupQuery& query) {
 
 void DupScan::ScanAllDrives(int sizeLimitKb) {
     for (const Drive& drive : query_.drives) {
-        if (!IsDriveReady(drive.caption())) continue;
+        if (!IsDriveReady(drive.mountPoint)) continue;
         scan_dir(drive, sizeLimitKb);
     }
 }

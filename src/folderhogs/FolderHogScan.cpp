@@ -36,7 +36,7 @@ void FolderHogScan::run(bool mainFolders, const std::vector<Drive>& drives) {
 
 void FolderHogScan::ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives) {
     for (const Drive& drive : drives) {
-        if (!IsDriveReady(drive.caption())) continue;
+        if (!IsDriveReady(drive.mountPoint)) continue;
         const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
         driveSize_ = space ? space->total : -1;
         if (mainFolders)

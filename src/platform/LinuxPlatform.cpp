@@ -127,11 +127,17 @@ std::vector<Drive> LinuxPlatform::drives() const {
         drives = drivesFromMounts(mounts, facts);
         for (Drive& d : drives) {
             d.device = deviceOf(d.mountPoint);
-            if (d.type != DriveType::Remote) {
-                for (const MountEntry& m : mounts)
-                    if (m.mountPoint == d.mountPoint && sourceIsBlockDevice(m.source))
-                        d.label = labelOfDevice(m.source);
-            }
+            if (d.type == DriveType::Remote) continue;
+            // The last mount at a point is the one in sight; a root the table does not list
+            // (a chroot) is known by its device alone.
+            QByteArray source = QByteArray("/dev/block/") + QByteArray::number(major(d.device)) +
+                                ':' + QByteArray::number(minor(d.device));
+            for (auto m = mounts.rbegin(); m != mounts.rend(); ++m)
+                if (m->mountPoint == d.mountPoint) {
+                    source = m->source;
+                    break;
+                }
+            if (sourceIsBlockDevice(source)) d.label = labelOfDevice(source);
         }
     }
     for (const QByteArray& folder : options_.virtualDrives) {

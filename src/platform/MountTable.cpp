@@ -106,6 +106,14 @@ std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
         if (*type == DriveType::Remote) d.networkName = QString::fromLocal8Bit(m.source);
         byPoint[m.mountPoint] = d;
     }
+    // The root folder is always a drive, also where the table does not list it: in a chroot
+    // the root is a folder of some file system mounted outside it.
+    if (!byPoint.contains("/")) {
+        Drive root;
+        root.mountPoint = "/";
+        root.type = DriveType::Fixed;
+        byPoint["/"] = root;
+    }
     std::vector<Drive> drives;
     for (auto& [point, d] : byPoint)
         drives.push_back(std::move(d));

@@ -34,7 +34,8 @@ struct BlockDeviceFacts {
                                                      const BlockDeviceFacts& facts);
 
 // The drives of a mount table: classified, a later mount over the same point hiding the
-// earlier one, sorted by mount path. Labels and devices are left to the caller.
+// earlier one, sorted by mount path; "/" is among them even when the table lacks it. Labels
+// and devices are left to the caller.
 [[nodiscard]] std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
                                                   const BlockDeviceFacts& facts);
 

@@ -6,7 +6,8 @@
 
 namespace rk {
 
-// A listing's name pattern: "*" and "?" wildcards, ASCII letters compared without regard to
+// A listing's name pattern: "*" and "?" wildcards ("?" stands for one character of a UTF-8
+// name, an undecodable byte counting as one), ASCII letters compared without regard to
 // case, ";" between alternatives. "*.*" matches every name; a pattern ending in ".*" also
 // matches names without a dot.
 class NamePattern {

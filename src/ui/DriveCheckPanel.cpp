@@ -3,11 +3,14 @@
 #include <QGridLayout>
 
 #include "common/Drives.h"
+#include "ui/AccessibleWindows.h"
 
 namespace rk {
 
 DriveCheckPanel::DriveCheckPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlDrives"));
+    installAccessibleWindows();
+    setAccessibleName(QStringLiteral("Drives"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(6);
@@ -24,7 +27,8 @@ DriveCheckPanel::DriveCheckPanel(QWidget* parent) : QWidget(parent) {
     grid->setColumnStretch(5, 1);
 }
 
-void DriveCheckPanel::FillDriveBoxes(const DriveTable& table) {
+void DriveCheckPanel::FillDriveBoxes(DriveTable& table) {
+    table.reload();
     for (QCheckBox* cb : boxes_) {
         cb->setVisible(false);
         cb->setChecked(false);

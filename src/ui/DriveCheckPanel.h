@@ -21,8 +21,9 @@ public:
 
     explicit DriveCheckPanel(QWidget* parent = nullptr);
 
-    // Shows one box per drive of the table, at most 25, the current drive checked.
-    void FillDriveBoxes(const DriveTable& table);
+    // Re-reads the table, then shows one box per drive, at most 25, the current drive
+    // checked: a window offers the drives present when it opens.
+    void FillDriveBoxes(DriveTable& table);
 
     [[nodiscard]] QCheckBox* box(int number) const { return boxes_[number - 1]; }  // 1 to 25
     [[nodiscard]] bool anyChecked() const;

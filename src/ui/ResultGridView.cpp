@@ -70,6 +70,8 @@ ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab leaves the grid, as in any list; the arrows move within it.
+    setTabKeyNavigation(false);
 
     QHeaderView* rows = verticalHeader();
     rows->hide();

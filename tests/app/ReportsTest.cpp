@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <cstdio>
 
@@ -15,6 +16,14 @@ namespace {
 using test::TempTree;
 using test::TestPlatform;
 
+// The program's arguments as main receives them: bytes, its name first.
+std::vector<QByteArray> argv(const QStringList& args) {
+    std::vector<QByteArray> bytes{"roomkin"};
+    for (const QString& a : args)
+        bytes.push_back(QFile::encodeName(a));
+    return bytes;
+}
+
 struct ReportOutput {
     int status = -1;
     QByteArray text;
@@ -23,7 +32,7 @@ struct ReportOutput {
 // Runs a report on a platform of the given drives, each reporting driveSize bytes when given.
 ReportOutput report(const QStringList& args, const std::vector<QByteArray>& drives,
                     std::int64_t driveSize = 0) {
-    const CommandLine cl = parseCommandLine(QStringList{"roomkin"} + args);
+    const CommandLine cl = parseCommandLine(argv(args));
     EXPECT_TRUE(cl.ok()) << cl.error.toStdString();
     TestPlatform p(drives);
     if (driveSize > 0)
@@ -105,9 +114,7 @@ TEST_F(ReportsTest, FoldersByteForByte) {
 }
 
 TEST(CommandLine, BadArgumentsAreRefused) {
-    const auto error = [](const QStringList& args) {
-        return parseCommandLine(QStringList{"roomkin"} + args).error;
-    };
+    const auto error = [](const QStringList& args) { return parseCommandLine(argv(args)).error; };
     EXPECT_FALSE(error({"--report", "everything"}).isEmpty());
     EXPECT_FALSE(error({"--report", "hogs", "--min-kb", "50001"}).isEmpty());
     EXPECT_FALSE(error({"--report", "hogs", "--min-kb", "-1"}).isEmpty());
@@ -123,6 +130,17 @@ TEST(CommandLine, BadArgumentsAreRefused) {
     EXPECT_FALSE(error({"--report", "hogs", "--main"}).isEmpty());
     EXPECT_FALSE(error({"--report", "folders", "--all", "--min-kb", "3"}).isEmpty());
     EXPECT_TRUE(error({"--report", "folders", "--all"}).isEmpty());
+    // Option syntax: values after a blank or an "=", switches without one.
+    EXPECT_TRUE(error({"--report=hogs", "--min-kb=5"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "duplicates", "--exact=yes"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--pattern"}).isEmpty());
+    EXPECT_FALSE(error({"stray"}).isEmpty());
+    EXPECT_FALSE(error({"--", "--help"}).isEmpty());
+    EXPECT_FALSE(error({"-x"}).isEmpty());
+    EXPECT_TRUE(parseCommandLine(argv({"-h"})).showHelp);
+    const CommandLine last =
+        parseCommandLine(argv({"--report", "hogs", "--min-kb", "7", "--min-kb", "9"}));
+    EXPECT_EQ(last.minKb, 9);
 }
 
 TEST_F(ReportsTest, TheProgramsExitStatuses) {
@@ -143,6 +161,26 @@ TEST_F(ReportsTest, TheProgramsExitStatuses) {
     const auto [bad, badOut, badErr] = run({"--report", "hogs", "--min-kb", "x"});
     EXPECT_EQ(bad, 2);
     EXPECT_EQ(badErr.count('\n'), 1);  // one line of usage
+}
+
+TEST_F(ReportsTest, TheProgramTakesAFolderNameThatIsNotTextAndNamesItselfInItsUsage) {
+    tree.file("caf\xe9/big.bin", std::int64_t(2048));
+    // QProcess passes text only: printf makes the byte 0xE9 of the folder name.
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("exec \"$0\" --report hogs --min-kb 1 --drive \"$1/$(printf "
+                            "'caf\\351')\""),
+             QStringLiteral(ROOMKIN_BINARY), root});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    // The record shows the name as text; that the file was walked is what counts here.
+    EXPECT_TRUE(p.readAllStandardOutput().contains("/big.bin\t"));
+    QProcess help;
+    help.start(QStringLiteral(ROOMKIN_BINARY), {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().startsWith("Usage: roomkin [options]\n"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
@@ -7,7 +8,9 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
+#include "TempTree.h"
 #include "TestPlatform.h"
 #include "app/HelpWindow.h"
 #include "app/TfrmMain.h"
@@ -15,11 +18,13 @@
 #include "common/Messages.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
+#include "ui/DriveCheckPanel.h"
 
 namespace rk {
 namespace {
 
 using test::scriptedDialogs;
+using test::TempTree;
 
 TEST(TfrmMain, CaptionsAndButtons) {
     TfrmMain w;
@@ -100,6 +105,60 @@ TEST(TfrmMain, HelpShowsTheProgramsHelpFileAtItsFirstTopic) {
     ASSERT_TRUE(w.helpWindow());
     EXPECT_TRUE(w.helpWindow()->isVisible());
     w.helpWindow()->close();
+}
+
+TEST(TfrmMain, HelpWindowClosesByItsButtonAndByEscape) {
+    TfrmMain w;
+    w.btHelpClick();
+    HelpWindow* help = w.helpWindow();
+    ASSERT_TRUE(help);
+    help->btClose->click();
+    EXPECT_FALSE(help->isVisible());
+    w.btHelpClick();
+    QApplication::setActiveWindow(help);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    QTest::keyClick(help->browser(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+}
+
+// Every widget an assistive tool reaches from iface, itself included.
+void collectAccessible(QAccessibleInterface* iface, QList<QObject*>& found) {
+    found.append(iface->object());
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface* child = iface->child(i)) {
+            EXPECT_EQ(iface->indexOfChild(child), i);
+            collectAccessible(child, found);
+        }
+}
+
+TEST(TfrmMain, AssistiveToolsSeeWindowsByTitleAndOnlyShownControls) {
+    TfrmMain w;
+    w.show();
+    QAccessibleInterface* main = QAccessible::queryAccessibleInterface(&w);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(main->role(), QAccessible::Window);
+    EXPECT_EQ(main->text(QAccessible::Name), w.windowTitle());
+    QList<QObject*> reached;
+    collectAccessible(main, reached);
+    EXPECT_FALSE(reached.contains(w.lb1));  // the hidden search-path list
+    EXPECT_TRUE(reached.contains(w.btDirHogs));
+    w.btHelpClick();
+    QAccessibleInterface* help = QAccessible::queryAccessibleInterface(w.helpWindow());
+    EXPECT_EQ(help->role(), QAccessible::Window);
+    EXPECT_EQ(help->text(QAccessible::Name), w.helpWindow()->windowTitle());
+    w.helpWindow()->close();
+
+    // A drive panel shows as many boxes as there are drives, and exposes no more.
+    TempTree t;
+    test::InstalledPlatform installed({t.dir("one"), t.dir("two")});
+    DriveCheckPanel panel;
+    panel.FillDriveBoxes(driveTable());
+    panel.show();
+    QList<QObject*> boxes;
+    collectAccessible(QAccessible::queryAccessibleInterface(&panel), boxes);
+    EXPECT_EQ(boxes.size(), 3);  // the panel and its two shown boxes
+    EXPECT_TRUE(boxes.contains(panel.box(2)));
+    EXPECT_FALSE(boxes.contains(panel.box(3)));
 }
 
 TEST(TfrmMain, AboutBoxOpensAndCloses) {

@@ -77,6 +77,22 @@ TEST(ShortDate, WrittenDatesRoundTrip) {
         const QString text = fileDateText(packDateTime(QDateTime(d, QTime(9, 0))));
         EXPECT_EQ(readShortDate(text, 2026), d) << text.toStdString();
     }
+    // Years outside the window are written with four digits, so every date reads back.
+    for (const QDate d : {QDate(1946, 12, 31), QDate(1950, 1, 1), QDate(2046, 12, 31),
+                          QDate(2050, 1, 1), QDate(2107, 12, 31)}) {
+        const QString text = shortDateText(d, 2026);
+        EXPECT_EQ(readShortDate(text, 2026), d) << text.toStdString();
+        const QString now = fileDateText(packDateTime(QDateTime(d, QTime(9, 0))));
+        if (d.year() >= 1980) {
+            EXPECT_EQ(readShortDate(now), d) << now.toStdString();
+        }
+    }
+    EXPECT_EQ(shortDateText(QDate(1950, 1, 1), 2026), "1/1/50");
+    EXPECT_EQ(shortDateText(QDate(2050, 1, 1), 2026), "1/1/2050");
+    EXPECT_EQ(readShortDate("1/1/2050", 2026), QDate(2050, 1, 1));
+    EXPECT_EQ(readShortDate("1/1/1950", 2026), QDate(1950, 1, 1));
+    EXPECT_FALSE(readShortDate("1/1/205", 2026));
+    EXPECT_FALSE(readShortDate("1/1/20500", 2026));
 }
 
 TEST(FileTimeTexts, CachedTextsMatchTheHelpers) {

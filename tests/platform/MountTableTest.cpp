@@ -83,5 +83,21 @@ TEST(MountTable, RootIsAlwaysADriveAndRemovableFlagCounts) {
     EXPECT_EQ(classifyMount(usb, fakeFacts()), DriveType::Removable);
 }
 
+TEST(MountTable, AChrootsRootIsADriveThoughTheTableLacksIt) {
+    // Inside a chroot the table lists only what is mounted below its root.
+    const QByteArray chroot =
+        "40 39 0:21 / /proc rw - proc proc rw\n"
+        "41 39 8:2 / /home rw - ext4 /dev/sda2 rw\n";
+    const std::vector<Drive> drives = drivesFromMounts(parseMountInfo(chroot), fakeFacts());
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].mountPoint, "/");
+    EXPECT_EQ(drives[0].type, DriveType::Fixed);
+    EXPECT_EQ(drives[1].mountPoint, "/home");
+    // No table at all (no /proc in the chroot): the root alone.
+    const std::vector<Drive> bare = drivesFromMounts({}, fakeFacts());
+    ASSERT_EQ(bare.size(), 1u);
+    EXPECT_EQ(bare[0].mountPoint, "/");
+}
+
 }  // namespace
 }  // namespace rk

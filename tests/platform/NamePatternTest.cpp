@@ -36,5 +36,24 @@ TEST(NamePattern, AlternativesAndNonAsciiBytes) {
     EXPECT_FALSE(NamePattern("*a*b*c*").matches("xxaxxcxxbxx"));
 }
 
+TEST(NamePattern, QuestionMarkIsOneCharacterNotOneByte) {
+    const NamePattern one("?.txt");
+    EXPECT_TRUE(one.matches("\xc3\xa9.txt"));          // é, two bytes
+    EXPECT_TRUE(one.matches("\xe2\x82\xac.txt"));      // €, three bytes
+    EXPECT_TRUE(one.matches("\xf0\x9f\x98\x80.txt"));  // an emoji, four bytes
+    EXPECT_TRUE(one.matches("\xe9.txt"));              // an undecodable byte is one character
+    EXPECT_FALSE(one.matches("ab.txt"));
+    EXPECT_FALSE(one.matches("\xe9\xe9.txt"));  // two undecodable bytes are two characters
+    // A broken sequence: its lead byte and the byte after count one each.
+    EXPECT_TRUE(
+        NamePattern("??.txt").matches("\xc3"
+                                      "A.txt"));
+    EXPECT_FALSE(NamePattern("??.txt").matches("\xc3\xa9.txt"));
+    // After a star, "?" still takes whole characters.
+    EXPECT_TRUE(NamePattern("*?").matches("\xc3\xa9"));
+    EXPECT_FALSE(NamePattern("*??").matches("\xc3\xa9"));
+    EXPECT_TRUE(NamePattern("a*?z").matches("a\xc3\xa9\xe2\x82\xacz"));
+}
+
 }  // namespace
 }  // namespace rk

@@ -1,6 +1,7 @@
 #include "TestPlatform.h"
 
 #include <QDir>
+#include <algorithm>
 
 #include "common/TextHelpers.h"
 
@@ -11,6 +12,19 @@ TestPlatform::TestPlatform(std::vector<QByteArray> driveFolders)
 
 QByteArray TestPlatform::currentFolder() const {
     return current_.isEmpty() ? LinuxPlatform::currentFolder() : current_;
+}
+
+std::vector<Drive> TestPlatform::drives() const {
+    std::vector<Drive> drives = LinuxPlatform::drives();
+    for (const QByteArray& folder : addedDrives_) {
+        Drive d;
+        d.mountPoint = resolveDriveFolder(folder);
+        d.isVirtual = true;
+        if (!d.mountPoint.isEmpty()) drives.push_back(d);  // a folder removed since is gone
+    }
+    std::sort(drives.begin(), drives.end(),
+              [](const Drive& a, const Drive& b) { return a.mountPoint < b.mountPoint; });
+    return drives;
 }
 
 OpenedFolder TestPlatform::track(OpenedFolder opened, const QByteArray& path) const {

@@ -19,6 +19,9 @@ public:
     void failToOpen(const QByteArray& path, int error) { failures_[path] = error; }
     void failToRead(const QByteArray& path, int error) { readFailures_[path] = error; }
     void setCurrentFolder(QByteArray folder) { current_ = std::move(folder); }
+    // Offers one more drive folder from now on, as a stick mounted while the program runs.
+    void addDriveFolder(QByteArray folder) { addedDrives_.push_back(std::move(folder)); }
+    [[nodiscard]] std::vector<Drive> drives() const override;
     void setSearchPathVariable(QByteArray value) { path_ = std::move(value); }
     // The total size a drive reports; a negative size makes the query fail.
     void setDriveSize(const QByteArray& mountPoint, std::int64_t total) {
@@ -61,6 +64,7 @@ private:
     mutable QMap<int, QByteArray> pathOfFd_;
     QByteArray current_;
     QByteArray path_;
+    std::vector<QByteArray> addedDrives_;
 };
 
 // How many descriptors the process has open now.

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "InstalledPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Drives.h"
@@ -60,8 +62,36 @@ TEST(DriveCheckPanel, ClicksReportWhetherAnyDriveIsChecked) {
     EXPECT_EQ(panel.checkedDrives()[0].mountPoint, t.path("y"));
     // No current drive: nothing checked.
     p.setCurrentFolder("/elsewhere");
-    panel.FillDriveBoxes(DriveTable(p));
+    DriveTable elsewhere(p);
+    panel.FillDriveBoxes(elsewhere);
     EXPECT_FALSE(panel.anyChecked());
+}
+
+TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowAndKeepsTheLastWalkedChecked) {
+    TempTree t;
+    test::InstalledPlatform installed({t.dir("disk")});
+    installed.platform().setCurrentFolder(t.path("disk"));
+    installed.reloadDrives();
+    DriveCheckPanel first;
+    first.FillDriveBoxes(driveTable());
+    EXPECT_TRUE(first.box(2)->isHidden());
+    // A stick mounted after start-up, walked once: the next window offers it, checked.
+    installed.platform().addDriveFolder(t.dir("stick"));
+    DriveCheckPanel second;
+    second.FillDriveBoxes(driveTable());
+    ASSERT_FALSE(second.box(2)->isHidden());
+    EXPECT_EQ(second.box(2)->text(), QString::fromLocal8Bit(t.path("stick")));
+    driveTable().setLastWalked(t.path("stick"));
+    DriveCheckPanel third;
+    third.FillDriveBoxes(driveTable());
+    EXPECT_FALSE(third.box(1)->isChecked());
+    EXPECT_TRUE(third.box(2)->isChecked());
+    // Gone again: no longer offered, and the current folder's drive is checked once more.
+    ASSERT_EQ(::rmdir(t.path("stick").constData()), 0);
+    DriveCheckPanel fourth;
+    fourth.FillDriveBoxes(driveTable());
+    EXPECT_TRUE(fourth.box(2)->isHidden());
+    EXPECT_TRUE(fourth.box(1)->isChecked());
 }
 
 }  // namespace

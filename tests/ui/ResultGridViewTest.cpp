@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include "ui/ResultGridView.h"
 #include "ui/SortMenu.h"
@@ -31,6 +34,27 @@ TEST(ResultGridView, ShowsTitlesAsHeaderAndDesignedSizes) {
     grid.setColumns({"One", "Two"});
     EXPECT_TRUE(view.isRowHidden(0));
     EXPECT_EQ(view.columnWidth(1), view.scaled(90));
+}
+
+TEST(ResultGridView, TabLeavesTheGridAndTheArrowsMoveWithinIt) {
+    QWidget window;
+    auto* view = new ResultGridView(&window);
+    auto* after = new QPushButton(QStringLiteral("Next"), &window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(view);
+    layout->addWidget(after);
+    view->results().setColumns({"Size", "Name"});
+    for (int i = 0; i < 6; ++i)
+        view->results().addRecord(QStringLiteral("%1\tfile%1").arg(i));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(1, 0));
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(view->currentIndex().row(), 2);
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
 }
 
 TEST(ResultGridView, RemembersTheWidthTheUserGaveAColumn) {
