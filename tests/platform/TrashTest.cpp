@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/Trash.h"
+#include "platform/TrashInfo.h"
 #include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/TempTree.h"
@@ -101,7 +102,7 @@ TEST(Trash, LinkIsTrashedAsALinkAndNameClashesInFilesAreSkipped) {
     stray.close();
 
     OpenedFolder folder = p.openFolder(t.root());
-    ASSERT_EQ(p.moveToTrash(folder.handle, "link"), 0);
+    ASSERT_EQ(p.moveToTrash(folder.handle, "link", link), 0);
     EXPECT_FALSE(exists(link));
     char target[512] = {};
     ASSERT_GT(::readlink((home.trash() + "/files/link.2").constData(), target, sizeof target - 1),
@@ -165,7 +166,7 @@ TEST_F(DriveTrash, NoUsableTrashLeavesTheFileWhereItIs) {
 }
 
 TEST(Trash, InfoTextEscapesAsUrls) {
-    const QByteArray text = Trash::trashInfoText("dir/with space/#1?.txt", 0);
+    const QByteArray text = trashInfoText("dir/with space/#1?.txt", 0);
     EXPECT_EQ(infoLine(text, "Path"), "dir/with%20space/%231%3F.txt");
 }
 
