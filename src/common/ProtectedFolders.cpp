@@ -79,8 +79,11 @@ FolderProtection classify(const QByteArray& path) {
     for (const Drive& d : driveTable().drives())
         if (cleanPath(d.mountPoint) == path) return FolderProtection::DriveRoot;
     if (isMountPoint(path)) return FolderProtection::DriveRoot;
-    // Every folder directly inside /usr: bin, lib, share, local and whatever a system adds.
+    // Every folder directly inside /usr (bin, lib, share, local and whatever a system adds),
+    // and everything in the Windows folder's stand-in: configuration frees no room worth its
+    // loss.
     if (path.startsWith("/usr/") && path.indexOf('/', 5) < 0) return FolderProtection::SystemFolder;
+    if (holds(cleanPath(platform().windowsFolder()), path)) return FolderProtection::SystemFolder;
     for (const QByteArray& folder : systemFolderList())
         if (holds(path, folder)) return FolderProtection::SystemFolder;
     const QByteArray trash = Trash::homeTrashPath();
