@@ -27,6 +27,11 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
         result.stayed.push_back(StayedEntry{path, reason, error});
         ++result.filesNotRemoved;
     };
+    // The list comes sorted, so files of one folder follow each other: it is opened once for
+    // them, and its link-free path found once.
+    QByteArray openedPath;
+    OpenedFolder parent;
+    QByteArray realFolder;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (run.progress) run.progress(i);
         if (run.pump) run.pump->poll();
@@ -36,9 +41,12 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
         const QByteArray name = path.mid(slash + 1);
         int err = EINVAL;
         SearchRecord now;
-        OpenedFolder parent;
         if (slash >= 0 && !name.isEmpty()) {
-            parent = p.openFolder(folder);
+            if (folder != openedPath || !parent.handle.isOpen()) {
+                parent = p.openFolder(folder);
+                openedPath = folder;
+                realFolder.clear();
+            }
             err = parent.handle.isOpen() ? p.statEntry(parent.handle, name, now) : parent.error;
         }
         if (err == 0 && changedSinceMarked(files[i], now)) {
@@ -54,9 +62,9 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
         if (err == 0) {
             if (run.sendToBin) {
                 // The trash records where the file was: the folder as the system reaches it.
-                QByteArray real = p.realPath(folder);
-                if (real.isEmpty()) real = folder;
-                err = p.moveToTrash(parent.handle, name, JoinPath(real, name), &otherTrash);
+                if (realFolder.isEmpty()) realFolder = p.realPath(folder);
+                if (realFolder.isEmpty()) realFolder = folder;
+                err = p.moveToTrash(parent.handle, name, JoinPath(realFolder, name), &otherTrash);
             } else {
                 err = p.removeEntry(parent.handle, name, false);
             }
