@@ -1,5 +1,8 @@
-// Deleting a generated tree of files with DeleteFolderTree against rm -rf of a copy of the
-// same tree, in one run. Usage: bench_delete_tree [folder to build the trees in] [files]
+// Deleting generated trees with DeleteFolderTree against rm -rf of the same trees, in one run.
+// Usage:
+//   bench_delete_tree [folder] [files]      a wide tree of that many files
+//   bench_delete_tree deep [folder] [levels] a chain of folders that deep: time and peak memory
+//   bench_delete_tree clash [folder] [files] files of one name sent to the trash: time
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -101,16 +104,84 @@ Timing timeRm(const QByteArray& tree) {
     return Timing{double(timer.nsecsElapsed()) / 1e6, cpuMs(RUSAGE_CHILDREN) - cpu};
 }
 
+long peakKb(int who) {
+    struct rusage u {};
+    ::getrusage(who, &u);
+    return u.ru_maxrss;
+}
+
+// A chain of levels folders, built relative to each one since its path soon outgrows what
+// the system takes; a file every thousand levels.
+void generateDeep(const QByteArray& root, int levels) {
+    ::mkdir(root.constData(), 0755);
+    int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        if (i % 1000 == 0) ::close(::openat(fd, "file.dat", O_WRONLY | O_CREAT, 0644));
+        ::mkdirat(fd, "level", 0755);
+        const int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    if (fd >= 0) ::close(fd);
+}
+
+// The peak memory of this process is taken before anything of Qt's beyond the core is
+// loaded, so the figure is the deletion's and the program's floor, not the generator's.
+int deep(const QByteArray& root, int levels) {
+    const QByteArray ours = root + "/ours";
+    generateDeep(ours, levels);
+    const long before = peakKb(RUSAGE_SELF);
+    std::int64_t removed = 0;
+    const Timing o = timeDeleteFolderTree(ours, removed);
+    std::printf(
+        "deep %d levels: DeleteFolderTree %lld files: %.0f ms (cpu %.0f ms), peak %ld KB "
+        "(%ld KB before)\n",
+        levels, static_cast<long long>(removed), o.wallMs, o.cpuMs, peakKb(RUSAGE_SELF), before);
+    const QByteArray theirs = root + "/theirs";
+    generateDeep(theirs, levels);
+    const Timing rm = timeRm(theirs);
+    // Its peak would be that of this process when it forked: time only.
+    std::printf("deep %d levels: rm -rf: %.0f ms (cpu %.0f ms)\n", levels, rm.wallMs, rm.cpuMs);
+    return 0;
+}
+
+// files folders each holding a file of the same name, trashed as one tree into a trash of
+// the run's own on the same file system.
+int clash(const QByteArray& root, int files) {
+    qputenv("XDG_DATA_HOME", root + "/data");
+    const QByteArray tree = root + "/same";
+    ::mkdir(tree.constData(), 0755);
+    for (int i = 0; i < files; ++i) {
+        const QByteArray dir = tree + "/d" + QByteArray::number(i);
+        ::mkdir(dir.constData(), 0755);
+        ::close(::open((dir + "/report.txt").constData(), O_WRONLY | O_CREAT, 0644));
+    }
+    QElapsedTimer timer;
+    const double cpu = cpuMs(RUSAGE_SELF);
+    timer.start();
+    const rk::FolderTreeResult r = rk::DeleteFolderTree(tree, true);
+    std::printf("clash: %lld of %d files of one name trashed, %lld stayed: %.0f ms (cpu %.0f ms)\n",
+                static_cast<long long>(r.files), files, static_cast<long long>(r.filesNotRemoved),
+                double(timer.nsecsElapsed()) / 1e6, cpuMs(RUSAGE_SELF) - cpu);
+    return r.files == files ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp");
-    const int files = argc > 2 ? std::atoi(argv[2]) : 100000;
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    const bool special = mode == "deep" || mode == "clash";
+    const int first = special ? 2 : 1;
+    const QString base =
+        argc > first ? QString::fromLocal8Bit(argv[first]) : QStringLiteral("/tmp");
+    const int count = argc > first + 1 ? std::atoi(argv[first + 1]) : 0;
     QTemporaryDir work(base + QStringLiteral("/roomkin-bench-XXXXXX"));
     if (!work.isValid()) {
         std::printf("cannot make a folder in %s\n", qPrintable(base));
         return 1;
     }
+    // rm -rf removes what a deep run may leave; Qt's removal cannot go that deep.
+    work.setAutoRemove(false);
     rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {}});
     rk::setPlatform(&platform);
     YesDialogs dialogs;
@@ -119,6 +190,18 @@ int main(int argc, char** argv) {
     rk::setDriveTable(&drives);
 
     const QByteArray root = QFile::encodeName(work.path());
+    const auto cleanUp = [&] { run("rm", {QStringLiteral("-rf"), work.path()}); };
+    if (mode == "deep") {
+        const int rc = deep(root, count > 0 ? count : 20000);
+        cleanUp();
+        return rc;
+    }
+    if (mode == "clash") {
+        const int rc = clash(root, count > 0 ? count : 6000);
+        cleanUp();
+        return rc;
+    }
+    const int files = count > 0 ? count : 100000;
     // Two rounds, the order swapped in the second, so neither tool always runs on a warmer
     // cache or behind the other's write-back.
     for (int round = 0; round < 2; ++round) {
@@ -150,5 +233,6 @@ int main(int argc, char** argv) {
             o.wallMs / rm.wallMs, o.cpuMs / rm.cpuMs);
         ::sync();
     }
+    cleanUp();
     return 0;
 }

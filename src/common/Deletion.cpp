@@ -1,5 +1,6 @@
 #include "common/Deletion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/Trash.h"
 
 namespace rk {
 
@@ -28,10 +30,16 @@ constexpr AttributeQuestion attributeQuestions[] = {
     {attrSystem, " is a system file, "},
 };
 
-// One folder on the current path, with its listing read once.
+FolderIdentity identityOf(const FolderHandle& h) {
+    return FolderIdentity{h.device, h.inode, h.mountId};
+}
+
+// One folder on the current path, with its listing read once. Its full path is the run's
+// path buffer up to pathEnd: no level keeps a path of its own, so memory grows with the depth,
+// not with its square.
 struct Frame {
-    QByteArray path;  // full path: for the questions, and for the platform's test seams
-    QByteArray name;  // its name in the folder above
+    QByteArray name;  // its name in the folder above, to remove it from there
+    qsizetype pathEnd = 0;
     FolderHandle handle;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
@@ -44,87 +52,167 @@ public:
     TreeDeletion(const Platform& platform, bool sendToBin, EventPump* pump)
         : platform_(platform), sendToBin_(sendToBin), pump_(pump) {}
 
-    FolderTreeResult run(const QByteArray& path);
+    FolderTreeResult run(const QByteArray& path, const std::optional<FolderIdentity>& expected);
 
 private:
-    void descend(FolderHandle& above, const QByteArray& abovePath, const SearchRecord& entry);
+    bool openTop(const QByteArray& name, const std::optional<FolderIdentity>& expected);
+    void descend(FolderHandle& above, const SearchRecord& entry);
     void ascend();
-    void fileStep(const FolderHandle& folder, const QByteArray& folderPath,
-                  const SearchRecord& entry);
+    void fileStep(const FolderHandle& folder, const SearchRecord& entry);
+    void pushName(const QByteArray& name) {
+        if (!path_.endsWith('/')) path_ += '/';
+        path_ += name;
+    }
+    void stayed(StayReason reason, int error) {
+        result_.stayed.push_back(StayedEntry{path_, reason, error});
+        if (reason == StayReason::Unreadable)
+            ++result_.foldersNotRead;
+        else
+            ++result_.filesNotRemoved;
+    }
 
     const Platform& platform_;
     const bool sendToBin_;
     EventPump* pump_;
     FolderTreeResult result_;
     bool deleteAborted_ = false;
-    std::uint64_t device_ = 0;  // the file system of the tree; nothing on another is touched
-    FolderHandle top_;          // the folder that holds the tree
+    std::uint64_t device_ = 0;             // the file system of the tree
+    std::uint64_t mountId_ = 0;            // and its mount: nothing on another one is touched
+    std::optional<FolderIdentity> trash_;  // the home trash, never entered
+    QByteArray path_;                      // the full path of where the run is
+    FolderHandle parent_;                  // the folder that holds the tree
     std::vector<Frame> stack_;
 };
 
-FolderTreeResult TreeDeletion::run(const QByteArray& path) {
+FolderTreeResult TreeDeletion::run(const QByteArray& path,
+                                   const std::optional<FolderIdentity>& expected) {
     QByteArray p = path;
     while (p.size() > 1 && p.endsWith('/'))
         p.chop(1);
     const qsizetype slash = p.lastIndexOf('/');
     const QByteArray name = p.mid(slash + 1);
-    if (slash < 0 || name.isEmpty() || name == "." || name == ".." ||
-        folderProtection(p) != FolderProtection::None) {
+    if (slash < 0 || name.isEmpty() || name == "." || name == "..") {
         result_.completed = false;
         return result_;
     }
-    const QByteArray above = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
-    if (above.isEmpty()) return result_;
-    OpenedFolder holder = platform_.openFolder(above);
+    if (const FolderProtection why = folderProtection(p); why != FolderProtection::None) {
+        result_.refused = why;
+        result_.completed = false;
+        return result_;
+    }
+    path_ = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
+    if (path_.isEmpty()) return result_;  // already gone
+    OpenedFolder holder = platform_.openFolder(path_);
     if (!holder.handle.isOpen()) return result_;
-    top_ = std::move(holder.handle);
+    parent_ = std::move(holder.handle);
+    if (const OpenedFolder t = platform_.openFolder(Trash::homeTrashPath()); t.handle.isOpen())
+        trash_ = identityOf(t.handle);
 
-    SearchRecord self;
-    if (platform_.statEntry(top_, name, self) != 0) return result_;  // already gone
-    device_ = self.device;
-    if (!self.isDirectory()) {
-        // A link (or anything else) given as the folder is removed as it is.
-        fileStep(top_, above, self);
-    } else {
-        descend(top_, above, self);
-        while (!stack_.empty() && !deleteAborted_) {
-            Frame& current = stack_.back();
-            if (current.next < current.entries.size()) {
-                const SearchRecord& e = current.entries[current.next++];
-                // A mount point belongs to another drive: neither entered nor removed.
-                if (!e.isDotEntry() && e.device == device_) {
-                    if (e.isDirectory())
-                        descend(current.handle, current.path, e);
-                    else
-                        fileStep(current.handle, current.path, e);
-                }
-            } else {
-                ascend();
+    if (!openTop(name, expected)) {
+        result_.completed = false;
+        return result_;
+    }
+    while (!stack_.empty() && !deleteAborted_) {
+        Frame& current = stack_.back();
+        if (current.next < current.entries.size()) {
+            const SearchRecord& e = current.entries[current.next++];
+            // A mount point listed on another device is neither entered nor removed; one of
+            // the same device is told apart when it is opened.
+            if (e.device == device_) {
+                if (e.isDirectory())
+                    descend(current.handle, e);
+                else
+                    fileStep(current.handle, e);
             }
-            if (pump_) pump_->poll();
+        } else {
+            ascend();
         }
+        if (pump_) pump_->poll();
     }
     if (deleteAborted_) result_.completed = false;
     return result_;
 }
 
-// above, abovePath and entry may belong to the top of the stack: they are used before the push
-// that may move it.
-void TreeDeletion::descend(FolderHandle& above, const QByteArray& abovePath,
-                           const SearchRecord& entry) {
-    QByteArray path = JoinPath(abovePath, entry.name);
-    OpenedFolder child = platform_.openSubFolder(above, entry.name, path);
-    // Gone, replaced by a link, or mounted on since it was listed: left alone.
-    if (!child.handle.isOpen() || child.handle.device != device_ ||
-        child.handle.inode != entry.inode)
-        return;
+// Opens the folder to delete once, from the folder above it, and makes it the first level.
+// False when the run must not go on.
+bool TreeDeletion::openTop(const QByteArray& name, const std::optional<FolderIdentity>& expected) {
+    SearchRecord self;
+    if (platform_.statEntry(parent_, name, self) != 0) return true;  // already gone
+    if (!self.isDirectory()) {
+        if (expected) {
+            result_.topChanged = true;
+            return false;
+        }
+        // A link (or anything else) given as the folder is removed as it is.
+        fileStep(parent_, self);
+        return true;
+    }
+    pushName(name);
+    OpenedFolder top = platform_.openSubFolder(parent_, name, path_);
+    if (!top.handle.isOpen()) {
+        if (top.error != ENOENT) stayed(StayReason::Unreadable, top.error);
+        return true;
+    }
+    const FolderIdentity id = identityOf(top.handle);
+    if ((expected && !(id == *expected)) || id.inode != self.inode) {
+        result_.topChanged = true;
+        return false;
+    }
+    // A file system mounted on a folder (a bind mount too) is refused like a drive's root.
+    if (top.handle.isMountRoot || id.mountId != parent_.mountId || id.device != parent_.device) {
+        result_.refused = FolderProtection::DriveRoot;
+        return false;
+    }
+    if (trash_ && id == *trash_) {
+        result_.refused = FolderProtection::HoldsTrash;
+        return false;
+    }
+    device_ = id.device;
+    mountId_ = id.mountId;
     Frame f;
-    f.path = std::move(path);
+    f.name = name;
+    f.pathEnd = path_.size();
+    f.device = id.device;
+    f.inode = id.inode;
+    // Asked without "." and "..", which the run has no use for.
+    if (const int err = platform_.readFolder(top.handle, true, f.entries); err != 0) {
+        stayed(StayReason::Unreadable, err);
+        return true;
+    }
+    f.handle = std::move(top.handle);
+    stack_.push_back(std::move(f));
+    return true;
+}
+
+// above and entry may belong to the top of the stack: they are used before the push that may
+// move it.
+void TreeDeletion::descend(FolderHandle& above, const SearchRecord& entry) {
+    const qsizetype aboveEnd = path_.size();
+    pushName(entry.name);
+    OpenedFolder child = platform_.openSubFolder(above, entry.name, path_);
+    const auto leave = [&] { path_.truncate(aboveEnd); };
+    if (!child.handle.isOpen()) {
+        // Gone, or replaced by a link, since it was listed: nothing of ours. Anything else
+        // keeps its contents out of sight, and that is told.
+        if (child.error != ENOENT && child.error != ELOOP && child.error != ENOTDIR)
+            stayed(StayReason::Unreadable, child.error);
+        return leave();
+    }
+    const FolderHandle& h = child.handle;
+    // Mounted on (a bind mount of this file system has its device but a mount of its own),
+    // or replaced since it was listed, or the trash itself: left alone.
+    if (h.isMountRoot || h.device != device_ || h.mountId != mountId_ || h.inode != entry.inode ||
+        (trash_ && identityOf(h) == *trash_))
+        return leave();
+    Frame f;
     f.name = entry.name;
-    f.device = child.handle.device;
-    f.inode = child.handle.inode;
-    // An unreadable folder is left as it is; its removal then fails quietly.
-    if (platform_.readFolder(child.handle, false, f.entries) != 0) f.entries.clear();
+    f.pathEnd = path_.size();
+    f.device = h.device;
+    f.inode = h.inode;
+    if (const int err = platform_.readFolder(child.handle, true, f.entries); err != 0) {
+        stayed(StayReason::Unreadable, err);
+        return leave();
+    }
     f.handle = std::move(child.handle);
     if (stack_.size() >= heldFolders) above = FolderHandle();
     stack_.push_back(std::move(f));
@@ -133,10 +221,12 @@ void TreeDeletion::descend(FolderHandle& above, const QByteArray& abovePath,
 void TreeDeletion::ascend() {
     Frame done = std::move(stack_.back());
     stack_.pop_back();
-    FolderHandle& above = stack_.empty() ? top_ : stack_.back().handle;
+    const qsizetype slash = path_.lastIndexOf('/', done.pathEnd - 1);
+    path_.truncate(slash == 0 ? 1 : slash);
+    FolderHandle& above = stack_.empty() ? parent_ : stack_.back().handle;
     if (!above.isOpen()) {
         Frame& up = stack_.back();
-        OpenedFolder reopened = platform_.openSubFolder(done.handle, "..", up.path);
+        OpenedFolder reopened = platform_.openSubFolder(done.handle, "..", path_);
         if (!reopened.handle.isOpen() || reopened.handle.device != up.device ||
             reopened.handle.inode != up.inode) {
             // The tree was moved while we were inside it: stop rather than guess.
@@ -153,14 +243,16 @@ void TreeDeletion::ascend() {
         platform_.removeEntry(above, done.name, true);  // fails quietly when something stayed
 }
 
-void TreeDeletion::fileStep(const FolderHandle& folder, const QByteArray& folderPath,
-                            const SearchRecord& entry) {
+void TreeDeletion::fileStep(const FolderHandle& folder, const SearchRecord& entry) {
+    const qsizetype folderEnd = path_.size();
+    pushName(entry.name);
     for (const AttributeQuestion& q : attributeQuestions) {
         if (!(entry.attributes & q.bit)) continue;
-        const QString text = displayPath(JoinPath(folderPath, entry.name)) + QLatin1String(q.text) +
+        const QString text = displayPath(path_) + QLatin1String(q.text) +
                              QStringLiteral("delete this file and continue deleting other files? ");
         if (Confirm(text, ButtonYes | ButtonNo | ButtonCancel, ButtonNo) != ButtonYes) {
             deleteAborted_ = true;
+            path_.truncate(folderEnd);
             return;
         }
     }
@@ -169,34 +261,60 @@ void TreeDeletion::fileStep(const FolderHandle& folder, const QByteArray& folder
     bool cleared = false;
     if ((entry.attributes & attrReadOnly) && !sendToBin_)
         cleared = platform_.setReadOnly(folder, entry.name, false) == 0;
-    const int err = sendToBin_ ? platform_.moveToTrash(folder, entry.name)
+    QByteArray otherTrash;
+    const int err = sendToBin_ ? platform_.moveToTrash(folder, entry.name, path_, &otherTrash)
                                : platform_.removeEntry(folder, entry.name, false);
     if (err == 0) {
-        ++result_.files;
-        result_.bytes += entry.size;
-    } else if (err != ENOENT) {
-        ++result_.filesNotRemoved;
+        result_.removed(entry.size, otherTrash);
+    } else if (err != ENOENT) {  // relative to the open folder, ENOENT means it is gone
+        stayed(StayReason::Error, err);
         if (cleared) platform_.setReadOnly(folder, entry.name, true);
     }
+    path_.truncate(folderEnd);
 }
 
 }  // namespace
 
-FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump) {
-    return TreeDeletion(platform(), sendToBin, pump).run(path);
+std::optional<FolderIdentity> folderIdentity(const QByteArray& path) {
+    const OpenedFolder f = platform().openFolder(path);
+    if (!f.handle.isOpen()) return std::nullopt;
+    return identityOf(f.handle);
 }
 
-FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump) {
+FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump,
+                                  const std::optional<FolderIdentity>& expected) {
+    return TreeDeletion(platform(), sendToBin, pump).run(path, expected);
+}
+
+FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump,
+                            const std::optional<FolderIdentity>& expected) {
     FolderDeletion d;
-    if (folderProtection(path) != FolderProtection::None) {
+    if (const FolderProtection why = folderProtection(path); why != FolderProtection::None) {
+        d.tree.refused = why;
         d.tree.completed = false;
         return d;
     }
-    if (platform().removeEmptyFolder(path) == 0) {
-        d.removedEmpty = true;
-        return d;
+    // The folder as it is now, unless the caller knows it from its listing: what the removal
+    // below and the tree deletion act on must be that one.
+    const std::optional<FolderIdentity> seen = expected ? expected : folderIdentity(path);
+    QByteArray p = path;
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    const qsizetype slash = p.lastIndexOf('/');
+    if (seen && slash >= 0) {
+        const OpenedFolder above =
+            platform().openFolder(slash == 0 ? QByteArray("/") : p.left(slash));
+        const QByteArray name = p.mid(slash + 1);
+        SearchRecord now;
+        if (above.handle.isOpen() && platform().statEntry(above.handle, name, now) == 0 &&
+            now.device == seen->device && now.inode == seen->inode &&
+            above.handle.mountId == seen->mountId &&
+            platform().removeEntry(above.handle, name, true) == 0) {
+            d.removedEmpty = true;
+            return d;
+        }
     }
-    d.tree = DeleteFolderTree(path, sendToBin, pump);
+    d.tree = DeleteFolderTree(path, sendToBin, pump, seen);
     return d;
 }
 
@@ -204,24 +322,47 @@ bool RecycleOneFile(const QByteArray& path) {
     return platform().moveToTrash(path) == 0;
 }
 
+QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
+    if (trashes.empty()) return {};
+    QStringList shown;
+    for (const QByteArray& t : trashes)
+        shown << displayPath(t);
+    return QStringLiteral("the home trash could not be used: files were sent to the trash in ") +
+           shown.join(QStringLiteral(", "));
+}
+
 QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
-    const QString stayed =
-        formatThousands(r.filesNotRemoved) + QStringLiteral(" files could not be deleted");
+    QStringList notes;
+    if (r.filesNotRemoved > 0)
+        notes << formatThousands(r.filesNotRemoved) + QStringLiteral(" files could not be deleted");
+    if (r.foldersNotRead > 0)
+        notes << formatThousands(r.foldersNotRead) + QStringLiteral(" folders could not be read");
+    if (const QString other = otherTrashesNote(r.otherTrashes); !other.isEmpty()) notes << other;
     QString text;
     if (r.files > 0) {
         text = (recycledWording ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
                formatThousands(r.files) + QStringLiteral(" files for a savings of ") +
                formatThousands(r.bytes) + QStringLiteral(" bytes.");
         if (!r.completed) text += deletionCanceledNote;
-        if (r.filesNotRemoved > 0) text += QStringLiteral(" (") + stayed + QLatin1Char(')');
-    } else if (r.filesNotRemoved > 0) {
-        text = stayed + QLatin1Char('.');
+        for (const QString& n : notes)
+            text += QStringLiteral(" (") + n + QLatin1Char(')');
+    } else if (!notes.isEmpty()) {
+        text = notes.join(QStringLiteral(". ")) + QLatin1Char('.');
         if (!r.completed) text += deletionCanceledNote;
     }
     return text;
 }
 
-void ShowDeletionSummary(const FolderTreeResult& r, bool recycledWording) {
+void ShowDeletionSummary(const FolderTreeResult& r, bool recycledWording, const QString& rootText) {
+    if (r.refused != FolderProtection::None) {
+        ShowError(protectionText(r.refused, rootText));
+        return;
+    }
+    if (r.topChanged) {
+        ShowError(
+            QStringLiteral("The folder has changed since it was listed. Nothing was deleted."));
+        return;
+    }
     const QString text = deletionSummary(r, recycledWording);
     if (text.isEmpty()) return;
     if (r.files > 0)

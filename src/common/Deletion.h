@@ -2,28 +2,79 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "common/ProtectedFolders.h"
 
 namespace rk {
 
 class EventPump;
 
-// What a folder-tree deletion did.
+// Why an entry of a deletion stayed where it was.
+enum class StayReason {
+    Error,       // the system would not delete or trash it (error holds why)
+    Changed,     // it changed since it was listed and the user chose to keep it
+    Unreadable,  // a folder that could not be opened or listed; what it holds stayed too
+    NotTried,    // the run stopped before it came to this file
+};
+
+struct StayedEntry {
+    QByteArray path;  // exact bytes
+    StayReason reason = StayReason::Error;
+    int error = 0;  // the system's error number for Error and Unreadable
+};
+
+// What a deletion did.
 struct FolderTreeResult {
-    bool completed = true;             // false: the user stopped the run, or the tree moved
+    bool completed = true;             // false: the user stopped the run, or it was refused
     std::int64_t files = 0;            // files actually deleted or recycled
     std::int64_t bytes = 0;            // their total size
-    std::int64_t filesNotRemoved = 0;  // files the system would not delete or recycle
+    std::int64_t filesNotRemoved = 0;  // files that stayed (every reason but Unreadable)
+    std::int64_t foldersNotRead = 0;   // folders whose contents could not be seen
+    std::vector<StayedEntry> stayed;   // every file and folder counted above
+    // Trashes other than the home trash that took files of the home's file system, because
+    // the home trash could not be used: the user is told where to look for them.
+    std::vector<QByteArray> otherTrashes;
+    // Set when nothing was done: the folder is protected (or is a mount point, or holds the
+    // trash), or it is no longer the folder that was listed.
+    FolderProtection refused = FolderProtection::None;
+    bool topChanged = false;
+
+    // Counts a file removed; otherTrash is the trash it went to when not the home trash.
+    void removed(std::int64_t size, const QByteArray& otherTrash = {}) {
+        ++files;
+        bytes += size;
+        if (!otherTrash.isEmpty() &&
+            std::find(otherTrashes.begin(), otherTrashes.end(), otherTrash) == otherTrashes.end())
+            otherTrashes.push_back(otherTrash);
+    }
 };
+
+// Who a folder is: taken when it is listed, checked again just before it is deleted, so that
+// a folder replaced, or reached through an ancestor swapped for a link, is not deleted instead.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t mountId = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+// The identity of the folder at path (a link at its end is not followed); empty when it is
+// no folder.
+[[nodiscard]] std::optional<FolderIdentity> folderIdentity(const QByteArray& path);
 
 // Deletes the folder at path with everything in it, or sends its files to the recycle bin
 // one by one (the emptied folders are removed either way). Asks before each read-only, hidden
-// or system file; any answer but Yes ends the whole run. Works relative to open folders and
-// never follows a link (a link is removed as a link), never enters or removes a mount point,
-// and holds few descriptors open at any depth. A protected folder is left alone. The pump,
+// or system file; any answer but Yes ends the whole run. The folder is opened once and checked
+// against expected when given; everything below is reached relative to open folders, never
+// through a link (a link is removed as a link), never into another mount (a bind mount of the
+// same file system included) nor into the trash, with few descriptors open at any depth.
+// A protected folder, a mount point and a folder holding the trash are refused. The pump,
 // when given, lets the window repaint now and then.
-FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin,
-                                  EventPump* pump = nullptr);
+FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
+                                  const std::optional<FolderIdentity>& expected = std::nullopt);
 
 // The callers' steps after the user chose: an empty folder is removed as it is (also when the
 // recycle bin was chosen), anything else goes through DeleteFolderTree.
@@ -31,7 +82,8 @@ struct FolderDeletion {
     bool removedEmpty = false;
     FolderTreeResult tree;  // zero when removedEmpty
 };
-FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr);
+FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
+                            const std::optional<FolderIdentity>& expected = std::nullopt);
 
 // Sends one file to the recycle bin; true on success.
 bool RecycleOneFile(const QByteArray& path);
@@ -40,11 +92,15 @@ inline const QString deletionCanceledNote =
     QStringLiteral(" (Note: Deletion operation canceled ... not all files deleted)");
 
 // The summary after a folder deletion: "Deleted 1,234 files for a savings of 56,789 bytes.",
-// with "Recycled " in place of "Deleted " when recycledWording, the cancel note, and how many
-// files stayed. Empty when there is nothing to tell.
+// with "Recycled " in place of "Deleted " when recycledWording, the cancel note, how many
+// files stayed and folders could not be read, and where files went when not to the home
+// trash. Empty when there is nothing to tell.
 [[nodiscard]] QString deletionSummary(const FolderTreeResult& result, bool recycledWording);
 // Shows that summary: as information when files were removed, as an error when none was but
-// some could not be.
-void ShowDeletionSummary(const FolderTreeResult& result, bool recycledWording);
+// some could not be, or why the deletion was refused.
+void ShowDeletionSummary(const FolderTreeResult& result, bool recycledWording,
+                         const QString& rootText = rootFolderText);
+// Where files went that did not go to the home trash; empty when none did.
+[[nodiscard]] QString otherTrashesNote(const std::vector<QByteArray>& trashes);
 
 }  // namespace rk

@@ -1,8 +1,88 @@
 #include "common/FileListDeletion.h"
 
+#include <algorithm>
+
+#include "common/FolderWalk.h"
+#include "common/Messages.h"
+#include "common/Services.h"
+#include "common/TextHelpers.h"
 #include "platform/Platform.h"
 
 namespace rk {
+
+namespace {
+
+bool changedSinceMarked(const MarkedFile& marked, const SearchRecord& now) {
+    if (marked.device == 0 && marked.inode == 0) return false;  // marked without a record
+    return now.isDirectory() || now.size != marked.size || now.raw.write != marked.modified ||
+           now.device != marked.device || now.inode != marked.inode;
+}
+
+}  // namespace
+
+FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run) {
+    const Platform& p = platform();
+    FolderTreeResult result;
+    const auto stay = [&](const QByteArray& path, StayReason reason, int error) {
+        result.stayed.push_back(StayedEntry{path, reason, error});
+        ++result.filesNotRemoved;
+    };
+    // The list comes sorted, so files of one folder follow each other: it is opened once for
+    // them, and its link-free path found once.
+    QByteArray openedPath;
+    OpenedFolder parent;
+    QByteArray realFolder;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (run.progress) run.progress(i);
+        if (run.pump) run.pump->poll();
+        const QByteArray& path = files[i].path;
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);
+        const QByteArray name = path.mid(slash + 1);
+        int err = EINVAL;
+        SearchRecord now;
+        if (slash >= 0 && !name.isEmpty()) {
+            if (folder != openedPath || !parent.handle.isOpen()) {
+                parent = p.openFolder(folder);
+                openedPath = folder;
+                realFolder.clear();
+            }
+            err = parent.handle.isOpen() ? p.statEntry(parent.handle, name, now) : parent.error;
+        }
+        if (err == 0 && changedSinceMarked(files[i], now)) {
+            const QString question =
+                displayPath(path) +
+                QStringLiteral(" has changed since it was listed. Delete it anyway?");
+            if (Confirm(question, ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
+                stay(path, StayReason::Changed, 0);
+                continue;
+            }
+        }
+        QByteArray otherTrash;
+        if (err == 0) {
+            if (run.sendToBin) {
+                // The trash records where the file was: the folder as the system reaches it.
+                if (realFolder.isEmpty()) realFolder = p.realPath(folder);
+                if (realFolder.isEmpty()) realFolder = folder;
+                err = p.moveToTrash(parent.handle, name, JoinPath(realFolder, name), &otherTrash);
+            } else {
+                err = p.removeEntry(parent.handle, name, false);
+            }
+        }
+        if (err == 0) {
+            result.removed(now.size, otherTrash);
+            continue;
+        }
+        stay(path, StayReason::Error, err);
+        if (run.stopAtFirstFailure) {
+            result.completed = false;
+            for (std::size_t j = i + 1; j < files.size(); ++j)
+                stay(files[j].path, StayReason::NotTried, 0);
+            break;
+        }
+    }
+    return result;
+}
 
 std::optional<MarkedFile> markFile(const Platform& platform, const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');

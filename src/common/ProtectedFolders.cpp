@@ -9,6 +9,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/Trash.h"
 
 namespace rk {
 
@@ -51,15 +52,43 @@ bool holds(const QByteArray& folder, const QByteArray& path) {
     return folder == path || folder == "/" || path.startsWith(folder + '/');
 }
 
+// The folders refused besides the drives, each as written and as the links in it resolve.
+QList<QByteArray> systemFolderList() {
+    QList<QByteArray> written;
+    for (const char* folder : systemFolders)
+        written << folder;
+    written << "/var/lib" << platform().systemFolder() << platform().windowsFolder();
+    for (const QByteArray& part : platform().searchPathVariable().split(':'))
+        if (part.startsWith('/')) written << part;  // a relative entry names no fixed folder
+    written << QFile::encodeName(QDir::homePath());
+    QList<QByteArray> all;
+    for (const QByteArray& w : written) {
+        all << cleanPath(w);
+        if (const QByteArray real = platform().realPath(w); !real.isEmpty()) all << real;
+    }
+    return all;
+}
+
+bool isMountPoint(const QByteArray& path) {
+    const OpenedFolder f = platform().openFolder(path);
+    return f.handle.isOpen() && f.handle.isMountRoot;
+}
+
 FolderProtection classify(const QByteArray& path) {
     if (path == "/") return FolderProtection::DriveRoot;
     for (const Drive& d : driveTable().drives())
         if (cleanPath(d.mountPoint) == path) return FolderProtection::DriveRoot;
-    for (const char* folder : systemFolders)
-        if (path == folder) return FolderProtection::SystemFolder;
-    const QByteArray home = cleanPath(QFile::encodeName(QDir::homePath()));
-    for (const QByteArray& h : {home, platform().realPath(home)})
-        if (!h.isEmpty() && holds(path, h)) return FolderProtection::SystemFolder;
+    if (isMountPoint(path)) return FolderProtection::DriveRoot;
+    // Every folder directly inside /usr (bin, lib, share, local and whatever a system adds),
+    // and everything in the Windows folder's stand-in: configuration frees no room worth its
+    // loss.
+    if (path.startsWith("/usr/") && path.indexOf('/', 5) < 0) return FolderProtection::SystemFolder;
+    if (holds(cleanPath(platform().windowsFolder()), path)) return FolderProtection::SystemFolder;
+    for (const QByteArray& folder : systemFolderList())
+        if (holds(path, folder)) return FolderProtection::SystemFolder;
+    const QByteArray trash = Trash::homeTrashPath();
+    for (const QByteArray& t : {cleanPath(trash), platform().realPath(trash)})
+        if (!t.isEmpty() && holds(path, t)) return FolderProtection::HoldsTrash;
     return FolderProtection::None;
 }
 
@@ -73,17 +102,24 @@ FolderProtection folderProtection(const QByteArray& path) {
     return classify(cleanPath(reached));
 }
 
-bool RefuseProtectedFolder(const QByteArray& path, const QString& rootText) {
-    switch (folderProtection(path)) {
+QString protectionText(FolderProtection why, const QString& rootText) {
+    switch (why) {
         case FolderProtection::None:
-            return false;
+            return {};
         case FolderProtection::DriveRoot:
-            ShowError(rootText);
-            return true;
+            return rootText;
         case FolderProtection::SystemFolder:
-            ShowError(windowsFolderText);
-            return true;
+            return windowsFolderText;
+        case FolderProtection::HoldsTrash:
+            return trashFolderText;
     }
+    return {};
+}
+
+bool RefuseProtectedFolder(const QByteArray& path, const QString& rootText) {
+    const FolderProtection why = folderProtection(path);
+    if (why == FolderProtection::None) return false;
+    ShowError(protectionText(why, rootText));
     return true;
 }
 

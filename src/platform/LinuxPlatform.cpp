@@ -300,8 +300,9 @@ int LinuxPlatform::moveToTrash(const QByteArray& path) const {
     return trash_.moveToTrash(path);
 }
 
-int LinuxPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name) const {
-    return trash_.moveToTrash(folder.fd(), name);
+int LinuxPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name,
+                               const QByteArray& path, QByteArray* otherTrash) const {
+    return trash_.moveToTrash(folder.fd(), name, path, otherTrash);
 }
 
 bool LinuxPlatform::offersTrash(const QByteArray& folder) const {

@@ -44,7 +44,8 @@ public:
     int setReadOnly(const FolderHandle& folder, const QByteArray& name,
                     bool readOnly) const override;
     int moveToTrash(const QByteArray& path) const override;
-    int moveToTrash(const FolderHandle& folder, const QByteArray& name) const override;
+    int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
+                    QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
 
     // Where the trash of a drive other than the home's is looked for; by default at the

@@ -135,9 +135,12 @@ public:
                             bool readOnly) const = 0;
 
     // The recycle bin: the desktop's trash. A file is moved there, or left where it is with
-    // the error returned; it is never deleted instead.
+    // the error returned; it is never deleted instead. Relative to an open folder, path is the
+    // entry's full path as the caller reached it, for the trash's record of where it was.
+    // otherTrash, when given, receives the trash used when the home trash could not be.
     virtual int moveToTrash(const QByteArray& path) const = 0;
-    virtual int moveToTrash(const FolderHandle& folder, const QByteArray& name) const = 0;
+    virtual int moveToTrash(const FolderHandle& folder, const QByteArray& name,
+                            const QByteArray& path, QByteArray* otherTrash = nullptr) const = 0;
     // Whether the files of a folder can be sent to a trash at all.
     [[nodiscard]] virtual bool offersTrash(const QByteArray& folder) const = 0;
 };

@@ -13,17 +13,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <random>
 
 #include "platform/MountTable.h"
 #include "platform/Platform.h"
+#include "platform/TrashInfo.h"
 
 namespace rk {
 
 namespace {
 
 constexpr int maxNameBytes = 255;
-constexpr int maxTries = 10000;  // names tried for one file before giving up
+// A clash is first resolved with a number (report.2.txt, as people expect); past that with a
+// random tag, so that thousands of files of one name cost a few tries each, not thousands.
+constexpr int numberedTries = 3;
+// Random tags of 60 bits do not clash in practice: running out of these means the trash
+// refuses every name (such as a file system rejecting the characters), not that it is full.
+constexpr int randomTries = 64;
 const QByteArray infoSuffix = ".trashinfo";
+std::uint64_t namesTriedCount = 0;
 
 QByteArray join(const QByteArray& folder, const QByteArray& name) {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
@@ -38,15 +46,6 @@ QByteArray homeFolder() {
     if (home.startsWith('/')) return home;
     if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/";
-}
-
-// The folder the kernel has open at fd, link-free.
-QByteArray pathOfDescriptor(int fd) {
-    char buffer[PATH_MAX + 1];
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t n = ::readlink(link.constData(), buffer, PATH_MAX);
-    if (n <= 0) return {};
-    return QByteArray(buffer, n);
 }
 
 // The device of a path, or of the nearest folder above it that exists.
@@ -70,6 +69,7 @@ struct TrashFolder {
     FolderHandle info;
     dev_t device = 0;
     QByteArray topDir;  // empty for the home trash: Path= is then absolute
+    QByteArray path;    // the trash folder, to tell the user
 };
 
 // Opens, or creates, the sub-folder name of dirFd as a folder of our own; never through a
@@ -121,13 +121,12 @@ std::optional<TrashFolder> openHomeTrash() {
     return t;
 }
 
-// $topdir/.Trash/$uid when an administrator made .Trash a sticky folder (not a link), else
-// $topdir/.Trash-$uid; each created when missing.
-std::vector<TrashFolder> openDriveTrashes(const QByteArray& topDir) {
-    std::vector<TrashFolder> found;
+// $topdir/.Trash/$uid when an administrator made .Trash a sticky folder (not a link);
+// created when missing. Empty when there is none or it cannot be used.
+std::optional<TrashFolder> openSharedTrash(const QByteArray& topDir) {
     const int top = ::open(topDir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (top < 0) return found;
-    const QByteArray uid = uidText();
+    if (top < 0) return std::nullopt;
+    std::optional<TrashFolder> found;
     struct stat st {};
     if (::fstatat(top, ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
         (st.st_mode & S_ISVTX)) {
@@ -135,22 +134,33 @@ std::vector<TrashFolder> openDriveTrashes(const QByteArray& topDir) {
         if (shared >= 0) {
             TrashFolder t;
             t.topDir = topDir;
-            if (finishTrashFolder(openOwnFolder(shared, uid.constData(), true), t))
-                found.push_back(std::move(t));
+            t.path = join(topDir, ".Trash/" + uidText());
+            if (finishTrashFolder(openOwnFolder(shared, uidText().constData(), true), t))
+                found = std::move(t);
             ::close(shared);
         }
     }
-    TrashFolder t;
-    t.topDir = topDir;
-    if (finishTrashFolder(openOwnFolder(top, (".Trash-" + uid).constData(), true), t))
-        found.push_back(std::move(t));
     ::close(top);
     return found;
 }
 
-// "report.txt" -> "report.2.txt"; the name is shortened where the .trashinfo beside it would
-// not fit.
-QByteArray candidateName(const QByteArray& name, int n) {
+// $topdir/.Trash-$uid, created when missing.
+std::optional<TrashFolder> openOwnDriveTrash(const QByteArray& topDir) {
+    const int top = ::open(topDir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (top < 0) return std::nullopt;
+    TrashFolder t;
+    t.topDir = topDir;
+    t.path = join(topDir, ".Trash-" + uidText());
+    const bool ok =
+        finishTrashFolder(openOwnFolder(top, (".Trash-" + uidText()).constData(), true), t);
+    ::close(top);
+    if (!ok) return std::nullopt;
+    return t;
+}
+
+// "report.txt" -> "report.<tag>.txt"; the name is shortened where the .trashinfo beside it
+// would not fit.
+QByteArray candidateName(const QByteArray& name, const QByteArray& tag) {
     QByteArray stem = name;
     QByteArray ext;
     const qsizetype dot = name.lastIndexOf('.');
@@ -158,7 +168,7 @@ QByteArray candidateName(const QByteArray& name, int n) {
         stem = name.left(dot);
         ext = name.mid(dot);
     }
-    const QByteArray number = n > 1 ? "." + QByteArray::number(n) : QByteArray();
+    const QByteArray number = tag.isEmpty() ? QByteArray() : "." + tag;
     const qsizetype room = maxNameBytes - infoSuffix.size() - number.size() - ext.size();
     if (room < 1) {  // an extension too long to keep
         stem = name;
@@ -167,6 +177,11 @@ QByteArray candidateName(const QByteArray& name, int n) {
     const qsizetype fit = maxNameBytes - infoSuffix.size() - number.size() - ext.size();
     if (stem.size() > fit) stem.truncate(fit);
     return stem + number + ext;
+}
+
+QByteArray randomTag() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    return QByteArray::number(qulonglong(generator() >> 4), 36);
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -199,9 +214,13 @@ int moveInto(const TrashFolder& t, int folderFd, const QByteArray& name,
         const QByteArray prefix = t.topDir.endsWith('/') ? t.topDir : t.topDir + '/';
         if (originalPath.startsWith(prefix)) pathValue = originalPath.mid(prefix.size());
     }
-    const QByteArray info = Trash::trashInfoText(pathValue, std::time(nullptr));
-    for (int n = 1; n <= maxTries; ++n) {
-        const QByteArray target = candidateName(name, n);
+    const QByteArray info = trashInfoText(pathValue, std::time(nullptr));
+    for (int n = 1; n <= numberedTries + randomTries; ++n) {
+        ++namesTriedCount;
+        const QByteArray tag = n == 1               ? QByteArray()
+                               : n <= numberedTries ? QByteArray::number(n)
+                                                    : randomTag();
+        const QByteArray target = candidateName(name, tag);
         const QByteArray infoName = target + infoSuffix;
         const int fd = ::openat(t.info.fd(), infoName.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -249,46 +268,55 @@ QByteArray Trash::homeTrashPath() {
     return join(data, "Trash");
 }
 
-QByteArray Trash::trashInfoText(const QByteArray& path, std::time_t deletedAt) {
-    struct tm local {};
-    ::localtime_r(&deletedAt, &local);
-    char date[32];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-    return "[Trash Info]\nPath=" + path.toPercentEncoding("/") + "\nDeletionDate=" + date + "\n";
+std::uint64_t Trash::namesTried() {
+    return namesTriedCount;
 }
 
-int Trash::moveToTrash(int folderFd, const QByteArray& name) const {
+int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& path,
+                       QByteArray* otherTrash) const {
     struct stat st {};
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-    const QByteArray folder = pathOfDescriptor(folderFd);
-    if (!folder.startsWith('/')) return ENOENT;
-    const QByteArray original = join(folder, name);
+    if (!path.startsWith('/')) return EINVAL;
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
 
-    if (deviceOfNearest(homeTrashPath()) == st.st_dev) {
+    const bool onHomeFileSystem = deviceOfNearest(homeTrashPath()) == st.st_dev;
+    if (onHomeFileSystem) {
         if (const std::optional<TrashFolder> home = openHomeTrash();
             home && home->device == st.st_dev) {
-            const int err = moveInto(*home, folderFd, name, original);
+            const int err = moveInto(*home, folderFd, name, path);
             if (err != EXDEV) return err;  // EXDEV: the same device seen through a bind mount
         }
     }
-    for (const TrashFolder& t : openDriveTrashes(mountPointOf(folder))) {
-        if (t.device != st.st_dev) continue;
-        const int err = moveInto(t, folderFd, name, original);
-        if (err != EXDEV) return err;
+    // The shared trash when there is one; the user's own one only when that cannot be used,
+    // so no second trash is made beside one in use.
+    const QByteArray topDir = mountPointOf(folder);
+    for (auto open : {openSharedTrash, openOwnDriveTrash}) {
+        const std::optional<TrashFolder> t = open(topDir);
+        if (!t || t->device != st.st_dev) continue;
+        const int err = moveInto(*t, folderFd, name, path);
+        if (err == EXDEV) continue;
+        if (err == 0 && onHomeFileSystem && otherTrash) *otherTrash = t->path;
+        return err;
     }
     return EXDEV;
 }
 
-int Trash::moveToTrash(const QByteArray& path) const {
+int Trash::moveToTrash(const QByteArray& path, QByteArray* otherTrash) const {
     QByteArray clean = path;
     while (clean.size() > 1 && clean.endsWith('/'))
         clean.chop(1);
     const qsizetype slash = clean.lastIndexOf('/');
     if (slash < 0 || slash == clean.size() - 1) return EINVAL;
     const QByteArray folder = slash == 0 ? QByteArray("/") : clean.left(slash);
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    char* real = ::realpath(folder.constData(), nullptr);
+    if (!real) return errno;
+    const QByteArray realFolder(real);
+    std::free(real);
+    const int fd = ::open(realFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno;
-    const int err = moveToTrash(fd, clean.mid(slash + 1));
+    const QByteArray name = clean.mid(slash + 1);
+    const int err = moveToTrash(fd, name, join(realFolder, name), otherTrash);
     ::close(fd);
     return err;
 }

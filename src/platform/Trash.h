@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 
@@ -20,10 +21,14 @@ public:
     // By default the mount point comes from the process's mount table.
     explicit Trash(MountPointLookup lookup = {});
 
-    // Moves the entry name of the open folder folderFd; returns 0 or the system's error number
-    // (EXDEV when no trash on the entry's file system can be used).
-    int moveToTrash(int folderFd, const QByteArray& name) const;
-    int moveToTrash(const QByteArray& path) const;
+    // Moves the entry name of the open folder folderFd, whose full, link-free path is path
+    // (its .trashinfo records it; the descriptor's own path may be too long to read back).
+    // Returns 0 or the system's error number (EXDEV when no trash on the entry's file system
+    // can be used). otherTrash, when given, receives the trash folder used when the entry lay
+    // on the home trash's file system but the home trash could not take it.
+    int moveToTrash(int folderFd, const QByteArray& name, const QByteArray& path,
+                    QByteArray* otherTrash = nullptr) const;
+    int moveToTrash(const QByteArray& path, QByteArray* otherTrash = nullptr) const;
 
     // Whether files of this folder could be trashed: a writable file system with a usable
     // trash, existing or creatable. Creates nothing.
@@ -32,9 +37,9 @@ public:
     // $XDG_DATA_HOME/Trash, or ~/.local/share/Trash when the variable is unset or relative.
     [[nodiscard]] static QByteArray homeTrashPath();
 
-    // The text of a .trashinfo: path is the original location (absolute, or relative to the
-    // top folder of a drive's trash), escaped as in URLs; the date is local time.
-    [[nodiscard]] static QByteArray trashInfoText(const QByteArray& path, std::time_t deletedAt);
+    // How many names the trashes have tried for entries, clashes included, in this process:
+    // a clash costs a few tries whatever number of its name the trash holds.
+    [[nodiscard]] static std::uint64_t namesTried();
 
 private:
     [[nodiscard]] QByteArray mountPointOf(const QByteArray& realFolder) const;

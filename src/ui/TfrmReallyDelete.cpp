@@ -6,6 +6,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "common/Deletion.h"
 #include "common/FolderWalk.h"
 #include "common/Messages.h"
@@ -19,13 +21,15 @@ namespace rk {
 namespace {
 
 constexpr int pathRole = Qt::UserRole;
+constexpr int markRole = Qt::UserRole + 1;  // the row's index in marked_
 
 // A list row ordered as the list box sorts: without regard to case, then by the exact text
 // so that two names differing only in case keep a stable order.
 class FileItem : public QListWidgetItem {
 public:
-    explicit FileItem(const QByteArray& path) : QListWidgetItem(displayPath(path)) {
+    FileItem(const QByteArray& path, int mark) : QListWidgetItem(displayPath(path)) {
         setData(pathRole, path);
+        setData(markRole, mark);
     }
     bool operator<(const QListWidgetItem& other) const override {
         const int c = text().compare(other.text(), Qt::CaseInsensitive);
@@ -143,8 +147,14 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent)
     setFixedSize(QSize(px(622), px(400)).expandedTo(sizeHint()));
 }
 
+void TfrmReallyDelete::addMarked(MarkedFile file) {
+    lb1->addItem(new FileItem(file.path, int(marked_.size())));
+    marked_.push_back(std::move(file));
+}
+
 void TfrmReallyDelete::addFile(const QByteArray& path) {
-    lb1->addItem(new FileItem(path));
+    // Given by path alone, the file is recorded as it is now, to be compared before it goes.
+    addMarked(markFile(platform(), path).value_or(MarkedFile{path}));
 }
 
 void TfrmReallyDelete::addFiles(const std::vector<QByteArray>& paths) {
@@ -156,12 +166,11 @@ void TfrmReallyDelete::addFiles(const std::vector<QByteArray>& paths) {
 }
 
 void TfrmReallyDelete::addFiles(const std::vector<MarkedFile>& files) {
-    marked_.insert(marked_.end(), files.begin(), files.end());
-    std::vector<QByteArray> paths;
-    paths.reserve(files.size());
+    lb1->setSortingEnabled(false);
     for (const MarkedFile& f : files)
-        paths.push_back(f.path);
-    addFiles(paths);
+        addMarked(f);
+    lb1->setSortingEnabled(true);
+    lb1->sortItems();
 }
 
 QByteArray TfrmReallyDelete::pathAt(int row) const {
@@ -200,29 +209,30 @@ void TfrmReallyDelete::reject() {
     if (!running_) QDialog::reject();  // the close box does nothing while a run goes on
 }
 
-void TfrmReallyDelete::runOverFiles(const std::function<bool(const QByteArray&)>& step) {
+FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
     running_ = true;
     for (QPushButton* b : {btDelete, btRecycle, btClose})
         b->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int count = lb1->count();
     bar->setRange(0, qMax(1, count - 1));
+    std::vector<MarkedFile> files;
+    files.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        files.push_back(marked_[size_t(lb1->item(i)->data(markRole).toInt())]);
     // Repaints the progress now and then; the user's clicks wait until the run is over.
     EventPump pump([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    std::vector<QByteArray> paths;
-    paths.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        paths.push_back(pathAt(i));
-    for (int i = 0; i < count; ++i) {
-        bar->setValue(i);
-        pump.poll();
-        if (!step(paths[size_t(i)])) break;
-    }
+    FileListRun run;
+    run.sendToBin = sendToBin;
+    run.stopAtFirstFailure = sendToBin;  // the first refusal of the bin ends a recycle run
+    run.pump = &pump;
+    run.progress = [this](std::size_t i) { bar->setValue(int(i)); };
+    FolderTreeResult result = DeleteMarkedFiles(files, run);
     QApplication::restoreOverrideCursor();
     lb1->clear();
     UpdateHeaders();
     running_ = false;
-    accept();
+    return result;
 }
 
 void TfrmReallyDelete::btDeleteAllClick() {
@@ -234,11 +244,11 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfo(QStringLiteral("Files not deleted"));
         return;
     }
-    runOverFiles([](const QByteArray& path) {
-        if (platform().removeFile(path) != 0)
-            ShowError(QStringLiteral("Couldn't delete file - ") + displayPath(path));
-        return true;
-    });
+    const FolderTreeResult r = runOverFiles(false);
+    for (const StayedEntry& s : r.stayed)
+        if (s.reason == StayReason::Error)
+            ShowError(QStringLiteral("Couldn't delete file - ") + displayPath(s.path));
+    accept();
 }
 
 void TfrmReallyDelete::btRecycleClick() {
@@ -246,12 +256,16 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfo(QStringLiteral("Files not deleted"));
         return;
     }
-    runOverFiles([this](const QByteArray& path) {
-        if (sendToRecycleBin(path)) return true;
+    const FolderTreeResult r = runOverFiles(true);
+    const bool failed = std::any_of(r.stayed.begin(), r.stayed.end(), [](const StayedEntry& s) {
+        return s.reason == StayReason::Error;
+    });
+    if (failed)
         ShowError(QStringLiteral(
             "An error occurred sending files to the recycle bin.  The bin may be full."));
-        return false;
-    });
+    if (const QString note = otherTrashesNote(r.otherTrashes); !note.isEmpty())
+        ShowInfo(note.left(1).toUpper() + note.mid(1) + QLatin1Char('.'));
+    accept();
 }
 
 bool TfrmReallyDelete::sendToRecycleBin(const QByteArray& path) {

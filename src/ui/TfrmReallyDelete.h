@@ -58,12 +58,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Runs step over the listed files in list order with the hourglass and the progress bar;
-    // step returns false to stop. Then empties the list and closes the window with OK.
-    void runOverFiles(const std::function<bool(const QByteArray&)>& step);
+    void addMarked(MarkedFile file);
+    // Deletes or trashes the listed files in list order with the hourglass and the progress
+    // bar, then empties the list; the caller tells what stayed and closes the window.
+    FolderTreeResult runOverFiles(bool sendToBin);
 
     bool running_ = false;
-    std::vector<MarkedFile> marked_;  // as the caller marked them, in marking order
+    std::vector<MarkedFile> marked_;  // as marked, in marking order; rows keep their index
 };
 
 }  // namespace rk

@@ -1,18 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 
 #include "common/Deletion.h"
 #include "common/Services.h"
+#include "platform/TrashInfo.h"
 #include "support/FileChecks.h"
+#include "support/MountHelper.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
@@ -21,9 +28,11 @@
 namespace rk {
 namespace {
 
+using test::contents;
 using test::exists;
 using test::PlatformScope;
 using test::ScopedDataHome;
+using test::ScopedMounts;
 using test::scriptedDialogs;
 using test::TempTree;
 using test::TestPlatform;
@@ -280,6 +289,153 @@ TEST_F(DeleteFolderTreeTest, EmptyFolderIsRemovedWithoutTheTreeDeletion) {
     EXPECT_FALSE(full.removedEmpty);
     EXPECT_EQ(full.tree.files, 1);
     EXPECT_FALSE(exists(t.path("FULL")));
+}
+
+TEST_F(DeleteFolderTreeTest, MountsInsideAreLeftAloneBindMountsOfTheSameFileSystemToo) {
+    ScopedMounts mounts;
+    t.file("OLD/a", 2);
+    const QByteArray source = t.file("source/kept", 5);
+    if (!mounts.tmpfs(t.dir("OLD/ram")))
+        GTEST_SKIP() << "mounting is not allowed here: " << std::strerror(mounts.error);
+    const QByteArray onRam = t.file("OLD/ram/inside", 3);
+    ASSERT_TRUE(mounts.bind(t.path("source"), t.dir("OLD/sub/bound")));
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_TRUE(exists(onRam));
+    EXPECT_TRUE(exists(t.path("OLD/sub/bound/kept")));
+    EXPECT_TRUE(exists(source));
+    EXPECT_FALSE(exists(t.path("OLD/a")));
+}
+
+TEST_F(DeleteFolderTreeTest, MountPointItselfIsRefusedLikeADriveRoot) {
+    ScopedMounts mounts;
+    const QByteArray mnt = t.dir("MNT");
+    if (!mounts.tmpfs(mnt))
+        GTEST_SKIP() << "mounting is not allowed here: " << std::strerror(mounts.error);
+    const QByteArray inside = t.file("MNT/inside", 3);
+    t.dir("MNT/empty");
+
+    EXPECT_EQ(folderProtection(mnt), FolderProtection::DriveRoot);
+    const FolderDeletion d = DeleteFolder(mnt, true);
+    EXPECT_FALSE(d.removedEmpty);
+    EXPECT_EQ(DeleteFolderTree(mnt, false).refused, FolderProtection::DriveRoot);
+    EXPECT_TRUE(exists(inside));
+    EXPECT_TRUE(exists(t.path("MNT/empty")));
+    ShowDeletionSummary(d.tree, true);
+    EXPECT_EQ(dialogs.texts(), QStringList({rootFolderText}));
+}
+
+TEST_F(DeleteFolderTreeTest, AncestorSwappedForALinkAfterListingSendsNothingElsewhere) {
+    t.file("real/OLD/f", 1);
+    t.dir("real/EMPTY");
+    const QByteArray precious = t.file("elsewhere/OLD/precious", 1);
+    t.dir("elsewhere/EMPTY");
+    const std::optional<FolderIdentity> listed = folderIdentity(t.path("real/OLD"));
+    const std::optional<FolderIdentity> listedEmpty = folderIdentity(t.path("real/EMPTY"));
+    ASSERT_TRUE(listed && listedEmpty);
+    ::rename(t.path("real").constData(), t.path("moved").constData());
+    ::symlink(t.path("elsewhere").constData(), t.path("real").constData());
+
+    const FolderDeletion d = DeleteFolder(t.path("real/OLD"), false, nullptr, listed);
+    EXPECT_TRUE(d.tree.topChanged);
+    EXPECT_FALSE(DeleteFolder(t.path("real/EMPTY"), false, nullptr, listedEmpty).removedEmpty);
+    EXPECT_TRUE(exists(precious));
+    EXPECT_TRUE(exists(t.path("elsewhere/EMPTY")));
+    EXPECT_TRUE(exists(t.path("moved/OLD/f")));
+}
+
+TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
+    t.file("OLD/a", 2);
+    t.file("OLD/locked/x", 1);
+    t.file("OLD/locked/y", 1);
+    ASSERT_EQ(QProcess::execute("chown", {"-R", "65534:65534", QFile::decodeName(t.root())}), 0);
+    ::chmod(t.root().constData(), 0755);
+    ::chmod(t.path("OLD/locked").constData(), 0);
+
+    // The deletion runs in a child that has dropped root, which ignores mode 0; it reports
+    // its summary through a pipe.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+            ::setresuid(65534, 65534, 65534) != 0)
+            ::_exit(2);
+        const QByteArray text =
+            deletionSummary(DeleteFolderTree(t.path("OLD"), false), false).toUtf8();
+        ::_exit(::write(pipeFds[1], text.constData(), size_t(text.size())) == text.size() ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    QByteArray text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(text, "Deleted 1 files for a savings of 2 bytes. (1 folders could not be read)");
+    EXPECT_TRUE(exists(t.path("OLD/locked/x")));
+}
+
+TEST_F(DeleteFolderTreeTest, TrashingFilesDeeperThanAPathCanBeLong) {
+    ScopedDataHome home;
+    const QByteArray level = "a-folder-level-of-the-tree";
+    QByteArray deepPath = t.dir("OLD");
+    int fd = ::open(deepPath.constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 250; ++i) {  // about 7 KB of path
+        ASSERT_EQ(::mkdirat(fd, level.constData(), 0755), 0);
+        const int next = ::openat(fd, level.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        deepPath += "/" + level;
+        if (i == 1) ::close(::openat(fd, "shallow", O_WRONLY | O_CREAT, 0644));
+    }
+    ::close(::openat(fd, "deep", O_WRONLY | O_CREAT, 0644));
+    ::close(fd);
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.filesNotRemoved, 0);
+    EXPECT_FALSE(exists(t.path("OLD")));
+    const std::optional<TrashInfo> info =
+        parseTrashInfo(contents(home.trash() + "/info/deep.trashinfo"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->path, deepPath + "/deep");
+}
+
+TEST_F(DeleteFolderTreeTest, FolderHoldingTheTrashIsNeitherTrashedNorDeleted) {
+    ScopedDataHome home;
+    const QByteArray kept = t.file("x/kept", 3);
+    ASSERT_EQ(platform().moveToTrash(kept), 0);
+    const QByteArray holder = home.dataHome().left(home.dataHome().lastIndexOf('/'));
+
+    EXPECT_EQ(folderProtection(holder), FolderProtection::HoldsTrash);
+    EXPECT_EQ(DeleteFolderTree(holder, true).refused, FolderProtection::HoldsTrash);
+    EXPECT_EQ(DeleteFolder(home.trash(), false).tree.refused, FolderProtection::HoldsTrash);
+    EXPECT_TRUE(exists(home.trash() + "/files/kept"));
+}
+
+TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusable) {
+    ScopedDataHome home;
+    TestPlatform p;
+    PlatformScope scope(p);
+    p.setTrashMountPoints([&](const QByteArray&) { return t.path("top"); });
+    t.file("top/old/f", 4);
+    QDir().mkpath(QFile::decodeName(home.dataHome()));
+    QFile blocker(QFile::decodeName(home.trash()));  // a file where the trash should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("top/old"), true);
+    const QByteArray used = t.path("top/.Trash-" + QByteArray::number(::getuid()));
+    EXPECT_EQ(r.files, 1);
+    EXPECT_TRUE(exists(used + "/files/f"));
+    EXPECT_EQ(deletionSummary(r, true),
+              "Recycled 1 files for a savings of 4 bytes. (the home trash could not be used: "
+              "files were sent to the trash in " +
+                  QFile::decodeName(used) + ")");
 }
 
 TEST(DeletionSummary, TellsWhatWasRemovedCanceledAndLeft) {

@@ -8,6 +8,7 @@
 #include "common/Drives.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
+#include "support/FileChecks.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
@@ -53,6 +54,24 @@ TEST_F(ProtectedFoldersTest, RootsSystemFoldersAndHomeAreRefused) {
     EXPECT_EQ(folderProtection("/usr/share/doc"), FolderProtection::None);
     EXPECT_EQ(folderProtection(t.dir("drive/users/me/old")), FolderProtection::None);
     EXPECT_EQ(folderProtection(t.dir("drive/other")), FolderProtection::None);
+}
+
+TEST_F(ProtectedFoldersTest, SearchPathStandInsAndFoldersHoldingThemAreRefused) {
+    test::TestPlatform p;
+    p.setSearchPathVariable("relative/bin:" + t.path("drive/tools/bin") + ":" +
+                            t.symlink("drive/linked", t.dir("drive/data/scripts")));
+    p.setCurrentFolder(t.path("drive"));  // a relative entry names no fixed folder
+    test::PlatformScope scope(p);
+    for (const QByteArray& f :
+         {QByteArray("/usr/lib"), QByteArray("/usr/bin"), QByteArray("/usr/local"),
+          QByteArray("/etc/ssh"), QByteArray("/var/lib"), t.path("drive/tools/bin"),
+          t.path("drive/tools"), t.path("drive/data/scripts"), t.path("drive/data")})
+        EXPECT_EQ(folderProtection(f), FolderProtection::SystemFolder) << f.constData();
+    // Deeper down is what the program is for.
+    for (const QByteArray& f :
+         {QByteArray("/var/log/old"), QByteArray("/var/cache/apt"), QByteArray("/usr/share/doc"),
+          t.dir("drive/tools/bin/old"), t.dir("drive/relative/bin")})
+        EXPECT_EQ(folderProtection(f), FolderProtection::None) << f.constData();
 }
 
 TEST_F(ProtectedFoldersTest, LinksAboveThePathAreSeenThrough) {

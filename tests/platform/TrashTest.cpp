@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 #include <memory>
 
 #include "platform/Trash.h"
+#include "platform/TrashInfo.h"
 #include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/TempTree.h"
@@ -101,7 +103,7 @@ TEST(Trash, LinkIsTrashedAsALinkAndNameClashesInFilesAreSkipped) {
     stray.close();
 
     OpenedFolder folder = p.openFolder(t.root());
-    ASSERT_EQ(p.moveToTrash(folder.handle, "link"), 0);
+    ASSERT_EQ(p.moveToTrash(folder.handle, "link", link), 0);
     EXPECT_FALSE(exists(link));
     char target[512] = {};
     ASSERT_GT(::readlink((home.trash() + "/files/link.2").constData(), target, sizeof target - 1),
@@ -150,6 +152,14 @@ TEST_F(DriveTrash, UsesTheUsersTrashFolderWithRelativePaths) {
               "sub/c.txt");
 }
 
+TEST_F(DriveTrash, SharedTrashInUseGetsNoTrashOfTheUsersOwnBeside) {
+    t.dir(".Trash");
+    ::chmod(t.path(".Trash").constData(), 01777);
+    ASSERT_EQ(p.moveToTrash(t.file("sub/a.txt", QByteArray("a"))), 0);
+    EXPECT_EQ(contents(t.path(".Trash/" + uid + "/files/a.txt")), "a");
+    EXPECT_FALSE(exists(t.path(".Trash-" + uid)));
+}
+
 TEST_F(DriveTrash, NoUsableTrashLeavesTheFileWhereItIs) {
     const QByteArray a = t.file("sub/a.txt", QByteArray("a"));
     // The trash's name taken by a file, the shared one a link to a sticky folder.
@@ -164,9 +174,31 @@ TEST_F(DriveTrash, NoUsableTrashLeavesTheFileWhereItIs) {
     EXPECT_FALSE(exists(t.path("elsewhere/" + uid)));
 }
 
-TEST(Trash, InfoTextEscapesAsUrls) {
-    const QByteArray text = Trash::trashInfoText("dir/with space/#1?.txt", 0);
+TEST(Trash, InfoTextEscapesAsUrlsAndReadsBackExactly) {
+    const QByteArray text = trashInfoText("dir/with space/#1?.txt", 0);
     EXPECT_EQ(infoLine(text, "Path"), "dir/with%20space/%231%3F.txt");
+    const QByteArray awkward("/a\nPath=/etc\n[x]\0%zz\xff", 22);
+    const std::optional<TrashInfo> back = parseTrashInfo(trashInfoText(awkward, 0));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->path, awkward);
+    EXPECT_FALSE(parseTrashInfo("[Trash Info]\nPath=/a%2\n"));  // a broken escape
+    EXPECT_FALSE(parseTrashInfo("[Other]\nPath=/a\n"));
+}
+
+TEST(Trash, ThousandsOfFilesOfOneNameCostAFewNamesEach) {
+    ScopedDataHome home;
+    TempTree t;
+    TestPlatform p;
+    constexpr int count = 3000;
+    std::vector<QByteArray> files;
+    for (int i = 0; i < count; ++i)
+        files.push_back(t.file("d" + QByteArray::number(i) + "/same.txt", QByteArray::number(i)));
+    const std::uint64_t before = Trash::namesTried();
+    for (const QByteArray& f : files)
+        ASSERT_EQ(p.moveToTrash(f), 0) << f.constData();
+    EXPECT_LE(Trash::namesTried() - before, std::uint64_t(count) * 5);
+    const QDir trashed(QFile::decodeName(home.trash() + "/files"));
+    EXPECT_EQ(trashed.entryList(QDir::Files).size(), count);
 }
 
 }  // namespace

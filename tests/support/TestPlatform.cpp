@@ -86,10 +86,10 @@ int TestPlatform::moveToTrash(const QByteArray& path) const {
     return LinuxPlatform::moveToTrash(path);
 }
 
-int TestPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name) const {
-    const QByteArray path = JoinPath(pathOfFd_.value(folder.fd()), name);
+int TestPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name,
+                              const QByteArray& path, QByteArray* otherTrash) const {
     if (removeFailures_.contains(path)) return removeFailures_.value(path);
-    return LinuxPlatform::moveToTrash(folder, name);
+    return LinuxPlatform::moveToTrash(folder, name, path, otherTrash);
 }
 
 bool TestPlatform::offersTrash(const QByteArray& folder) const {

@@ -46,7 +46,8 @@ public:
     int removeEntry(const FolderHandle& folder, const QByteArray& name,
                     bool isFolder) const override;
     int moveToTrash(const QByteArray& path) const override;
-    int moveToTrash(const FolderHandle& folder, const QByteArray& name) const override;
+    int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
+                    QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
 
     mutable int beeps = 0;

@@ -92,6 +92,35 @@ TEST_F(DeletionWindowTest, FilesAreDeletedByTheirExactNames) {
     EXPECT_EQ(dialogs.texts(), QStringList({"Really delete?"}));
 }
 
+TEST_F(DeletionWindowTest, FileChangedSinceItWasMarkedIsAskedAboutAndKeptOnNo) {
+    a = t.file("a.txt", 10);
+    b = t.file("b.txt", 20);
+    c = t.file("c.txt", 30);
+    std::vector<MarkedFile> marks;
+    for (const QByteArray& f : {a, b, c})
+        marks.push_back(*markFile(p, f));
+    t.file("b.txt", 25);                                       // rewritten
+    ::rename(t.file("c.new", 30).constData(), c.constData());  // replaced by one of equal size
+    TfrmReallyDelete w;
+    w.addFiles(marks);
+    w.show();
+    dialogs.answer(ButtonYes);  // Really delete?
+    dialogs.answer(ButtonNo);   // b: keep it
+    dialogs.answer(ButtonYes);  // c: delete it anyway
+
+    w.btDeleteAllClick();
+    const auto changed = [](const QByteArray& f) {
+        return QFile::decodeName(f) +
+               QStringLiteral(" has changed since it was listed. Delete it anyway?");
+    };
+    EXPECT_EQ(dialogs.texts(), QStringList({"Really delete?", changed(b), changed(c)}));
+    EXPECT_EQ(dialogs.asked[1].defaultButton, ButtonNo);
+    EXPECT_FALSE(exists(a));
+    EXPECT_TRUE(exists(b));
+    EXPECT_FALSE(exists(c));
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+}
+
 TEST_F(DeletionWindowTest, RefusedOrEmptyRunDeletesNothingAndStaysOpen) {
     std::unique_ptr<TfrmReallyDelete> w(confirmThree());
     dialogs.answer(ButtonNo);
