@@ -325,7 +325,8 @@ TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
     EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
     const int rows = w.grid->results().rowCount() - 1;
     EXPECT_LT(rows, 3);
-    EXPECT_EQ(w.pnlScan->text(), "Folders : " + QString::number(rows));
+    EXPECT_EQ(w.pnlScan->text(),
+              "Folders : " + QString::number(rows) + " - LIST INCOMPLETE ... ABORTED BY USER");
     const QStringList lines = w.clipboardLines();
     ASSERT_EQ(lines.size(), rows + 1);
     EXPECT_EQ(lines.first(), "LIST INCOMPLETE ... ABORTED BY USER");
