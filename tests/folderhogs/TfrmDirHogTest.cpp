@@ -5,15 +5,15 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QScopeGuard>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <cerrno>
 #include <functional>
 
+#include "CloseWays.h"
 #include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
+#include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Deletion.h"
@@ -30,19 +30,9 @@ namespace rk {
 namespace {
 
 using test::scriptedDialogs;
+using test::SlowPlatform;
 using test::TempTree;
 using test::TestPlatform;
-
-// Reading a folder takes long enough for the window to process events during the scan.
-class SlowPlatform : public TestPlatform {
-public:
-    using TestPlatform::TestPlatform;
-    int readFolder(const FolderHandle& folder, bool isDriveRoot,
-                   std::vector<SearchRecord>& entries) const override {
-        QThread::msleep(40);
-        return TestPlatform::readFolder(folder, isDriveRoot, entries);
-    }
-};
 
 // A folder-hog window over a drive made of a temporary tree:
 // a: 10 files of 100 bytes and a/deep with 4,096 bytes; b: 9 files of 2 K; e: empty.
@@ -257,6 +247,22 @@ TEST_F(TfrmDirHogTest, DeletingAFolderDropsTheLinesOfTheFoldersInIt) {
     for (const QString& line : lines)
         EXPECT_FALSE(line.endsWith(name("a")) || line.endsWith(name("a/deep")))
             << line.toStdString();
+    // The folder inside went with it; a folder whose name only begins the same stays.
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "DELETED");
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "DELETED");
+    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("b"))), "DELETED");
+}
+
+TEST_F(TfrmDirHogTest, RecyclingATreeMarksTheFoldersInsideRecycled) {
+    installed.platform().setOffersTrash(true);
+    tree.file("ab/f", std::int64_t(10));
+    TfrmDirHog& w = open();
+    w.btAll->click();
+    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btRecycleClick(); }));
+    ASSERT_FALSE(QFileInfo::exists(name("a")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "RECYCLED");
+    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("ab"))), "RECYCLED");
 }
 
 TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
@@ -306,14 +312,9 @@ TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
     EXPECT_TRUE(QFileInfo::exists(name("e")));
 }
 
-TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
-    SlowPlatform slow({tree.root()});
-    slow.setCurrentFolder(tree.root());
-    setPlatform(&slow);
-    const auto restore = qScopeGuard([this] {
-        window.reset();
-        setPlatform(&installed.platform());
-    });
+using TfrmDirHogScanTest = test::WithSlowPlatform<TfrmDirHogTest>;
+
+TEST_F(TfrmDirHogScanTest, AbortedScanPutsTheAbortLineFirst) {
     TfrmDirHog& w = open();
     bool abortedDuringScan = false;
     QTimer::singleShot(0, [&] {
@@ -333,6 +334,28 @@ TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
     EXPECT_FALSE(w.isScanning());
     EXPECT_TRUE(w.btTop->isEnabled());
     EXPECT_FALSE(w.btAbort->isVisible());
+}
+
+TEST_F(TfrmDirHogScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+    test::expectEachCloseStopsTheWalk(
+        slow, [&]() -> ResultWindow& { return open(); },
+        [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); });
+}
+
+TEST_F(TfrmDirHogTest, ClickingAColumnTitleSortsAsItsMenuItem) {
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    QHeaderView* titles = w.grid->horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(2) + 5, titles->height() / 2));
+    EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
+    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
+    EXPECT_FALSE(w.SortbySize1->isChecked());
+    // A column without a menu item sorts nothing and keeps the check.
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(1) + 5, titles->height() / 2));
+    EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
+    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
 }
 
 }  // namespace
