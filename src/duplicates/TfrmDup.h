@@ -75,7 +75,6 @@ public:
 
     // The printed report's title: the query and the checked drives.
     [[nodiscard]] QString printTitle() const;
-    [[nodiscard]] const DupScan& scanner() const { return *scanner_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
