@@ -203,7 +203,7 @@ bool TfrmDirHog::wasRemoved(QByteArrayView path) const {
 
 QStringList TfrmDirHog::clipboardLines() const {
     QStringList lines;
-    if (listIncomplete()) lines.append(listIncompleteText());
+    if (listIncomplete()) lines.append(incompleteText());
     grid->results().visitRecords([&](QByteArrayView record, QByteArrayView path) {
         if (!wasRemoved(path)) lines.append(QString::fromUtf8(record));
     });

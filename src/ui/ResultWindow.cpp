@@ -153,6 +153,7 @@ void ResultWindow::beginScan(bool& abortFlag, const QList<QWidget*>& inputs) {
     abortFlag = false;
     abortFlag_ = &abortFlag;
     incomplete_ = false;
+    userAborted_ = false;
     phase_ = Phase::Walk;
     inputs_ = inputs;
     inputs_.append(btClose);
@@ -187,14 +188,19 @@ bool ResultWindow::endScan() {
 void ResultWindow::btAbortClick() {
     if (phase_ != Phase::Walk || !abortFlag_) return;
     *abortFlag_ = true;
+    userAborted_ = true;
     btAbort->hide();
     ShowWarning(listIncompleteText());
 }
 
 QString ResultWindow::scanStatus(const QString& text, std::uint64_t skippedFolders) const {
     QString status = text + skippedFoldersNote(skippedFolders);
-    if (incomplete_) status += QStringLiteral(" - ") + listIncompleteText();
+    if (incomplete_) status += QStringLiteral(" - ") + incompleteText();
     return status;
+}
+
+QString ResultWindow::incompleteText() const {
+    return userAborted_ ? listIncompleteText() : QStringLiteral("LIST INCOMPLETE");
 }
 
 void ResultWindow::showNothingFound(std::uint64_t skippedFolders) {

@@ -53,6 +53,7 @@ void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
 // Close and the title bar's close stop it), the rows going into the grid (nothing left to
 // abort: a close stops the filling), and the epilogue. The window never hides while a scan
 // runs; a close asked for during one closes the window once the scan has stopped.
+// A scan it runs has an `abort` flag, setPump(EventPump*), pathOf(record) and releaseList().
 class ResultWindow : public ToolWindow {
     Q_OBJECT
 public:
@@ -67,6 +68,9 @@ public:
     [[nodiscard]] bool isScanning() const { return phase_ != Phase::Idle; }
     // The last scan's walk was stopped before its end, so its list is not the whole answer.
     [[nodiscard]] bool listIncomplete() const { return incomplete_; }
+    // What the status and a list say of it: stopped by the user, or by the scan itself (a
+    // list grown past what it may hold).
+    [[nodiscard]] QString incompleteText() const;
     [[nodiscard]] const ColumnSchema& schema() const { return schema_; }
 
     // Stops the walk with the warning; after the walk there is nothing to stop.
@@ -151,6 +155,7 @@ private:
     Phase phase_ = Phase::Idle;
     bool* abortFlag_ = nullptr;  // the running scan's
     bool incomplete_ = false;
+    bool userAborted_ = false;
     bool closeAsked_ = false;
     bool held_ = false;
 };
