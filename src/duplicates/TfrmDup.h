@@ -22,7 +22,9 @@ class SortMenu;
 class TfrmDup : public ResultWindow {
     Q_OBJECT
 public:
+    // In the mode DupMode says.
     explicit TfrmDup(QWidget* parent = nullptr);
+    TfrmDup(QWidget* parent, bool duplicates);
     ~TfrmDup() override;
 
     // Query controls.
@@ -80,7 +82,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TfrmDup(QWidget* parent, bool duplicates);
     void showResultButtons(bool any);
 
     const bool duplicates_;  // DupMode when the window was made

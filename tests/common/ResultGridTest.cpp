@@ -22,6 +22,7 @@ TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
     grid.setColumns({"Size", "Name", "Path"}, {60, 120});
     for (int i = 1; i <= 120; ++i)
         grid.addRecord(rec(i), pathFor(i));
+    grid.addRecord(ScanRecord(rec(121).toUtf8()), pathFor(121));
     grid.setCell(1, 3, QStringLiteral("rewritten"));
     grid.setMark(4, 2, true);
     SortGridByText(grid, 1, grid.rowCount() - 1, true, 1);
