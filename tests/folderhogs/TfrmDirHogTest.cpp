@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
@@ -290,6 +291,32 @@ TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
     EXPECT_TRUE(QFileInfo::exists(name("a/.hidden")));
     EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      4 K");
     EXPECT_EQ(w.clipboardLines().size(), 3);
+}
+
+TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
+    tree.file("a/.hidden", std::int64_t(10));
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    // The question about the hidden file comes while the deletion runs: close then.
+    struct ClosingDialogs : test::ScriptedDialogs {
+        Button message(const MessageRequest& request) override {
+            if (window->isVisible()) {
+                window->close();
+                shownAfterClose = window->isVisible();
+            }
+            return test::ScriptedDialogs::message(request);
+        }
+        TfrmDirHog* window = nullptr;
+        bool shownAfterClose = false;
+    } dialogs;
+    dialogs.window = &w;
+    setDialogService(&dialogs);
+    const auto restore = qScopeGuard([] { setDialogService(&scriptedDialogs()); });
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    ASSERT_FALSE(dialogs.asked.empty());
+    EXPECT_TRUE(dialogs.shownAfterClose);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
 }
 
 TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
