@@ -3,6 +3,10 @@
 // handling its events (a timer asks every 10 ms).
 //
 //   QT_QPA_PLATFORM=offscreen bench_dup_window DIR
+//
+// Its memory beside the report's, on the same tree in one run:
+//   build/bench/peak build/src/roomkin --report hogs --min-kb 0 --drive DIR >/dev/null
+//   QT_QPA_PLATFORM=offscreen build/bench/peak build/bench/bench_dup_window DIR
 #include <sys/resource.h>
 
 #include <QApplication>

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <numeric>
 
+#include "common/ScanRecord.h"
+
 namespace rk {
 
 namespace {
@@ -44,6 +46,19 @@ void ResultGrid::setColumns(const QStringList& titles, const QList<int>& widths)
         }
     }
     emit columnWidthsChanged();
+}
+
+void ResultGrid::setSchema(const ColumnSchema& schema) {
+    schema_ = schema;
+    QList<int> widths;
+    for (const ResultColumn& c : schema.columns)
+        widths.append(c.width > 0 ? c.width : defaultColumnWidth);
+    setColumns(schema.titles(), widths);
+    rightAligned_.clear();
+    for (int c = 0; c < schema.count(); ++c)
+        if (schema.columns[std::size_t(c)].rightAligned) rightAligned_.append(c);
+    if (rowCount() > 1 && columnCount() > 0)
+        emit dataChanged(index(1, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 int ResultGrid::columnWidth(int column) const {
@@ -117,6 +132,33 @@ int ResultGrid::addRecordUtf8(QByteArrayView record, const QByteArray& path) {
     return row;
 }
 
+int ResultGrid::addRecord(const ScanRecord& record, const QByteArray& path) {
+    const QByteArrayView text = record.text();
+    const QByteArray& bytes = record.bytes();
+    qsizetype pathAt = path.isEmpty() ? 0 : text.indexOf(path);
+    // A record keeps an exact path that its text cannot show after a NUL.
+    if (pathAt < 0 && QByteArrayView(bytes).sliced(text.size()).startsWith('\0') &&
+        QByteArrayView(bytes).sliced(text.size() + 1) == path)
+        pathAt = text.size() + 1;
+    if (pathAt < 0 || text.isEmpty()) return addRecordUtf8(text, path);
+    const int row = filled_ + 1;
+    if (row >= rowCount()) setRowCount(rowCount() + growthStep);
+    const std::uint32_t slot = slotOf(row);
+    Row& r = rows_[slot];
+    dropRewritten(slot);
+    r.markColumn = -1;
+    r.shared = true;
+    r.chunk = std::uint32_t(shared_.size());
+    r.at = 0;
+    r.recordSize = std::uint32_t(text.size());
+    r.pathAt = std::uint32_t(pathAt);
+    r.pathSize = std::uint32_t(path.size());
+    shared_.push_back(bytes);
+    filled_ = row;
+    if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return row;
+}
+
 void ResultGrid::setRecord(int row, const QString& record, const QByteArray& path) {
     setRecordUtf8(row, record.toUtf8(), path);
 }
@@ -127,6 +169,10 @@ void ResultGrid::setRecordUtf8(int row, QByteArrayView text, const QByteArray& p
     Row& r = rows_[slot];
     dropRewritten(slot);
     r.markColumn = -1;
+    if (r.shared) {
+        shared_[r.chunk] = QByteArray();
+        r.shared = false;
+    }
     const qsizetype inside = path.isEmpty() ? 0 : text.indexOf(path);
     if (inside >= 0) {
         store(r, text, {});
@@ -166,12 +212,14 @@ void ResultGrid::clear() {
     order_.assign(1, 0);
     order_.shrink_to_fit();
     chunks_.clear();
+    shared_.clear();
     rewritten_.clear();
     filled_ = 0;
     endResetModel();
 }
 
 const char* ResultGrid::recordBytes(const Row& r) const {
+    if (r.shared) return shared_[r.chunk].constData();
     return r.recordSize + r.pathSize == 0 ? "" : chunks_[r.chunk].bytes.get() + r.at;
 }
 
@@ -271,8 +319,8 @@ QByteArray ResultGrid::pathOf(int row) const {
 
 QStringList ResultGrid::records() const {
     QStringList list;
-    for (const Row& r : rows_)
-        if (r.recordSize > 0) list.append(QString::fromUtf8(recordBytes(r), r.recordSize));
+    visitRecords(
+        [&](QByteArrayView record, QByteArrayView) { list.append(QString::fromUtf8(record)); });
     return list;
 }
 

@@ -13,7 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "common/ColumnSchema.h"
+
 namespace rk {
+
+class ScanRecord;
 
 // The rows behind every result grid. Row 0 holds the column titles (a view shows them as its
 // header); data rows are 1 to rowCount() - 1, numbered as the tools count them, so a view's
@@ -23,7 +27,9 @@ namespace rk {
 // shared arena; the path's bytes only when the record does not already show them as they are
 // (otherwise the path is a slice of the record); 24 bytes of bookkeeping (`Row`) and 4 bytes
 // of display order. Rewritten cells sit in a side table that only rows holding one pay for.
-// A file-hog record of about 100 bytes thus costs about 1.3 times its text.
+// A file-hog record of about 100 bytes thus costs about 1.3 times its text. A row added from
+// a scan's own record shares that record's bytes instead (24 bytes more for the handle), so
+// a result list is never held twice while the scan's list is let go.
 class ResultGrid : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -39,6 +45,10 @@ public:
     // `widths` gives none). The rows keep their records; a change in the number of columns
     // drops their marks and rewritten cells.
     void setColumns(const QStringList& titles, const QList<int>& widths = {});
+    // The same from a tool's schema, with its alignments; the schema stays for the windows,
+    // the sort menu and marking to read.
+    void setSchema(const ColumnSchema& schema);
+    [[nodiscard]] const ColumnSchema& schema() const { return schema_; }
     [[nodiscard]] int columnCount() const { return int(titles_.size()); }
     [[nodiscard]] int columnWidth(int column) const;
     // Numbers padded with blanks line up only when drawn against the right edge; every
@@ -51,6 +61,8 @@ public:
     // Adds empty rows or cuts rows off the end with their records, marks and cells; never
     // below the title row.
     void setRowCount(int rows);
+    // Room for this many rows to come, so a long list does not regrow the row order.
+    void reserveRows(std::size_t rows) { order_.reserve(rows + 1); }
     // The data rows written by addRecord since the last clear.
     [[nodiscard]] int rowsFilled() const { return filled_; }
     // Writes the record into row rowsFilled() + 1, growing the grid by 50 rows when that row
@@ -58,6 +70,8 @@ public:
     int addRecord(const QString& record, const QByteArray& path = {});
     // The same for a record already in UTF-8, as the scans keep theirs.
     int addRecordUtf8(QByteArrayView record, const QByteArray& path = {});
+    // The same for a scan's record, whose bytes the row shares rather than copies.
+    int addRecord(const ScanRecord& record, const QByteArray& path);
     // Gives an existing data row a new record and path, without mark or rewritten cells.
     void setRecord(int row, const QString& record, const QByteArray& path = {});
     void setRecordUtf8(int row, QByteArrayView record, const QByteArray& path = {});
@@ -75,6 +89,9 @@ public:
     // The records of the data rows that have one, in the order the grid listed them before
     // any sort: the tool's result list.
     [[nodiscard]] QStringList records() const;
+    // Calls visit(record, path) in that order, both in UTF-8 / exact bytes.
+    template <class Visit>
+    void visitRecords(Visit visit) const;
 
     // At most one cell of a row carries the mark glyph; the row is marked when one does.
     [[nodiscard]] bool isMarked(int row) const;
@@ -115,6 +132,7 @@ private:
         std::uint32_t pathSize = 0;
         std::int16_t markColumn = -1;
         bool rewritten = false;  // some cell of the row has a text of its own in rewritten_
+        bool shared = false;     // the record lies in shared_[chunk], not in the arena
     };
     static_assert(sizeof(Row) == 24);
 
@@ -138,6 +156,7 @@ private:
     void dropRewritten(std::uint32_t slot);
     void compactSlots();
 
+    ColumnSchema schema_;
     QStringList titles_;
     QList<int> widths_;
     QList<int> rightAligned_;
@@ -146,9 +165,19 @@ private:
     // The slot shown at row r is order_[r - 1]: sorting rearranges these numbers only.
     std::vector<std::uint32_t> order_;
     std::vector<Chunk> chunks_;
+    std::deque<QByteArray> shared_;      // scans' records the rows share
     QHash<quint64, QString> rewritten_;  // by cellKey
     int filled_ = 0;
 };
+
+template <class Visit>
+void ResultGrid::visitRecords(Visit visit) const {
+    // Slots are in the order the rows were made, which sorting leaves alone.
+    for (const Row& r : rows_)
+        if (r.recordSize > 0)
+            visit(QByteArrayView(recordBytes(r), r.recordSize),
+                  QByteArrayView(recordBytes(r) + r.pathAt, r.pathSize));
+}
 
 template <class Visit>
 void ResultGrid::visitColumn(int column, int firstRow, int lastRow, Visit visit) const {

@@ -20,6 +20,8 @@ public:
     explicit ScanRecord(QByteArray text, const QByteArray& exactPath = {});
 
     [[nodiscard]] QByteArrayView text() const { return {data_.constData(), textSize_}; }
+    // The text, then a NUL and the exact path where it has one: what a grid row shares.
+    [[nodiscard]] const QByteArray& bytes() const { return data_; }
     // Empty when the record's text gives the path.
     [[nodiscard]] QByteArray exactPath() const;
     // The whole number the record begins with: its size in K, where a ranked record has it.

@@ -10,6 +10,7 @@
 #include "common/SearchPath.h"
 #include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
+#include "duplicates/DupColumns.h"
 
 namespace rk {
 
@@ -213,14 +214,14 @@ QByteArray DupScan::pathOf(const DupRecord& record) const {
     const QString text = QString::fromUtf8(record.text());
     QString path;
     if (query_.duplicates) {
-        QString folder = tabField(text, 6);
+        QString folder = recordField(text, DupColumns::Folder);
         if (folder.endsWith(searchPathMarker)) folder.chop(searchPathMarker.size());
-        QString name = tabField(text, 1);
+        QString name = recordField(text, DupColumns::Filename);
         while (name.endsWith(QLatin1Char(' ')))
             name.chop(1);  // the padding
         path = folder + name;
     } else {
-        path = tabField(text, 5);
+        path = recordField(text, HogColumns::FileName);
         if (path.endsWith(searchPathMarker)) path.chop(searchPathMarker.size());
     }
     return path.toUtf8();

@@ -58,6 +58,8 @@ public:
 
     // The listed records, in grid order.
     [[nodiscard]] const std::vector<DupRecord>& lbFiles() const { return listed_; }
+    // Lets the listed records go once a window's grid holds them.
+    void releaseList() { listed_ = {}; }
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
     // True when the list is incomplete: aborted, or the collected list overflowed.

@@ -1,12 +1,10 @@
 #include "duplicates/TfrmDup.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/Drives.h"
@@ -16,6 +14,7 @@
 #include "common/Messages.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "duplicates/DupColumns.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
@@ -26,23 +25,17 @@
 
 namespace rk {
 
-namespace {
+TfrmDup::TfrmDup(QWidget* parent) : TfrmDup(parent, DupMode) {}
 
-const QString abortedText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
-
-}  // namespace
-
-TfrmDup::TfrmDup(QWidget* parent)
-    : ToolWindow(parent), duplicates_(DupMode), scanner_(std::make_unique<DupScan>(platform())) {
+TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
+    : ResultWindow(parent, duplicates ? DupColumns::schema() : HogColumns::schema(), {640, 406},
+                   172, QStringLiteral("pnlSel"), 21),
+      duplicates_(duplicates),
+      scanner_(std::make_unique<DupScan>(platform())) {
     setObjectName(QStringLiteral("frmDup"));
     setWindowTitle(duplicates_ ? QStringLiteral("Find and delete duplicate files")
                                : QStringLiteral("Find and delete file hogs"));
-    resize(px(640), px(406));
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setFixedHeight(px(172));
+    pnlSel = statusLine();
 
     Label1 = new QLabel(duplicates_ ? QStringLiteral("&Look for duplicates larger than:")
                                     : QStringLiteral("&Look for file hogs larger than:"),
@@ -68,9 +61,6 @@ TfrmDup::TfrmDup(QWidget* parent)
     Label3->setBuddy(cbWildCard);
     lblWild = new QLabel(QStringLiteral("All files"), Panel1);
     lblType = new QLabel(Panel1);
-    Label4 = new QLabel(QStringLiteral("D&rives:"), Panel1);
-    pnlDrives = new DriveCheckPanel(Panel1);
-    Label4->setBuddy(pnlDrives->box(1));
 
     btScan = makeToolButton(Panel1, QStringLiteral("btScan"), QStringLiteral("&Scan"),
                             duplicates_ ? QStringLiteral("Duplicates on file name only")
@@ -79,10 +69,6 @@ TfrmDup::TfrmDup(QWidget* parent)
     btExact = makeToolButton(Panel1, QStringLiteral("btExact"), QStringLiteral("&Exact"),
                              QStringLiteral("Search for duplicates based on file name AND size"),
                              QStyle::SP_FileDialogDetailedView);
-    btClose = makeToolButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
-                             QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
-    btAbort = makeToolButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
-                             QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
     btMark =
         makeToolButton(Panel1, QStringLiteral("btMark"), QStringLiteral("&Mark"),
                        QStringLiteral("Mark file for deletion (double click on grid also works)"),
@@ -101,7 +87,6 @@ TfrmDup::TfrmDup(QWidget* parent)
                             QStringLiteral("Sort columns"), QStyle::SP_ArrowDown);
     btDelete->setEnabled(false);
 
-    // Query controls at the left, the drives at the right, the button row below.
     auto* query = new QGridLayout;
     query->setHorizontalSpacing(px(6));
     query->addWidget(Label1, 0, 0, 1, 3);
@@ -114,55 +99,22 @@ TfrmDup::TfrmDup(QWidget* parent)
     query->addWidget(lblWild, 3, 1);
     query->addWidget(lblType, 4, 0, 1, 3);
     query->setColumnStretch(2, 1);
-    auto* drives = new QHBoxLayout;
-    drives->addWidget(Label4, 0, Qt::AlignTop);
-    drives->addWidget(pnlDrives);
-    auto* top = new QHBoxLayout;
-    top->addLayout(query, 1);
-    top->addSpacing(px(10));
-    top->addLayout(drives);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(px(3));
-    for (QPushButton* b :
-         {btScan, btExact, btClose, btAbort, btMark, btDelete, btPrint, btClip, btBrowse, btSort})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    auto* panel = new QVBoxLayout(Panel1);
-    panel->setContentsMargins(px(8), px(4), px(10), px(6));
-    panel->addLayout(top, 1);
-    panel->addLayout(buttons);
+    layOut(query,
+           {btScan, btExact, btClose, btAbort, btMark, btDelete, btPrint, btClip, btBrowse, btSort},
+           QMargins(8, 4, 10, 6));
 
-    grid = new ResultGridView(this);
-    grid->setObjectName(QStringLiteral("grid"));
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
     grid->installEventFilter(this);
-    grid->results().setRightAligned(duplicates_ ? 1 : 0, true);  // Size in K
-
-    pnlSel = new QLabel(this);
-    pnlSel->setObjectName(QStringLiteral("pnlSel"));
-    pnlSel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlSel->setLineWidth(2);
-    pnlSel->setFixedHeight(px(21));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(grid, 1);
-    layout->addWidget(pnlSel);
 
     PopupMenu1 = new SortMenu(grid, this);
-    Sortbysize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), SortKind::Size, 0, true);
-    SortbyDate1 = PopupMenu1->addSort(QStringLiteral("Sort by &Date"), SortKind::Date, 1, true);
-    SortbyAccess =
-        PopupMenu1->addSort(QStringLiteral("Sort by &Access date"), SortKind::Date, 3, true);
-    SortbyName1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), SortKind::Text, 4, false);
-    SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), SortKind::Text, 5, false);
+    Sortbysize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), HogColumns::Size);
+    SortbyDate1 = PopupMenu1->addSort(QStringLiteral("Sort by &Date"), HogColumns::Modified);
+    SortbyAccess = PopupMenu1->addSort(QStringLiteral("Sort by &Access date"), HogColumns::Access);
+    SortbyName1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), HogColumns::FileName);
+    SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), HogColumns::Type);
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btAbort, &QPushButton::clicked, this, &TfrmDup::btAbortClick);
     connect(btMark, &QPushButton::clicked, this, &TfrmDup::DeleteAllFiles);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
@@ -170,7 +122,6 @@ TfrmDup::TfrmDup(QWidget* parent)
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
     connect(btSort, &QPushButton::clicked, this, &TfrmDup::btSortClick);
     connect(grid, &QAbstractItemView::doubleClicked, this, &TfrmDup::gridDblClick);
-    connect(pnlDrives, &DriveCheckPanel::cb1Click, this, &TfrmDup::cb1Click);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TfrmDup::KiloToMega);
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
 
@@ -186,22 +137,12 @@ void TfrmDup::FormShow() {
         b->hide();
     pnlSel->clear();
     pnlDrives->FillDriveBoxes(driveTable());
-    btScan->setEnabled(pnlDrives->anyChecked());
-    btExact->setEnabled(pnlDrives->anyChecked());
+    cb1Click(pnlDrives->anyChecked());
     btClose->setEnabled(true);
     btExact->setVisible(duplicates_);
     PopupMenu1->attachToGrid(false);
     btScan->setFocus();
-
-    // Never smaller than the query panel needs; the grid takes what is left.
-    const QSize panel = Panel1->sizeHint();
-    QSize minimum(panel.width() + px(3), (Panel1->height()) * 2);
-    if (QScreen* s = screen()) {
-        minimum = minimum.boundedTo(s->availableGeometry().size() - QSize(10, 10));
-        move(s->availableGeometry().center() - rect().center());
-    }
-    setMinimumSize(minimum);
-    FormResize();
+    sizeAndCentre();
     QStringList patterns;
     listRegisteredExtensions(patterns);
     const QString text = cbWildCard->currentText();
@@ -210,31 +151,11 @@ void TfrmDup::FormShow() {
     cbWildCard->setEditText(text);
 }
 
-void TfrmDup::resizeEvent(QResizeEvent* event) {
-    ToolWindow::resizeEvent(event);
-    FormResize();
-}
-
-void TfrmDup::FormResize() {
-    static const QList<int> dupWidths = {93, 54, 64, 70, 70, 184};
-    static const QList<int> hogWidths = {54, 64, 64, 64, 296};
-    // The last column takes the rest of the window, 25 pixels short of its edge.
-    fitResultColumns(*grid, duplicates_ ? dupWidths : hogWidths, fitted_, width(), 25);
-}
-
 void TfrmDup::ClearGrid() {
-    static const QStringList dupTitles = {"Filename", "Size in K", "Modified", "Time",
-                                          "Access",   "Folder",    "Type"};
-    static const QStringList hogTitles = {"Size in K", "Modified", "Time",
-                                          "Access",    "FileName", "Type"};
-    ResultGrid& g = grid->results();
-    g.setColumns(duplicates_ ? dupTitles : hogTitles);
-    g.clear();
-    rowsFilled = 0;
-    fitted_.clear();
-    FormResize();
+    resetGrid();
     PopupMenu1->check(Sortbysize1);
     lbDeleted.clear();
+    counted_.clear();
     markedCount = 0;
     markedBytes = 0;
     btDelete->setEnabled(false);
@@ -259,89 +180,36 @@ void TfrmDup::scan(bool exact) {
     query.pattern = cbWildCard->currentText();
     query.drives = pnlDrives->checkedDrives();
 
-    scanning_ = true;
-    btAbort->show();
-    btMark->hide();
-    btDelete->hide();
-    for (QWidget* w : {static_cast<QWidget*>(btScan), static_cast<QWidget*>(btExact),
-                       static_cast<QWidget*>(btClose), static_cast<QWidget*>(pnlDrives),
-                       static_cast<QWidget*>(SpinEdit1), static_cast<QWidget*>(cbWildCard)})
-        w->setEnabled(false);
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btSort})
+    for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->hide();
-    grid->setCursor(Qt::WaitCursor);
-
-    runScanWithEvents(
-        *scanner_, [&] { scanner_->run(query); }, [this] { finishScan(); });
-    // The grid reads its rows on demand, so even a million rows show at once; the window
-    // still answers while they are added.
-    EventPump pump([] { QCoreApplication::processEvents(); });
-    for (const DupRecord& r : scanner_->lbFiles()) {
-        addToGrid(r);
-        pump.poll();
-    }
+    beginScan(scanner_->abort, {btScan, btExact, SpinEdit1, cbWildCard});
+    // The grid reads its rows on demand, so even a million rows show at once.
+    const bool open = runScan(
+        *scanner_, [&] { scanner_->run(query); },
+        [this]() -> const std::vector<DupRecord>& { return scanner_->lbFiles(); });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
-    // Sizes, dates and times are shown whole; the folder and file name columns keep their
-    // designed widths.
-    const int pathColumn = duplicates_ ? 5 : 4;
-    for (int c = 0; c + 1 < grid->results().columnCount(); ++c)
-        fitted_.append(c == pathColumn ? 0 : std::min(grid->contentWidth(c), 200));
-    FormResize();
-    finishScan();
-
-    const std::size_t found = scanner_->lbFiles().size();
-    if (found == 0) {
-        ShowInfo(QStringLiteral("No files found."));
+    if (!endScan() || !open) return;
+    showResultButtons(rowsFilled > 0);
+    if (rowsFilled == 0) {
+        showNothingFound(scanner_->skippedFolders());
         return;
     }
-    for (QPushButton* b : {btPrint, btClip, btBrowse})
-        b->show();
-    QString status =
-        formatThousands(std::int64_t(found)) +
-        (duplicates_ ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found"));
-    status += skippedFoldersNote(scanner_->skippedFolders());
-    pnlSel->setText(status);
-    if (!duplicates_) {
-        PopupMenu1->attachToGrid(true);
-        btSort->show();
-    }
+    fitColumnsToTexts(500);
+    pnlSel->setText(
+        scanStatus(formatThousands(rowsFilled) + (duplicates_ ? QStringLiteral(" duplicates found")
+                                                              : QStringLiteral(" file hogs found")),
+                   scanner_->skippedFolders()));
 }
 
-void TfrmDup::finishScan() {
-    scanning_ = false;
-    grid->unsetCursor();
-    btAbort->hide();
-    const bool any = scanner_ && !scanner_->lbFiles().empty();
+void TfrmDup::showResultButtons(bool any) {
     btMark->setVisible(any);
     btDelete->setVisible(any);
     btDelete->setEnabled(markedCount > 0);
-    for (QWidget* w : {static_cast<QWidget*>(btScan), static_cast<QWidget*>(btExact),
-                       static_cast<QWidget*>(btClose), static_cast<QWidget*>(pnlDrives),
-                       static_cast<QWidget*>(SpinEdit1), static_cast<QWidget*>(cbWildCard)})
-        w->setEnabled(true);
-    btScan->setEnabled(pnlDrives->anyChecked());
-    btExact->setEnabled(pnlDrives->anyChecked());
-}
-
-void TfrmDup::addToGrid(const DupRecord& record) {
-    ++rowsFilled;
-    grid->results().addRecordUtf8(record.text(), scanner_->pathOf(record));
-}
-
-void TfrmDup::btAbortClick() {
-    scanner_->abort = true;
-    btAbort->hide();
-    ShowWarning(abortedText);
-}
-
-void TfrmDup::closeEvent(QCloseEvent* event) {
-    // The title bar's close button during a scan stops the scan; the window closes after.
-    if (scanning_) {
-        scanner_->abort = true;
-        event->ignore();
-        return;
-    }
-    ToolWindow::closeEvent(event);
+    for (QPushButton* b : {btPrint, btClip, btBrowse})
+        b->setVisible(any);
+    // Duplicate groups are never re-sorted.
+    PopupMenu1->attachToGrid(any && !duplicates_);
+    btSort->setVisible(any && !duplicates_);
 }
 
 void TfrmDup::cb1Click(bool anyChecked) {
@@ -364,17 +232,30 @@ void TfrmDup::deleteOneFile(int row) {
     ResultGrid& g = grid->results();
     const QByteArray path = g.pathOf(row);
     const bool marking = !g.isMarked(row);
-    g.setMark(row, markColumn(), marking);
-    // Only a file that is still there counts toward the totals.
-    if (const std::optional<std::int64_t> size = platform().fileSize(path)) {
-        markedCount += marking ? 1 : -1;
-        markedBytes += marking ? *size : -*size;
-    }
+    g.setMark(row, schema().markColumn, marking);
     if (marking) {
-        lbDeleted.push_back(path);
+        // Kept as the file is now, so the deletion can tell whether it changed since. Only a
+        // file that is still there counts toward the totals.
+        const std::optional<MarkedFile> file = markFile(platform(), path);
+        lbDeleted.push_back(file ? *file : MarkedFile{path});
+        counted_.push_back(file.has_value());
+        if (file) {
+            ++markedCount;
+            markedBytes += file->size;
+        }
     } else {
-        const auto it = std::find(lbDeleted.begin(), lbDeleted.end(), path);
-        if (it != lbDeleted.end()) lbDeleted.erase(it);
+        // Unmarking takes back what the mark added, whatever the file is now.
+        const auto it = std::find_if(lbDeleted.begin(), lbDeleted.end(),
+                                     [&](const MarkedFile& f) { return f.path == path; });
+        if (it != lbDeleted.end()) {
+            const auto at = it - lbDeleted.begin();
+            if (counted_[std::size_t(at)]) {
+                --markedCount;
+                markedBytes -= it->size;
+            }
+            lbDeleted.erase(it);
+            counted_.erase(counted_.begin() + at);
+        }
     }
     pnlSel->setText(
         QStringLiteral("%1 files %2 bytes").arg(markedCount).arg(formatThousands(markedBytes)));
@@ -403,7 +284,7 @@ bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return ToolWindow::eventFilter(watched, event);
+    return ResultWindow::eventFilter(watched, event);
 }
 
 void TfrmDup::btDeleteClick() {
@@ -420,14 +301,11 @@ void TfrmDup::btSortClick() {
 }
 
 QString TfrmDup::printTitle() const {
-    QString driveList;
-    for (const Drive& d : pnlDrives->checkedDrives())
-        driveList += d.caption() + QLatin1Char(' ');
     return (duplicates_ ? QStringLiteral("Duplicates larger than ")
                         : QStringLiteral("File Hogs larger than ")) +
            QString::number(SpinEdit1->value()) + QStringLiteral("KB") +
            QStringLiteral(" matching ") + cbWildCard->currentText() +
-           QStringLiteral(" on drive(s) ") + driveList;
+           QStringLiteral(" on drive(s) ") + checkedDriveList();
 }
 
 void TfrmDup::btPrintClick() {
@@ -435,11 +313,8 @@ void TfrmDup::btPrintClick() {
 }
 
 void TfrmDup::btClipClick() {
-    QStringList lines;
-    lines.reserve(qsizetype(scanner_->lbFiles().size()));
-    for (const DupRecord& r : scanner_->lbFiles())
-        lines.append(QString::fromUtf8(r.text()));
-    CopyListToClipboard(lines);
+    // The grid's records in the order the scan listed them, whatever order it shows now.
+    CopyListToClipboard(grid->results().records());
 }
 
 void TfrmDup::BrowseDirectory1Click() {

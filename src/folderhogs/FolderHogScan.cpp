@@ -5,6 +5,7 @@
 #include "common/Messages.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
+#include "folderhogs/FolderHogColumns.h"
 
 namespace rk {
 
@@ -150,7 +151,7 @@ void FolderHogScan::copylb2tolb() {
 
 QByteArray FolderHogScan::pathOf(const ScanRecord& record) const {
     if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
-    return tabField(QString::fromUtf8(record.text()), 6).toUtf8();
+    return recordField(QString::fromUtf8(record.text()), FolderHogColumns::Name).toUtf8();
 }
 
 }  // namespace rk

@@ -56,6 +56,8 @@ public:
 
     // The listed records, largest first.
     [[nodiscard]] const std::vector<ScanRecord>& lb() const { return listed_; }
+    // Lets the listed records go once a window's grid holds them.
+    void releaseList() { listed_ = {}; }
     [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
 

@@ -1,11 +1,9 @@
 #include "folderhogs/TfrmDirHog.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/Deletion.h"
@@ -16,6 +14,7 @@
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "folderhogs/FolderHogColumns.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
@@ -28,11 +27,8 @@ namespace rk {
 
 namespace {
 
-const QString abortedText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 const QString deletedText = QStringLiteral("DELETED");
 const QString recycledText = QStringLiteral("RECYCLED");
-constexpr int sizeColumn = 0;
-constexpr int nameColumn = 5;
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -43,15 +39,12 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
 }  // namespace
 
 TfrmDirHog::TfrmDirHog(QWidget* parent)
-    : ToolWindow(parent), scanner_(std::make_unique<FolderHogScan>(platform())) {
+    : ResultWindow(parent, FolderHogColumns::schema(), {638, 414}, 169, QStringLiteral("pnlScan"),
+                   19),
+      scanner_(std::make_unique<FolderHogScan>(platform())) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
-    resize(px(638), px(414));
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setFixedHeight(px(169));
+    pnlScan = statusLine();
 
     Label1 = makeLabel(Panel1, QStringLiteral("Label1"), QStringLiteral("Main -"));
     Label2 = makeLabel(
@@ -68,10 +61,6 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     bold.setBold(true);
     Label1->setFont(bold);
     Label3->setFont(bold);
-    Label4 = makeLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("D&rives:"));
-    pnlDrives = new DriveCheckPanel(Panel1);
-    pnlDrives->setObjectName(QStringLiteral("pnlDrives"));
-    Label4->setBuddy(pnlDrives->box(1));
 
     btTop = makeToolButton(Panel1, QStringLiteral("btTop"), QStringLiteral("&Main folders"),
                            QStringLiteral("Only topmost folders. Does not display sub-folders."),
@@ -79,10 +68,6 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     btAll = makeToolButton(Panel1, QStringLiteral("btAll"), QStringLiteral("&All Folders"),
                            QStringLiteral("ALL folders including sub-folders are displayed"),
                            QStyle::SP_DirOpenIcon);
-    btClose = makeToolButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
-                             QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
-    btAbort = makeToolButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
-                             QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
     btDelete = makeToolButton(Panel1, QStringLiteral("btDelete"), QStringLiteral("&Delete"),
                               QStringLiteral("Delete the folder"), QStyle::SP_TrashIcon);
     btPrint = makeToolButton(Panel1, QStringLiteral("btPrint"), QStringLiteral("&Print"),
@@ -96,7 +81,6 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     btSort = makeToolButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
                             QStringLiteral("Sort columns "), QStyle::SP_ArrowDown);
 
-    // The two explanations at the left, the drives at the right, the button row below.
     auto* query = new QGridLayout;
     query->setHorizontalSpacing(px(6));
     query->setVerticalSpacing(px(8));
@@ -106,65 +90,27 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     query->addWidget(Label5, 1, 1, Qt::AlignTop);
     query->setColumnStretch(1, 1);
     query->setRowStretch(2, 1);
-    auto* drives = new QHBoxLayout;
-    drives->addWidget(Label4, 0, Qt::AlignTop);
-    drives->addWidget(pnlDrives);
-    auto* top = new QHBoxLayout;
-    top->addLayout(query, 1);
-    top->addSpacing(px(10));
-    top->addLayout(drives);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(px(3));
-    for (QPushButton* b :
-         {btTop, btAll, btClose, btAbort, btDelete, btPrint, btClip, btBrowse, btSort})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    auto* panel = new QVBoxLayout(Panel1);
-    panel->setContentsMargins(px(8), px(6), px(10), px(6));
-    panel->addLayout(top, 1);
-    panel->addLayout(buttons);
-
-    grid = new ResultGridView(this);
-    for (int column : {0, 1, 2, 3})
-        grid->results().setRightAligned(column, true);  // the numbers
-    grid->setObjectName(QStringLiteral("grid"));
-
-    pnlScan = new QLabel(this);
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    pnlScan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlScan->setLineWidth(2);
-    pnlScan->setFixedHeight(std::max(px(19), pnlScan->sizeHint().height()));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(grid, 1);
-    layout->addWidget(pnlScan);
+    layOut(query, {btTop, btAll, btClose, btAbort, btDelete, btPrint, btClip, btBrowse, btSort},
+           QMargins(8, 6, 10, 6));
 
     PopupMenu1 = new SortMenu(grid, this);
-    SortbySize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), SortKind::Size, 0, true);
-    Sortbyfiles1 =
-        PopupMenu1->addSort(QStringLiteral("Sort by # &Files"), SortKind::Number, 2, true);
+    SortbySize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), FolderHogColumns::Size);
+    Sortbyfiles1 = PopupMenu1->addSort(QStringLiteral("Sort by # &Files"), FolderHogColumns::Files);
     Sortbysubdirectories1 =
-        PopupMenu1->addSort(QStringLiteral("Sort by # Sub-f&olders"), SortKind::Number, 3, true);
+        PopupMenu1->addSort(QStringLiteral("Sort by # Sub-f&olders"), FolderHogColumns::SubFolders);
     Sortbydate1 =
-        PopupMenu1->addSort(QStringLiteral("Sort by &Access Date"), SortKind::Date, 4, true);
-    SortbyName1 =
-        PopupMenu1->addSort(QStringLiteral("Sort by &Name"), SortKind::Text, nameColumn, false);
+        PopupMenu1->addSort(QStringLiteral("Sort by &Access Date"), FolderHogColumns::LatestAccess);
+    SortbyName1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), FolderHogColumns::Name);
     PopupMenu1->attachToGrid(true);
 
     connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
     connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btAbort, &QPushButton::clicked, this, &TfrmDirHog::btAbortClick);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDirHog::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDirHog::btPrintClick);
     connect(btClip, &QPushButton::clicked, this, &TfrmDirHog::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
     connect(btSort, &QPushButton::clicked, this, &TfrmDirHog::btSortClick);
     connect(grid, &QAbstractItemView::doubleClicked, this, &TfrmDirHog::btDeleteClick);
-    connect(pnlDrives, &DriveCheckPanel::cb1Click, this, &TfrmDirHog::cb1Click);
 
     scanner_->showFolder = [this](const QString& folder) { pnlScan->setText(folder); };
 }
@@ -179,40 +125,13 @@ void TfrmDirHog::FormShow() {
     pnlDrives->FillDriveBoxes(driveTable());
     cb1Click(pnlDrives->anyChecked());
     btTop->setFocus();
-
-    // Wide enough for the whole button row, twice the query panel high.
-    QSize minimum(Panel1->sizeHint().width() + px(3), Panel1->height() * 2);
-    if (QScreen* s = screen()) {
-        minimum = minimum.boundedTo(s->availableGeometry().size() - QSize(10, 10));
-        move(s->availableGeometry().center() - rect().center());
-    }
-    setMinimumSize(minimum);
-    FormResize();
-}
-
-void TfrmDirHog::resizeEvent(QResizeEvent* event) {
-    ToolWindow::resizeEvent(event);
-    FormResize();
-}
-
-void TfrmDirHog::FormResize() {
-    static const QList<int> designed = {61, 40, 40, 70, 90};
-    // The path takes the rest of the window, 25 pixels short of its edge.
-    fitResultColumns(*grid, designed, fitted_, width(), 25);
+    sizeAndCentre();
 }
 
 void TfrmDirHog::ClearGrid() {
-    static const QStringList titles = {
-        "Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"};
-    ResultGrid& g = grid->results();
-    g.setColumns(titles);
-    g.clear();
-    rowsFilled = 0;
+    resetGrid();
     // The titles are shown whole before any row arrives.
-    fitted_.clear();
-    for (int c = 0; c < nameColumn; ++c)
-        fitted_.append(grid->contentWidth(c, 0));
-    FormResize();
+    fitColumnsToTexts(0);
     PopupMenu1->check(SortbySize1);
     grid->setFocus();
 }
@@ -229,83 +148,27 @@ void TfrmDirHog::btAllClick() {
 
 void TfrmDirHog::scan(bool main) {
     const std::vector<Drive> drives = pnlDrives->checkedDrives();
-    aborted_ = false;
     removed_.clear();
-    scanning_ = true;
-    btAbort->show();
-    setBusy(true);
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete})
         b->hide();
-    grid->setCursor(Qt::WaitCursor);
-
-    runScanWithEvents(
-        *scanner_, [&] { scanner_->run(main, drives); }, [this] { finishScan(); });
-    // Showing the rows happens at once: the grid reads them on demand.
-    for (const ScanRecord& r : scanner_->lb())
-        addToGrid(r);
+    beginScan(scanner_->abort, {btTop, btAll});
+    const bool open = runScan(
+        *scanner_, [&] { scanner_->run(main, drives); },
+        [this]() -> const std::vector<ScanRecord>& { return scanner_->lb(); });
     grid->results().trim(rowsFilled);
-    fitted_.clear();
-    for (int c = 0; c < nameColumn; ++c)
-        fitted_.append(std::min(grid->contentWidth(c), 200));
-    FormResize();
-    QString status = QStringLiteral("Folders : ") + QString::number(rowsFilled);
-    status += skippedFoldersNote(scanner_->skippedFolders());
-    pnlScan->setText(status);
-    finishScan();
+    if (!endScan() || !open) return;
+    fitColumnsToTexts(500);
+    pnlScan->setText(scanStatus(QStringLiteral("Folders : ") + QString::number(rowsFilled),
+                                scanner_->skippedFolders()));
 
     // One line is no ranking: the result buttons wait for at least two, the abort line
     // counted.
-    if (scanner_->lb().size() + (aborted_ ? 1 : 0) < 2) {
+    if (rowsFilled + (listIncomplete() ? 1 : 0) < 2) {
         ShowInfo(QStringLiteral("No files found."));
         return;
     }
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete})
         b->show();
-}
-
-void TfrmDirHog::finishScan() {
-    scanning_ = false;
-    grid->unsetCursor();
-    btAbort->hide();
-    setBusy(false);
-}
-
-void TfrmDirHog::setBusy(bool busy) {
-    for (QWidget* w : {static_cast<QWidget*>(btTop), static_cast<QWidget*>(btAll),
-                       static_cast<QWidget*>(btClose), static_cast<QWidget*>(pnlDrives)})
-        w->setEnabled(!busy);
-    if (!busy) cb1Click(pnlDrives->anyChecked());
-}
-
-void TfrmDirHog::addToGrid(const ScanRecord& record) {
-    ++rowsFilled;
-    grid->results().addRecordUtf8(record.text(), scanner_->pathOf(record));
-}
-
-void TfrmDirHog::btAbortClick() {
-    scanner_->abort = true;
-    aborted_ = true;
-    btAbort->hide();
-    ShowWarning(abortedText);
-}
-
-void TfrmDirHog::reject() {
-    if (scanning_ || deleting_) return;
-    ToolWindow::reject();
-}
-
-void TfrmDirHog::closeEvent(QCloseEvent* event) {
-    // The title bar's close button during a scan stops the scan, and the window stays with
-    // what was found; a deletion under way runs to its end.
-    if (scanning_ || deleting_) {
-        if (scanning_) {
-            scanner_->abort = true;
-            aborted_ = true;
-        }
-        event->ignore();
-        return;
-    }
-    ToolWindow::closeEvent(event);
 }
 
 void TfrmDirHog::cb1Click(bool anyChecked) {
@@ -322,32 +185,43 @@ void TfrmDirHog::btSortClick() {
 }
 
 QString TfrmDirHog::printTitle() const {
-    QString title = QStringLiteral("Folder hogs on drive(s) ");
-    for (const Drive& d : pnlDrives->checkedDrives())
-        title += d.caption() + QLatin1Char(' ');
-    return title;
+    return QStringLiteral("Folder hogs on drive(s) ") + checkedDriveList();
 }
 
 void TfrmDirHog::btPrintClick() {
     PrintGridReport(grid->results(), printTitle());
 }
 
-bool TfrmDirHog::wasRemoved(const QByteArray& path) const {
+bool TfrmDirHog::wasRemoved(QByteArrayView path) const {
     if (removed_.isEmpty()) return false;
     // The folder itself, or any folder above it.
     for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf('/', end - 1)) {
-        if (removed_.contains(path.left(end))) return true;
+        if (removed_.contains(path.first(end).toByteArray())) return true;
     }
     return false;
 }
 
 QStringList TfrmDirHog::clipboardLines() const {
     QStringList lines;
-    lines.reserve(qsizetype(scanner_->lb().size()) + 1);
-    if (aborted_) lines.append(abortedText);
-    for (const ScanRecord& r : scanner_->lb())
-        if (!wasRemoved(scanner_->pathOf(r))) lines.append(QString::fromUtf8(r.text()));
+    if (listIncomplete()) lines.append(incompleteText());
+    grid->results().visitRecords([&](QByteArrayView record, QByteArrayView path) {
+        if (!wasRemoved(path)) lines.append(QString::fromUtf8(record));
+    });
     return lines;
+}
+
+void TfrmDirHog::markRemoved(const QByteArray& path, const QString& how) {
+    removed_.insert(path);
+    ResultGrid& g = grid->results();
+    const int size = schema().sizeColumn;
+    const QByteArray inside = path.endsWith('/') ? path : path + '/';
+    for (int r = 1; r < g.rowCount(); ++r) {
+        const QByteArray row = g.pathOf(r);
+        // A row already removed keeps what it says.
+        const QString cell = g.cell(size, r);
+        if (cell == deletedText || cell == recycledText) continue;
+        if (row == path || row.startsWith(inside)) g.setCell(size, r, how);
+    }
 }
 
 void TfrmDirHog::btClipClick() {
@@ -363,8 +237,8 @@ void TfrmDirHog::btBrowseClick() {
 void TfrmDirHog::btDeleteClick() {
     const int row = grid->currentRow();
     ResultGrid& g = grid->results();
-    if (row < 1 || scanning_ || deleting_) return;
-    const QString size = g.cell(sizeColumn, row);
+    if (row < 1 || isScanning() || deleting_) return;
+    const QString size = g.cell(schema().sizeColumn, row);
     if (size.isEmpty()) return;
     if (size == deletedText || size == recycledText) {
         ShowError(QStringLiteral("Folder already deleted/recycled"));
@@ -381,11 +255,13 @@ void TfrmDirHog::btDeleteClick() {
         sendToBin = confirm.sendToBin;
     }
 
-    // The window repaints during a long deletion, but takes no other orders until it ends.
+    // The window repaints during a long deletion, but takes no other orders until it ends;
+    // a close asked for meanwhile closes it then.
     FolderDeletion done;
     {
         // The hourglass over this window only: the questions about single files keep the arrow.
         deleting_ = true;
+        holdClose();
         Panel1->setEnabled(false);
         grid->setEnabled(false);
         setCursor(Qt::WaitCursor);
@@ -394,6 +270,7 @@ void TfrmDirHog::btDeleteClick() {
             unsetCursor();
             Panel1->setEnabled(true);
             grid->setEnabled(true);
+            releaseClose();
         });
         EventPump pump([] { QCoreApplication::processEvents(); });
         done = DeleteFolder(path, sendToBin, &pump);
@@ -403,10 +280,7 @@ void TfrmDirHog::btDeleteClick() {
     // keeps its size.
     const bool gone =
         done.removedEmpty || (done.tree.completed && platform().realPath(path).isEmpty());
-    if (gone) {
-        g.setCell(sizeColumn, row, done.removedEmpty || !sendToBin ? deletedText : recycledText);
-        removed_.insert(path);
-    }
+    if (gone) markRemoved(path, done.removedEmpty || !sendToBin ? deletedText : recycledText);
     if (!done.removedEmpty) ShowDeletionSummary(done.tree, sendToBin);
 }
 

@@ -1,7 +1,13 @@
 #include "ui/ResultWindow.h"
 
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/Messages.h"
+#include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
 
 namespace rk {
@@ -15,17 +21,227 @@ QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString&
     return b;
 }
 
-void fitResultColumns(ResultGridView& grid, const QList<int>& designed, const QList<int>& fitted,
-                      int windowWidth, int margin) {
-    ResultGrid& g = grid.results();
-    int used = 0;
-    for (int c = 0; c < designed.size(); ++c) {
-        const int width = std::max(designed[c], fitted.value(c));
-        g.setColumnWidth(c, width);
-        used += grid.scaled(width);
+QString listIncompleteText() {
+    return QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
+}
+
+ResultWindow::ResultWindow(QWidget* parent, const ColumnSchema& schema, QSize designedSize,
+                           int panelHeight, const QString& statusName, int statusHeight)
+    : ToolWindow(parent), schema_(schema) {
+    resize(px(designedSize.width()), px(designedSize.height()));
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setFixedHeight(px(panelHeight));
+
+    Label4 = new QLabel(QStringLiteral("D&rives:"), Panel1);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    pnlDrives = new DriveCheckPanel(Panel1);
+    pnlDrives->setObjectName(QStringLiteral("pnlDrives"));
+    Label4->setBuddy(pnlDrives->box(1));
+    btClose = makeToolButton(Panel1, QStringLiteral("btClose"), QStringLiteral("Close"),
+                             QStringLiteral("Close window"), QStyle::SP_DialogCloseButton);
+    btAbort = makeToolButton(Panel1, QStringLiteral("btAbort"), QStringLiteral("&Abort"),
+                             QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
+
+    grid = new ResultGridView(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->results().setSchema(schema_);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(statusName);
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setLineWidth(2);
+    status_->setFixedHeight(std::max(px(statusHeight), status_->sizeHint().height()));
+
+    connect(btClose, &QPushButton::clicked, this, &ResultWindow::reject);
+    connect(btAbort, &QPushButton::clicked, this, &ResultWindow::btAbortClick);
+    connect(pnlDrives, &DriveCheckPanel::cb1Click, this,
+            [this](bool anyChecked) { cb1Click(anyChecked); });
+}
+
+void ResultWindow::layOut(QLayout* query, const QList<QPushButton*>& buttons,
+                          QMargins panelMargins) {
+    auto* drives = new QHBoxLayout;
+    drives->addWidget(Label4, 0, Qt::AlignTop);
+    drives->addWidget(pnlDrives);
+    auto* top = new QHBoxLayout;
+    top->addLayout(query, 1);
+    top->addSpacing(px(10));
+    top->addLayout(drives);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(px(3));
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    row->addStretch(1);
+    auto* panel = new QVBoxLayout(Panel1);
+    panel->setContentsMargins(px(panelMargins.left()), px(panelMargins.top()),
+                              px(panelMargins.right()), px(panelMargins.bottom()));
+    panel->addLayout(top, 1);
+    panel->addLayout(row);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(grid, 1);
+    layout->addWidget(status_);
+}
+
+void ResultWindow::sizeAndCentre() {
+    QSize minimum(Panel1->sizeHint().width() + px(3), Panel1->height() * 2);
+    if (QScreen* s = screen()) {
+        minimum = minimum.boundedTo(s->availableGeometry().size() - QSize(10, 10));
+        move(s->availableGeometry().center() - rect().center());
     }
-    const int rest = windowWidth - used - grid.scaled(margin);
-    g.setColumnWidth(int(designed.size()), std::max(int(rest / grid.scale()), 20));
+    setMinimumSize(minimum);
+    FormResize();
+}
+
+void ResultWindow::resetGrid() {
+    ResultGrid& g = grid->results();
+    g.setSchema(schema_);
+    g.clear();
+    rowsFilled = 0;
+    fitted_.clear();
+    FormResize();
+}
+
+void ResultWindow::FormResize() {
+    ResultGrid& g = grid->results();
+    int used = 0;
+    int rest = -1;
+    for (int c = 0; c < schema_.count(); ++c) {
+        const int designed = schema_.columns[std::size_t(c)].width;
+        if (designed <= 0) {
+            rest = c;
+            continue;
+        }
+        const int width = std::max(designed, fitted_.value(c));
+        g.setColumnWidth(c, width);
+        used += grid->scaled(width);
+    }
+    if (rest < 0) return;
+    const int left = width() - used - grid->scaled(25);
+    g.setColumnWidth(rest, std::max(int(left / grid->scale()), 20));
+}
+
+void ResultWindow::fitColumnsToTexts(int sampleRows) {
+    fitted_.clear();
+    for (int c = 0; c < schema_.count(); ++c) {
+        const ResultColumn& column = schema_.columns[std::size_t(c)];
+        fitted_.append(column.fitsTexts && column.width > 0
+                           ? std::min(grid->contentWidth(c, sampleRows), 200)
+                           : 0);
+    }
+    FormResize();
+}
+
+void ResultWindow::resizeEvent(QResizeEvent* event) {
+    ToolWindow::resizeEvent(event);
+    FormResize();
+}
+
+QString ResultWindow::checkedDriveList() const {
+    QString list;
+    for (const Drive& d : pnlDrives->checkedDrives())
+        list += d.caption() + QLatin1Char(' ');
+    return list;
+}
+
+void ResultWindow::beginScan(bool& abortFlag, const QList<QWidget*>& inputs) {
+    abortFlag = false;
+    abortFlag_ = &abortFlag;
+    incomplete_ = false;
+    userAborted_ = false;
+    phase_ = Phase::Walk;
+    inputs_ = inputs;
+    inputs_.append(btClose);
+    inputs_.append(pnlDrives);
+    for (QWidget* w : inputs_)
+        w->setEnabled(false);
+    btAbort->show();
+    grid->setCursor(Qt::WaitCursor);
+}
+
+bool ResultWindow::walkEnded() {
+    // Whatever stopped the walk, its list is cut short; after this nothing is.
+    incomplete_ = abortFlag_ && *abortFlag_;
+    abortFlag_ = nullptr;
+    phase_ = Phase::Rows;
+    btAbort->hide();
+    return !closeAsked_;
+}
+
+bool ResultWindow::endScan() {
+    phase_ = Phase::Idle;
+    abortFlag_ = nullptr;
+    grid->unsetCursor();
+    btAbort->hide();
+    for (QWidget* w : inputs_)
+        w->setEnabled(true);
+    inputs_.clear();
+    cb1Click(pnlDrives->anyChecked());
+    return !closeIfAsked();
+}
+
+void ResultWindow::btAbortClick() {
+    if (phase_ != Phase::Walk || !abortFlag_) return;
+    *abortFlag_ = true;
+    userAborted_ = true;
+    btAbort->hide();
+    ShowWarning(listIncompleteText());
+}
+
+QString ResultWindow::scanStatus(const QString& text, std::uint64_t skippedFolders) const {
+    QString status = text + skippedFoldersNote(skippedFolders);
+    if (incomplete_) status += QStringLiteral(" - ") + incompleteText();
+    return status;
+}
+
+QString ResultWindow::incompleteText() const {
+    return userAborted_ ? listIncompleteText() : QStringLiteral("LIST INCOMPLETE");
+}
+
+void ResultWindow::showNothingFound(std::uint64_t skippedFolders) {
+    const QString nothing = QStringLiteral("No files found.");
+    if (skippedFolders > 0 || incomplete_) status_->setText(scanStatus(nothing, skippedFolders));
+    ShowInfo(nothing);
+}
+
+void ResultWindow::askClose() {
+    closeAsked_ = true;
+    if (phase_ == Phase::Walk && abortFlag_) *abortFlag_ = true;
+}
+
+bool ResultWindow::closeIfAsked() {
+    if (!closeAsked_ || isScanning() || held_) return false;
+    closeAsked_ = false;
+    ToolWindow::reject();
+    return true;
+}
+
+bool ResultWindow::releaseClose() {
+    held_ = false;
+    return !closeIfAsked();
+}
+
+void ResultWindow::reject() {
+    // Escape and Close: never hide the window while its scan runs on unseen.
+    if (isScanning() || held_) {
+        askClose();
+        return;
+    }
+    ToolWindow::reject();
+}
+
+void ResultWindow::closeEvent(QCloseEvent* event) {
+    if (isScanning() || held_) {
+        askClose();
+        event->ignore();
+        return;
+    }
+    ToolWindow::closeEvent(event);
 }
 
 }  // namespace rk

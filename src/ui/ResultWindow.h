@@ -1,31 +1,31 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
 #include <QList>
+#include <QMargins>
 #include <QPushButton>
 #include <QString>
 #include <QStyle>
+#include <cstdint>
 
+#include "common/ColumnSchema.h"
 #include "common/FolderWalk.h"
+#include "ui/ResultGridView.h"
+#include "ui/ToolWindow.h"
+
+class QLayout;
 
 namespace rk {
 
-class ResultGridView;
-
-// The result windows' common pieces: their button row, their grid's column widths, and a scan
-// run inside a button's handler.
+class DriveCheckPanel;
 
 // A button of the row under the query controls: glyph, caption and hint; Enter in the window
 // does not press it.
 [[nodiscard]] QPushButton* makeToolButton(QWidget* parent, const QString& name,
                                           const QString& caption, const QString& hint,
                                           QStyle::StandardPixmap glyph);
-
-// Column widths: each column of `designed` (pixels at 96 dpi) widened to its `fitted` width
-// where that is more, then the next column takes what is left of `windowWidth`, `margin`
-// designed pixels short of the window's edge.
-void fitResultColumns(ResultGridView& grid, const QList<int>& designed, const QList<int>& fitted,
-                      int windowWidth, int margin);
 
 // Runs the scan while the window processes events. When it throws, leaveScanning runs before
 // the error goes on to the general error box, so the window never stays in its scanning state.
@@ -42,5 +42,122 @@ void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
     }
     scanner.setPump(nullptr);
 }
+
+// What the status and the clipboard list say of a list whose walk was stopped.
+[[nodiscard]] QString listIncompleteText();
+
+// A tool window that scans the checked drives and lists what it found in a result grid: the
+// top panel with the drives and the button row, the grid, the status line, and a scan's life.
+//
+// A scan runs in three phases inside its button's handler: the walk (Abort offered; Escape,
+// Close and the title bar's close stop it), the rows going into the grid (nothing left to
+// abort: a close stops the filling), and the epilogue. The window never hides while a scan
+// runs; a close asked for during one closes the window once the scan has stopped.
+// A scan it runs has an `abort` flag, setPump(EventPump*), pathOf(record) and releaseList().
+class ResultWindow : public ToolWindow {
+    Q_OBJECT
+public:
+    QFrame* Panel1;
+    QLabel* Label4;  // "D&rives:"
+    DriveCheckPanel* pnlDrives;
+    QPushButton* btClose;
+    QPushButton* btAbort;
+    ResultGridView* grid;
+    int rowsFilled = 0;
+
+    [[nodiscard]] bool isScanning() const { return phase_ != Phase::Idle; }
+    // The last scan's walk was stopped before its end, so its list is not the whole answer.
+    [[nodiscard]] bool listIncomplete() const { return incomplete_; }
+    // What the status and a list say of it: stopped by the user, or by the scan itself (a
+    // list grown past what it may hold).
+    [[nodiscard]] QString incompleteText() const;
+    [[nodiscard]] const ColumnSchema& schema() const { return schema_; }
+
+    // Stops the walk with the warning; after the walk there is nothing to stop.
+    void btAbortClick();
+    // The start buttons follow whether any drive is checked.
+    virtual void cb1Click(bool anyChecked) = 0;
+    // The checked drives' captions, each followed by a blank, for a printed title.
+    [[nodiscard]] QString checkedDriveList() const;
+
+public slots:
+    void reject() override;
+
+protected:
+    ResultWindow(QWidget* parent, const ColumnSchema& schema, QSize designedSize, int panelHeight,
+                 const QString& statusName, int statusHeight);
+
+    // Panel1 holds the query at the left and the drives at the right over the button row;
+    // the grid and the status line follow.
+    void layOut(QLayout* query, const QList<QPushButton*>& buttons, QMargins panelMargins);
+    [[nodiscard]] QLabel* statusLine() const { return status_; }
+
+    // First show: no smaller than the top panel needs (twice its height), centred.
+    void sizeAndCentre();
+    // The grid with the schema's titles and no rows; marks and fitted widths go.
+    void resetGrid();
+    // Column widths: designed, widened to the fitted widths; the schema's stretching column
+    // takes the rest of the window, 25 designed pixels short of its edge.
+    void FormResize();
+    // Fitted widths for the columns that show their texts whole, from the titles and the
+    // first `sampleRows` rows, at most 200 pixels.
+    void fitColumnsToTexts(int sampleRows);
+
+    // The walk: disables the inputs, Close and the drives, shows Abort and the hourglass.
+    void beginScan(bool& abortFlag, const QList<QWidget*>& inputs);
+    // The walk, then the row phase: the grid takes the records list() gives (sharing their
+    // bytes) while the window answers, and the scan lets its list go. False once a close
+    // stopped it.
+    template <class Scan, class Run, class List>
+    bool runScan(Scan& scanner, Run run, List list) {
+        runScanWithEvents(scanner, run, [this] { endScan(); });
+        bool open = walkEnded();
+        if (open) {
+            ResultGrid& rows = grid->results();
+            rows.reserveRows(list().size());
+            EventPump pump([] { QCoreApplication::processEvents(); });
+            for (const auto& r : list()) {
+                if (closeAsked_) break;
+                ++rowsFilled;
+                rows.addRecord(r, scanner.pathOf(r));
+                pump.poll();
+            }
+            open = !closeAsked_;
+        }
+        scanner.releaseList();
+        return open;
+    }
+    // Back to idle; false when the window closed because a close was asked for.
+    bool endScan();
+    // The status after a scan: the text, the skipped-folders note, the incomplete mark.
+    [[nodiscard]] QString scanStatus(const QString& text, std::uint64_t skippedFolders) const;
+    // "No files found.", with the note and mark on the status line when there are any.
+    void showNothingFound(std::uint64_t skippedFolders);
+
+    // A long job other than a scan (a deletion) holds a close asked for until it ends;
+    // false from releaseClose when the window closed then.
+    void holdClose() { held_ = true; }
+    bool releaseClose();
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    enum class Phase { Idle, Walk, Rows };
+    bool walkEnded();
+    void askClose();
+    bool closeIfAsked();
+
+    ColumnSchema schema_;
+    QLabel* status_;
+    QList<int> fitted_;  // widths the listed texts need, where more than designed
+    QList<QWidget*> inputs_;
+    Phase phase_ = Phase::Idle;
+    bool* abortFlag_ = nullptr;  // the running scan's
+    bool incomplete_ = false;
+    bool userAborted_ = false;
+    bool closeAsked_ = false;
+    bool held_ = false;
+};
 
 }  // namespace rk

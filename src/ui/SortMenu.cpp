@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QHeaderView>
+
 #include "common/WaitCursor.h"
 #include "ui/ResultGridView.h"
 
@@ -15,6 +17,20 @@ QAction* SortMenu::addSort(const QString& text, SortKind kind, int column, bool 
     items_.push_back({action, kind, column, descending});
     connect(action, &QAction::triggered, this, [this, action] { choose(action); });
     return action;
+}
+
+QAction* SortMenu::addSort(const QString& text, int column) {
+    const std::vector<ResultColumn>& columns = grid_->results().schema().columns;
+    const ResultColumn c = column >= 0 && std::size_t(column) < columns.size()
+                               ? columns[std::size_t(column)]
+                               : ResultColumn{};
+    return addSort(text, c.sort, column, c.descending);
+}
+
+void SortMenu::chooseColumn(int column) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [column](const Item& i) { return i.column == column; });
+    if (found != items_.end()) choose(found->action);
 }
 
 void SortMenu::check(QAction* item) {
@@ -45,11 +61,16 @@ void SortMenu::popupOverGrid() {
 
 void SortMenu::attachToGrid(bool attached) {
     disconnect(rightClick_);
+    disconnect(titleClick_);
     grid_->setContextMenuPolicy(attached ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
-    if (attached)
+    grid_->horizontalHeader()->setSectionsClickable(attached);
+    if (attached) {
+        titleClick_ = connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                              &SortMenu::chooseColumn);
         rightClick_ =
             connect(grid_, &QWidget::customContextMenuRequested, this,
                     [this](const QPoint& at) { popup(grid_->viewport()->mapToGlobal(at)); });
+    }
 }
 
 }  // namespace rk

@@ -18,6 +18,10 @@ public:
 
     // An item that sorts rows 1 to RowCount - 1 by the column.
     QAction* addSort(const QString& text, SortKind kind, int column, bool descending);
+    // The same, the way the grid's schema sorts that column.
+    QAction* addSort(const QString& text, int column);
+    // A click on a column's title: what its item does; nothing for a column without one.
+    void chooseColumn(int column);
     // Below this many rows, the title row included, choosing an item does nothing (2; the
     // statistics file-type grid wants 3).
     void setMinimumRows(int rows) { minimumRows_ = rows; }
@@ -28,7 +32,7 @@ public:
     // btSortClick: opens the menu half the grid's width right of and 30 pixels below the
     // grid's top-left corner.
     void popupOverGrid();
-    // Whether the right mouse button on the grid opens this menu.
+    // Whether the right mouse button on the grid opens this menu and its column titles sort.
     void attachToGrid(bool attached);
 
 signals:
@@ -47,6 +51,7 @@ private:
     QAction* checked_ = nullptr;
     int minimumRows_ = 2;
     QMetaObject::Connection rightClick_;
+    QMetaObject::Connection titleClick_;
 };
 
 }  // namespace rk

@@ -4,6 +4,7 @@
 
 #include "common/GridSort.h"
 #include "common/ResultGrid.h"
+#include "common/ScanRecord.h"
 
 namespace rk {
 namespace {
@@ -21,6 +22,7 @@ TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
     grid.setColumns({"Size", "Name", "Path"}, {60, 120});
     for (int i = 1; i <= 120; ++i)
         grid.addRecord(rec(i), pathFor(i));
+    grid.addRecord(ScanRecord(rec(121).toUtf8()), pathFor(121));
     grid.setCell(1, 3, QStringLiteral("rewritten"));
     grid.setMark(4, 2, true);
     SortGridByText(grid, 1, grid.rowCount() - 1, true, 1);
@@ -143,6 +145,60 @@ TEST(ResultGrid, ListsRecordsInScanOrderAfterSortingAndCutting) {
     EXPECT_EQ(grid.records(), QStringList({rec(6), rec(5), rec(4)}));
     EXPECT_EQ(grid.cell(1, 2), "five");
     EXPECT_EQ(grid.pathOf(3), pathFor(4));
+}
+
+TEST(ResultGrid, SharesAScansRecordsAndKeepsThemAfterTheScanLetsGo) {
+    ResultGrid grid;
+    grid.setColumns({"N", "Name", "Path"});
+    {
+        std::vector<ScanRecord> scan;
+        scan.emplace_back(rec(1).toUtf8());
+        // A path the text cannot show rides after the record's NUL.
+        scan.emplace_back(QByteArrayLiteral("2\tname?\t/data/file?"), QByteArray("/data/f\xff"));
+        // A path the record does not hold as it is: the row keeps a copy of both.
+        scan.emplace_back(QByteArrayLiteral("3\tname3  \t/data/"), QByteArray());
+        grid.addRecord(scan[0], pathFor(1));
+        grid.addRecord(scan[1], QByteArray("/data/f\xff"));
+        grid.addRecord(scan[2], QByteArray("/data/name3"));
+        QByteArray scratch;
+        EXPECT_EQ(grid.cellUtf8(0, 1, scratch).data(), scan[0].bytes().constData())
+            << "the row copied the record";
+    }
+    EXPECT_EQ(grid.recordOf(1), rec(1));
+    EXPECT_EQ(grid.pathOf(1), pathFor(1));
+    EXPECT_EQ(grid.cell(2, 2), "/data/file?");
+    EXPECT_EQ(grid.pathOf(2), QByteArray("/data/f\xff"));
+    EXPECT_EQ(grid.pathOf(3), QByteArray("/data/name3"));
+    // Rows move, take new records and list in scan order like any other.
+    SortGridByNumber(grid, 1, 3, true, 0);
+    EXPECT_EQ(grid.pathOf(3), pathFor(1));
+    grid.setRecord(2, QStringLiteral("9\tnine\t/nine"), "/nine");
+    EXPECT_EQ(grid.pathOf(2), QByteArray("/nine"));
+    QStringList listed;
+    grid.visitRecords([&](QByteArrayView record, QByteArrayView path) {
+        listed.append(QString::fromUtf8(record) + '|' + QString::fromUtf8(path));
+    });
+    EXPECT_EQ(listed, QStringList({rec(1) + "|/data/file1", "9\tnine\t/nine|/nine",
+                                   "3\tname3  \t/data/|/data/name3"}));
+}
+
+TEST(ResultGrid, TakesTitlesWidthsAndAlignmentFromASchema) {
+    ResultGrid grid;
+    ColumnSchema schema;
+    schema.columns = {{"Size", 54, true}, {"Name", 0}};
+    grid.setSchema(schema);
+    EXPECT_EQ(grid.cell(1, 0), "Name");
+    EXPECT_EQ(grid.columnWidth(0), 54);
+    EXPECT_EQ(grid.columnWidth(1), ResultGrid::defaultColumnWidth);
+    grid.addRecord(QStringLiteral("1\ta"));
+    EXPECT_EQ(grid.data(grid.index(1, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_FALSE(grid.data(grid.index(1, 1), Qt::TextAlignmentRole).isValid());
+    // Another tool's schema drops the alignment of the last.
+    schema.columns = {{"Name", 90}, {"Size", 54, true}};
+    grid.setSchema(schema);
+    EXPECT_FALSE(grid.data(grid.index(1, 0), Qt::TextAlignmentRole).isValid());
+    EXPECT_TRUE(grid.data(grid.index(1, 1), Qt::TextAlignmentRole).isValid());
 }
 
 TEST(ResultGrid, RefusesAReorderThatIsNoPermutation) {

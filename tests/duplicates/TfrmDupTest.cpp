@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "CloseWays.h"
 #include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
+#include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Drives.h"
@@ -26,6 +29,7 @@ namespace rk {
 namespace {
 
 using test::scriptedDialogs;
+using test::SlowPlatform;
 using test::TempTree;
 using test::TestPlatform;
 
@@ -53,6 +57,13 @@ protected:
         const ResultGrid& g = window->grid->results();
         for (int r = 1; r < g.rowCount(); ++r)
             out.append(g.cell(c, r));
+        return out;
+    }
+
+    std::vector<QByteArray> markedPaths() const {
+        std::vector<QByteArray> out;
+        for (const MarkedFile& f : window->lbDeleted)
+            out.push_back(f.path);
         return out;
     }
 
@@ -129,7 +140,7 @@ TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
     EXPECT_TRUE(w.btDelete->isEnabled());
     EXPECT_EQ(w.pnlSel->text(), "1 files 307,200 bytes");
     EXPECT_TRUE(w.grid->results().isMarked(0, 1));
-    EXPECT_EQ(w.lbDeleted, std::vector<QByteArray>({tree.path("a/readme.txt")}));
+    EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("a/readme.txt")}));
     w.gridDblClick();
     EXPECT_EQ(w.markedCount, 0);
     EXPECT_EQ(w.markedBytes, 0);
@@ -179,8 +190,13 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     w.grid->setCurrentRow(1);
     w.gridDblClick();
     EXPECT_TRUE(w.grid->results().isMarked(4, 1));
-    w.PopupMenu1->choose(w.Sortbysize1);
+    // A click on a column title sorts as its menu item does, and checks it.
+    QHeaderView* titles = w.grid->horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(0) + 5, titles->height() / 2));
     EXPECT_EQ(column(0).first(), "  900 K");
+    EXPECT_TRUE(w.Sortbysize1->isChecked());
+    EXPECT_FALSE(w.SortbyName1->isChecked());
     // The marked row moved with its mark.
     int marked = 0;
     for (int r = 1; r < w.grid->results().rowCount(); ++r) {
@@ -236,7 +252,7 @@ TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
     ASSERT_GT(row, 0);
     w.grid->setCurrentRow(row);
     w.gridDblClick();
-    EXPECT_EQ(w.lbDeleted, std::vector<QByteArray>({tree.path("b/README.TXT")}));
+    EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
     EXPECT_EQ(w.markedBytes, 300 * 1024);
 }
 
@@ -274,6 +290,100 @@ TEST_F(TfrmDupTest, ClipboardAndPrintedTitle) {
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(text.contains("Duplicates larger than 250KB matching *.* on drive(s)"));
     EXPECT_TRUE(text.contains("README.TXT"));
+}
+
+TEST_F(TfrmDupTest, DuplicateGroupsIgnoreClicksOnColumnTitles) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    const QStringList before = column(5);
+    QHeaderView* titles = w.grid->horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(5) + 5, titles->height() / 2));
+    EXPECT_EQ(column(5), before);
+}
+
+TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    tree.file("a/readme.txt", std::int64_t(10));  // rewritten since
+    ASSERT_EQ(w.lbDeleted.size(), 1u);
+    EXPECT_EQ(w.lbDeleted[0].size, 300 * 1024);
+    EXPECT_GT(w.lbDeleted[0].inode, 0u);
+    std::int64_t savings = -1;
+    QTimer::singleShot(0, [&] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        savings = confirm->savings;
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_EQ(savings, 300 * 1024);
+    // Unmarking takes back what the mark added, not the file's size now.
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.markedBytes, 0);
+    // A file gone before it was marked adds nothing, and taking its mark back takes nothing.
+    w.grid->setCurrentRow(2);
+    w.gridDblClick();
+    QFile::remove(QString::fromLocal8Bit(tree.path("c/readme.txt")));
+    w.grid->setCurrentRow(3);
+    w.gridDblClick();
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 1);
+    EXPECT_EQ(w.markedBytes, 300 * 1024);
+    EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
+}
+
+using TfrmDupScanTest = test::WithSlowPlatform<TfrmDupTest>;
+
+TEST_F(TfrmDupScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+    for (const bool duplicates : {true, false})
+        test::expectEachCloseStopsTheWalk(
+            slow, [&]() -> ResultWindow& { return open(duplicates); },
+            [](ResultWindow& w) { static_cast<TfrmDup&>(w).btScan->click(); });
+}
+
+TEST_F(TfrmDupScanTest, AnAbortedListSaysSoInItsStatus) {
+    TfrmDup& w = open(false);
+    w.SpinEdit1->setValue(0);
+    QTimer::singleShot(0, [&] { w.btAbortClick(); });
+    w.btScan->click();
+    ASSERT_FALSE(scriptedDialogs().texts().isEmpty());
+    EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
+    EXPECT_TRUE(w.listIncomplete());
+    EXPECT_TRUE(w.pnlSel->text().endsWith(" - LIST INCOMPLETE ... ABORTED BY USER"))
+        << w.pnlSel->text().toStdString();
+    // The next scan that runs to its end is complete again.
+    w.btScan->click();
+    EXPECT_FALSE(w.listIncomplete());
+    EXPECT_EQ(w.pnlSel->text(), "4 file hogs found");
+}
+
+TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
+    TfrmDup& w = open(false);
+    w.SpinEdit1->setValue(0);
+    bool abortShown = true;
+    auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
+        if (!w.isScanning()) return;
+        abortShown = w.btAbort->isVisible();
+        w.btAbortClick();
+    });
+    w.btScan->click();
+    QObject::disconnect(hook);
+    EXPECT_FALSE(abortShown);
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    EXPECT_FALSE(w.listIncomplete());
+    EXPECT_EQ(w.pnlSel->text(), "4 file hogs found");
+
+    hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
+        if (w.isScanning()) w.close();
+    });
+    w.btScan->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.isScanning());
+    EXPECT_EQ(w.rowsFilled, 1);
 }
 
 }  // namespace

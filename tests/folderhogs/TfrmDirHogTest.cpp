@@ -7,13 +7,14 @@
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <cerrno>
 #include <functional>
 
+#include "CloseWays.h"
 #include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
+#include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Deletion.h"
@@ -30,19 +31,9 @@ namespace rk {
 namespace {
 
 using test::scriptedDialogs;
+using test::SlowPlatform;
 using test::TempTree;
 using test::TestPlatform;
-
-// Reading a folder takes long enough for the window to process events during the scan.
-class SlowPlatform : public TestPlatform {
-public:
-    using TestPlatform::TestPlatform;
-    int readFolder(const FolderHandle& folder, bool isDriveRoot,
-                   std::vector<SearchRecord>& entries) const override {
-        QThread::msleep(40);
-        return TestPlatform::readFolder(folder, isDriveRoot, entries);
-    }
-};
 
 // A folder-hog window over a drive made of a temporary tree:
 // a: 10 files of 100 bytes and a/deep with 4,096 bytes; b: 9 files of 2 K; e: empty.
@@ -257,6 +248,22 @@ TEST_F(TfrmDirHogTest, DeletingAFolderDropsTheLinesOfTheFoldersInIt) {
     for (const QString& line : lines)
         EXPECT_FALSE(line.endsWith(name("a")) || line.endsWith(name("a/deep")))
             << line.toStdString();
+    // The folder inside went with it; a folder whose name only begins the same stays.
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "DELETED");
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "DELETED");
+    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("b"))), "DELETED");
+}
+
+TEST_F(TfrmDirHogTest, RecyclingATreeMarksTheFoldersInsideRecycled) {
+    installed.platform().setOffersTrash(true);
+    tree.file("ab/f", std::int64_t(10));
+    TfrmDirHog& w = open();
+    w.btAll->click();
+    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btRecycleClick(); }));
+    ASSERT_FALSE(QFileInfo::exists(name("a")));
+    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "RECYCLED");
+    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("ab"))), "RECYCLED");
 }
 
 TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
@@ -286,6 +293,32 @@ TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
     EXPECT_EQ(w.clipboardLines().size(), 3);
 }
 
+TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
+    tree.file("a/.hidden", std::int64_t(10));
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    // The question about the hidden file comes while the deletion runs: close then.
+    struct ClosingDialogs : test::ScriptedDialogs {
+        Button message(const MessageRequest& request) override {
+            if (window->isVisible()) {
+                window->close();
+                shownAfterClose = window->isVisible();
+            }
+            return test::ScriptedDialogs::message(request);
+        }
+        TfrmDirHog* window = nullptr;
+        bool shownAfterClose = false;
+    } dialogs;
+    dialogs.window = &w;
+    setDialogService(&dialogs);
+    const auto restore = qScopeGuard([] { setDialogService(&scriptedDialogs()); });
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    ASSERT_FALSE(dialogs.asked.empty());
+    EXPECT_TRUE(dialogs.shownAfterClose);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+}
+
 TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
     TfrmDirHog& w = open();
     // Before any scan the grid holds one empty row.
@@ -306,14 +339,9 @@ TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
     EXPECT_TRUE(QFileInfo::exists(name("e")));
 }
 
-TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
-    SlowPlatform slow({tree.root()});
-    slow.setCurrentFolder(tree.root());
-    setPlatform(&slow);
-    const auto restore = qScopeGuard([this] {
-        window.reset();
-        setPlatform(&installed.platform());
-    });
+using TfrmDirHogScanTest = test::WithSlowPlatform<TfrmDirHogTest>;
+
+TEST_F(TfrmDirHogScanTest, AbortedScanPutsTheAbortLineFirst) {
     TfrmDirHog& w = open();
     bool abortedDuringScan = false;
     QTimer::singleShot(0, [&] {
@@ -325,13 +353,36 @@ TEST_F(TfrmDirHogTest, AbortedScanPutsTheAbortLineFirst) {
     EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
     const int rows = w.grid->results().rowCount() - 1;
     EXPECT_LT(rows, 3);
-    EXPECT_EQ(w.pnlScan->text(), "Folders : " + QString::number(rows));
+    EXPECT_EQ(w.pnlScan->text(),
+              "Folders : " + QString::number(rows) + " - LIST INCOMPLETE ... ABORTED BY USER");
     const QStringList lines = w.clipboardLines();
     ASSERT_EQ(lines.size(), rows + 1);
     EXPECT_EQ(lines.first(), "LIST INCOMPLETE ... ABORTED BY USER");
     EXPECT_FALSE(w.isScanning());
     EXPECT_TRUE(w.btTop->isEnabled());
     EXPECT_FALSE(w.btAbort->isVisible());
+}
+
+TEST_F(TfrmDirHogScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+    test::expectEachCloseStopsTheWalk(
+        slow, [&]() -> ResultWindow& { return open(); },
+        [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); });
+}
+
+TEST_F(TfrmDirHogTest, ClickingAColumnTitleSortsAsItsMenuItem) {
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    QHeaderView* titles = w.grid->horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(2) + 5, titles->height() / 2));
+    EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
+    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
+    EXPECT_FALSE(w.SortbySize1->isChecked());
+    // A column without a menu item sorts nothing and keeps the check.
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(1) + 5, titles->height() / 2));
+    EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
+    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
 }
 
 }  // namespace

@@ -136,5 +136,32 @@ TEST(SortMenu, SortsChecksAndLeavesTooSmallGridsAlone) {
     EXPECT_FALSE(byName->isChecked());
 }
 
+TEST(SortMenu, SortsAsTheSchemaSaysAndByTitleClicksOnlyWhileAttached) {
+    ResultGridView view;
+    ResultGrid& grid = view.results();
+    ColumnSchema schema;
+    schema.columns = {{"Files", 60, true, true, true, SortKind::Number, true}, {"Name", 0}};
+    grid.setSchema(schema);
+    for (const char* r : {"9\tb", "10\ta", "2\tc"})
+        grid.addRecord(QString::fromLatin1(r));
+    grid.trim(grid.rowsFilled());
+    SortMenu menu(&view);
+    QAction* byFiles = menu.addSort(QStringLiteral("Sort by # &Files"), 0);
+    view.show();
+    QHeaderView* titles = view.horizontalHeader();
+    const QPoint files(titles->sectionViewportPosition(0) + 5, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
+    EXPECT_EQ(grid.cell(0, 1), "9");  // not attached: nothing sorts
+    menu.attachToGrid(true);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
+    // As numbers, largest first: 10 above 9.
+    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "1092");
+    EXPECT_TRUE(byFiles->isChecked());
+    menu.attachToGrid(false);
+    grid.reorderRows(1, {3, 2, 1});
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
+    EXPECT_EQ(grid.cell(0, 1), "2");
+}
+
 }  // namespace
 }  // namespace rk

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QThread>
+
+#include "TestPlatform.h"
+#include "common/Services.h"
+
+namespace rk::test {
+
+// Reading a folder takes long enough for a window to process events during its walk; the
+// folders read are counted, so a test can tell whether a walk ran on.
+class SlowPlatform : public TestPlatform {
+public:
+    using TestPlatform::TestPlatform;
+    int readFolder(const FolderHandle& folder, bool isDriveRoot,
+                   std::vector<SearchRecord>& entries) const override {
+        ++reads;
+        QThread::msleep(40);
+        return TestPlatform::readFolder(folder, isDriveRoot, entries);
+    }
+    mutable int reads = 0;
+};
+
+// A window test's fixture whose drive takes a while to read: the fixture's `tree`, its
+// `installed` platform and its `window`, which goes before the slow platform does.
+template <class Fixture>
+class WithSlowPlatform : public Fixture {
+protected:
+    void SetUp() override {
+        Fixture::SetUp();
+        slow.setCurrentFolder(this->tree.root());
+        setPlatform(&slow);
+    }
+    void TearDown() override {
+        this->window.reset();
+        setPlatform(&this->installed.platform());
+    }
+    SlowPlatform slow{{this->tree.root()}};
+};
+
+}  // namespace rk::test
