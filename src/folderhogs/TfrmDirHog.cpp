@@ -246,6 +246,9 @@ void TfrmDirHog::btDeleteClick() {
     }
     const QByteArray path = g.pathOf(row);
     if (RefuseProtectedFolder(path)) return;
+    // What the user is shown is what gets deleted: a folder swapped for another (or for a
+    // link) while the question is open is refused, not followed.
+    const std::optional<FolderIdentity> shown = folderIdentity(path);
 
     bool sendToBin = false;
     {
@@ -273,7 +276,7 @@ void TfrmDirHog::btDeleteClick() {
             releaseClose();
         });
         EventPump pump([] { QCoreApplication::processEvents(); });
-        done = DeleteFolder(path, sendToBin, &pump);
+        done = DeleteFolder(path, sendToBin, &pump, shown);
     }
 
     // A run that went to its end but left files behind has not removed the folder: its row
