@@ -12,6 +12,8 @@ namespace rk {
 
 namespace {
 
+constexpr int searchFailed = 3;
+
 // The drives named with --drive, or else the drive of the current folder.
 std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable& table) {
     std::vector<Drive> drives;
@@ -43,6 +45,12 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     query.drives = drives;
     DupScan scan(platform);
     scan.run(query);
+    // A drive that could not be searched, or a list cut short, is a failed search even where
+    // other drives gave lines: the lines are written, the status says the list is not whole.
+    if (scan.unopenedDrives() > 0 || scan.incomplete()) {
+        writeLines(scan.lbFiles(), out);
+        return searchFailed;
+    }
     if (scan.lbFiles().empty()) {
         ShowInfo(QStringLiteral("No files found."));
         return 1;
@@ -54,6 +62,10 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     FolderHogScan scan(platform);
     scan.run(commandLine.mainFolders, drives);
+    if (scan.unopenedDrives() > 0 || scan.abort) {
+        writeLines(scan.lb(), out);
+        return searchFailed;
+    }
     // As in the window: fewer than two lines is no list.
     if (scan.lb().size() < 2) {
         ShowInfo(QStringLiteral("No files found."));

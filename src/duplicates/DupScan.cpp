@@ -62,6 +62,7 @@ void DupScan::run(const DupQuery& query) {
     folders_.clear();
     listed_.clear();
     skipped_ = 0;
+    unopened_ = 0;
     abort = false;
     ScanAllDrives(query.sizeLimitKb);
     if (query.duplicates)
@@ -71,23 +72,35 @@ void DupScan::run(const DupQuery& query) {
 }
 
 void DupScan::ScanAllDrives(int sizeLimitKb) {
-    for (const Drive& drive : query_.drives) {
+    const SearchDrives search = distinctDrives(platform_, query_.drives);
+    otherRoots_ = search.roots;
+    for (const Drive& drive : search.drives) {
         if (!IsDriveReady(drive.caption())) continue;
         scan_dir(drive, sizeLimitKb);
     }
 }
 
 void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
+    // The status shows each folder as the walk goes into it, the step lists its files.
+    struct Sink : WalkSink {
+        DupScan& scan;
+        int limitKb;
+        Sink(DupScan& s, int kb) : scan(s), limitKb(kb) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (scan.showFolder) scan.showFolder(v.text());
+        }
+        void folderStep(const FolderVisit& v) override { scan.scanfiles(v, limitKb); }
+    } sink(*this, sizeLimitKb);
     FolderWalk walk(platform_, abort, pump_);
-    walk.showFolder = showFolder;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true},
-                                        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); });
+    walk.otherRoots = otherRoots_;
+    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
     skipped_ += result.skippedFolders;
+    if (!result.rootOpened && !result.aborted) ++unopened_;
 }
 
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
     if (abort) return;
-    if (showFolder) showFolder(folder.text);
+    if (showFolder) showFolder(folder.text());
     const std::int64_t limit = std::int64_t(sizeLimitKb) * 1024;
     bool folderAdded = false;
     for (const SearchRecord& e : folder.entries) {
@@ -108,6 +121,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             // The folder's part of every record: its path with "/" and the search-path marker.
             FolderPart f;
             f.path = folder.path;
+            f.path.squeeze();  // its own exact copy: the walk's buffer goes on changing
             const QString text = recordText(folder.path);
             f.slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
             if (IsOnSearchPath(text)) f.marker = searchPathMarker;
@@ -120,6 +134,8 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         c.size = e.size;
         c.written = e.time;
         c.accessed = packFileTime(e.raw.access);
+        c.device = e.device;
+        c.inode = e.inode;
         c.folder = std::uint32_t(folders_.size() - 1);
         if (query_.duplicates) {
             // Only files that turn out to have a partner get a whole record, after the walk.
@@ -178,8 +194,19 @@ void DupScan::addDups(bool exact) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
             ++j;
-        if (j - i >= 2)
-            for (std::size_t k = i; k < j; ++k)
+        // One file is never its own duplicate: a second name or path of the same file
+        // (device and inode) is left out of the group.
+        std::vector<std::size_t> distinct;
+        for (std::size_t k = i; k < j; ++k) {
+            const Candidate& c = candidates_[order[k]];
+            const bool seen = std::any_of(distinct.begin(), distinct.end(), [&](std::size_t d) {
+                const Candidate& o = candidates_[order[d]];
+                return o.device == c.device && o.inode == c.inode;
+            });
+            if (!seen) distinct.push_back(k);
+        }
+        if (distinct.size() >= 2)
+            for (const std::size_t k : distinct)
                 collected_.push_back(makeRecord(candidates_[order[k]]));
         i = j;
     }

@@ -60,6 +60,8 @@ public:
     [[nodiscard]] const std::vector<DupRecord>& lbFiles() const { return listed_; }
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
+    // How many of the drives searched could not be opened at all.
+    [[nodiscard]] int unopenedDrives() const { return unopened_; }
     // True when the list is incomplete: aborted, or the collected list overflowed.
     [[nodiscard]] bool incomplete() const { return abort; }
 
@@ -79,6 +81,8 @@ private:
         PackedTime written = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_
+        std::uint64_t device = 0;  // which file it is, whatever its path
+        std::uint64_t inode = 0;
     };
     [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
 
@@ -91,6 +95,8 @@ private:
     std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
     std::vector<DupRecord> listed_;     // lbFiles
     std::uint64_t skipped_ = 0;
+    int unopened_ = 0;
+    std::vector<FolderIdentity> otherRoots_;  // of the drives of the search under way
     FileTimeTexts times_;
     QHash<QString, QString> typeNames_;  // by lower-case extension
 };

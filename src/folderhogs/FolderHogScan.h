@@ -58,8 +58,11 @@ public:
     [[nodiscard]] const std::vector<ScanRecord>& lb() const { return listed_; }
     [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
+    // How many of the drives searched could not be opened at all.
+    [[nodiscard]] int unopenedDrives() const { return unopened_; }
 
 private:
+    void walkOneDrive(const Drive& drive, WalkSink& sink);
     void addRecord(const QByteArray& path, const FolderTotals& totals);
     // False when this file was already counted through another of its links.
     bool firstSighting(const SearchRecord& entry);
@@ -71,10 +74,9 @@ private:
     std::vector<ScanRecord> listed_;     // lb
     std::uint64_t skipped_ = 0;
     QSet<std::pair<std::uint64_t, std::uint64_t>> linkedFiles_;  // (device, inode)
-    // The main folder being totalled, while its walk runs.
-    QByteArray mainPath_;
-    FolderTotals mainTotals_;
-    bool mainOpen_ = false;
+    int unopened_ = 0;
+    std::vector<FolderIdentity> otherRoots_;  // of the drives of the search under way
+    FolderTotals mainTotals_;                 // of the main folder the walk is in
 };
 
 // "    123 K": the size in whole K, right-aligned to seven places when it fits.

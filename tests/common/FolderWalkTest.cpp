@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <QThread>
 
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -200,14 +199,24 @@ TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
 
 TEST(EventPump, ProcessesEventsAtMostEveryInterval) {
     int calls = 0;
-    EventPump pump([&] { ++calls; }, 30);
-    for (int i = 0; i < 100000; ++i)
+    std::int64_t now = 1000;
+    EventPump pump([&] { ++calls; }, 30, [&] { return now; });
+    for (int i = 0; i < 1000; ++i)
         pump.poll();
-    // 100,000 cheap polls take far less than a second: a handful of calls at most.
-    EXPECT_LT(calls, 40);
-    QThread::msleep(35);
+    EXPECT_EQ(calls, 0);
+    now += 29;
     pump.poll();
-    EXPECT_GE(calls, 1);
+    EXPECT_EQ(calls, 0);
+    now += 1;
+    pump.poll();
+    pump.poll();
+    EXPECT_EQ(calls, 1);
+    // The interval counts from the last time events were processed.
+    now += 45;
+    pump.poll();
+    now += 20;
+    pump.poll();
+    EXPECT_EQ(calls, 2);
 }
 
 }  // namespace
