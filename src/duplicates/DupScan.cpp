@@ -189,7 +189,12 @@ void DupScan::addDups(bool exact) {
     };
     sortWithEvents(
         order.begin(), order.end(),
-        [&](std::uint32_t a, std::uint32_t b) { return compareKeys(a, b) < 0; }, pump_);
+        [&](std::uint32_t a, std::uint32_t b) {
+            // Ties in walk order, so which name of a file stays listed does not vary.
+            const int order = compareKeys(a, b);
+            return order != 0 ? order < 0 : a < b;
+        },
+        pump_);
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "ScopedMount.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Errors.h"
@@ -11,6 +12,7 @@
 namespace rk {
 namespace {
 
+using test::ScopedMount;
 using test::TempTree;
 using test::TestPlatform;
 
@@ -195,6 +197,87 @@ TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
     const QByteArray sub = t.path("sub\xfe");
     ASSERT_TRUE(rec.entries.contains(sub));
     EXPECT_TRUE(rec.entries[sub].contains(odd));
+}
+
+// Records the sink's calls as "enter P", "step P", "leave P" (or "quit P" when left without
+// a step), with paths relative to the root.
+class CallLog : public WalkSink {
+public:
+    explicit CallLog(QByteArray root) : root_(std::move(root)) {}
+    void enterFolder(const FolderVisit& v) override { add("enter", v); }
+    void folderStep(const FolderVisit& v) override {
+        add("step", v);
+        if (calls.size() == abortAfter) abort = true;
+    }
+    void leaveFolder(const FolderVisit& v, bool stepped) override {
+        add(stepped ? "leave" : "quit", v);
+    }
+    QStringList calls;
+    qsizetype abortAfter = -1;
+    bool abort = false;
+
+private:
+    void add(const char* what, const FolderVisit& v) {
+        const QByteArray rel = v.path == root_ ? QByteArray("/") : v.path.mid(root_.size() + 1);
+        calls.append(QStringLiteral("%1 %2 %3").arg(what, rel).arg(v.depth));
+    }
+    QByteArray root_;
+};
+
+TEST(FolderWalk, SinkCallsComeInTheirWrittenOrderAlsoWhenAborted) {
+    TempTree t;
+    t.file("A/B/x", std::int64_t(1));
+    t.file("y", std::int64_t(1));
+    TestPlatform p;
+    CallLog log(t.root());
+    FolderWalk walk(p, log.abort);
+    walk.walk(t.root(), true, {}, log);
+    EXPECT_EQ(log.calls,
+              QStringList({"enter / 0", "enter A 1", "enter A/B 2", "step A/B 2", "leave A/B 2",
+                           "step A 1", "leave A 1", "step / 0", "leave / 0"}));
+    // Aborted in A/B's step: it is left as stepped, the folders above it without a step.
+    CallLog aborted(t.root());
+    aborted.abortAfter = 4;
+    FolderWalk walk2(p, aborted.abort);
+    const WalkResult r = walk2.walk(t.root(), true, {}, aborted);
+    EXPECT_TRUE(r.aborted);
+    EXPECT_EQ(aborted.calls, QStringList({"enter / 0", "enter A 1", "enter A/B 2", "step A/B 2",
+                                          "leave A/B 2", "quit A 1", "quit / 0"}));
+    // A root with nothing to step on is still entered and left.
+    TempTree empty;
+    CallLog none(empty.root());
+    FolderWalk walk3(p, none.abort);
+    walk3.walk(empty.root(), true, WalkSettings{false}, none);
+    EXPECT_EQ(none.calls, QStringList({"enter / 0", "quit / 0"}));
+}
+
+TEST(FolderWalk, NeverEntersAnotherMountNotEvenABindMountOfTheSameFileSystem) {
+    TempTree outside;
+    outside.file("elsewhere/outside.txt", std::int64_t(1));
+    TempTree t;  // the mounts come after the trees, so they are undone before a tree is removed
+    t.file("a/in.txt", std::int64_t(1));
+    t.dir("sub/tmp");
+    t.dir("sub/mnt");
+    t.dir("sub/again");
+    ScopedMount tmpfs = ScopedMount::tmpfs(t.path("sub/tmp"));
+    if (!tmpfs.ok()) GTEST_SKIP() << tmpfs.reason();
+    t.file("sub/tmp/on-tmpfs/x", std::int64_t(1));
+    // A bind mount of a folder outside the tree, and one of a folder inside it: both on the
+    // file system the walk starts on, so the device alone would not tell them.
+    ScopedMount bindOutside = ScopedMount::bind(outside.path("elsewhere"), t.path("sub/mnt"));
+    ScopedMount bindInside = ScopedMount::bind(t.path("a"), t.path("sub/again"));
+    ASSERT_TRUE(bindOutside.ok()) << bindOutside.reason();
+    ASSERT_TRUE(bindInside.ok()) << bindInside.reason();
+
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    walk.walk(t.root(), true, {}, rec.step());
+    std::sort(rec.folders.begin(), rec.folders.end());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.root(), t.path("a"), t.path("sub")}));
+    // The mount points themselves are still listed in their parent.
+    EXPECT_TRUE(rec.entries[t.path("sub")].contains("mnt"));
 }
 
 TEST(EventPump, ProcessesEventsAtMostEveryInterval) {
