@@ -25,12 +25,14 @@ std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable
     return drives;
 }
 
+void writeLine(QByteArrayView text, std::FILE* out) {
+    std::fwrite(text.data(), 1, std::size_t(text.size()), out);
+    std::fputc('\n', out);
+}
+
 int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
-    for (const ScanRecord& r : records) {
-        const QByteArrayView text = r.text();
-        std::fwrite(text.data(), 1, std::size_t(text.size()), out);
-        std::fputc('\n', out);
-    }
+    for (const ScanRecord& r : records)
+        writeLine(r.text(), out);
     std::fflush(out);
     return 0;
 }
@@ -47,15 +49,22 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     scan.run(query);
     // A drive that could not be searched, or a list cut short, is a failed search even where
     // other drives gave lines: the lines are written, the status says the list is not whole.
+    // The lines are written straight from the scan's own list, so a list of millions is
+    // never held twice.
+    const auto write = [&] {
+        scan.writeListed([out](QByteArrayView text) { writeLine(text, out); });
+        std::fflush(out);
+    };
     if (scan.unopenedDrives() > 0 || scan.incomplete()) {
-        writeLines(scan.lbFiles(), out);
+        write();
         return searchFailed;
     }
-    if (scan.lbFiles().empty()) {
+    if (scan.listedCount() == 0) {
         ShowInfo(QStringLiteral("No files found."));
         return 1;
     }
-    return writeLines(scan.lbFiles(), out);
+    write();
+    return 0;
 }
 
 int foldersReport(const CommandLine& commandLine, Platform& platform,

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <charconv>
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
@@ -61,6 +62,8 @@ void DupScan::run(const DupQuery& query) {
     candidates_.clear();
     folders_.clear();
     listed_.clear();
+    hogs_.clear();
+    names_.clear();
     skipped_ = 0;
     unopened_ = 0;
     abort = false;
@@ -109,7 +112,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
             (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
             continue;
-        if (candidates_.size() + collected_.size() >= collectLimit) {
+        if (candidates_.size() + collected_.size() + hogs_.size() >= collectLimit) {
             ShowWarning(
                 QStringLiteral("Due to Windows resource limitations ... cannot process "
                                "any more files.\n\nTry increasing the file size limits "
@@ -123,32 +126,74 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             f.path = folder.path;
             f.path.squeeze();  // its own exact copy: the walk's buffer goes on changing
             const QString text = recordText(folder.path);
-            f.slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
+            const QString slashed =
+                text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
             if (IsOnSearchPath(text)) f.marker = searchPathMarker;
             f.shownExactly = showsBytesAsTheyAre(folder.path, text);
+            if (query_.duplicates)
+                f.slashed = slashed;
+            else
+                f.slashedUtf8 = slashed.toUtf8();
             folders_.push_back(std::move(f));
             folderAdded = true;
         }
+        const auto folderIndex = std::uint32_t(folders_.size() - 1);
+        if (!query_.duplicates) {
+            addHog(e, folderIndex);
+            continue;
+        }
+        // Only files that turn out to have a partner get a whole record, after the walk.
         Candidate c;
         c.name = e.name;
         c.size = e.size;
         c.written = e.time;
         c.accessed = packFileTime(e.raw.access);
+        c.folder = folderIndex;
         c.device = e.device;
         c.inode = e.inode;
-        c.folder = std::uint32_t(folders_.size() - 1);
-        if (query_.duplicates) {
-            // Only files that turn out to have a partner get a whole record, after the walk.
-            c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
-            candidates_.push_back(std::move(c));
-        } else {
-            collected_.push_back(makeRecord(c));
-        }
+        c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
+        candidates_.push_back(std::move(c));
     }
-    // A file hog's record is written at once, so its folder is not needed any more.
-    if (!query_.duplicates) folders_.clear();
 }
 
+void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
+    Hog h;
+    h.size = e.size;
+    h.written = e.time;
+    h.accessed = packFileTime(e.raw.access);
+    h.folder = folder;
+    h.name = std::uint32_t(names_.size());
+    // Most names are printable ASCII, which a record shows as they are: no text conversion.
+    const bool plain = std::all_of(e.name.begin(), e.name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7f;
+    });
+    QByteArray ext;
+    if (plain) {
+        names_.append(e.name);
+        h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarker.toLatin1());
+        const qsizetype dot = e.name.lastIndexOf('.');
+        if (dot >= 0) ext = e.name.mid(dot).toLower();
+    } else {
+        const QString shown = recordText(e.name);
+        names_.append(shown.toUtf8());
+        h.shownExactly = showsBytesAsTheyAre(e.name, shown) && !shown.endsWith(QLatin1Char(' '));
+        ext = extensionOf(shown).toLower().toUtf8();
+    }
+    names_.append('\0');
+    if (!h.shownExactly) {
+        names_.append(e.name);
+        names_.append('\0');
+    }
+    auto type = hogTypeIndex_.constFind(ext);
+    if (type == hogTypeIndex_.constEnd()) {
+        hogTypes_.push_back(fileTypeName(QString::fromUtf8(ext)).toUtf8());
+        type = hogTypeIndex_.insert(ext, std::uint32_t(hogTypes_.size() - 1));
+    }
+    h.type = *type;
+    hogs_.push_back(h);
+}
+
+// A duplicate's record; file hogs have theirs from appendHogText.
 ScanRecord DupScan::makeRecord(const Candidate& c) {
     const FolderPart& folder = folders_[c.folder];
     const QString name = recordText(c.name);
@@ -157,16 +202,10 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
     if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
     const QString size = sizeInKText(c.size);
     const QChar tab = QLatin1Char('\t');
-    QString record;
-    if (query_.duplicates) {
-        record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
-                 times_.date(c.written) + tab + times_.time(c.written) + tab +
-                 times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab + *type;
-    } else {
-        record = size + tab + times_.date(c.written) + tab + times_.time(c.written) + tab +
-                 times_.date(c.accessed) + tab + folder.slashed + name + folder.marker + tab +
-                 *type;
-    }
+    const QString record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
+                           times_.date(c.written) + tab + times_.time(c.written) + tab +
+                           times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab +
+                           *type;
     const bool nameShownExactly =
         showsBytesAsTheyAre(c.name, name) && !name.endsWith(QLatin1Char(' '));
     return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
@@ -235,9 +274,161 @@ void DupScan::addDups(bool exact) {
 }
 
 void DupScan::reSort() {
-    rankLargestFirst(collected_, pump_);
-    listed_ = std::move(collected_);
-    collected_ = {};
+    rankHogs();
+}
+
+namespace {
+
+// Packed times are valid or 0, so a date text is one per packed date and a time text one per
+// packed time of day; 0 has texts of its own (no date, and noon).
+constexpr std::uint32_t noTime = 65536;
+std::uint32_t dateKey(PackedTime t) {
+    return t == 0 ? noTime : t >> 16;
+}
+std::uint32_t timeKey(PackedTime t) {
+    return t == 0 ? noTime : t & 0xFFFF;
+}
+
+// The texts of the keys in use, and each key's place among them in the order of the sorted
+// list: where two records differ first in a date or time, that place decides their order.
+std::vector<std::uint32_t> rankTexts(std::vector<QByteArray>& texts,
+                                     const std::vector<std::uint8_t>& used,
+                                     const std::function<QByteArray(std::uint32_t)>& textOf) {
+    texts.assign(noTime + 1, QByteArray());
+    std::vector<std::uint32_t> keys;
+    for (std::uint32_t k = 0; k <= noTime; ++k)
+        if (used[k]) {
+            texts[k] = textOf(k);
+            keys.push_back(k);
+        }
+    std::sort(keys.begin(), keys.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return compareFolded(texts[a], texts[b]) < 0;
+    });
+    std::vector<std::uint32_t> rank(noTime + 1);
+    std::uint32_t r = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0 && compareFolded(texts[keys[i - 1]], texts[keys[i]]) != 0) ++r;
+        rank[keys[i]] = r;
+    }
+    return rank;
+}
+
+}  // namespace
+
+void DupScan::rankHogs() {
+    // Largest first by the K, then by the rest of the record, descending, as ranking the
+    // records themselves would: field by field, since the tab that ends a field sorts before
+    // anything a field holds. Only ties in the K, dates and time compare the paths' text.
+    std::vector<std::uint8_t> datesUsed(noTime + 1), timesUsed(noTime + 1);
+    for (const Hog& h : hogs_) {
+        datesUsed[dateKey(h.written)] = datesUsed[dateKey(h.accessed)] = 1;
+        timesUsed[timeKey(h.written)] = 1;
+    }
+    const std::vector<std::uint32_t> dateRank =
+        rankTexts(dateTexts_, datesUsed, [this](std::uint32_t k) {
+            return k == noTime ? QByteArray("") : times_.date(PackedTime(k) << 16).toUtf8();
+        });
+    // Any valid date will do for a time of day: 1 January 1980.
+    const std::vector<std::uint32_t> timeRank =
+        rankTexts(timeTexts_, timesUsed, [this](std::uint32_t k) {
+            return times_.time(k == noTime ? 0 : (PackedTime(0x21) << 16) | k).toUtf8();
+        });
+
+    struct Key {
+        std::uint64_t kilobytes;
+        std::uint64_t times;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys(hogs_.size());
+    for (std::size_t i = 0; i < hogs_.size(); ++i) {
+        const Hog& h = hogs_[i];
+        keys[i] = {std::uint64_t(std::max<std::int64_t>(h.size / 1024, 0)),
+                   std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
+                       std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
+                       dateRank[dateKey(h.accessed)],
+                   std::uint32_t(i)};
+    }
+    QByteArray tailA, tailB;
+    const auto tailOf = [this](QByteArray& out, const Hog& h) {
+        const FolderPart& f = folders_[h.folder];
+        out.clear();
+        out.append(f.slashedUtf8).append(hogName(h)).append(f.marker.toUtf8()).append('\t');
+        out.append(hogTypes_[h.type]);
+    };
+    sortWithEvents(
+        keys.begin(), keys.end(),
+        [&](const Key& a, const Key& b) {
+            if (a.kilobytes != b.kilobytes) return a.kilobytes > b.kilobytes;
+            if (a.times != b.times) return a.times > b.times;
+            tailOf(tailA, hogs_[a.index]);
+            tailOf(tailB, hogs_[b.index]);
+            return compareFolded(tailA, tailB) > 0;
+        },
+        pump_);
+    std::vector<std::uint32_t> order(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        order[i] = keys[i].index;
+    keys = {};
+    permuteInPlace(hogs_, order);
+}
+
+QByteArrayView DupScan::hogName(const Hog& h) const {
+    return QByteArrayView(names_.constData() + h.name);
+}
+
+void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
+    // The size as sizeInKText writes it: whole K, right-aligned to five places.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, h.size / 1024).ptr;
+    for (auto pad = 5 - (end - digits); pad > 0; --pad)
+        out.append(' ');
+    out.append(digits, end - digits).append(" K\t");
+    const FolderPart& f = folders_[h.folder];
+    out.append(dateTexts_[dateKey(h.written)]).append('\t');
+    out.append(timeTexts_[timeKey(h.written)]).append('\t');
+    out.append(dateTexts_[dateKey(h.accessed)]).append('\t');
+    out.append(f.slashedUtf8).append(hogName(h));
+    if (!f.marker.isEmpty()) out.append(f.marker.toUtf8());
+    out.append('\t').append(hogTypes_[h.type]);
+}
+
+ScanRecord DupScan::hogRecord(const Hog& h) const {
+    QByteArray text;
+    appendHogText(text, h);
+    const FolderPart& f = folders_[h.folder];
+    if (f.shownExactly && h.shownExactly) return ScanRecord(std::move(text));
+    const QByteArrayView shown = hogName(h);
+    const QByteArray exact = h.shownExactly
+                                 ? shown.toByteArray()
+                                 : QByteArray(names_.constData() + h.name + shown.size() + 1);
+    return ScanRecord(std::move(text), JoinPath(f.path, exact));
+}
+
+const std::vector<DupRecord>& DupScan::lbFiles() const {
+    if (listed_.empty() && !hogs_.empty()) {
+        listed_.reserve(hogs_.size());
+        for (const Hog& h : hogs_)
+            listed_.push_back(hogRecord(h));
+    }
+    return listed_;
+}
+
+std::size_t DupScan::listedCount() const {
+    return listed_.empty() ? hogs_.size() : listed_.size();
+}
+
+void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const {
+    if (!listed_.empty() || hogs_.empty()) {
+        for (const DupRecord& r : listed_)
+            line(r.text());
+        return;
+    }
+    QByteArray text;
+    for (const Hog& h : hogs_) {
+        text.clear();
+        appendHogText(text, h);
+        line(text);
+    }
 }
 
 QByteArray DupScan::pathOf(const DupRecord& record) const {

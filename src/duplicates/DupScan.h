@@ -56,8 +56,12 @@ public:
     void addDups(bool exact);
     void reSort();
 
-    // The listed records, in grid order.
-    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const { return listed_; }
+    // The listed records, in grid order. A file-hog list is kept compact until it is first
+    // asked for here; a report that only writes it uses listedCount and writeListed.
+    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
+    [[nodiscard]] std::size_t listedCount() const;
+    // Each listed record's text, in grid order, without keeping the records.
+    void writeListed(const std::function<void(QByteArrayView text)>& line) const;
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
     // How many of the drives searched could not be opened at all.
@@ -70,7 +74,8 @@ private:
     struct FolderPart {
         QByteArray path;
         QString slashed;  // as shown, with "/" at the end
-        QString marker;   // "*(SEARCHPATH)*" or empty
+        QByteArray slashedUtf8;
+        QString marker;  // "*(SEARCHPATH)*" or empty
         bool shownExactly = true;
     };
     // A collected file before its record is written.
@@ -86,14 +91,38 @@ private:
     };
     [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
 
+    // A file hog as the scan keeps it until its record is shown or written: a list of
+    // millions costs little more than its names (32 bytes and the name).
+    struct Hog {
+        std::int64_t size = 0;
+        PackedTime written = 0;
+        PackedTime accessed = 0;
+        std::uint32_t folder = 0;  // in folders_
+        std::uint32_t name = 0;    // offset in names_ of the name as the record shows it
+        std::uint32_t type = 0;    // in hogTypes_
+        bool shownExactly = true;  // else the exact name follows the shown one in names_
+    };
+    void addHog(const SearchRecord& entry, std::uint32_t folder);
+    void rankHogs();
+    void appendHogText(QByteArray& out, const Hog& hog) const;
+    [[nodiscard]] QByteArrayView hogName(const Hog& hog) const;
+    [[nodiscard]] ScanRecord hogRecord(const Hog& hog) const;
+
     const Platform& platform_;
     EventPump* pump_;
     DupQuery query_;
     NamePattern pattern_;
     std::vector<FolderPart> folders_;
     std::vector<Candidate> candidates_;
-    std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
-    std::vector<DupRecord> listed_;     // lbFiles
+    std::vector<DupRecord> collected_;               // lbList, sorted once the walk is done
+    mutable std::vector<DupRecord> listed_;          // lbFiles
+    std::vector<Hog> hogs_;                          // file hogs, ranked, until lbFiles asks
+    QByteArray names_;                               // the hogs' names, each ended by a NUL
+    std::vector<QByteArray> hogTypes_;               // type names, UTF-8
+    QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
+    // Date and time texts by the packed date (or time of day); the last entry is for 0.
+    std::vector<QByteArray> dateTexts_;
+    std::vector<QByteArray> timeTexts_;
     std::uint64_t skipped_ = 0;
     int unopened_ = 0;
     std::vector<FolderIdentity> otherRoots_;  // of the drives of the search under way

@@ -207,5 +207,44 @@ TEST(DupScanTexts, SizesAndUnits) {
     EXPECT_EQ(extensionOf("Makefile"), "");
 }
 
+TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
+    // Equal K throughout, so the dates, times, paths and types decide: "1/2/05" comes after
+    // "12/31/99" as text, a time of 0 has no date, names compare without regard to case.
+    const struct {
+        const char* path;
+        int y, m, d, h, mi, s;
+    } files[] = {
+        {"a/one.txt", 2005, 1, 2, 9, 0, 0},          {"a/Onf.txt", 2005, 1, 2, 9, 0, 0},
+        {"b/two.c", 1999, 12, 31, 23, 59, 58},       {"b/two.h", 1999, 12, 31, 23, 59, 58},
+        {"c/three", 1999, 12, 31, 8, 0, 0},          {"c/d/four.TXT", 2010, 10, 10, 10, 0, 0},
+        {"c/d/five\xff.txt", 2010, 10, 10, 10, 0, 0}};
+    for (const auto& f : files) {
+        tree.file(f.path, std::int64_t(3 * 1024 + 5));
+        tree.setTimes(f.path, f.y, f.m, f.d, f.h, f.mi, f.s);
+    }
+    tree.file("c/old", std::int64_t(3 * 1024));
+    tree.setTimes("c/old", 1970, 1, 2);  // before 1980: no date at all
+    const std::vector<DupRecord> listed = run(false);
+    ASSERT_EQ(listed.size(), 8u);
+    std::vector<ScanRecord> reference = listed;
+    std::reverse(reference.begin(), reference.end());
+    rankLargestFirst(reference);
+    QStringList got, want;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        got.append(QString::fromUtf8(listed[i].text()));
+        want.append(QString::fromUtf8(reference[i].text()));
+    }
+    EXPECT_EQ(got, want);
+    // A report writes the same lines without keeping records.
+    QStringList written;
+    scan_->writeListed([&](QByteArrayView text) { written.append(QString::fromUtf8(text)); });
+    EXPECT_EQ(written, got);
+    // The name that is not UTF-8 still gives back its exact path.
+    const auto odd = std::find_if(listed.begin(), listed.end(),
+                                  [](const DupRecord& r) { return r.text().contains("five"); });
+    ASSERT_NE(odd, listed.end());
+    EXPECT_EQ(scan_->pathOf(*odd), tree.path("c/d/five\xff.txt"));
+}
+
 }  // namespace
 }  // namespace rk
