@@ -351,7 +351,7 @@ void DupScan::rankHogs() {
     QByteArray tailA, tailB;
     const auto tailOf = [this](QByteArray& out, const Hog& h) {
         const FolderPart& f = folders_[h.folder];
-        out.clear();
+        out.truncate(0);
         out.append(f.slashedUtf8).append(hogName(h)).append(f.marker.toUtf8()).append('\t');
         out.append(hogTypes_[h.type]);
     };
@@ -424,9 +424,20 @@ void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const
         return;
     }
     QByteArray text;
-    for (const Hog& h : hogs_) {
-        text.clear();
-        appendHogText(text, h);
+    text.reserve(4096);
+    // Ranked by size, the hogs reach their names and folders in no order at all: fetch those
+    // of the lines a little ahead while this one is written.
+    constexpr std::size_t ahead = 8;
+    for (std::size_t i = 0; i < hogs_.size(); ++i) {
+        if (i + 2 * ahead < hogs_.size()) {
+            const Hog& later = hogs_[i + 2 * ahead];
+            __builtin_prefetch(names_.constData() + later.name);
+            __builtin_prefetch(&folders_[later.folder]);
+        }
+        if (i + ahead < hogs_.size())
+            __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8.constData());
+        text.truncate(0);  // keeps the buffer, unlike clear()
+        appendHogText(text, hogs_[i]);
         line(text);
     }
 }
