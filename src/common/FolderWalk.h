@@ -50,12 +50,9 @@ using FolderStep = std::function<void(const FolderVisit&)>;
 class WalkSink {
 public:
     virtual ~WalkSink() = default;
-    virtual void enterFolder(const FolderVisit& folder) { (void)folder; }
+    virtual void enterFolder(const FolderVisit& /*folder*/) {}
     virtual void folderStep(const FolderVisit& folder) = 0;
-    virtual void leaveFolder(const FolderVisit& folder, bool stepped) {
-        (void)folder;
-        (void)stepped;
-    }
+    virtual void leaveFolder(const FolderVisit& /*folder*/, bool /*stepped*/) {}
 };
 
 // Lets the window process pending events while a walk runs, but no more often than every

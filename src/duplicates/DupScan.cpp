@@ -409,6 +409,8 @@ const std::vector<DupRecord>& DupScan::lbFiles() const {
         listed_.reserve(hogs_.size());
         for (const Hog& h : hogs_)
             listed_.push_back(hogRecord(h));
+        hogs_ = {};  // the records say it all now
+        names_ = {};
     }
     return listed_;
 }
