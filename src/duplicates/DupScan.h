@@ -114,10 +114,11 @@ private:
     NamePattern pattern_;
     std::vector<FolderPart> folders_;
     std::vector<Candidate> candidates_;
-    std::vector<DupRecord> collected_;               // lbList, sorted once the walk is done
-    mutable std::vector<DupRecord> listed_;          // lbFiles
-    std::vector<Hog> hogs_;                          // file hogs, ranked, until lbFiles asks
-    QByteArray names_;                               // the hogs' names, each ended by a NUL
+    std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
+    mutable std::vector<DupRecord> listed_;  // lbFiles
+    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks.
+    mutable std::vector<Hog> hogs_;
+    mutable QByteArray names_;
     std::vector<QByteArray> hogTypes_;               // type names, UTF-8
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
     // Date and time texts by the packed date (or time of day); the last entry is for 0.
