@@ -52,7 +52,17 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     // The lines are written straight from the scan's own list, so a list of millions is
     // never held twice.
     const auto write = [&] {
-        scan.writeListed([out](QByteArrayView text) { writeLine(text, out); });
+        // In blocks: one write call per line would cost more than making the line.
+        QByteArray block;
+        block.reserve(1 << 16);
+        scan.writeListed([&](QByteArrayView text) {
+            block.append(text).append('\n');
+            if (block.size() >= (1 << 16) - 4096) {
+                std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
+                block.truncate(0);
+            }
+        });
+        std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
         std::fflush(out);
     };
     if (scan.unopenedDrives() > 0 || scan.incomplete()) {

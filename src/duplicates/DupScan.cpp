@@ -291,16 +291,20 @@ std::uint32_t timeKey(PackedTime t) {
 
 // The texts of the keys in use, and each key's place among them in the order of the sorted
 // list: where two records differ first in a date or time, that place decides their order.
-std::vector<std::uint32_t> rankTexts(std::vector<QByteArray>& texts,
-                                     const std::vector<std::uint8_t>& used,
+template <typename Texts>
+std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_t>& used,
                                      const std::function<QByteArray(std::uint32_t)>& textOf) {
-    texts.assign(noTime + 1, QByteArray());
+    texts.at.assign(noTime + 2, 0);
+    texts.bytes.clear();
     std::vector<std::uint32_t> keys;
-    for (std::uint32_t k = 0; k <= noTime; ++k)
+    for (std::uint32_t k = 0; k <= noTime; ++k) {
+        texts.at[k] = std::uint32_t(texts.bytes.size());
         if (used[k]) {
-            texts[k] = textOf(k);
+            texts.bytes.append(textOf(k));
             keys.push_back(k);
         }
+    }
+    texts.at[noTime + 1] = std::uint32_t(texts.bytes.size());
     std::sort(keys.begin(), keys.end(), [&](std::uint32_t a, std::uint32_t b) {
         return compareFolded(texts[a], texts[b]) < 0;
     });

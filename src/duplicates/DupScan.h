@@ -121,9 +121,18 @@ private:
     mutable QByteArray names_;
     std::vector<QByteArray> hogTypes_;               // type names, UTF-8
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
-    // Date and time texts by the packed date (or time of day); the last entry is for 0.
-    std::vector<QByteArray> dateTexts_;
-    std::vector<QByteArray> timeTexts_;
+    // Texts by key in one block, so that writing a list of millions finds them in the cache:
+    // text k is bytes[at[k], at[k + 1]).
+    struct KeyedTexts {
+        std::vector<std::uint32_t> at;
+        QByteArray bytes;
+        [[nodiscard]] QByteArrayView operator[](std::uint32_t k) const {
+            return {bytes.constData() + at[k], qsizetype(at[k + 1] - at[k])};
+        }
+    };
+    // Date and time texts by the packed date (or time of day); the last key is for 0.
+    KeyedTexts dateTexts_;
+    KeyedTexts timeTexts_;
     std::uint64_t skipped_ = 0;
     int unopened_ = 0;
     std::vector<FolderIdentity> otherRoots_;  // of the drives of the search under way
