@@ -97,9 +97,11 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     }
     const std::uint64_t device = opened.handle.device;
     const std::uint64_t mountId = opened.handle.mountId;
+    const std::uint64_t rootInode = opened.handle.inode;
     FolderHandle current = std::move(opened.handle);
     std::size_t currentDepth = 0;  // depth of the folder `current` is open at
     std::vector<Frame> stack;
+    std::vector<FolderIdentity> chain{{device, rootInode}};  // of `current` and above it
     QByteArray path = root;  // the path of the deepest folder on the stack, or of its child
 
     // A folder on another mount is another drive's, even when it is a bind mount of this
@@ -153,23 +155,27 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
         return nullptr;
     };
 
-    // Makes `current` the folder at the given depth of the path, going up through "..".
+    // Makes `current` the folder at the given depth of the path, going up through "..". The
+    // folders between may have had their steps already, so each level's identity is kept in
+    // `chain`, not taken from the stack.
     const auto climbTo = [&](std::size_t depth) {
+        const Frame& target = stack[depth];
         while (currentDepth > depth) {
-            const Frame& parent = stack[currentDepth - 1];
-            const QByteArray parentPath = path.left(parent.pathLength);
-            OpenedFolder up = platform_.openSubFolder(current, "..", parentPath);
+            const FolderIdentity& parent = chain[currentDepth - 1];
+            OpenedFolder up = platform_.openSubFolder(current, "..", QByteArray());
             if (!up.handle.isOpen() || up.handle.device != parent.device ||
                 up.handle.inode != parent.inode) {
                 // The path moved under us: find the folder by its full path instead, and
                 // make sure it is still the one we read.
-                up = platform_.openFolder(parentPath);
+                up = platform_.openFolder(path.left(target.pathLength));
                 if (!up.handle.isOpen()) throw IoError(up.error);
-                if (up.handle.device != parent.device || up.handle.inode != parent.inode)
+                if (up.handle.device != target.device || up.handle.inode != target.inode)
                     throw IoError(ESTALE);
+                currentDepth = depth + 1;
             }
             current = std::move(up.handle);
             --currentDepth;
+            chain.resize(currentDepth + 1);
         }
     };
 
@@ -204,6 +210,8 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
             if (isOtherRoot(child.handle)) continue;
             current = std::move(child.handle);
             currentDepth = stack.size();
+            chain.resize(currentDepth);
+            chain.push_back({current.device, current.inode});
             enter(false);
         } else {
             path.truncate(top.pathLength);

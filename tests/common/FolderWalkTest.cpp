@@ -185,6 +185,26 @@ TEST(FolderWalk, DeepTreeWithFewDescriptors) {
     EXPECT_LE(most, 3);
 }
 
+TEST(FolderWalk, AFolderMovedAwayDuringTheWalkIsClimbedOutOfByPath) {
+    TempTree t;
+    t.dir("A/B/C");
+    t.dir("D");
+    t.dir("elsewhere");
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    QList<QByteArray> steps;
+    // Once C is done, B moves out of A: ".." from C now leads somewhere else.
+    walk.walk(t.root(), true, {}, [&](const FolderVisit& v) {
+        steps.append(v.path);
+        if (v.path == t.path("A/B/C")) {
+            ASSERT_EQ(::rename(t.path("A/B").constData(), t.path("elsewhere/B").constData()), 0);
+        }
+    });
+    EXPECT_TRUE(steps.contains(t.path("D")));
+    EXPECT_EQ(steps.last(), t.root());
+}
+
 TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
     TempTree t;
     const QByteArray odd("caf\xe9 \xff.txt");
