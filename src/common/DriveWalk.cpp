@@ -18,6 +18,13 @@ WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& s
     return result;
 }
 
+std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
+    std::vector<Drive> ready;
+    for (const Drive& d : chosen)
+        if (IsDriveReady(d.caption())) ready.push_back(d);
+    return ready;
+}
+
 namespace {
 
 struct DriveFolder {

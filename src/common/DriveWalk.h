@@ -14,6 +14,10 @@ namespace rk {
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      WalkSink& sink);
 
+// The chosen drives that are ready (IsDriveReady), in their order: the others are passed
+// over without a message.
+[[nodiscard]] std::vector<Drive> readyDrives(const std::vector<Drive>& chosen);
+
 // The drives of one search, so that no folder is walked twice when the chosen drives overlap
 // (the same folder twice, through a link, nested, or a bind mount): a drive that is the same
 // folder as an earlier one, or that the walk of another would reach, is dropped. Folders are

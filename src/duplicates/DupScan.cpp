@@ -75,12 +75,10 @@ void DupScan::run(const DupQuery& query) {
 }
 
 void DupScan::ScanAllDrives(int sizeLimitKb) {
-    const SearchDrives search = distinctDrives(platform_, query_.drives);
+    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
     otherRoots_ = search.roots;
-    for (const Drive& drive : search.drives) {
-        if (!IsDriveReady(drive.caption())) continue;
+    for (const Drive& drive : search.drives)
         scan_dir(drive, sizeLimitKb);
-    }
 }
 
 void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {

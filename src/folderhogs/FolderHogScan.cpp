@@ -36,10 +36,9 @@ void FolderHogScan::run(bool mainFolders, const std::vector<Drive>& drives) {
 }
 
 void FolderHogScan::ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives) {
-    const SearchDrives search = distinctDrives(platform_, drives);
+    const SearchDrives search = distinctDrives(platform_, readyDrives(drives));
     otherRoots_ = search.roots;
     for (const Drive& drive : search.drives) {
-        if (!IsDriveReady(drive.caption())) continue;
         const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
         driveSize_ = space ? space->total : -1;
         if (mainFolders)
