@@ -16,8 +16,14 @@ hyperfine --warmup 1 --runs ${RUNS:-5} \
     "$rk --report hogs --drive $tree >/dev/null" \
     "$rk --report duplicates --drive $tree >/dev/null" \
     "find $tree -xdev -type f -printf '%s\t%p\n' >/dev/null"
+# Peak memory above the program's own start (a report over an empty folder), per line listed.
+peak_kb() { "$build/bench/peak" "$@" 2>&1 >/dev/null | sed -n 's/.*peak_kb \([0-9]*\).*/\1/p'; }
+empty=$(mktemp -d)
+start=$(peak_kb "$rk" --report hogs --drive "$empty")
+rmdir "$empty"
 for args in "hogs --min-kb 0" "duplicates --min-kb 0" "hogs" "duplicates"; do
     lines=$("$rk" --report $args --drive "$tree" | wc -l)
-    echo "report $args: $lines lines"
-    "$build/bench/peak" "$rk" --report $args --drive "$tree" >/dev/null
+    peak=$(peak_kb "$rk" --report $args --drive "$tree")
+    echo "report $args: $lines lines, peak $peak KB," \
+        "$(( (peak - start) * 1024 / (lines > 0 ? lines : 1) )) bytes a line above the start ($start KB)"
 done
