@@ -17,6 +17,7 @@ namespace rk {
 namespace {
 
 const QString searchPathMarker = QStringLiteral("*(SEARCHPATH)*");
+constexpr char searchPathMarkerBytes[] = "*(SEARCHPATH)*";
 constexpr int includeDupFiles = 41;  // ordinary, read-only and archive files
 
 // The record's first field, or its first two fields joined, as the grouping key.
@@ -168,7 +169,7 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     QByteArray ext;
     if (plain) {
         names_.append(e.name);
-        h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarker.toLatin1());
+        h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarkerBytes);
         const qsizetype dot = e.name.lastIndexOf('.');
         if (dot >= 0) ext = e.name.mid(dot).toLower();
     } else {
