@@ -146,10 +146,10 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     const auto nextSubFolder = [&](Frame& f) -> const SearchRecord* {
         while (f.next < f.entries.size()) {
             const SearchRecord& e = f.entries[f.next++];
-            // Hidden and system folders are not entered; a mount point of another file system
-            // shows its device already in the listing.
+            // Hidden and system folders are not entered; mount points are told by the listing
+            // already, so that an automount point is never opened (which would mount it).
             if (e.isDirectory() && !e.isDotEntry() && includedBy(includeWalk, e.attributes) &&
-                e.device == device)
+                e.device == device && !e.isMountPoint)
                 return &e;
         }
         return nullptr;

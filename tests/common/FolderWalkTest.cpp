@@ -296,8 +296,17 @@ TEST(FolderWalk, NeverEntersAnotherMountNotEvenABindMountOfTheSameFileSystem) {
     walk.walk(t.root(), true, {}, rec.step());
     std::sort(rec.folders.begin(), rec.folders.end());
     EXPECT_EQ(rec.folders, QList<QByteArray>({t.root(), t.path("a"), t.path("sub")}));
-    // The mount points themselves are still listed in their parent.
+    // The mount points themselves are still listed in their parent, marked as such.
     EXPECT_TRUE(rec.entries[t.path("sub")].contains("mnt"));
+    t.dir("sub/plain");
+    OpenedFolder sub = p.openFolder(t.path("sub"));
+    std::vector<SearchRecord> listing;
+    ASSERT_EQ(p.readFolder(sub.handle, false, listing), 0);
+    QStringList mountPoints;
+    for (const SearchRecord& e : listing)
+        if (e.isMountPoint) mountPoints.append(QString::fromUtf8(e.name));
+    mountPoints.sort();
+    EXPECT_EQ(mountPoints, QStringList({"again", "mnt", "tmp"}));
 }
 
 TEST(EventPump, ProcessesEventsAtMostEveryInterval) {
