@@ -395,16 +395,19 @@ void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
     out.append('\t').append(hogTypes_[h.type]);
 }
 
+QByteArray DupScan::hogPath(const Hog& h) const {
+    const QByteArrayView shown = hogName(h);
+    // A name not shown as it is has its exact bytes after the shown ones.
+    const QByteArrayView exact =
+        h.shownExactly ? shown : QByteArrayView(names_.constData() + h.name + shown.size() + 1);
+    return JoinPath(folders_[h.folder].path, exact.toByteArray());
+}
+
 ScanRecord DupScan::hogRecord(const Hog& h) const {
     QByteArray text;
     appendHogText(text, h);
-    const FolderPart& f = folders_[h.folder];
-    if (f.shownExactly && h.shownExactly) return ScanRecord(std::move(text));
-    const QByteArrayView shown = hogName(h);
-    const QByteArray exact = h.shownExactly
-                                 ? shown.toByteArray()
-                                 : QByteArray(names_.constData() + h.name + shown.size() + 1);
-    return ScanRecord(std::move(text), JoinPath(f.path, exact));
+    if (folders_[h.folder].shownExactly && h.shownExactly) return ScanRecord(std::move(text));
+    return ScanRecord(std::move(text), hogPath(h));
 }
 
 const std::vector<DupRecord>& DupScan::lbFiles() const {
@@ -428,6 +431,20 @@ void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const
             line(r.text());
         return;
     }
+    eachHog([&](QByteArrayView text, const Hog&) { line(text); });
+}
+
+void DupScan::forEachListed(
+    const std::function<void(QByteArrayView, const QByteArray&)>& row) const {
+    if (!listed_.empty() || hogs_.empty()) {
+        for (const DupRecord& r : listed_)
+            row(r.text(), pathOf(r));
+        return;
+    }
+    eachHog([&](QByteArrayView text, const Hog& h) { row(text, hogPath(h)); });
+}
+
+void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& line) const {
     QByteArray text;
     text.reserve(4096);
     // Ranked by size, the hogs reach their names and folders in no order at all: fetch those
@@ -443,7 +460,7 @@ void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const
             __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8.constData());
         text.truncate(0);  // keeps the buffer, unlike clear()
         appendHogText(text, hogs_[i]);
-        line(text);
+        line(text, hogs_[i]);
     }
 }
 

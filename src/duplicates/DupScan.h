@@ -62,6 +62,10 @@ public:
     [[nodiscard]] std::size_t listedCount() const;
     // Each listed record's text, in grid order, without keeping the records.
     void writeListed(const std::function<void(QByteArrayView text)>& line) const;
+    // The same with the exact path each row stands for, as pathOf gives it: a window can fill
+    // its grid from this without the list ever being held as records.
+    void forEachListed(
+        const std::function<void(QByteArrayView text, const QByteArray& path)>& row) const;
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
     // How many of the drives searched could not be opened at all.
@@ -106,7 +110,9 @@ private:
     void rankHogs();
     void appendHogText(QByteArray& out, const Hog& hog) const;
     [[nodiscard]] QByteArrayView hogName(const Hog& hog) const;
+    [[nodiscard]] QByteArray hogPath(const Hog& hog) const;
     [[nodiscard]] ScanRecord hogRecord(const Hog& hog) const;
+    void eachHog(const std::function<void(QByteArrayView text, const Hog& hog)>& line) const;
 
     const Platform& platform_;
     EventPump* pump_;

@@ -27,6 +27,12 @@ protected:
 
     std::vector<DupRecord> run(bool duplicates, bool exact = false, int limitKb = 0,
                                const QString& pattern = QStringLiteral("*.*")) {
+        search(duplicates, exact, limitKb, pattern);
+        return scan_->lbFiles();
+    }
+    // The search alone: a file-hog list stays compact until lbFiles is asked.
+    void search(bool duplicates, bool exact = false, int limitKb = 0,
+                const QString& pattern = QStringLiteral("*.*")) {
         DupQuery q;
         q.duplicates = duplicates;
         q.exact = exact;
@@ -36,7 +42,6 @@ protected:
         scan_ = std::make_unique<DupScan>(installed.platform());
         scan_->collectLimit = collectLimit;
         scan_->run(q);
-        return scan_->lbFiles();
     }
     static QStringList field(const std::vector<DupRecord>& records, int n) {
         QStringList out;
@@ -224,8 +229,19 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
     }
     tree.file("c/old", std::int64_t(3 * 1024));
     tree.setTimes("c/old", 1970, 1, 2);  // before 1980: no date at all
-    const std::vector<DupRecord> listed = run(false);
+    search(false);
+    // Read before lbFiles, which turns the compact list into records.
+    QStringList rows;
+    scan_->forEachListed([&](QByteArrayView text, const QByteArray& path) {
+        rows.append(QString::fromUtf8(text) + QLatin1Char('|') + QString::fromLocal8Bit(path));
+    });
+    const std::vector<DupRecord> listed = scan_->lbFiles();
     ASSERT_EQ(listed.size(), 8u);
+    QStringList recordRows;
+    for (const DupRecord& r : listed)
+        recordRows.append(QString::fromUtf8(r.text()) + QLatin1Char('|') +
+                          QString::fromLocal8Bit(scan_->pathOf(r)));
+    EXPECT_EQ(rows, recordRows);
     std::vector<ScanRecord> reference = listed;
     std::reverse(reference.begin(), reference.end());
     rankLargestFirst(reference);
