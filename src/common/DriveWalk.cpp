@@ -25,6 +25,16 @@ std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
     return ready;
 }
 
+WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
+                     const FolderStep& step) {
+    struct StepSink : WalkSink {
+        const FolderStep& step;
+        explicit StepSink(const FolderStep& s) : step(s) {}
+        void folderStep(const FolderVisit& folder) override { step(folder); }
+    } sink(step);
+    return walkDrive(walk, drive, settings, sink);
+}
+
 namespace {
 
 struct DriveFolder {

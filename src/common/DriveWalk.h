@@ -13,6 +13,9 @@ namespace rk {
 // offers checked.
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      WalkSink& sink);
+// The same with only a per-folder step.
+WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
+                     const FolderStep& step);
 
 // The chosen drives that are ready (IsDriveReady), in their order: the others are passed
 // over without a message.
