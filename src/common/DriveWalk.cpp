@@ -27,11 +27,7 @@ std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
 
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      const FolderStep& step) {
-    struct StepSink : WalkSink {
-        const FolderStep& step;
-        explicit StepSink(const FolderStep& s) : step(s) {}
-        void folderStep(const FolderVisit& folder) override { step(folder); }
-    } sink(step);
+    StepSink sink(step);
     return walkDrive(walk, drive, settings, sink);
 }
 

@@ -62,15 +62,6 @@ struct Frame {
     bool isEmpty = false;
 };
 
-class StepOnly : public WalkSink {
-public:
-    explicit StepOnly(const FolderStep& step) : step_(step) {}
-    void folderStep(const FolderVisit& folder) override { step_(folder); }
-
-private:
-    const FolderStep& step_;
-};
-
 }  // namespace
 
 FolderWalk::FolderWalk(const Platform& platform, const bool& abortFlag, EventPump* pump)
@@ -78,7 +69,7 @@ FolderWalk::FolderWalk(const Platform& platform, const bool& abortFlag, EventPum
 
 WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const WalkSettings& settings,
                             const FolderStep& step) {
-    StepOnly sink(step);
+    StepSink sink(step);
     return walk(root, isDriveRoot, settings, sink);
 }
 

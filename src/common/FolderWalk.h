@@ -55,6 +55,16 @@ public:
     virtual void leaveFolder(const FolderVisit& /*folder*/, bool /*stepped*/) {}
 };
 
+// A sink of a per-folder step alone; the step must outlive it.
+class StepSink : public WalkSink {
+public:
+    explicit StepSink(const FolderStep& step) : step_(step) {}
+    void folderStep(const FolderVisit& folder) override { step_(folder); }
+
+private:
+    const FolderStep& step_;
+};
+
 // Lets the window process pending events while a walk runs, but no more often than every
 // interval, so that event processing never dominates a scan. The clock (milliseconds from
 // any start) is the system's steady clock unless one is given.
