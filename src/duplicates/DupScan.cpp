@@ -41,6 +41,13 @@ bool showsBytesAsTheyAre(const QByteArray& bytes, const QString& shown) {
     return recordShowsExactly(bytes, shown) && !shown.endsWith(searchPathMarker);
 }
 
+// Most names are printable ASCII, which a record shows as they are: no text conversion.
+bool isPlainAscii(const QByteArray& name) {
+    return std::all_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7f;
+    });
+}
+
 }  // namespace
 
 QString KiloToMega(int sizeLimitKb) {
@@ -150,7 +157,12 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         c.folder = folderIndex;
         c.device = e.device;
         c.inode = e.inode;
-        c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
+        if (isPlainAscii(e.name)) {
+            c.key = e.name;
+            if (c.key.size() < 14) c.key.append(14 - c.key.size(), ' ');
+        } else {
+            c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
+        }
         candidates_.push_back(std::move(c));
     }
 }
@@ -162,12 +174,8 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     h.accessed = packFileTime(e.raw.access);
     h.folder = folder;
     h.name = std::uint32_t(names_.size());
-    // Most names are printable ASCII, which a record shows as they are: no text conversion.
-    const bool plain = std::all_of(e.name.begin(), e.name.end(), [](char ch) {
-        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7f;
-    });
     QByteArray ext;
-    if (plain) {
+    if (isPlainAscii(e.name)) {
         names_.append(e.name);
         h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarkerBytes);
         const qsizetype dot = e.name.lastIndexOf('.');
