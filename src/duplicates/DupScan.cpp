@@ -246,19 +246,27 @@ void DupScan::addDups(bool exact) {
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
             ++j;
         // One file is never its own duplicate: a second name or path of the same file
-        // (device and inode) is left out of the group.
-        std::vector<std::size_t> distinct;
-        for (std::size_t k = i; k < j; ++k) {
-            const Candidate& c = candidates_[order[k]];
-            const bool seen = std::any_of(distinct.begin(), distinct.end(), [&](std::size_t d) {
-                const Candidate& o = candidates_[order[d]];
-                return o.device == c.device && o.inode == c.inode;
-            });
-            if (!seen) distinct.push_back(k);
-        }
-        if (distinct.size() >= 2)
-            for (const std::size_t k : distinct)
-                collected_.push_back(makeRecord(candidates_[order[k]]));
+        // (device and inode) is left out of the group. Groups of common names run to many
+        // thousands, so the copies are found by sorting, not by comparing every pair.
+        std::vector<std::uint32_t> group(order.begin() + std::ptrdiff_t(i),
+                                         order.begin() + std::ptrdiff_t(j));
+        const auto sameFile = [&](std::uint32_t a, std::uint32_t b) {
+            return candidates_[a].device == candidates_[b].device &&
+                   candidates_[a].inode == candidates_[b].inode;
+        };
+        std::sort(group.begin(), group.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const Candidate& ca = candidates_[a];
+            const Candidate& cb = candidates_[b];
+            if (ca.device != cb.device) return ca.device < cb.device;
+            if (ca.inode != cb.inode) return ca.inode < cb.inode;
+            return a < b;
+        });
+        // The first met of each file stays; the group keeps its walk order.
+        group.erase(std::unique(group.begin(), group.end(), sameFile), group.end());
+        std::sort(group.begin(), group.end());
+        if (group.size() >= 2)
+            for (const std::uint32_t k : group)
+                collected_.push_back(makeRecord(candidates_[k]));
         i = j;
     }
     candidates_ = {};
