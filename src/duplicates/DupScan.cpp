@@ -150,20 +150,24 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         }
         // Only files that turn out to have a partner get a whole record, after the walk.
         Candidate c;
-        c.name = e.name;
         c.size = e.size;
         c.written = e.time;
         c.accessed = packFileTime(e.raw.access);
         c.folder = folderIndex;
         c.device = e.device;
         c.inode = e.inode;
-        if (isPlainAscii(e.name)) {
-            c.key = e.name;
-            if (c.key.size() < 14) c.key.append(14 - c.key.size(), ' ');
+        c.key = std::uint32_t(names_.size());
+        c.plain = isPlainAscii(e.name);
+        if (c.plain) {
+            names_.append(e.name);
+            if (e.name.size() < 14) names_.append(14 - e.name.size(), ' ');
+            c.plainLength = std::uint16_t(e.name.size());
         } else {
-            c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
+            names_.append(recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8());
         }
-        candidates_.push_back(std::move(c));
+        c.keyLength = std::uint16_t(names_.size() - c.key);
+        if (!c.plain) names_.append(e.name).append('\0');
+        candidates_.push_back(c);
     }
 }
 
@@ -201,9 +205,15 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
 }
 
 // A duplicate's record; file hogs have theirs from appendHogText.
+QByteArray DupScan::exactName(const Candidate& c) const {
+    const char* key = names_.constData() + c.key;
+    return c.plain ? QByteArray(key, c.plainLength) : QByteArray(key + c.keyLength);
+}
+
 ScanRecord DupScan::makeRecord(const Candidate& c) {
     const FolderPart& folder = folders_[c.folder];
-    const QString name = recordText(c.name);
+    const QByteArray exact = exactName(c);
+    const QString name = recordText(exact);
     const QString ext = extensionOf(name).toLower();
     auto type = typeNames_.find(ext);
     if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
@@ -214,10 +224,10 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
                            times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab +
                            *type;
     const bool nameShownExactly =
-        showsBytesAsTheyAre(c.name, name) && !name.endsWith(QLatin1Char(' '));
+        showsBytesAsTheyAre(exact, name) && !name.endsWith(QLatin1Char(' '));
     return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
                                            ? QByteArray()
-                                           : JoinPath(folder.path, c.name));
+                                           : JoinPath(folder.path, exact));
 }
 
 void DupScan::addDups(bool exact) {
@@ -227,7 +237,7 @@ void DupScan::addDups(bool exact) {
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = std::uint32_t(i);
     const auto compareKeys = [&](std::uint32_t a, std::uint32_t b) {
-        const int byName = compareFolded(candidates_[a].key, candidates_[b].key);
+        const int byName = compareFolded(keyOf(candidates_[a]), keyOf(candidates_[b]));
         if (byName != 0 || !exact) return byName;
         const std::int64_t ka = candidates_[a].size / 1024;
         const std::int64_t kb = candidates_[b].size / 1024;
@@ -270,6 +280,7 @@ void DupScan::addDups(bool exact) {
         i = j;
     }
     candidates_ = {};
+    names_ = {};
 
     // The groups in the order of the records, as a sorted list of them holds them.
     sortFolded(collected_, pump_);

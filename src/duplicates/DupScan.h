@@ -82,17 +82,25 @@ private:
         QString marker;  // "*(SEARCHPATH)*" or empty
         bool shownExactly = true;
     };
-    // A collected file before its record is written.
+    // A collected file before its record is written: most never get one, as they have no
+    // partner, so it stays small. Its names are in names_: the padded name as the record shows
+    // it (the grouping key), and after it the exact bytes where they are not its beginning.
     struct Candidate {
-        QByteArray key;   // the padded name as the record shows it (duplicates only)
-        QByteArray name;  // exact bytes
         std::int64_t size = 0;
         PackedTime written = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_
+        std::uint32_t key = 0;     // offset in names_
+        std::uint16_t keyLength = 0;
+        std::uint16_t plainLength = 0;  // a plain ASCII name: its length at the key's start
+        bool plain = false;
         std::uint64_t device = 0;  // which file it is, whatever its path
         std::uint64_t inode = 0;
     };
+    [[nodiscard]] QByteArrayView keyOf(const Candidate& c) const {
+        return {names_.constData() + c.key, c.keyLength};
+    }
+    [[nodiscard]] QByteArray exactName(const Candidate& c) const;
     [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
 
     // A file hog as the scan keeps it until its record is shown or written: a list of
@@ -122,7 +130,8 @@ private:
     std::vector<Candidate> candidates_;
     std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
     mutable std::vector<DupRecord> listed_;  // lbFiles
-    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks.
+    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks; or the
+    // duplicate candidates' names.
     mutable std::vector<Hog> hogs_;
     mutable QByteArray names_;
     std::vector<QByteArray> hogTypes_;               // type names, UTF-8

@@ -177,6 +177,20 @@ TEST_F(DupScanTest, AwkwardNamesKeepTheirExactPath) {
     EXPECT_TRUE(paths.contains(tree.path(QByteArray("x/") + odd)));
     EXPECT_TRUE(paths.contains(tree.path("x/tab\there.dat")));
     EXPECT_TRUE(paths.contains(tree.path("x/trailing .dat ")));
+    // The same names as duplicates, each with a partner in y.
+    for (const QByteArray& name : {odd, QByteArray("tab\there.dat"), QByteArray("trailing .dat ")})
+        tree.file("y/" + name, std::int64_t(5000));
+    QList<QByteArray> dupPaths;
+    for (const DupRecord& r : run(true))
+        dupPaths.append(scan_->pathOf(r));
+    std::sort(dupPaths.begin(), dupPaths.end());
+    QList<QByteArray> expected;
+    for (const char* folder : {"x/", "y/"})
+        for (const QByteArray& name :
+             {odd, QByteArray("tab\there.dat"), QByteArray("trailing .dat ")})
+            expected.append(tree.path(folder + name));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dupPaths, expected);
 }
 
 TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
