@@ -31,6 +31,8 @@ using DupRecord = ScanRecord;
 // both run it. A duplicate record has seven fields (name padded to 14, size, modified, time,
 // access, folder with "/", type), a file-hog record six (size, modified, time, access, full
 // path, type); a folder on the search path adds "*(SEARCHPATH)*" after the folder.
+// Chosen drives that overlap are walked once (distinctDrives), and one file (device and inode)
+// is never listed twice in a duplicate group, so no group offers the only copy for deletion.
 class DupScan {
 public:
     static constexpr std::size_t defaultCollectLimit = 10'000'000;

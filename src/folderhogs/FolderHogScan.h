@@ -26,7 +26,8 @@ struct FolderTotals {
 // drive's root, totalling everything the walk enters below it (latest last-write time). All
 // folders: one record per visited folder, the root included, totalling only the files directly
 // in it (latest last-access time); its hidden sub-folders are counted but not entered.
-// A file with several hard links counts once per scan, where the walk first meets it.
+// A file with several hard links counts once per scan, where the walk first meets it; chosen
+// drives that overlap are walked once.
 // Record fields: size in K right-aligned to 7, percent of the drive, files, sub-folders,
 // latest date, path.
 class FolderHogScan {
