@@ -12,6 +12,8 @@ namespace rk {
 
 namespace {
 
+constexpr int searchFailed = 3;
+
 // The drives named with --drive, or else the drive of the current folder.
 std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable& table) {
     std::vector<Drive> drives;
@@ -23,12 +25,14 @@ std::vector<Drive> reportDrives(const CommandLine& commandLine, const DriveTable
     return drives;
 }
 
+void writeLine(QByteArrayView text, std::FILE* out) {
+    std::fwrite(text.data(), 1, std::size_t(text.size()), out);
+    std::fputc('\n', out);
+}
+
 int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
-    for (const ScanRecord& r : records) {
-        const QByteArrayView text = r.text();
-        std::fwrite(text.data(), 1, std::size_t(text.size()), out);
-        std::fputc('\n', out);
-    }
+    for (const ScanRecord& r : records)
+        writeLine(r.text(), out);
     std::fflush(out);
     return 0;
 }
@@ -43,17 +47,44 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     query.drives = drives;
     DupScan scan(platform);
     scan.run(query);
-    if (scan.lbFiles().empty()) {
+    // A drive that could not be searched, or a list cut short, is a failed search even where
+    // other drives gave lines: the lines are written, the status says the list is not whole.
+    // The lines are written straight from the scan's own list, so a list of millions is
+    // never held twice.
+    const auto write = [&] {
+        // In blocks: one write call per line would cost more than making the line.
+        QByteArray block;
+        block.reserve(1 << 16);
+        scan.writeListed([&](QByteArrayView text) {
+            block.append(text).append('\n');
+            if (block.size() >= (1 << 16) - 4096) {
+                std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
+                block.truncate(0);
+            }
+        });
+        std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
+        std::fflush(out);
+    };
+    if (scan.unopenedDrives() > 0 || scan.incomplete()) {
+        write();
+        return searchFailed;
+    }
+    if (scan.listedCount() == 0) {
         ShowInfo(QStringLiteral("No files found."));
         return 1;
     }
-    return writeLines(scan.lbFiles(), out);
+    write();
+    return 0;
 }
 
 int foldersReport(const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     FolderHogScan scan(platform);
     scan.run(commandLine.mainFolders, drives);
+    if (scan.unopenedDrives() > 0 || scan.abort) {
+        writeLines(scan.lb(), out);
+        return searchFailed;
+    }
     // As in the window: fewer than two lines is no list.
     if (scan.lb().size() < 2) {
         ShowInfo(QStringLiteral("No files found."));

@@ -10,7 +10,8 @@ class Platform;
 
 // Runs the report the command line asks for on the given platform, writing the lines the
 // Clipboard button would copy to `out`. Returns the exit status: 0 when something was
-// listed, 1 for "No files found.".
+// listed, 1 for "No files found.", 3 when the search failed: a drive could not be opened, or
+// the list was cut short (the message says why).
 int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out);
 
 }  // namespace rk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "common/FolderWalk.h"
 #include "platform/Platform.h"
 
@@ -10,6 +12,26 @@ namespace rk {
 // beep) and the scan goes on with the next drive; a drive walked becomes the one the next tool
 // offers checked.
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
+                     WalkSink& sink);
+// The same with only a per-folder step.
+WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      const FolderStep& step);
+
+// The chosen drives that are ready (IsDriveReady), in their order: the others are passed
+// over without a message.
+[[nodiscard]] std::vector<Drive> readyDrives(const std::vector<Drive>& chosen);
+
+// The drives of one search, so that no folder is walked twice when the chosen drives overlap
+// (the same folder twice, through a link, nested, or a bind mount): a drive that is the same
+// folder as an earlier one, or that the walk of another would reach, is dropped. Folders are
+// told apart by device and inode, never by the text of their paths.
+struct SearchDrives {
+    std::vector<Drive> drives;  // in the order chosen
+    // The roots of the drives kept; each walk is given these as its otherRoots, so that a
+    // bind mount's source met inside another drive is not walked a second time.
+    std::vector<FolderKey> roots;
+};
+[[nodiscard]] SearchDrives distinctDrives(const Platform& platform,
+                                          const std::vector<Drive>& chosen);
 
 }  // namespace rk

@@ -1,20 +1,38 @@
 #include "common/FolderWalk.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 #include "common/Errors.h"
 #include "common/TextHelpers.h"
 
 namespace rk {
 
-EventPump::EventPump(std::function<void()> processEvents, int intervalMs)
-    : processEvents_(std::move(processEvents)), intervalMs_(intervalMs) {
-    timer_.start();
+namespace {
+
+std::int64_t steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+EventPump::EventPump(std::function<void()> processEvents, int intervalMs, Clock clock)
+    : processEvents_(std::move(processEvents)),
+      clock_(clock ? std::move(clock) : Clock(steadyMilliseconds)),
+      intervalMs_(intervalMs) {
+    last_ = clock_();
 }
 
 void EventPump::pump() {
     if (processEvents_) processEvents_();
-    timer_.restart();
+    last_ = clock_();
+}
+
+QString FolderVisit::text() const {
+    return displayPath(path);
 }
 
 QString skippedFoldersNote(std::uint64_t skipped) {
@@ -32,13 +50,12 @@ bool isSkippableOpenError(int error) {
 namespace {
 
 // One folder on the walk's current path. Its listing is kept until its step has run, so
-// memory grows with the depth and width of the path, never with the size of the tree.
+// memory grows with the depth and width of the path, never with the size of the tree; its
+// path is only a length into the walk's one path buffer.
 struct Frame {
-    QByteArray path;
-    QString text;
     std::vector<SearchRecord> entries;
-    std::vector<std::uint32_t> subFolders;  // indices into entries, in listing order
-    std::size_t next = 0;
+    std::size_t next = 0;  // the entry to look at for the next sub-folder
+    qsizetype pathLength = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool isDriveRoot = false;
@@ -52,6 +69,12 @@ FolderWalk::FolderWalk(const Platform& platform, const bool& abortFlag, EventPum
 
 WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const WalkSettings& settings,
                             const FolderStep& step) {
+    StepSink sink(step);
+    return walk(root, isDriveRoot, settings, sink);
+}
+
+WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const WalkSettings& settings,
+                            WalkSink& sink) {
     WalkResult result;
     if (abort_) {
         result.aborted = true;
@@ -64,88 +87,131 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
         return result;
     }
     const std::uint64_t device = opened.handle.device;
+    const std::uint64_t mountId = opened.handle.mountId;
+    const std::uint64_t rootInode = opened.handle.inode;
     FolderHandle current = std::move(opened.handle);
     std::size_t currentDepth = 0;  // depth of the folder `current` is open at
     std::vector<Frame> stack;
+    std::vector<FolderKey> chain{{device, rootInode}};  // of `current` and above it
+    QByteArray path = root;  // the path of the deepest folder on the stack, or of its child
+
+    // A folder on another mount is another drive's, even when it is a bind mount of this
+    // file system (same device). Where the system tells no mount identity, the device does.
+    const auto onOtherMount = [&](const FolderHandle& h) {
+        return h.device != device || h.isMountRoot ||
+               (mountId != 0 && h.mountId != 0 && h.mountId != mountId);
+    };
+    const auto isOtherRoot = [&](const FolderHandle& h) {
+        const FolderKey id{h.device, h.inode};
+        return std::find(otherRoots.begin(), otherRoots.end(), id) != otherRoots.end();
+    };
+    const auto visitOf = [&](const Frame& f) {
+        return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1};
+    };
 
     // Reads the folder `current` is open at and puts it on the path; false when it had to be
     // skipped.
-    const auto enter = [&](QByteArray path, bool driveRoot) -> bool {
+    const auto enter = [&](bool driveRoot) -> bool {
         Frame f;
-        f.path = std::move(path);
-        f.text = displayPath(f.path);
+        f.pathLength = path.size();
         f.device = current.device;
         f.inode = current.inode;
         f.isDriveRoot = driveRoot;
-        if (showFolder) showFolder(f.text);
         if (const int err = platform_.readFolder(current, driveRoot, f.entries)) {
             if (!isSkippableOpenError(err)) throw IoError(err);
             ++result.skippedFolders;
             return false;
         }
         f.isEmpty = true;
-        for (std::size_t i = 0; i < f.entries.size(); ++i) {
-            const SearchRecord& e = f.entries[i];
-            if (includedBy(includeWalk, e.attributes)) f.isEmpty = false;
-            // Hidden and system folders are not entered; a mount point belongs to another
-            // drive.
-            if (e.isDirectory() && !e.isDotEntry() && includedBy(includeWalk, e.attributes) &&
-                e.device == device)
-                f.subFolders.push_back(std::uint32_t(i));
-        }
+        for (const SearchRecord& e : f.entries)
+            if (includedBy(includeWalk, e.attributes)) {
+                f.isEmpty = false;
+                break;
+            }
         stack.push_back(std::move(f));
-        if (enteredFolder) enteredFolder(stack.back().path, int(stack.size()) - 1);
+        sink.enterFolder(visitOf(stack.back()));
         return true;
     };
 
-    // Makes `current` the folder at the given depth of the path, going up through "..".
+    // The next sub-folder of f the walk goes into, or null.
+    const auto nextSubFolder = [&](Frame& f) -> const SearchRecord* {
+        while (f.next < f.entries.size()) {
+            const SearchRecord& e = f.entries[f.next++];
+            // Hidden and system folders are not entered; mount points are told by the listing
+            // already, so that an automount point is never opened (which would mount it).
+            if (e.isDirectory() && !e.isDotEntry() && includedBy(includeWalk, e.attributes) &&
+                e.device == device && !e.isMountPoint)
+                return &e;
+        }
+        return nullptr;
+    };
+
+    // Makes `current` the folder at the given depth of the path, going up through "..". The
+    // folders between may have had their steps already, so each level's identity is kept in
+    // `chain`, not taken from the stack.
     const auto climbTo = [&](std::size_t depth) {
+        const Frame& target = stack[depth];
         while (currentDepth > depth) {
-            const Frame& parent = stack[currentDepth - 1];
-            OpenedFolder up = platform_.openSubFolder(current, "..", parent.path);
+            const FolderKey& parent = chain[currentDepth - 1];
+            OpenedFolder up = platform_.openSubFolder(current, "..", QByteArray());
             if (!up.handle.isOpen() || up.handle.device != parent.device ||
                 up.handle.inode != parent.inode) {
                 // The path moved under us: find the folder by its full path instead, and
                 // make sure it is still the one we read.
-                up = platform_.openFolder(parent.path);
+                up = platform_.openFolder(path.left(target.pathLength));
                 if (!up.handle.isOpen()) throw IoError(up.error);
-                if (up.handle.device != parent.device || up.handle.inode != parent.inode)
+                if (up.handle.device != target.device || up.handle.inode != target.inode)
                     throw IoError(ESTALE);
+                currentDepth = depth + 1;
             }
             current = std::move(up.handle);
             --currentDepth;
+            chain.resize(currentDepth + 1);
         }
     };
 
-    if (!enter(root, isDriveRoot)) return result;
+    // Takes the deepest folder off the path, after its step if it had one.
+    const auto leave = [&](bool stepped) {
+        path.truncate(stack.back().pathLength);
+        sink.leaveFolder(visitOf(stack.back()), stepped);
+        stack.pop_back();
+    };
+
+    if (!enter(isDriveRoot)) return result;
     while (!stack.empty()) {
         if (abort_) {
             result.aborted = true;
+            while (!stack.empty())
+                leave(false);
             break;
         }
         Frame& top = stack.back();
-        if (top.next < top.subFolders.size()) {
-            const SearchRecord& sub = top.entries[top.subFolders[top.next++]];
+        if (const SearchRecord* sub = nextSubFolder(top)) {
             climbTo(stack.size() - 1);
-            QByteArray childPath = JoinPath(top.path, sub.name);
-            OpenedFolder child = platform_.openSubFolder(current, sub.name, childPath);
+            path.truncate(top.pathLength);
+            if (!path.endsWith('/')) path.append('/');
+            path.append(sub->name);
+            OpenedFolder child = platform_.openSubFolder(current, sub->name, path);
             if (!child.handle.isOpen()) {
                 if (!isSkippableOpenError(child.error)) throw IoError(child.error);
                 ++result.skippedFolders;
                 continue;
             }
-            if (child.handle.device != device) continue;  // mounted on since it was listed
+            if (onOtherMount(child.handle)) continue;  // a mount point, or mounted on since
+            if (isOtherRoot(child.handle)) continue;
             current = std::move(child.handle);
             currentDepth = stack.size();
-            enter(std::move(childPath), false);
+            chain.resize(currentDepth);
+            chain.push_back({current.device, current.inode});
+            enter(false);
         } else {
-            const Frame done = std::move(stack.back());
-            stack.pop_back();
-            if (!done.isEmpty || settings.stepOnEmptyFolder) {
-                step(FolderVisit{done.path, done.text, done.entries, done.isDriveRoot,
-                                 int(stack.size())});
+            path.truncate(top.pathLength);
+            const bool stepped = !top.isEmpty || settings.stepOnEmptyFolder;
+            if (stepped) {
+                sink.folderStep(visitOf(top));
                 ++result.folders;
             }
+            leave(stepped);
         }
         if (pump_) pump_->poll();
     }

@@ -102,23 +102,7 @@ void sortRecords(std::vector<ScanRecord>& records, KeyOf keyOf, bool descending,
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].index;
     keys = {};
-    // Put the records in place along the permutation's cycles: no second list of records.
-    std::vector<bool> placed(order.size());
-    for (std::size_t start = 0; start < order.size(); ++start) {
-        if (placed[start]) continue;
-        ScanRecord held = std::move(records[start]);
-        std::size_t at = start;
-        for (;;) {
-            placed[at] = true;
-            const std::size_t from = order[at];
-            if (from == start) {
-                records[at] = std::move(held);
-                break;
-            }
-            records[at] = std::move(records[from]);
-            at = from;
-        }
-    }
+    permuteInPlace(records, order);
 }
 
 }  // namespace

@@ -47,6 +47,27 @@ void sortFolded(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 // Largest first by the number of K, then by the rest of the record, descending.
 void rankLargestFirst(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 
+// Puts items[order[i]] at i for every i, along the permutation's cycles: no second list.
+template <typename T>
+void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& order) {
+    std::vector<bool> placed(order.size());
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start]) continue;
+        T held = std::move(items[start]);
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const std::size_t from = order[at];
+            if (from == start) {
+                items[at] = std::move(held);
+                break;
+            }
+            items[at] = std::move(items[from]);
+            at = from;
+        }
+    }
+}
+
 // How a name or path is shown in a record: tabs and line breaks, which would break the
 // record, and undecodable bytes are replaced.
 [[nodiscard]] QString recordText(const QByteArray& bytes);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <charconv>
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
@@ -17,6 +18,7 @@ namespace rk {
 namespace {
 
 const QString searchPathMarker = QStringLiteral("*(SEARCHPATH)*");
+constexpr char searchPathMarkerBytes[] = "*(SEARCHPATH)*";
 constexpr int includeDupFiles = 41;  // ordinary, read-only and archive files
 
 // The record's first field, or its first two fields joined, as the grouping key.
@@ -38,6 +40,13 @@ bool sameKey(QByteArrayView a, QByteArrayView b) {
 // nothing that reading the path back out of the record would cut off.
 bool showsBytesAsTheyAre(const QByteArray& bytes, const QString& shown) {
     return recordShowsExactly(bytes, shown) && !shown.endsWith(searchPathMarker);
+}
+
+// Most names are printable ASCII, which a record shows as they are: no text conversion.
+bool isPlainAscii(const QByteArray& name) {
+    return std::all_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7f;
+    });
 }
 
 }  // namespace
@@ -62,7 +71,10 @@ void DupScan::run(const DupQuery& query) {
     candidates_.clear();
     folders_.clear();
     listed_.clear();
+    hogs_.clear();
+    names_.clear();
     skipped_ = 0;
+    unopened_ = 0;
     abort = false;
     ScanAllDrives(query.sizeLimitKb);
     if (query.duplicates)
@@ -72,23 +84,33 @@ void DupScan::run(const DupQuery& query) {
 }
 
 void DupScan::ScanAllDrives(int sizeLimitKb) {
-    for (const Drive& drive : query_.drives) {
-        if (!IsDriveReady(drive.mountPoint)) continue;
+    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
+    otherRoots_ = search.roots;
+    for (const Drive& drive : search.drives)
         scan_dir(drive, sizeLimitKb);
-    }
 }
 
 void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
+    // The status shows each folder as the walk goes into it, the step lists its files.
+    struct Sink : WalkSink {
+        DupScan& scan;
+        int limitKb;
+        Sink(DupScan& s, int kb) : scan(s), limitKb(kb) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (scan.showFolder) scan.showFolder(v.text());
+        }
+        void folderStep(const FolderVisit& v) override { scan.scanfiles(v, limitKb); }
+    } sink(*this, sizeLimitKb);
     FolderWalk walk(platform_, abort, pump_);
-    walk.showFolder = showFolder;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true},
-                                        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); });
+    walk.otherRoots = otherRoots_;
+    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
     skipped_ += result.skippedFolders;
+    if (!result.rootOpened && !result.aborted) ++unopened_;
 }
 
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
     if (abort) return;
-    if (showFolder) showFolder(folder.text);
+    if (showFolder) showFolder(folder.text());
     const std::int64_t limit = std::int64_t(sizeLimitKb) * 1024;
     bool folderAdded = false;
     for (const SearchRecord& e : folder.entries) {
@@ -97,7 +119,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
             (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
             continue;
-        if (candidates_.size() + collected_.size() >= collectLimit) {
+        if (candidates_.size() + collected_.size() + hogs_.size() >= collectLimit) {
             ShowWarning(
                 QStringLiteral("Due to Windows resource limitations ... cannot process "
                                "any more files.\n\nTry increasing the file size limits "
@@ -109,54 +131,104 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             // The folder's part of every record: its path with "/" and the search-path marker.
             FolderPart f;
             f.path = folder.path;
+            f.path.squeeze();  // its own exact copy: the walk's buffer goes on changing
             const QString text = recordText(folder.path);
-            f.slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
+            const QString slashed =
+                text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
             if (IsOnSearchPath(text)) f.marker = searchPathMarker;
             f.shownExactly = showsBytesAsTheyAre(folder.path, text);
+            if (query_.duplicates)
+                f.slashed = slashed;
+            else
+                f.slashedUtf8 = slashed.toUtf8();
             folders_.push_back(std::move(f));
             folderAdded = true;
         }
+        const auto folderIndex = std::uint32_t(folders_.size() - 1);
+        if (!query_.duplicates) {
+            addHog(e, folderIndex);
+            continue;
+        }
+        // Only files that turn out to have a partner get a whole record, after the walk.
         Candidate c;
-        c.name = e.name;
         c.size = e.size;
         c.written = e.time;
         c.accessed = packFileTime(e.raw.access);
-        c.folder = std::uint32_t(folders_.size() - 1);
-        if (query_.duplicates) {
-            // Only files that turn out to have a partner get a whole record, after the walk.
-            c.key = recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8();
-            candidates_.push_back(std::move(c));
+        c.folder = folderIndex;
+        c.device = e.device;
+        c.inode = e.inode;
+        c.key = std::uint32_t(names_.size());
+        c.plain = isPlainAscii(e.name);
+        if (c.plain) {
+            names_.append(e.name);
+            if (e.name.size() < 14) names_.append(14 - e.name.size(), ' ');
+            c.plainLength = std::uint16_t(e.name.size());
         } else {
-            collected_.push_back(makeRecord(c));
+            names_.append(recordText(e.name).leftJustified(14, QLatin1Char(' ')).toUtf8());
         }
+        c.keyLength = std::uint16_t(names_.size() - c.key);
+        if (!c.plain) names_.append(e.name).append('\0');
+        candidates_.push_back(c);
     }
-    // A file hog's record is written at once, so its folder is not needed any more.
-    if (!query_.duplicates) folders_.clear();
+}
+
+void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
+    Hog h;
+    h.size = e.size;
+    h.written = e.time;
+    h.accessed = packFileTime(e.raw.access);
+    h.folder = folder;
+    h.name = std::uint32_t(names_.size());
+    QByteArray ext;
+    if (isPlainAscii(e.name)) {
+        names_.append(e.name);
+        h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarkerBytes);
+        const qsizetype dot = e.name.lastIndexOf('.');
+        if (dot >= 0) ext = e.name.mid(dot).toLower();
+    } else {
+        const QString shown = recordText(e.name);
+        names_.append(shown.toUtf8());
+        h.shownExactly = showsBytesAsTheyAre(e.name, shown) && !shown.endsWith(QLatin1Char(' '));
+        ext = extensionOf(shown).toLower().toUtf8();
+    }
+    names_.append('\0');
+    if (!h.shownExactly) {
+        names_.append(e.name);
+        names_.append('\0');
+    }
+    auto type = hogTypeIndex_.constFind(ext);
+    if (type == hogTypeIndex_.constEnd()) {
+        hogTypes_.push_back(fileTypeName(QString::fromUtf8(ext)).toUtf8());
+        type = hogTypeIndex_.insert(ext, std::uint32_t(hogTypes_.size() - 1));
+    }
+    h.type = *type;
+    hogs_.push_back(h);
+}
+
+// A duplicate's record; file hogs have theirs from appendHogText.
+QByteArray DupScan::exactName(const Candidate& c) const {
+    const char* key = names_.constData() + c.key;
+    return c.plain ? QByteArray(key, c.plainLength) : QByteArray(key + c.keyLength);
 }
 
 ScanRecord DupScan::makeRecord(const Candidate& c) {
     const FolderPart& folder = folders_[c.folder];
-    const QString name = recordText(c.name);
+    const QByteArray exact = exactName(c);
+    const QString name = recordText(exact);
     const QString ext = extensionOf(name).toLower();
     auto type = typeNames_.find(ext);
     if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
     const QString size = sizeInKText(c.size);
     const QChar tab = QLatin1Char('\t');
-    QString record;
-    if (query_.duplicates) {
-        record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
-                 times_.date(c.written) + tab + times_.time(c.written) + tab +
-                 times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab + *type;
-    } else {
-        record = size + tab + times_.date(c.written) + tab + times_.time(c.written) + tab +
-                 times_.date(c.accessed) + tab + folder.slashed + name + folder.marker + tab +
-                 *type;
-    }
+    const QString record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
+                           times_.date(c.written) + tab + times_.time(c.written) + tab +
+                           times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab +
+                           *type;
     const bool nameShownExactly =
-        showsBytesAsTheyAre(c.name, name) && !name.endsWith(QLatin1Char(' '));
+        showsBytesAsTheyAre(exact, name) && !name.endsWith(QLatin1Char(' '));
     return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
                                            ? QByteArray()
-                                           : JoinPath(folder.path, c.name));
+                                           : JoinPath(folder.path, exact));
 }
 
 void DupScan::addDups(bool exact) {
@@ -166,7 +238,7 @@ void DupScan::addDups(bool exact) {
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = std::uint32_t(i);
     const auto compareKeys = [&](std::uint32_t a, std::uint32_t b) {
-        const int byName = compareFolded(candidates_[a].key, candidates_[b].key);
+        const int byName = compareFolded(keyOf(candidates_[a]), keyOf(candidates_[b]));
         if (byName != 0 || !exact) return byName;
         const std::int64_t ka = candidates_[a].size / 1024;
         const std::int64_t kb = candidates_[b].size / 1024;
@@ -174,17 +246,42 @@ void DupScan::addDups(bool exact) {
     };
     sortWithEvents(
         order.begin(), order.end(),
-        [&](std::uint32_t a, std::uint32_t b) { return compareKeys(a, b) < 0; }, pump_);
+        [&](std::uint32_t a, std::uint32_t b) {
+            // Ties in walk order, so which name of a file stays listed does not vary.
+            const int order = compareKeys(a, b);
+            return order != 0 ? order < 0 : a < b;
+        },
+        pump_);
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
             ++j;
-        if (j - i >= 2)
-            for (std::size_t k = i; k < j; ++k)
-                collected_.push_back(makeRecord(candidates_[order[k]]));
+        // One file is never its own duplicate: a second name or path of the same file
+        // (device and inode) is left out of the group. Groups of common names run to many
+        // thousands, so the copies are found by sorting, not by comparing every pair.
+        std::vector<std::uint32_t> group(order.begin() + std::ptrdiff_t(i),
+                                         order.begin() + std::ptrdiff_t(j));
+        const auto sameFile = [&](std::uint32_t a, std::uint32_t b) {
+            return candidates_[a].device == candidates_[b].device &&
+                   candidates_[a].inode == candidates_[b].inode;
+        };
+        std::sort(group.begin(), group.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const Candidate& ca = candidates_[a];
+            const Candidate& cb = candidates_[b];
+            if (ca.device != cb.device) return ca.device < cb.device;
+            if (ca.inode != cb.inode) return ca.inode < cb.inode;
+            return a < b;
+        });
+        // The first met of each file stays; the group keeps its walk order.
+        group.erase(std::unique(group.begin(), group.end(), sameFile), group.end());
+        std::sort(group.begin(), group.end());
+        if (group.size() >= 2)
+            for (const std::uint32_t k : group)
+                collected_.push_back(makeRecord(candidates_[k]));
         i = j;
     }
     candidates_ = {};
+    names_ = {};
 
     // The groups in the order of the records, as a sorted list of them holds them.
     sortFolded(collected_, pump_);
@@ -204,9 +301,201 @@ void DupScan::addDups(bool exact) {
 }
 
 void DupScan::reSort() {
-    rankLargestFirst(collected_, pump_);
-    listed_ = std::move(collected_);
-    collected_ = {};
+    rankHogs();
+}
+
+namespace {
+
+// Packed times are valid or 0, so a date text is one per packed date and a time text one per
+// packed time of day; 0 has texts of its own (no date, and noon).
+constexpr std::uint32_t noTime = 65536;
+std::uint32_t dateKey(PackedTime t) {
+    return t == 0 ? noTime : t >> 16;
+}
+std::uint32_t timeKey(PackedTime t) {
+    return t == 0 ? noTime : t & 0xFFFF;
+}
+
+// The texts of the keys in use, and each key's place among them in the order of the sorted
+// list: where two records differ first in a date or time, that place decides their order.
+template <typename Texts>
+std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_t>& used,
+                                     const std::function<QByteArray(std::uint32_t)>& textOf) {
+    texts.at.assign(noTime + 2, 0);
+    texts.bytes.clear();
+    std::vector<std::uint32_t> keys;
+    for (std::uint32_t k = 0; k <= noTime; ++k) {
+        texts.at[k] = std::uint32_t(texts.bytes.size());
+        if (used[k]) {
+            texts.bytes.append(textOf(k));
+            keys.push_back(k);
+        }
+    }
+    texts.at[noTime + 1] = std::uint32_t(texts.bytes.size());
+    std::sort(keys.begin(), keys.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return compareFolded(texts[a], texts[b]) < 0;
+    });
+    std::vector<std::uint32_t> rank(noTime + 1);
+    std::uint32_t r = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0 && compareFolded(texts[keys[i - 1]], texts[keys[i]]) != 0) ++r;
+        rank[keys[i]] = r;
+    }
+    return rank;
+}
+
+}  // namespace
+
+void DupScan::rankHogs() {
+    // Largest first by the K, then by the rest of the record, descending, as ranking the
+    // records themselves would: field by field, since the tab that ends a field sorts before
+    // anything a field holds. Only ties in the K, dates and time compare the paths' text.
+    std::vector<std::uint8_t> datesUsed(noTime + 1), timesUsed(noTime + 1);
+    for (const Hog& h : hogs_) {
+        datesUsed[dateKey(h.written)] = datesUsed[dateKey(h.accessed)] = 1;
+        timesUsed[timeKey(h.written)] = 1;
+    }
+    const std::vector<std::uint32_t> dateRank =
+        rankTexts(dateTexts_, datesUsed, [this](std::uint32_t k) {
+            return k == noTime ? QByteArray("") : times_.date(PackedTime(k) << 16).toUtf8();
+        });
+    // Any valid date will do for a time of day: 1 January 1980.
+    const std::vector<std::uint32_t> timeRank =
+        rankTexts(timeTexts_, timesUsed, [this](std::uint32_t k) {
+            return times_.time(k == noTime ? 0 : (PackedTime(0x21) << 16) | k).toUtf8();
+        });
+
+    struct Key {
+        std::uint64_t kilobytes;
+        std::uint64_t times;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys(hogs_.size());
+    for (std::size_t i = 0; i < hogs_.size(); ++i) {
+        const Hog& h = hogs_[i];
+        keys[i] = {std::uint64_t(std::max<std::int64_t>(h.size / 1024, 0)),
+                   std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
+                       std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
+                       dateRank[dateKey(h.accessed)],
+                   std::uint32_t(i)};
+    }
+    QByteArray tailA, tailB;
+    const auto tailOf = [this](QByteArray& out, const Hog& h) {
+        const FolderPart& f = folders_[h.folder];
+        out.truncate(0);
+        out.append(f.slashedUtf8).append(hogName(h)).append(f.marker.toUtf8()).append('\t');
+        out.append(hogTypes_[h.type]);
+    };
+    sortWithEvents(
+        keys.begin(), keys.end(),
+        [&](const Key& a, const Key& b) {
+            if (a.kilobytes != b.kilobytes) return a.kilobytes > b.kilobytes;
+            if (a.times != b.times) return a.times > b.times;
+            tailOf(tailA, hogs_[a.index]);
+            tailOf(tailB, hogs_[b.index]);
+            return compareFolded(tailA, tailB) > 0;
+        },
+        pump_);
+    std::vector<std::uint32_t> order(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        order[i] = keys[i].index;
+    keys = {};
+    permuteInPlace(hogs_, order);
+}
+
+QByteArrayView DupScan::hogName(const Hog& h) const {
+    return QByteArrayView(names_.constData() + h.name);
+}
+
+void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
+    // The size as sizeInKText writes it: whole K, right-aligned to five places.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, h.size / 1024).ptr;
+    for (auto pad = 5 - (end - digits); pad > 0; --pad)
+        out.append(' ');
+    out.append(digits, end - digits).append(" K\t");
+    const FolderPart& f = folders_[h.folder];
+    out.append(dateTexts_[dateKey(h.written)]).append('\t');
+    out.append(timeTexts_[timeKey(h.written)]).append('\t');
+    out.append(dateTexts_[dateKey(h.accessed)]).append('\t');
+    out.append(f.slashedUtf8).append(hogName(h));
+    if (!f.marker.isEmpty()) out.append(f.marker.toUtf8());
+    out.append('\t').append(hogTypes_[h.type]);
+}
+
+QByteArray DupScan::hogPath(const Hog& h) const {
+    const QByteArrayView shown = hogName(h);
+    // A name not shown as it is has its exact bytes after the shown ones.
+    const QByteArrayView exact =
+        h.shownExactly ? shown : QByteArrayView(names_.constData() + h.name + shown.size() + 1);
+    return JoinPath(folders_[h.folder].path, exact.toByteArray());
+}
+
+ScanRecord DupScan::hogRecord(const Hog& h) const {
+    QByteArray text;
+    appendHogText(text, h);
+    if (folders_[h.folder].shownExactly && h.shownExactly) return ScanRecord(std::move(text));
+    return ScanRecord(std::move(text), hogPath(h));
+}
+
+const std::vector<DupRecord>& DupScan::lbFiles() const {
+    if (listed_.empty() && !hogs_.empty()) {
+        listed_.reserve(hogs_.size());
+        for (const Hog& h : hogs_)
+            listed_.push_back(hogRecord(h));
+        hogs_ = {};  // the records say it all now
+        names_ = {};
+    }
+    return listed_;
+}
+
+void DupScan::releaseList() {
+    listed_ = {};
+    hogs_ = {};
+    names_ = {};
+}
+
+std::size_t DupScan::listedCount() const {
+    return listed_.empty() ? hogs_.size() : listed_.size();
+}
+
+void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const {
+    if (!listed_.empty() || hogs_.empty()) {
+        for (const DupRecord& r : listed_)
+            line(r.text());
+        return;
+    }
+    eachHog([&](QByteArrayView text, const Hog&) { line(text); });
+}
+
+void DupScan::forEachListed(
+    const std::function<void(QByteArrayView, const QByteArray&)>& row) const {
+    if (!listed_.empty() || hogs_.empty()) {
+        for (const DupRecord& r : listed_)
+            row(r.text(), pathOf(r));
+        return;
+    }
+    eachHog([&](QByteArrayView text, const Hog& h) { row(text, hogPath(h)); });
+}
+
+void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& line) const {
+    QByteArray text;
+    text.reserve(4096);
+    // Ranked by size, the hogs reach their names and folders in no order at all: fetch those
+    // of the lines a little ahead while this one is written.
+    constexpr std::size_t ahead = 8;
+    for (std::size_t i = 0; i < hogs_.size(); ++i) {
+        if (i + 2 * ahead < hogs_.size()) {
+            const Hog& later = hogs_[i + 2 * ahead];
+            __builtin_prefetch(names_.constData() + later.name);
+            __builtin_prefetch(&folders_[later.folder]);
+        }
+        if (i + ahead < hogs_.size())
+            __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8.constData());
+        text.truncate(0);  // keeps the buffer, unlike clear()
+        appendHogText(text, hogs_[i]);
+        line(text, hogs_[i]);
+    }
 }
 
 QByteArray DupScan::pathOf(const DupRecord& record) const {

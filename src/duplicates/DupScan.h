@@ -31,6 +31,8 @@ using DupRecord = ScanRecord;
 // both run it. A duplicate record has seven fields (name padded to 14, size, modified, time,
 // access, folder with "/", type), a file-hog record six (size, modified, time, access, full
 // path, type); a folder on the search path adds "*(SEARCHPATH)*" after the folder.
+// Chosen drives that overlap are walked once (distinctDrives), and one file (device and inode)
+// is never listed twice in a duplicate group, so no group offers the only copy for deletion.
 class DupScan {
 public:
     static constexpr std::size_t defaultCollectLimit = 10'000'000;
@@ -56,12 +58,22 @@ public:
     void addDups(bool exact);
     void reSort();
 
-    // The listed records, in grid order.
-    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const { return listed_; }
+    // The listed records, in grid order. A file-hog list is kept compact until it is first
+    // asked for here; a report that only writes it uses listedCount and writeListed.
+    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
+    [[nodiscard]] std::size_t listedCount() const;
+    // Each listed record's text, in grid order, without keeping the records.
+    void writeListed(const std::function<void(QByteArrayView text)>& line) const;
+    // The same with the exact path each row stands for, as pathOf gives it: a window can fill
+    // its grid from this without the list ever being held as records.
+    void forEachListed(
+        const std::function<void(QByteArrayView text, const QByteArray& path)>& row) const;
     // Lets the listed records go once a window's grid holds them.
-    void releaseList() { listed_ = {}; }
+    void releaseList();
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
+    // How many of the drives searched could not be opened at all.
+    [[nodiscard]] int unopenedDrives() const { return unopened_; }
     // True when the list is incomplete: aborted, or the collected list overflowed.
     [[nodiscard]] bool incomplete() const { return abort; }
 
@@ -70,19 +82,49 @@ private:
     struct FolderPart {
         QByteArray path;
         QString slashed;  // as shown, with "/" at the end
-        QString marker;   // "*(SEARCHPATH)*" or empty
+        QByteArray slashedUtf8;
+        QString marker;  // "*(SEARCHPATH)*" or empty
         bool shownExactly = true;
     };
-    // A collected file before its record is written.
+    // A collected file before its record is written: most never get one, as they have no
+    // partner, so it stays small. Its names are in names_: the padded name as the record shows
+    // it (the grouping key), and after it the exact bytes where they are not its beginning.
     struct Candidate {
-        QByteArray key;   // the padded name as the record shows it (duplicates only)
-        QByteArray name;  // exact bytes
         std::int64_t size = 0;
         PackedTime written = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_
+        std::uint32_t key = 0;     // offset in names_
+        std::uint16_t keyLength = 0;
+        std::uint16_t plainLength = 0;  // a plain ASCII name: its length at the key's start
+        bool plain = false;
+        std::uint64_t device = 0;  // which file it is, whatever its path
+        std::uint64_t inode = 0;
     };
+    [[nodiscard]] QByteArrayView keyOf(const Candidate& c) const {
+        return {names_.constData() + c.key, c.keyLength};
+    }
+    [[nodiscard]] QByteArray exactName(const Candidate& c) const;
     [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
+
+    // A file hog as the scan keeps it until its record is shown or written: a list of
+    // millions costs little more than its names (32 bytes and the name).
+    struct Hog {
+        std::int64_t size = 0;
+        PackedTime written = 0;
+        PackedTime accessed = 0;
+        std::uint32_t folder = 0;  // in folders_
+        std::uint32_t name = 0;    // offset in names_ of the name as the record shows it
+        std::uint32_t type = 0;    // in hogTypes_
+        bool shownExactly = true;  // else the exact name follows the shown one in names_
+    };
+    void addHog(const SearchRecord& entry, std::uint32_t folder);
+    void rankHogs();
+    void appendHogText(QByteArray& out, const Hog& hog) const;
+    [[nodiscard]] QByteArrayView hogName(const Hog& hog) const;
+    [[nodiscard]] QByteArray hogPath(const Hog& hog) const;
+    [[nodiscard]] ScanRecord hogRecord(const Hog& hog) const;
+    void eachHog(const std::function<void(QByteArrayView text, const Hog& hog)>& line) const;
 
     const Platform& platform_;
     EventPump* pump_;
@@ -90,9 +132,29 @@ private:
     NamePattern pattern_;
     std::vector<FolderPart> folders_;
     std::vector<Candidate> candidates_;
-    std::vector<DupRecord> collected_;  // lbList, sorted once the walk is done
-    std::vector<DupRecord> listed_;     // lbFiles
+    std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
+    mutable std::vector<DupRecord> listed_;  // lbFiles
+    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks; or the
+    // duplicate candidates' names.
+    mutable std::vector<Hog> hogs_;
+    mutable QByteArray names_;
+    std::vector<QByteArray> hogTypes_;               // type names, UTF-8
+    QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
+    // Texts by key in one block, so that writing a list of millions finds them in the cache:
+    // text k is bytes[at[k], at[k + 1]).
+    struct KeyedTexts {
+        std::vector<std::uint32_t> at;
+        QByteArray bytes;
+        [[nodiscard]] QByteArrayView operator[](std::uint32_t k) const {
+            return {bytes.constData() + at[k], qsizetype(at[k + 1] - at[k])};
+        }
+    };
+    // Date and time texts by the packed date (or time of day); the last key is for 0.
+    KeyedTexts dateTexts_;
+    KeyedTexts timeTexts_;
     std::uint64_t skipped_ = 0;
+    int unopened_ = 0;
+    std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
     FileTimeTexts times_;
     QHash<QString, QString> typeNames_;  // by lower-case extension
 };

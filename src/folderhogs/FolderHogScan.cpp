@@ -30,14 +30,16 @@ void FolderHogScan::run(bool mainFolders, const std::vector<Drive>& drives) {
     listed_.clear();
     linkedFiles_.clear();
     skipped_ = 0;
+    unopened_ = 0;
     abort = false;
     ScanAllDrives(mainFolders, drives);
     copylb2tolb();
 }
 
 void FolderHogScan::ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives) {
-    for (const Drive& drive : drives) {
-        if (!IsDriveReady(drive.mountPoint)) continue;
+    const SearchDrives search = distinctDrives(platform_, readyDrives(drives));
+    otherRoots_ = search.roots;
+    for (const Drive& drive : search.drives) {
         const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
         driveSize_ = space ? space->total : -1;
         if (mainFolders)
@@ -55,18 +57,30 @@ bool FolderHogScan::firstSighting(const SearchRecord& e) {
     return true;
 }
 
-void FolderHogScan::scan_dir(const Drive& drive) {
+void FolderHogScan::walkOneDrive(const Drive& drive, WalkSink& sink) {
     FolderWalk walk(platform_, abort, pump_);
-    walk.showFolder = showFolder;
+    walk.otherRoots = otherRoots_;
     // An empty root gives no record: only the root can list nothing at all.
-    const WalkResult r =
-        walkDrive(walk, drive, WalkSettings{false}, [this](const FolderVisit& v) { scanfiles(v); });
+    const WalkResult r = walkDrive(walk, drive, WalkSettings{false}, sink);
     skipped_ += r.skippedFolders;
+    if (!r.rootOpened && !r.aborted) ++unopened_;
+}
+
+void FolderHogScan::scan_dir(const Drive& drive) {
+    struct Sink : WalkSink {
+        FolderHogScan& scan;
+        explicit Sink(FolderHogScan& s) : scan(s) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (scan.showFolder) scan.showFolder(v.text());
+        }
+        void folderStep(const FolderVisit& v) override { scan.scanfiles(v); }
+    } sink(*this);
+    walkOneDrive(drive, sink);
 }
 
 void FolderHogScan::scanfiles(const FolderVisit& folder) {
     if (abort) return;
-    if (showFolder) showFolder(folder.text);
+    if (showFolder) showFolder(folder.text());
     FolderTotals totals;
     for (const SearchRecord& e : folder.entries) {
         if (e.isDotEntry()) continue;
@@ -85,28 +99,28 @@ void FolderHogScan::scanfiles(const FolderVisit& folder) {
 }
 
 void FolderHogScan::top_dir(const Drive& drive) {
-    FolderWalk walk(platform_, abort, pump_);
-    walk.showFolder = showFolder;
-    mainOpen_ = false;
-    // Entering a folder directly under the root starts its totals.
-    walk.enteredFolder = [this](const QByteArray& path, int depth) {
-        if (depth != 1) return;
-        mainOpen_ = true;
-        mainPath_ = path;
-        mainTotals_ = {};
-    };
-    const WalkResult r = walkDrive(walk, drive, WalkSettings{false},
-                                   [this](const FolderVisit& v) { td_scanfiles(v); });
-    skipped_ += r.skippedFolders;
-    // Aborted inside a main folder: it is listed with what was counted so far.
-    if (mainOpen_) td_print_dir(mainPath_);
+    // A main folder's totals start when the walk goes into it and are listed when it comes
+    // out, also when the walk is aborted inside it (with what was counted so far).
+    struct Sink : WalkSink {
+        FolderHogScan& scan;
+        explicit Sink(FolderHogScan& s) : scan(s) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (scan.showFolder) scan.showFolder(v.text());
+            if (v.depth == 1) scan.mainTotals_ = {};
+        }
+        void folderStep(const FolderVisit& v) override { scan.td_scanfiles(v); }
+        void leaveFolder(const FolderVisit& v, bool) override {
+            if (v.depth == 1) scan.td_print_dir(v.path);
+        }
+    } sink(*this);
+    walkOneDrive(drive, sink);
 }
 
 // Called for every folder after its sub-folders. Everything below a main folder comes before
 // the main folder itself, so its totals are complete when the walk reaches it (depth 1).
 void FolderHogScan::td_scanfiles(const FolderVisit& folder) {
     if (folder.depth == 0) return;  // the root's own files are not listed
-    if (showFolder) showFolder(folder.text);
+    if (showFolder) showFolder(folder.text());
     if (folder.depth > 1) ++mainTotals_.subFolders;
     for (const SearchRecord& e : folder.entries) {
         if (e.isDotEntry() || e.isDirectory()) continue;
@@ -117,11 +131,9 @@ void FolderHogScan::td_scanfiles(const FolderVisit& folder) {
         ++mainTotals_.files;
         mainTotals_.latest = std::max(mainTotals_.latest, e.time);
     }
-    if (folder.depth == 1) td_print_dir(folder.path);
 }
 
 void FolderHogScan::td_print_dir(const QByteArray& path) {
-    mainOpen_ = false;
     addRecord(path, mainTotals_);
 }
 

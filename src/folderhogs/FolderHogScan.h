@@ -26,7 +26,8 @@ struct FolderTotals {
 // drive's root, totalling everything the walk enters below it (latest last-write time). All
 // folders: one record per visited folder, the root included, totalling only the files directly
 // in it (latest last-access time); its hidden sub-folders are counted but not entered.
-// A file with several hard links counts once per scan, where the walk first meets it.
+// A file with several hard links counts once per scan, where the walk first meets it; chosen
+// drives that overlap are walked once.
 // Record fields: size in K right-aligned to 7, percent of the drive, files, sub-folders,
 // latest date, path.
 class FolderHogScan {
@@ -60,8 +61,11 @@ public:
     void releaseList() { listed_ = {}; }
     [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const;
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
+    // How many of the drives searched could not be opened at all.
+    [[nodiscard]] int unopenedDrives() const { return unopened_; }
 
 private:
+    void walkOneDrive(const Drive& drive, WalkSink& sink);
     void addRecord(const QByteArray& path, const FolderTotals& totals);
     // False when this file was already counted through another of its links.
     bool firstSighting(const SearchRecord& entry);
@@ -73,10 +77,9 @@ private:
     std::vector<ScanRecord> listed_;     // lb
     std::uint64_t skipped_ = 0;
     QSet<std::pair<std::uint64_t, std::uint64_t>> linkedFiles_;  // (device, inode)
-    // The main folder being totalled, while its walk runs.
-    QByteArray mainPath_;
-    FolderTotals mainTotals_;
-    bool mainOpen_ = false;
+    int unopened_ = 0;
+    std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
+    FolderTotals mainTotals_;                 // of the main folder the walk is in
 };
 
 // "    123 K": the size in whole K, right-aligned to seven places when it fits.

@@ -102,6 +102,9 @@ void fillSearchRecord(SearchRecord& r, const struct ::statx& st) {
     r.inode = st.stx_ino;
     r.links = st.stx_nlink;
     r.time = packFileTime(r.raw.write);
+    r.isMountPoint = (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT &&
+                      st.stx_attributes & STATX_ATTR_MOUNT_ROOT) ||
+                     (st.stx_attributes & STATX_ATTR_AUTOMOUNT);
     std::uint8_t a = 0;
     if (type == S_IFDIR)
         a |= attrDirectory;

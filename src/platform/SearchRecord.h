@@ -39,6 +39,9 @@ struct SearchRecord {
     std::uint32_t links = 1;
     PackedTime time = 0;  // last write, packed
     std::uint8_t attributes = 0;
+    // Another file system is mounted here, or will be when the entry is opened (an automount
+    // point): a walk does not open it, so as not to mount anything.
+    bool isMountPoint = false;
 
     [[nodiscard]] bool isDirectory() const { return attributes & attrDirectory; }
     [[nodiscard]] bool isDotEntry() const { return name == "." || name == ".."; }

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <cstdio>
 
+#include "ScopedMount.h"
+#include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "app/CommandLine.h"
@@ -13,6 +15,7 @@
 namespace rk {
 namespace {
 
+using test::ScopedMount;
 using test::TempTree;
 using test::TestPlatform;
 
@@ -143,13 +146,67 @@ TEST(CommandLine, BadArgumentsAreRefused) {
     EXPECT_EQ(last.minKb, 9);
 }
 
+std::tuple<int, QByteArray, QByteArray> runProgram(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(ROOMKIN_BINARY), args);
+    p.waitForFinished(60000);
+    return std::make_tuple(p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError());
+}
+
+TEST_F(ReportsTest, OverlappingDrivesListEveryFileOnce) {
+    // A second name of docs/notes.txt: the same file, never its own duplicate.
+    ASSERT_EQ(::link(tree.path("docs/notes.txt").constData(),
+                     tree.dir("again").append("/notes.txt").constData()),
+              0);
+    tree.symlink("link-to-root", tree.root());
+    const QString docs = root + "/docs";
+    const QStringList dup{"--report", "duplicates", "--min-kb", "0"};
+    const auto [status, once, err] = runProgram(dup + QStringList{"--drive", root});
+    ASSERT_EQ(status, 0) << err.toStdString();
+    EXPECT_EQ(once.count('\n'), 2);
+    EXPECT_NE(once.contains("/again/"), once.contains("/docs/"));
+    for (const QStringList& drives :
+         {QStringList{root, root}, {root, root + "/link-to-root"}, {root, docs}, {docs, root}}) {
+        QStringList args = dup;
+        for (const QString& d : drives)
+            args << "--drive" << d;
+        const auto [code, out, stderrText] = runProgram(args);
+        EXPECT_EQ(code, 0) << drives.join(' ').toStdString();
+        EXPECT_EQ(out, once) << drives.join(' ').toStdString();
+    }
+
+    // A bind mount of docs outside the tree, chosen beside the tree: each file still once.
+    TempTree outside;
+    const QByteArray mnt = outside.dir("mnt");
+    ScopedMount bind = ScopedMount::bind(tree.path("docs"), mnt);
+    if (!bind.ok()) GTEST_SKIP() << bind.reason();
+    const auto [code, out, stderrText] =
+        runProgram(dup + QStringList{"--drive", root, "--drive", QString::fromLocal8Bit(mnt)});
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out.count('\n'), 2) << out.toStdString();
+    EXPECT_EQ(out.count("notes.txt"), 1);
+    // The file hogs likewise: each of the four files once.
+    const auto [hogCode, hogs, hogErr] =
+        runProgram({"--report", "hogs", "--min-kb", "0", "--drive", root, "--drive",
+                    QString::fromLocal8Bit(mnt), "--drive", docs});
+    EXPECT_EQ(hogs.count('\n'), 5) << hogs.toStdString();  // again/notes.txt is a path of its own
+}
+
+TEST_F(ReportsTest, ADriveThatCannotBeOpenedFailsTheSearch) {
+    const CommandLine cl = parseCommandLine(argv({"--report", "duplicates", "--drive", root}));
+    TestPlatform p({tree.root()});
+    p.failToOpen(tree.root(), EACCES);
+    Platform& old = platform();
+    setPlatform(&p);
+    test::scriptedDialogs().clear();
+    const int status = runReport(cl, p, stdout);
+    setPlatform(&old);
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(test::scriptedDialogs().texts(), QStringList{"Can't open drive " + root});
+}
+
 TEST_F(ReportsTest, TheProgramsExitStatuses) {
-    const auto run = [](const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(ROOMKIN_BINARY), args);
-        p.waitForFinished(60000);
-        return std::make_tuple(p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError());
-    };
+    const auto run = runProgram;
     const auto [ok, okOut, okErr] = run({"--report", "hogs", "--drive", root});
     EXPECT_EQ(ok, 0);
     EXPECT_EQ(okOut.count('\n'), 3);

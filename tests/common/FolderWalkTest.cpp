@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <QThread>
 
+#include "ScopedMount.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Errors.h"
@@ -12,6 +12,7 @@
 namespace rk {
 namespace {
 
+using test::ScopedMount;
 using test::TempTree;
 using test::TestPlatform;
 
@@ -184,6 +185,26 @@ TEST(FolderWalk, DeepTreeWithFewDescriptors) {
     EXPECT_LE(most, 3);
 }
 
+TEST(FolderWalk, AFolderMovedAwayDuringTheWalkIsClimbedOutOfByPath) {
+    TempTree t;
+    t.dir("A/B/C");
+    t.dir("D");
+    t.dir("elsewhere");
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    QList<QByteArray> steps;
+    // Once C is done, B moves out of A: ".." from C now leads somewhere else.
+    walk.walk(t.root(), true, {}, [&](const FolderVisit& v) {
+        steps.append(v.path);
+        if (v.path == t.path("A/B/C")) {
+            ASSERT_EQ(::rename(t.path("A/B").constData(), t.path("elsewhere/B").constData()), 0);
+        }
+    });
+    EXPECT_TRUE(steps.contains(t.path("D")));
+    EXPECT_EQ(steps.last(), t.root());
+}
+
 TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
     TempTree t;
     const QByteArray odd("caf\xe9 \xff.txt");
@@ -198,16 +219,116 @@ TEST(FolderWalk, NonUtf8NamesReachTheStepByteExact) {
     EXPECT_TRUE(rec.entries[sub].contains(odd));
 }
 
+// Records the sink's calls as "enter P", "step P", "leave P" (or "quit P" when left without
+// a step), with paths relative to the root.
+class CallLog : public WalkSink {
+public:
+    explicit CallLog(QByteArray root) : root_(std::move(root)) {}
+    void enterFolder(const FolderVisit& v) override { add("enter", v); }
+    void folderStep(const FolderVisit& v) override {
+        add("step", v);
+        if (calls.size() == abortAfter) abort = true;
+    }
+    void leaveFolder(const FolderVisit& v, bool stepped) override {
+        add(stepped ? "leave" : "quit", v);
+    }
+    QStringList calls;
+    qsizetype abortAfter = -1;
+    bool abort = false;
+
+private:
+    void add(const char* what, const FolderVisit& v) {
+        const QByteArray rel = v.path == root_ ? QByteArray("/") : v.path.mid(root_.size() + 1);
+        calls.append(QStringLiteral("%1 %2 %3").arg(what, rel).arg(v.depth));
+    }
+    QByteArray root_;
+};
+
+TEST(FolderWalk, SinkCallsComeInTheirWrittenOrderAlsoWhenAborted) {
+    TempTree t;
+    t.file("A/B/x", std::int64_t(1));
+    t.file("y", std::int64_t(1));
+    TestPlatform p;
+    CallLog log(t.root());
+    FolderWalk walk(p, log.abort);
+    walk.walk(t.root(), true, {}, log);
+    EXPECT_EQ(log.calls,
+              QStringList({"enter / 0", "enter A 1", "enter A/B 2", "step A/B 2", "leave A/B 2",
+                           "step A 1", "leave A 1", "step / 0", "leave / 0"}));
+    // Aborted in A/B's step: it is left as stepped, the folders above it without a step.
+    CallLog aborted(t.root());
+    aborted.abortAfter = 4;
+    FolderWalk walk2(p, aborted.abort);
+    const WalkResult r = walk2.walk(t.root(), true, {}, aborted);
+    EXPECT_TRUE(r.aborted);
+    EXPECT_EQ(aborted.calls, QStringList({"enter / 0", "enter A 1", "enter A/B 2", "step A/B 2",
+                                          "leave A/B 2", "quit A 1", "quit / 0"}));
+    // A root with nothing to step on is still entered and left.
+    TempTree empty;
+    CallLog none(empty.root());
+    FolderWalk walk3(p, none.abort);
+    walk3.walk(empty.root(), true, WalkSettings{false}, none);
+    EXPECT_EQ(none.calls, QStringList({"enter / 0", "quit / 0"}));
+}
+
+TEST(FolderWalk, NeverEntersAnotherMountNotEvenABindMountOfTheSameFileSystem) {
+    TempTree outside;
+    outside.file("elsewhere/outside.txt", std::int64_t(1));
+    TempTree t;  // the mounts come after the trees, so they are undone before a tree is removed
+    t.file("a/in.txt", std::int64_t(1));
+    t.dir("sub/tmp");
+    t.dir("sub/mnt");
+    t.dir("sub/again");
+    ScopedMount tmpfs = ScopedMount::tmpfs(t.path("sub/tmp"));
+    if (!tmpfs.ok()) GTEST_SKIP() << tmpfs.reason();
+    t.file("sub/tmp/on-tmpfs/x", std::int64_t(1));
+    // A bind mount of a folder outside the tree, and one of a folder inside it: both on the
+    // file system the walk starts on, so the device alone would not tell them.
+    ScopedMount bindOutside = ScopedMount::bind(outside.path("elsewhere"), t.path("sub/mnt"));
+    ScopedMount bindInside = ScopedMount::bind(t.path("a"), t.path("sub/again"));
+    ASSERT_TRUE(bindOutside.ok()) << bindOutside.reason();
+    ASSERT_TRUE(bindInside.ok()) << bindInside.reason();
+
+    TestPlatform p;
+    bool abort = false;
+    FolderWalk walk(p, abort);
+    Recorder rec;
+    walk.walk(t.root(), true, {}, rec.step());
+    std::sort(rec.folders.begin(), rec.folders.end());
+    EXPECT_EQ(rec.folders, QList<QByteArray>({t.root(), t.path("a"), t.path("sub")}));
+    // The mount points themselves are still listed in their parent, marked as such.
+    EXPECT_TRUE(rec.entries[t.path("sub")].contains("mnt"));
+    t.dir("sub/plain");
+    OpenedFolder sub = p.openFolder(t.path("sub"));
+    std::vector<SearchRecord> listing;
+    ASSERT_EQ(p.readFolder(sub.handle, false, listing), 0);
+    QStringList mountPoints;
+    for (const SearchRecord& e : listing)
+        if (e.isMountPoint) mountPoints.append(QString::fromUtf8(e.name));
+    mountPoints.sort();
+    EXPECT_EQ(mountPoints, QStringList({"again", "mnt", "tmp"}));
+}
+
 TEST(EventPump, ProcessesEventsAtMostEveryInterval) {
     int calls = 0;
-    EventPump pump([&] { ++calls; }, 30);
-    for (int i = 0; i < 100000; ++i)
+    std::int64_t now = 1000;
+    EventPump pump([&] { ++calls; }, 30, [&] { return now; });
+    for (int i = 0; i < 1000; ++i)
         pump.poll();
-    // 100,000 cheap polls take far less than a second: a handful of calls at most.
-    EXPECT_LT(calls, 40);
-    QThread::msleep(35);
+    EXPECT_EQ(calls, 0);
+    now += 29;
     pump.poll();
-    EXPECT_GE(calls, 1);
+    EXPECT_EQ(calls, 0);
+    now += 1;
+    pump.poll();
+    pump.poll();
+    EXPECT_EQ(calls, 1);
+    // The interval counts from the last time events were processed.
+    now += 45;
+    pump.poll();
+    now += 20;
+    pump.poll();
+    EXPECT_EQ(calls, 2);
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ protected:
 
     std::vector<DupRecord> run(bool duplicates, bool exact = false, int limitKb = 0,
                                const QString& pattern = QStringLiteral("*.*")) {
+        search(duplicates, exact, limitKb, pattern);
+        return scan_->lbFiles();
+    }
+    // The search alone: a file-hog list stays compact until lbFiles is asked.
+    void search(bool duplicates, bool exact = false, int limitKb = 0,
+                const QString& pattern = QStringLiteral("*.*")) {
         DupQuery q;
         q.duplicates = duplicates;
         q.exact = exact;
@@ -36,7 +42,6 @@ protected:
         scan_ = std::make_unique<DupScan>(installed.platform());
         scan_->collectLimit = collectLimit;
         scan_->run(q);
-        return scan_->lbFiles();
     }
     static QStringList field(const std::vector<DupRecord>& records, int n) {
         QStringList out;
@@ -172,6 +177,20 @@ TEST_F(DupScanTest, AwkwardNamesKeepTheirExactPath) {
     EXPECT_TRUE(paths.contains(tree.path(QByteArray("x/") + odd)));
     EXPECT_TRUE(paths.contains(tree.path("x/tab\there.dat")));
     EXPECT_TRUE(paths.contains(tree.path("x/trailing .dat ")));
+    // The same names as duplicates, each with a partner in y.
+    for (const QByteArray& name : {odd, QByteArray("tab\there.dat"), QByteArray("trailing .dat ")})
+        tree.file("y/" + name, std::int64_t(5000));
+    QList<QByteArray> dupPaths;
+    for (const DupRecord& r : run(true))
+        dupPaths.append(scan_->pathOf(r));
+    std::sort(dupPaths.begin(), dupPaths.end());
+    QList<QByteArray> expected;
+    for (const char* folder : {"x/", "y/"})
+        for (const QByteArray& name :
+             {odd, QByteArray("tab\there.dat"), QByteArray("trailing .dat ")})
+            expected.append(tree.path(folder + name));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dupPaths, expected);
 }
 
 TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
@@ -205,6 +224,56 @@ TEST(DupScanTexts, SizesAndUnits) {
     EXPECT_EQ(KiloToMega(50000), "KB (50.0 Meg)");
     EXPECT_EQ(extensionOf("a.tar.gz"), ".gz");
     EXPECT_EQ(extensionOf("Makefile"), "");
+}
+
+TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
+    // Equal K throughout, so the dates, times, paths and types decide: "1/2/05" comes after
+    // "12/31/99" as text, a time of 0 has no date, names compare without regard to case.
+    const struct {
+        const char* path;
+        int y, m, d, h, mi, s;
+    } files[] = {
+        {"a/one.txt", 2005, 1, 2, 9, 0, 0},          {"a/Onf.txt", 2005, 1, 2, 9, 0, 0},
+        {"b/two.c", 1999, 12, 31, 23, 59, 58},       {"b/two.h", 1999, 12, 31, 23, 59, 58},
+        {"c/three", 1999, 12, 31, 8, 0, 0},          {"c/d/four.TXT", 2010, 10, 10, 10, 0, 0},
+        {"c/d/five\xff.txt", 2010, 10, 10, 10, 0, 0}};
+    for (const auto& f : files) {
+        tree.file(f.path, std::int64_t(3 * 1024 + 5));
+        tree.setTimes(f.path, f.y, f.m, f.d, f.h, f.mi, f.s);
+    }
+    tree.file("c/old", std::int64_t(3 * 1024));
+    tree.setTimes("c/old", 1970, 1, 2);  // before 1980: no date at all
+    search(false);
+    // Read before lbFiles, which turns the compact list into records.
+    QStringList rows;
+    scan_->forEachListed([&](QByteArrayView text, const QByteArray& path) {
+        rows.append(QString::fromUtf8(text) + QLatin1Char('|') + QString::fromLocal8Bit(path));
+    });
+    const std::vector<DupRecord> listed = scan_->lbFiles();
+    ASSERT_EQ(listed.size(), 8u);
+    QStringList recordRows;
+    for (const DupRecord& r : listed)
+        recordRows.append(QString::fromUtf8(r.text()) + QLatin1Char('|') +
+                          QString::fromLocal8Bit(scan_->pathOf(r)));
+    EXPECT_EQ(rows, recordRows);
+    std::vector<ScanRecord> reference = listed;
+    std::reverse(reference.begin(), reference.end());
+    rankLargestFirst(reference);
+    QStringList got, want;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        got.append(QString::fromUtf8(listed[i].text()));
+        want.append(QString::fromUtf8(reference[i].text()));
+    }
+    EXPECT_EQ(got, want);
+    // A report writes the same lines without keeping records.
+    QStringList written;
+    scan_->writeListed([&](QByteArrayView text) { written.append(QString::fromUtf8(text)); });
+    EXPECT_EQ(written, got);
+    // The name that is not UTF-8 still gives back its exact path.
+    const auto odd = std::find_if(listed.begin(), listed.end(),
+                                  [](const DupRecord& r) { return r.text().contains("five"); });
+    ASSERT_NE(odd, listed.end());
+    EXPECT_EQ(scan_->pathOf(*odd), tree.path("c/d/five\xff.txt"));
 }
 
 }  // namespace
