@@ -2,6 +2,7 @@
 // same tree, in one run. Usage: bench_delete_tree [folder to build the trees in] [files]
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QProcess>
 #include <QTemporaryDir>
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/WaitCursor.h"
 #include "ui/ResultGridView.h"
+#include "ui/WaitCursor.h"
 
 namespace rk {
 
