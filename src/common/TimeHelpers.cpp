@@ -133,8 +133,9 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
                 (c == QLatin1Char('y') && run != 2 && run != 4))
                 return std::nullopt;  // day or month names
             qsizetype digits = 0;
-            while (t + digits < text.size() && text[t + digits].isDigit() &&
-                   digits < run + (run < 2))
+            // ASCII digits only: toInt reads no others, and would take other digits for 0.
+            while (t + digits < text.size() && text[t + digits] >= QLatin1Char('0') &&
+                   text[t + digits] <= QLatin1Char('9') && digits < run + (run < 2))
                 ++digits;
             if (digits == 0) return std::nullopt;
             const int value = text.mid(t, digits).toInt();
