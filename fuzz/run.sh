@@ -12,7 +12,7 @@ shift || true
 build=${BUILD:-build-fuzz}
 out=${OUT:-fuzz-out}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_COMPILER=clang++ \
     -DROOMKIN_FUZZ=ON -DROOMKIN_TESTS=OFF -DROOMKIN_BENCH=OFF >/dev/null
 if [ $# -eq 0 ]; then
     set -- $(ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||')
