@@ -5,6 +5,7 @@
 //   bench_delete_tree clash [folder] [files] files of one name sent to the trash: time
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QProcess>
 #include <QTemporaryDir>
 

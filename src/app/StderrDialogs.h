@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+
 #include "common/Dialogs.h"
 
 namespace rk {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
+class QFont;
 class QPrinter;
 
 namespace rk {

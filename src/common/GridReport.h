@@ -1,52 +1,35 @@
 #pragma once
 
-#include <QFont>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QRectF>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
-
-class QPrinter;
 
 namespace rk {
 
 class ResultGrid;
 
-// Lines of text sent to a printer in one font: a new page when the next line does not fit,
-// and a line wider than the page continued on the next printed line.
-class PrintStream {
-public:
-    PrintStream(QPrinter& printer, const QFont& font);
-    // Starts the print job; false when the printer cannot be opened.
-    [[nodiscard]] bool begin();
-    [[nodiscard]] bool writeLine(const QString& line);
-    // Ends the job; false when the printer reports an error.
-    bool end();
+// The text of the printed grid report; the printing itself is in ui/ReportOutput.h.
 
-private:
-    [[nodiscard]] bool ok() const;
-
-    QPrinter& printer_;
-    QFont font_;
-    QPainter painter_;
-    QRectF page_;
-    double lineHeight_ = 0;
-    double ascent_ = 0;
-    qsizetype charsPerLine_ = 1;
-    double y_ = 0;
-};
-
-// Asks for a printer (the print dialog) and prints the grid under the title: the title line,
-// "Printed : " with the date and time, two empty lines, then every row, the titles first.
-// Returns false when the user cancelled or printing failed (the user has been told).
-bool PrintGridReport(const ResultGrid& grid, const QString& title);
-// The same on a printer already chosen.
-bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& title);
-// One report line: each cell padded to its column's width / 6 characters, then a blank.
+// One report row as its fields: each cell left-aligned, padded to its column's width / 6
+// characters and followed by a blank, so that a cell longer than its column (written whole)
+// still stands apart from the next.
+[[nodiscard]] QStringList gridReportFields(const ResultGrid& grid, int row);
+// The same fields joined: the row as one line.
 [[nodiscard]] QString gridReportLine(const ResultGrid& grid, int row);
 
-// Puts the lines on the clipboard as plain text, each followed by "\n".
-void CopyListToClipboard(const QStringList& lines);
+// Splits a line given as its fields into lines of at most width characters, breaking only
+// between fields; each continuation starts with indent blanks. A field too wide for a line of
+// its own is broken at its last blank that fits, or cut where none does. Trailing blanks are
+// dropped; a line of nothing but blanks gives one empty line.
+[[nodiscard]] QStringList wrapReportFields(const QStringList& fields, qsizetype width,
+                                           qsizetype indent);
+// A line of words wrapped the same way, breaking only at blanks.
+[[nodiscard]] QStringList wrapReportText(const QString& text, qsizetype width, qsizetype indent);
+
+// "Printed : " with the date in the short date format and the time in the long time format.
+[[nodiscard]] QString reportPrintedLine(const QDateTime& when);
+
+// How far a continued line of the report is indented.
+constexpr qsizetype reportIndent = 4;
 
 }  // namespace rk

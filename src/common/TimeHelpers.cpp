@@ -180,8 +180,12 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
             if ((c != QLatin1Char('y') && run > 2) ||
                 (c == QLatin1Char('y') && run != 2 && run != 4))
                 return std::nullopt;  // day or month names
+            // ASCII digits only: toInt reads no others, and would take other digits for 0.
+            const auto asciiDigit = [](QChar ch) {
+                return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+            };
             qsizetype available = 0;
-            while (t + available < text.size() && text[t + available].isDigit())
+            while (t + available < text.size() && asciiDigit(text[t + available]))
                 ++available;
             // A two-digit year field also takes a year of four digits standing alone.
             const bool fullYear = c == QLatin1Char('y') && run == 2 && available == 4;

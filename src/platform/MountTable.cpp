@@ -8,24 +8,29 @@ namespace rk {
 
 namespace {
 
-// mountinfo escapes blanks, tabs, newlines and backslashes as three octal digits.
+// mountinfo escapes blanks, tabs, newlines and backslashes as a backslash and three octal
+// digits; anything else after a backslash is kept as it stands.
 QByteArray unescapeOctal(const QByteArray& field) {
+    const auto octal = [](char c) { return c >= '0' && c <= '7'; };
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = false;
-            const int value = digits.toInt(&ok, 8);
-            if (ok && digits.size() == 3) {
-                out.append(char(value));
-                i += 3;
-                continue;
-            }
+        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] <= '3' &&
+            octal(field[i + 1]) && octal(field[i + 2]) && octal(field[i + 3])) {
+            out.append(
+                char((field[i + 1] - '0') << 6 | (field[i + 2] - '0') << 3 | (field[i + 3] - '0')));
+            i += 3;
+            continue;
         }
         out.append(field[i]);
     }
     return out;
+}
+
+// A path the kernel could have written: absolute, and no NUL, which no path can hold and
+// which would cut it short where it is opened.
+bool possiblePath(const QByteArray& path) {
+    return path.startsWith('/') && !path.contains('\0');
 }
 
 const QSet<QString>& remoteFileSystems() {
@@ -61,6 +66,8 @@ std::vector<MountEntry> parseMountInfo(const QByteArray& text) {
         m.mountPoint = unescapeOctal(f[4]);
         m.fileSystem = QString::fromLatin1(f[dash + 1]);
         m.source = unescapeOctal(f[dash + 2]);
+        // A damaged line (an extra blank shifts every field) is no mount.
+        if (!possiblePath(m.root) || !possiblePath(m.mountPoint)) continue;
         mounts.push_back(std::move(m));
     }
     return mounts;

@@ -4,8 +4,8 @@
 
 #include <QHeaderView>
 
-#include "common/WaitCursor.h"
 #include "ui/ResultGridView.h"
+#include "ui/WaitCursor.h"
 
 namespace rk {
 

@@ -1,175 +1,44 @@
 #include <gtest/gtest.h>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include "common/GridReport.h"
 #include "common/ResultGrid.h"
-#include "common/Services.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestPlatform.h"
 
 namespace rk {
 namespace {
 
-using test::scriptedDialogs;
-
-struct Printed {
-    int pages = 0;
-    QStringList lines;  // of every page in turn, blanks where the printer left them
-};
-
-// Reads a printed report back from the PDF: pdftotext gives each word's box, and as the font
-// is fixed-pitch the boxes give each word's line and column exactly.
-Printed readBack(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    EXPECT_TRUE(p.waitForFinished(30000));
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression token(
-        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    struct Word {
-        int page;
-        double x, y, width, height;
-        QString text;
-    };
-    std::vector<Word> words;
-    int pages = 0;
-    for (const QRegularExpressionMatch& m : token.globalMatch(html)) {
-        if (m.captured(0) == QLatin1String("<page ")) {
-            ++pages;
-            continue;
-        }
-        QString text = m.captured(5);
-        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-            .replace(QLatin1String("&gt;"), QLatin1String(">"))
-            .replace(QLatin1String("&quot;"), QLatin1String("\""))
-            .replace(QLatin1String("&amp;"), QLatin1String("&"));
-        const double x = m.captured(1).toDouble(), y = m.captured(2).toDouble();
-        words.push_back(
-            {pages, x, y, m.captured(3).toDouble() - x, m.captured(4).toDouble() - y, text});
-    }
-    Printed out;
-    out.pages = pages;
-    if (words.empty()) return out;
-    double left = words[0].x, charWidth = 0;
-    std::size_t longest = 0;
-    for (const Word& w : words) {
-        left = std::min(left, w.x);
-        if (std::size_t(w.text.size()) > longest) {
-            longest = std::size_t(w.text.size());
-            charWidth = w.width / double(w.text.size());
-        }
-    }
-    int page = 0;
-    double top = 0;
-    qsizetype first = 0;
-    for (const Word& w : words) {
-        if (w.page != page) {
-            page = w.page;
-            top = w.y;
-            first = out.lines.size();
-        }
-        const qsizetype line = first + qRound((w.y - top) / w.height);
-        while (out.lines.size() <= line)
-            out.lines.append(QString());
-        QString& l = out.lines[line];
-        const qsizetype column = qRound((w.x - left) / charWidth);
-        if (l.size() < column) l = l.leftJustified(column);
-        l = l.left(column) + w.text + l.mid(column + w.text.size());
-    }
-    return out;
-}
-
-class GridReport : public ::testing::Test {
-protected:
-    QString pdf() const { return dir.filePath(QStringLiteral("report.pdf")); }
-    QTemporaryDir dir;
-};
-
-TEST_F(GridReport, PrintsTitleDateAndEveryRowPadded) {
+TEST(GridReportText, FieldsKeepTheirColumnsAndABlankBetweenThem) {
     ResultGrid grid;
-    // 60 pixels pad to 10 characters and a blank; under 6 pixels only the blank is added.
-    grid.setColumns({"Size", "N", "Name"}, {60, 5, 90});
-    grid.addRecord(QStringLiteral("  12 K\tx\tfirst.txt"));
-    grid.addRecord(QStringLiteral("a longer text than ten\ty\tsecond.txt"));
-    scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("File Hogs larger than 250KB")));
-    EXPECT_TRUE(scriptedDialogs().asked.empty());
-
-    const QStringList lines = readBack(pdf()).lines;
-    ASSERT_GE(lines.size(), 7);
-    EXPECT_EQ(lines[0], "File Hogs larger than 250KB");
-    static const QRegularExpression printed(
-        QStringLiteral("^Printed : \\d{1,2}/\\d{1,2}/\\d\\d  \\d{1,2}:\\d\\d:\\d\\d [AP]M$"));
-    EXPECT_TRUE(printed.match(lines[1]).hasMatch()) << lines[1].toStdString();
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3], "");
-    EXPECT_EQ(lines[4], "Size       N Name");
-    EXPECT_EQ(lines[5], "  12 K     x first.txt");
-    EXPECT_EQ(lines[6], "a longer text than ten y second.txt");
+    grid.setColumns({"Latest File Access", "Name", "N"}, {90, 60, 5});
+    grid.addRecord(QStringLiteral("\tx\ty"));
+    // A title longer than its column is written whole and still followed by a blank.
+    EXPECT_EQ(gridReportLine(grid, 0), "Latest File Access Name       N ");
+    // An empty first cell keeps the columns after it in place.
+    EXPECT_EQ(wrapReportFields(gridReportFields(grid, 1), 80, 4),
+              QStringList{"                x          y"});
+    EXPECT_EQ(wrapReportFields({"   ", "  "}, 80, 4), QStringList{""});
 }
 
-TEST_F(GridReport, BreaksPagesAndWrapsLongLines) {
-    ResultGrid grid;
-    grid.setColumns({"Line", "Text"}, {60, 6});
-    const QString wide = QString(300, QLatin1Char('w')) + QStringLiteral("END");
-    for (int i = 1; i <= 150; ++i)
-        grid.addRecord(
-            QStringLiteral("row%1\t%2").arg(i).arg(i == 75 ? wide : QStringLiteral("t")));
-    grid.trim(grid.rowsFilled());
-    scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("Long")));
-
-    const Printed printed = readBack(pdf());
-    EXPECT_GE(printed.pages, 2);
-    const QStringList& lines = printed.lines;
-    // Every row arrives once and in order, whatever the number of lines on a page.
-    int next = 1;
-    for (const QString& l : lines)
-        if (l.startsWith(QStringLiteral("row%1 ").arg(next))) ++next;
-    EXPECT_EQ(next, 151);
-    // The wide row continues on the lines below, nothing cut.
-    qsizetype at = 0;
-    while (at < lines.size() && !lines[at].startsWith(QStringLiteral("row75 ")))
-        ++at;
-    ASSERT_LT(at, lines.size());
-    QString joined;
-    for (qsizetype i = at; i < lines.size() && !lines[i].startsWith(QStringLiteral("row76")); ++i)
-        joined += lines[i].trimmed();
-    EXPECT_TRUE(joined.endsWith(QStringLiteral("wwwEND"))) << joined.toStdString();
-    EXPECT_EQ(joined.count(QLatin1Char('w')), 301);  // 300 and the one of "row75"
+TEST(GridReportText, WrapsOnlyBetweenFieldsAndIndentsTheRest) {
+    const QStringList fields = {"Size  ", "raw CD image ", "12/31/99 ", "/home/user/b "};
+    // "raw CD image" would end at column 18: it moves whole to the next line, the padding
+    // of "Size" is not carried over.
+    EXPECT_EQ(wrapReportFields(fields, 16, 4),
+              (QStringList{"Size", "    raw CD image", "    12/31/99", "    /home/user/b"}));
+    EXPECT_EQ(wrapReportFields(fields, 24, 4),
+              (QStringList{"Size  raw CD image", "    12/31/99", "    /home/user/b"}));
+    EXPECT_EQ(wrapReportFields(fields, 40, 4),
+              (QStringList{"Size  raw CD image 12/31/99 /home/user/b"}));
 }
 
-TEST_F(GridReport, SaysSoWhenThePrinterFailsAndNothingWhenCancelled) {
-    test::TestPlatform quiet;
-    Platform* before = &platform();
-    setPlatform(&quiet);
-    ResultGrid grid;
-    grid.setColumns({"A"});
-    scriptedDialogs().printTo(QStringLiteral("/no such folder/report.pdf"));
-    EXPECT_FALSE(PrintGridReport(grid, QStringLiteral("T")));
-    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
-    EXPECT_EQ(scriptedDialogs().asked[0].text, "Error printing report ... quitting");
-    EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
-    EXPECT_EQ(quiet.beeps, 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    scriptedDialogs().clear();
-    scriptedDialogs().printTo(QString());
-    EXPECT_FALSE(PrintGridReport(grid, QStringLiteral("T")));
-    EXPECT_TRUE(scriptedDialogs().asked.empty());
-    setPlatform(before);
-}
-
-TEST(CopyListToClipboard, EndsEveryLineWithANewline) {
-    CopyListToClipboard({QStringLiteral("a\tb"), QStringLiteral("c\td")});
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a\tb\nc\td\n");
-    CopyListToClipboard({});
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
+TEST(GridReportText, AFieldWiderThanALineBreaksAtABlankElseIsCut) {
+    EXPECT_EQ(wrapReportFields({"a ", "one two three four "}, 12, 2),
+              (QStringList{"a", "  one two", "  three four"}));
+    EXPECT_EQ(wrapReportFields({"abcdefghijklmnop "}, 6, 2),
+              (QStringList{"abcdef", "  ghij", "  klmn", "  op"}));
+    // The indent never takes more than half a line, so a narrow page still makes progress.
+    EXPECT_EQ(wrapReportFields({"abcd ", "efgh "}, 4, 10), (QStringList{"abcd", "  ef", "  gh"}));
+    EXPECT_EQ(wrapReportText(QStringLiteral("File Hogs larger than 250KB"), 14, 4),
+              (QStringList{"File Hogs", "    larger", "    than 250KB"}));
 }
 
 }  // namespace
