@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QTimer>
 
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 #include "app/DesktopPlatform.h"
 #include "app/RoomkinApplication.h"

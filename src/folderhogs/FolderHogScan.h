@@ -79,7 +79,7 @@ private:
     QSet<std::pair<std::uint64_t, std::uint64_t>> linkedFiles_;  // (device, inode)
     int unopened_ = 0;
     std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
-    FolderTotals mainTotals_;                 // of the main folder the walk is in
+    FolderTotals mainTotals_;            // of the main folder the walk is in
 };
 
 // "    123 K": the size in whole K, right-aligned to seven places when it fits.
