@@ -31,6 +31,17 @@ void checkAll(rk::DriveCheckPanel& panel) {
         if (panel.box(i)->isVisible() && !panel.box(i)->isChecked()) panel.box(i)->click();
 }
 
+// A result window at the pictures' size, every drive checked, after the scan `run` starts.
+template <class Window, class Run>
+void shoot(Window& window, const QString& file, Run run) {
+    window.resize(860, 420);
+    window.show();
+    checkAll(*window.pnlDrives);
+    run();
+    save(window, file);
+    window.close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,31 +67,14 @@ int main(int argc, char** argv) {
     mainWindow.show();
     save(mainWindow, out + QStringLiteral("/main-window.png"));
 
-    rk::DupMode = false;
-    rk::TfrmDup hogs;
-    hogs.resize(860, 420);
-    hogs.show();
-    checkAll(*hogs.pnlDrives);
-    hogs.btScan->click();
-    save(hogs, out + QStringLiteral("/file-hogs.png"));
-    hogs.close();
-
-    rk::DupMode = true;
-    rk::TfrmDup dups;
-    dups.resize(860, 420);
-    dups.show();
-    checkAll(*dups.pnlDrives);
-    dups.SpinEdit1->setValue(0);
-    dups.btScan->click();
-    save(dups, out + QStringLiteral("/duplicates.png"));
-    dups.close();
-
+    rk::TfrmDup hogs(nullptr, false);
+    shoot(hogs, out + QStringLiteral("/file-hogs.png"), [&] { hogs.btScan->click(); });
+    rk::TfrmDup dups(nullptr, true);
+    shoot(dups, out + QStringLiteral("/duplicates.png"), [&] {
+        dups.SpinEdit1->setValue(0);
+        dups.btScan->click();
+    });
     rk::TfrmDirHog folders;
-    folders.resize(860, 420);
-    folders.show();
-    checkAll(*folders.pnlDrives);
-    folders.btTop->click();
-    save(folders, out + QStringLiteral("/folder-hogs.png"));
-    folders.close();
+    shoot(folders, out + QStringLiteral("/folder-hogs.png"), [&] { folders.btTop->click(); });
     return 0;
 }
