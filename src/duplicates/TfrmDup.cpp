@@ -22,6 +22,7 @@
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmReallyDelete.h"
+#include "ui/TfrmWildCard.h"
 
 namespace rk {
 
@@ -143,12 +144,7 @@ void TfrmDup::FormShow() {
     PopupMenu1->attachToGrid(false);
     btScan->setFocus();
     sizeAndCentre();
-    QStringList patterns;
-    listRegisteredExtensions(patterns);
-    const QString text = cbWildCard->currentText();
-    cbWildCard->clear();
-    cbWildCard->addItems(patterns);
-    cbWildCard->setEditText(text);
+    fillPatternList(cbWildCard);
 }
 
 void TfrmDup::ClearGrid() {

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+#include <optional>
+
+namespace rk {
+
+// Asks for a new file-name pattern: the caller sets cbWildCard's text, shows the dialog
+// modally and on OK takes the text as its pattern.
+class TfrmWildCard : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmWildCard(QWidget* parent = nullptr);
+
+    void FormShow();
+    // Names the pattern: "All files" for *.*, and the registered name of its extension.
+    void cbWildCardClick();
+
+    QLabel* Label3 = nullptr;
+    QComboBox* cbWildCard = nullptr;
+    QLabel* lblWild = nullptr;
+    QLabel* lblType = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// Shows the chooser over owner with the current pattern; the new pattern on OK, nothing on
+// Cancel.
+[[nodiscard]] std::optional<QString> chooseWildcard(QWidget* owner, const QString& current);
+
+// Fills a pattern box with *.* and every registered extension, keeping its text.
+void fillPatternList(QComboBox* box);
+
+}  // namespace rk
