@@ -1,12 +1,32 @@
 #include "app/TfrmAbout.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "controls/GradientBack.h"
 
 namespace rk {
+
+namespace {
+
+TAnimated* animation(QWidget* parent, const QString& name, const QString& strip, int interval,
+                     int start, bool reverse) {
+    auto* a = new TAnimated(parent);
+    a->setObjectName(name);
+    a->setFrameWidth(32);
+    a->setBitMap(QImage(strip));
+    a->setFrameCount(5);
+    a->setFrame(start);
+    a->setReverse(reverse);
+    a->setInterval(interval);
+    a->setPlay(true);
+    return a;
+}
+
+}  // namespace
 
 TfrmAbout::TfrmAbout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -33,7 +53,16 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     auto* version = new QLabel(QStringLiteral("Version 2.2 (32 bits)"), panel);
     version->setAlignment(Qt::AlignCenter);
     inner->addWidget(version);
-    layout->addWidget(panel);
+    Animated1 = animation(this, QStringLiteral("Animated1"), QStringLiteral(":/icons/disk.png"),
+                          260, 1, false);
+    Animated2 = animation(this, QStringLiteral("Animated2"), QStringLiteral(":/icons/gauge.png"),
+                          250, 4, true);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(Animated1, 0, Qt::AlignVCenter);
+    top->addWidget(panel, 1);
+    top->addWidget(Animated2, 0, Qt::AlignVCenter);
+    layout->addLayout(top);
 
     const auto line = [&](const QString& text, bool bold = false) {
         auto* label = new QLabel(text, this);

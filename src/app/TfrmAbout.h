@@ -3,13 +3,18 @@
 #include <QDialog>
 #include <QPushButton>
 
+#include "controls/TAnimated.h"
+
 namespace rk {
 
-// "How to contact us": the product, its version and its maker.
+// "How to contact us": the product, its version and its maker, between two animated icons
+// that loop for as long as the box is open.
 class TfrmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmAbout(QWidget* parent = nullptr);
+    TAnimated* Animated1;  // a spinning disk, forwards
+    TAnimated* Animated2;  // a drive's room coming free: the gauge played backwards
     QPushButton* OKButton;
 };
 
