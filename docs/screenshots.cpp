@@ -1,15 +1,19 @@
-// Makes the README's pictures: the main window and the result windows after a scan of the
-// sample drives that docs/screenshots.sh lays out. Only the folders named on the command line
-// are drives, so the pictures show what a user with those drives would see, not the mounts of
-// the machine that made them.
+// Makes the README's pictures: every window a user meets, after a scan of the sample drives
+// that docs/screenshots.sh lays out. Only the folders named on the command line are drives,
+// so the pictures show what a user with those drives would see, not the mounts of the machine
+// that made them. Dialogs are opened by the program's own buttons and routines, grabbed once
+// they are up and then cancelled, so nothing on the sample drives is deleted.
+//
+// One function per picture; a new window gets a function and a line in `pictures`.
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <unistd.h>
 #include <cstdio>
+#include <functional>
 
 #include "app/DesktopPlatform.h"
+#include "app/HelpWindow.h"
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
@@ -18,12 +22,47 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "ui/DriveCheckPanel.h"
+#include "ui/ResultGridView.h"
+#include "ui/TfrmWildCard.h"
 
 namespace {
 
-void save(QWidget& window, const QString& file) {
+QString outFolder;
+int failures = 0;
+
+void save(QWidget& window, const QString& name) {
     QApplication::processEvents();
-    if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    const QString file = outFolder + QLatin1Char('/') + name;
+    if (!window.grab().save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        ++failures;
+    }
+}
+
+// Runs `open`, which shows a modal window through the program's own code, grabs that window
+// once it is up and cancels it, so that `open` returns.
+void saveModal(const QString& name, const std::function<void()>& open) {
+    QWidget* const before = QApplication::activeModalWidget();
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w == before || seen) return;
+        seen = true;
+        poll.stop();
+        save(*w, name);
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+        else
+            w->close();
+    });
+    poll.start();
+    open();
+    if (!seen) {
+        std::fprintf(stderr, "%s: no window opened\n", qPrintable(name));
+        ++failures;
+    }
 }
 
 void checkAll(rk::DriveCheckPanel& panel) {
@@ -31,16 +70,89 @@ void checkAll(rk::DriveCheckPanel& panel) {
         if (panel.box(i)->isVisible() && !panel.box(i)->isChecked()) panel.box(i)->click();
 }
 
-// A result window at the pictures' size, every drive checked, after the scan `run` starts.
-template <class Window, class Run>
-void shoot(Window& window, const QString& file, Run run) {
+// A result window at the pictures' size with every drive checked.
+template <class Window>
+void prepare(Window& window) {
     window.resize(860, 420);
     window.show();
     checkAll(*window.pnlDrives);
-    run();
-    save(window, file);
-    window.close();
 }
+
+// The first data row whose path holds `part`, or 0.
+int rowOf(rk::ResultGridView& grid, const QByteArray& part) {
+    for (int row = 1; row < grid.results().rowCount(); ++row)
+        if (grid.results().pathOf(row).contains(part)) return row;
+    return 0;
+}
+
+struct Context {
+    rk::TfrmMain& main;
+};
+
+void mainWindow(Context& c) {
+    save(c.main, QStringLiteral("main-window.png"));
+}
+
+void aboutBox(Context& c) {
+    saveModal(QStringLiteral("about.png"), [&] { c.main.btReach->click(); });
+}
+
+void help(Context& c) {
+    c.main.btHelp->click();
+    rk::HelpWindow* window = c.main.helpWindow();
+    if (!window) return;
+    window->resize(640, 480);
+    save(*window, QStringLiteral("help.png"));
+    window->close();
+}
+
+void fileHogs(Context&) {
+    rk::TfrmDup hogs(nullptr, false);
+    prepare(hogs);
+    hogs.btScan->click();
+    save(hogs, QStringLiteral("file-hogs.png"));
+}
+
+// The duplicates with the stick's copies marked, then the confirmation Delete asks.
+void duplicates(Context&) {
+    rk::TfrmDup dups(nullptr, true);
+    prepare(dups);
+    dups.SpinEdit1->setValue(0);
+    dups.btScan->click();
+    for (int row = 1; row < dups.grid->results().rowCount(); ++row)
+        if (dups.grid->results().pathOf(row).startsWith("/media/demo/STICK/")) {
+            dups.grid->setCurrentRow(row);
+            dups.gridDblClick();
+        }
+    dups.grid->setCurrentRow(1);
+    save(dups, QStringLiteral("duplicates.png"));
+    saveModal(QStringLiteral("delete-confirmation.png"), [&] { dups.btDelete->click(); });
+}
+
+void folderHogs(Context&) {
+    rk::TfrmDirHog folders;
+    prepare(folders);
+    folders.btTop->click();
+    save(folders, QStringLiteral("folder-hogs.png"));
+    folders.grid->setCurrentRow(rowOf(*folders.grid, "/home/demo/Videos"));
+    saveModal(QStringLiteral("folder-delete-confirmation.png"), [&] { folders.btDelete->click(); });
+}
+
+void allFolders(Context&) {
+    rk::TfrmDirHog folders;
+    prepare(folders);
+    folders.btAll->click();
+    save(folders, QStringLiteral("folder-hogs-all.png"));
+}
+
+void wildcardChooser(Context& c) {
+    saveModal(QStringLiteral("wildcard.png"),
+              [&] { (void)rk::chooseWildcard(&c.main, QStringLiteral("*.jpg")); });
+}
+
+const std::function<void(Context&)> pictures[] = {
+    mainWindow, aboutBox, help, fileHogs, duplicates, folderHogs, allFolders, wildcardChooser,
+};
 
 }  // namespace
 
@@ -54,7 +166,7 @@ int main(int argc, char** argv) {
         drives.emplace_back(argv[i]);
     if (::chdir(argv[2]) != 0) return 1;  // the first drive is the current one
     rk::RoomkinApplication app(argc, argv);
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    outFolder = QString::fromLocal8Bit(argv[1]);
     rk::DesktopPlatform platform(rk::LinuxPlatform::Options{false, drives});
     rk::setPlatform(&platform);
     rk::StderrDialogs dialogs;
@@ -65,16 +177,8 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
-    save(mainWindow, out + QStringLiteral("/main-window.png"));
-
-    rk::TfrmDup hogs(nullptr, false);
-    shoot(hogs, out + QStringLiteral("/file-hogs.png"), [&] { hogs.btScan->click(); });
-    rk::TfrmDup dups(nullptr, true);
-    shoot(dups, out + QStringLiteral("/duplicates.png"), [&] {
-        dups.SpinEdit1->setValue(0);
-        dups.btScan->click();
-    });
-    rk::TfrmDirHog folders;
-    shoot(folders, out + QStringLiteral("/folder-hogs.png"), [&] { folders.btTop->click(); });
-    return 0;
+    Context context{mainWindow};
+    for (const auto& picture : pictures)
+        picture(context);
+    return failures == 0 ? 0 : 1;
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Lays out two sample drives (a home folder and a USB stick, sparse files with fixed dates)
 # and makes the README's pictures from them: docs/screenshots.sh BUILD-DIR
-# Needs a build configured with -DROOMKIN_DOCS=ON, and root for the sample folders' places.
+# Needs a build configured with -DROOMKIN_DOCS=ON, root for the sample folders' places, and
+# xvfb-run (Debian packages xvfb and xauth): the windows are drawn on a virtual X display, as
+# on a desktop.
 set -euo pipefail
 build=${1:-build}
 docs=$(cd "$(dirname "$0")" && pwd)
@@ -27,5 +29,7 @@ put "$stick/backup/Pictures/IMG_0412.jpg" 4200K "2025-06-01 12:00"
 put "$stick/backup/Music/01 Overture.flac" 31M "2023-02-11 09:00"
 put "$stick/backup/holiday-2024.mp4" 1800M "2024-08-17 19:02"
 put "$stick/installers/debian-12.8.0-amd64-netinst.iso" 631M "2024-11-09 10:15"
-QT_QPA_PLATFORM=offscreen LC_ALL=C TZ=UTC "$build/docs/screenshots" "$docs" "$home" "$stick"
-rm -rf "$home" /media/demo
+runtime=$(mktemp -d)  # Qt's private run-time folder
+trap 'rm -rf "$home" /media/demo "$runtime"' EXIT
+XDG_RUNTIME_DIR=$runtime LC_ALL=C TZ=UTC QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$build/docs/screenshots" "$docs" "$home" "$stick"
