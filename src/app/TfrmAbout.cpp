@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "controls/GradientBack.h"
+#include "ui/DeletionWindows.h"
 
 namespace rk {
 
@@ -79,6 +80,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     };
     line(QStringLiteral("Tarvel Corporation"), true);
     line(QStringLiteral("Disk space utilities for the desktop"));
+    line(QStringLiteral("www.tarvel.example    support@tarvel.example"));
     line(QStringLiteral("Call about our other products for DOS and Windows."));
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
@@ -87,6 +89,11 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     layout->addWidget(OKButton, 0, Qt::AlignCenter);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     setFixedSize(sizeHint().expandedTo(QSize(380, 260)));
+}
+
+void TfrmAbout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    centreOnScreen(this);
 }
 
 }  // namespace rk
