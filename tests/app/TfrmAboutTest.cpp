@@ -26,10 +26,14 @@ TEST(TfrmAbout, AnimationsStartAndStepAsDesigned) {
     }
     about.show();
     EXPECT_LT(left->x(), right->x());
-    QTRY_COMPARE(left->frame(), 2);
-    QTRY_COMPARE(right->frame(), 3);
-    QTRY_COMPARE(left->frame(), 3);
-    QTRY_COMPARE(right->frame(), 2);
+    // QTRY_COMPARE reports to Qt Test only, so a miss would pass here; wait the gtest way.
+    const auto reaches = [](TAnimated* a, int frame) {
+        return QTest::qWaitFor([=] { return a->frame() == frame; });
+    };
+    EXPECT_TRUE(reaches(left, 2));
+    EXPECT_TRUE(reaches(right, 3));
+    EXPECT_TRUE(reaches(left, 3));
+    EXPECT_TRUE(reaches(right, 2));
 }
 
 }  // namespace
