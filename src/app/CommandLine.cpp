@@ -28,6 +28,8 @@ constexpr std::array options{
     Option{"all", nullptr, "Folders report: every folder with the files directly in it."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
+    Option{"help-file", nullptr,
+           "Print the help file the Help button shows; exit status 1 when it is missing."},
 };
 
 const Option* findOption(const QByteArray& name) {
@@ -145,6 +147,7 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
     if (const QString error = tokenize(arguments, given); !error.isEmpty()) return fail(error);
     result.showHelp = given.isSet("help");
     result.showVersion = given.isSet("version");
+    result.showHelpFile = given.isSet("help-file");
 
     if (given.isSet("report")) {
         const QByteArray kind = given.value("report");

@@ -19,7 +19,8 @@ struct CommandLine {
     bool mainFolders = false;                 // --main (else --all)
     bool showHelp = false;
     bool showVersion = false;
-    QString error;  // empty when the arguments were good
+    bool showHelpFile = false;  // --help-file: where the Help button would look
+    QString error;              // empty when the arguments were good
 
     [[nodiscard]] bool ok() const { return error.isEmpty(); }
 };

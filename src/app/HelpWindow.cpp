@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -31,6 +32,15 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(640, 520);
+}
+
+QString findHelpFile(const QString& programFolder) {
+    const QDir folder(programFolder);
+    const QString beside = folder.filePath(QStringLiteral("roomkin.html"));
+    if (QFileInfo::exists(beside)) return beside;
+    const QString shared =
+        QDir::cleanPath(folder.filePath(QStringLiteral("../share/roomkin/roomkin.html")));
+    return QFileInfo::exists(shared) ? shared : beside;
 }
 
 void HelpWindow::showTopic(const QString& helpFile, int context) {

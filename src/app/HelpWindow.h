@@ -21,4 +21,9 @@ private:
     QTextBrowser* browser_;
 };
 
+// Where the help file is: beside the program (a build tree), else in ../share/roomkin/ from
+// the program's folder (an installed program). Where neither has it, the path beside the
+// program, which the help window then names as missing.
+[[nodiscard]] QString findHelpFile(const QString& programFolder);
+
 }  // namespace rk

@@ -1,6 +1,9 @@
 #include "app/RoomkinApplication.h"
 
+#include <QIcon>
 #include <exception>
+
+#include "app/Version.h"
 
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -9,7 +12,10 @@ namespace rk {
 
 RoomkinApplication::RoomkinApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("roomkin"));
-    setApplicationVersion(QStringLiteral("2.2"));
+    setApplicationVersion(QLatin1String(kVersion));
+    // An installed program's windows take the icon of its desktop entry.
+    setDesktopFileName(QLatin1String(kDesktopId));
+    setWindowIcon(QIcon::fromTheme(QLatin1String(kDesktopId)));
 }
 
 bool RoomkinApplication::notify(QObject* receiver, QEvent* event) {

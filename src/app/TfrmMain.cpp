@@ -13,7 +13,6 @@
 #include "app/TfrmAbout.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
-#include "common/TextHelpers.h"
 #include "controls/GradientBack.h"
 #include "platform/Platform.h"
 #include "ui/AccessibleWindows.h"
@@ -126,8 +125,7 @@ void TfrmMain::GetSearchPath() {
 void TfrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous() && helpFile_.isEmpty()) {
-        helpFile_ =
-            JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("roomkin.html"));
+        helpFile_ = findHelpFile(QCoreApplication::applicationDirPath());
         if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     }
 }
@@ -178,7 +176,7 @@ void TfrmMain::btReachClick() {
 }
 
 void TfrmMain::btHelpClick() {
-    helpFile_ = JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("roomkin.html"));
+    helpFile_ = findHelpFile(QCoreApplication::applicationDirPath());
     if (!help_) help_ = new HelpWindow(this);
     help_->showTopic(helpFile_, 1);
 }

@@ -28,7 +28,7 @@ public:
     explicit TfrmMain(ToolWindows tools = {}, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // The help file the Help button shows: roomkin.html beside the program.
+    // The help file the Help button shows (see findHelpFile).
     [[nodiscard]] QString helpFile() const { return helpFile_; }
     [[nodiscard]] HelpWindow* helpWindow() const { return help_; }
 

@@ -1,15 +1,18 @@
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
+#include "app/HelpWindow.h"
 #include "app/Reports.h"
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
+#include "app/Version.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -33,8 +36,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (commandLine.showVersion) {
-        out << "roomkin 2.2\n";
+        out << "roomkin " << rk::kVersion << '\n';
         return 0;
+    }
+    if (commandLine.showHelpFile) {
+        QCoreApplication app(argc, argv);
+        const QString helpFile = rk::findHelpFile(QCoreApplication::applicationDirPath());
+        out << helpFile << '\n';
+        return QFileInfo::exists(helpFile) ? 0 : 1;
     }
 
     if (commandLine.report != rk::ReportKind::None) {

@@ -107,6 +107,20 @@ TEST(TfrmMain, HelpShowsTheProgramsHelpFileAtItsFirstTopic) {
     w.helpWindow()->close();
 }
 
+// A build tree has the help file beside the program; an installed program, in share/roomkin.
+TEST(TfrmMain, HelpFileIsFoundBesideTheProgramThenInShare) {
+    TempTree tree;
+    const QString bin = QString::fromLocal8Bit(tree.dir("usr/bin"));
+    const QString beside = bin + "/roomkin.html";
+    // Found in neither: the path beside the program, which the help window names as missing.
+    EXPECT_EQ(findHelpFile(bin), beside);
+    tree.file("usr/share/roomkin/roomkin.html");
+    EXPECT_EQ(findHelpFile(bin),
+              QString::fromLocal8Bit(tree.path("usr/share/roomkin/roomkin.html")));
+    tree.file("usr/bin/roomkin.html");
+    EXPECT_EQ(findHelpFile(bin), beside);
+}
+
 TEST(TfrmMain, HelpWindowClosesByItsButtonAndByEscape) {
     TfrmMain w;
     w.btHelpClick();
