@@ -140,11 +140,17 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         for (QLabel* l :
              {lblTotal, lblFreeC, lblFree, lblPct, Label26, lblUsed, lblPct2, total, bytes})
             l->setFont(big);
-        // Wide enough for "9,999,999,999" and more: drives of terabytes are ordinary.
-        const int valueWidth =
-            QFontMetrics(big).horizontalAdvance(QStringLiteral("99,999,999,999,999"));
+        // Values wide enough for "9,999,999,999" and more (drives of terabytes are ordinary);
+        // a long mount point wraps its caption instead of running into them.
+        const QFontMetrics metrics(big);
         for (QLabel* l : {lblTotal, lblFree, lblUsed})
-            l->setMinimumWidth(valueWidth);
+            l->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("999,999,999,999")));
+        for (QLabel* l : {lblPct, lblPct2, bytes})
+            l->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("bytes (100 %) ")));
+        for (QLabel* l : {lblFreeC, Label26}) {
+            l->setWordWrap(true);
+            l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        }
         g->addWidget(total, 0, 1);
         g->addWidget(lblTotal, 0, 2);
         g->addWidget(bytes, 0, 3);
@@ -160,7 +166,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         Gauge1->setMinimumHeight(px(40));
         g->addWidget(Gauge1, 3, 0, 1, 4);
         g->setRowStretch(4, 1);
-        g->setColumnStretch(3, 1);
+        g->setColumnStretch(1, 1);
     }
 
     // File Types.
