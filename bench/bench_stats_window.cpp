@@ -66,9 +66,12 @@ int main(int argc, char** argv) {
         window.btOKClick();
     }
     const qint64 cancelMs = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
+    const long long cancelledAt = window.scanner().tallies().fileCount;
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("files %lld run_ms %lld longest_pause_ms %lld cancel_ms %lld peak_kb %ld\n",
-                files, (long long)ms, (long long)longest, (long long)cancelMs, usage.ru_maxrss);
+    std::printf(
+        "files %lld run_ms %lld longest_pause_ms %lld cancel_ms %lld (at %lld files) peak_kb %ld\n",
+        files, (long long)ms, (long long)longest, (long long)cancelMs, cancelledAt,
+        usage.ru_maxrss);
     return 0;
 }
