@@ -20,7 +20,7 @@ constexpr std::array options{
     Option{"drive", "FOLDER",
            "Offer FOLDER as a drive of its own; with --report, walk it (repeatable; default: "
            "the drive of the current folder)."},
-    Option{"report", "KIND", "Print a report: duplicates, hogs or folders."},
+    Option{"report", "KIND", "Print a report: duplicates, hogs, folders or statistics."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"min-kb", "N", "List files larger than N K, 0 to 50000 (default 250)."},
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
@@ -121,7 +121,8 @@ QString usageText() {
         "Usage: roomkin [options]\n"
         "Roomkin '95: finds what takes up room on your drives.\n"
         "With --report, runs a search without a window and prints the list the\n"
-        "Clipboard button would copy.\n\nOptions:\n");
+        "Clipboard button would copy; --report statistics prints the statistics\n"
+        "window's pages for one drive.\n\nOptions:\n");
     QStringList names;
     int widest = 0;
     for (const Option& o : options) {
@@ -157,9 +158,12 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             result.report = ReportKind::Hogs;
         else if (kind == "folders")
             result.report = ReportKind::Folders;
+        else if (kind == "statistics")
+            result.report = ReportKind::Statistics;
         else
-            return fail(QStringLiteral("Unknown report '%1': duplicates, hogs or folders.")
-                            .arg(shown(kind)));
+            return fail(
+                QStringLiteral("Unknown report '%1': duplicates, hogs, folders or statistics.")
+                    .arg(shown(kind)));
     }
     const bool mainSet = given.isSet("main");
     const bool allSet = given.isSet("all");
@@ -197,6 +201,9 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             return fail(QStringLiteral("--drive %1: no such folder.").arg(shown(folder)));
         result.drives.push_back(path);
     }
+    // The statistics window counts one drive.
+    if (result.report == ReportKind::Statistics && result.drives.size() > 1)
+        return fail(QStringLiteral("--report statistics takes one --drive."));
     return result;
 }
 

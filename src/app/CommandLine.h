@@ -6,7 +6,7 @@
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.

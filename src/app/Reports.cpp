@@ -4,9 +4,12 @@
 #include "common/Messages.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
+#include "common/TextHelpers.h"
 #include "duplicates/DupScan.h"
 #include "folderhogs/FolderHogScan.h"
 #include "platform/Platform.h"
+#include "statistics/StatisticsPages.h"
+#include "statistics/StatisticsScan.h"
 
 namespace rk {
 
@@ -93,6 +96,40 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
     return writeLines(scan.lb(), out);
 }
 
+// The statistics window's figures as text, for one drive: ages counted from today.
+int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::FILE* out) {
+    if (drives.empty()) {
+        ShowError(QStringLiteral("There is no disk in drive ") +
+                  displayPath(platform.currentFolder()));
+        return searchFailed;
+    }
+    const Drive& drive = drives.front();
+    const QString boxText = driveBoxText(drive, false);
+    StatisticsScan scan(platform);
+    const StatisticsScan::Outcome outcome = scan.run(drive, QDate::currentDate());
+    switch (outcome) {
+        case StatisticsScan::Outcome::NotReady:
+            ShowError(QStringLiteral("There is no disk in drive ") + boxText);
+            return searchFailed;
+        case StatisticsScan::Outcome::RootNotOpened:
+            ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + boxText);
+            return searchFailed;
+        default:
+            break;
+    }
+    const bool incomplete = outcome != StatisticsScan::Outcome::Completed;
+    const QStringList lines = statisticsReport(scan, drive, runCaption(boxText, incomplete),
+                                               finishedText(scan.tallies().fileCount, incomplete));
+    for (const QString& line : lines)
+        writeLine(line.toUtf8(), out);
+    std::fflush(out);
+    if (outcome == StatisticsScan::Outcome::IoError) {
+        ShowMessage(MessageKind::Error, scan.errorText());
+        return searchFailed;
+    }
+    return incomplete ? searchFailed : 0;
+}
+
 }  // namespace
 
 int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
@@ -110,6 +147,9 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
             break;
         case ReportKind::Folders:
             status = foldersReport(commandLine, platform, drives, out);
+            break;
+        case ReportKind::Statistics:
+            status = statisticsReport(platform, drives, out);
             break;
         case ReportKind::None:
             break;

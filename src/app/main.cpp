@@ -19,6 +19,7 @@
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
+#include "statistics/TfrmStatistics.h"
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
@@ -72,7 +73,11 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
     tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
+    // The statistics window is made hidden at start-up and lives as long as the main window.
+    auto* statistics = new rk::TfrmStatistics;
+    tools.statistics = statistics;
     rk::TfrmMain mainWindow(tools);
+    statistics->followOwner(&mainWindow);
     mainWindow.show();
     return app.exec();
 }

@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPrinter>
+#include <QWidget>
 #include <algorithm>
 #include <limits>
 
@@ -112,6 +114,32 @@ bool PrintGridReport(const ResultGrid& grid, const QString& title) {
     QPrinter printer(QPrinter::HighResolution);
     if (!dialogs().choosePrinter(printer)) return false;
     return printGridReport(printer, grid, title);
+}
+
+bool printWindowImage(QPrinter& printer, QWidget& window) {
+    // Drawn through an image, so the page is what the window shows, pixel for pixel.
+    const qreal ratio = window.devicePixelRatioF();
+    QImage image(window.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    window.render(&image);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowMessage(MessageKind::Error, printFailure);
+        return false;
+    }
+    const double sx = printer.resolution() / double(window.logicalDpiX());
+    const double sy = printer.resolution() / double(window.logicalDpiY());
+    painter.drawImage(QRectF(0, 0, window.width() * sx, window.height() * sy), image);
+    const bool fine = painter.end() && printer.printerState() != QPrinter::Error &&
+                      printer.printerState() != QPrinter::Aborted;
+    if (!fine) ShowMessage(MessageKind::Error, printFailure);
+    return fine;
+}
+
+bool PrintWindowImage(QWidget& window) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!dialogs().choosePrinter(printer)) return false;
+    return printWindowImage(printer, window);
 }
 
 void CopyListToClipboard(const QStringList& lines) {

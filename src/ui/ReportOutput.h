@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QPrinter;
+class QWidget;
 
 namespace rk {
 
@@ -49,6 +50,13 @@ private:
 bool PrintGridReport(const ResultGrid& grid, const QString& title);
 // The same on a printer already chosen.
 bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& title);
+
+// Asks for a printer (the print dialog) and prints an image of the window as it is showing at
+// the top left of one page, scaled by the printer's dots per inch over the window's. Returns
+// false when the user cancelled or printing failed (the user has been told).
+bool PrintWindowImage(QWidget& window);
+// The same on a printer already chosen.
+bool printWindowImage(QPrinter& printer, QWidget& window);
 
 // Puts the lines on the clipboard as plain text, each followed by "\n".
 void CopyListToClipboard(const QStringList& lines);
