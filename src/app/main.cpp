@@ -10,6 +10,7 @@
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
+#include "bydate/TfrmMods.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
     tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
+    tools.filesByDate = [](QWidget* owner) { return new rk::TfrmMods(owner); };
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     return app.exec();
