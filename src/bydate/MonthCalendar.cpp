@@ -91,12 +91,15 @@ void MonthCalendar::paintEvent(QPaintEvent*) {
         const QRect r = cellRect(cell);
         const QDate d = cellDate(cell);
         if (drawItem) {
+            p.save();
             drawItem(p, r, d.day(), d.month(), d.year());
+            p.restore();
         } else {
             p.setPen(Qt::black);
             p.drawText(r, Qt::AlignCenter, QString::number(d.day()));
         }
         p.setPen(QColor(192, 192, 192));
+        p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
 }

@@ -67,6 +67,8 @@ TfrmMods::TfrmMods(QWidget* parent)
     rgWhen->setObjectName(QStringLiteral("rgWhen"));
     auto* whenLayout = new QVBoxLayout(rgWhen);
     whenLayout->setSpacing(0);
+    whenLayout->setContentsMargins(px(6), px(2), px(6), px(2));
+    whatLayout->setContentsMargins(px(6), px(2), px(6), px(2));
     whenItems = addItems(rgWhen, whenLayout,
                          {QStringLiteral("On or Before"), QStringLiteral("In between"),
                           QStringLiteral("On or After")});
@@ -134,14 +136,17 @@ TfrmMods::TfrmMods(QWidget* parent)
     pattern->addWidget(Label1);
     pattern->addWidget(cbWildCard);
     pattern->addWidget(lblWild, 1);
+    auto* patternColumn = new QVBoxLayout;
+    patternColumn->addLayout(pattern);
+    patternColumn->addStretch(1);
     auto* query = new QGridLayout;
     query->setHorizontalSpacing(px(6));
     query->setVerticalSpacing(px(2));
     query->addWidget(rgWhat, 0, 0, 1, 3);
     query->addWidget(rgWhen, 1, 0);
     query->addLayout(dates, 1, 1);
+    query->addLayout(patternColumn, 1, 2);
     query->setColumnStretch(2, 1);
-    query->addLayout(pattern, 2, 0, 1, 3);
     layOut(query, {btOK, btClose, btAbort, btMark, btDelete, btPrint, btClip, btBrowse, btSort},
            QMargins(8, 2, 10, 6));
 
