@@ -27,8 +27,9 @@ constexpr std::array options{
     Option{"what", "TIME",
            "Dates report: the time tested, accessed, created or modified (default accessed)."},
     Option{"when", "RELATION",
-           "Dates report: on or before the start day, between start and end, or on or after "
-           "the start day: before, between or after (default between)."},
+           "Dates report: before (on or before the start day), between (from the start day "
+           "to the end day, both included) or after (on or after the start day); default "
+           "between."},
     Option{"start", "YYYY-MM-DD", "Dates report: the start day (default today)."},
     Option{"end", "YYYY-MM-DD", "Dates report: the end day, with between (default today)."},
     Option{"main", nullptr, "Folders report: the main folders, each with all below it."},

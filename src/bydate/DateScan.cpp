@@ -51,12 +51,6 @@ int dayNumber(const QDate& date) {
     return dayNumber(date.year(), date.month(), date.day());
 }
 
-std::optional<int> localDayOf(std::int64_t unixSeconds) {
-    if (unixSeconds == 0) return std::nullopt;
-    const std::optional<LocalDay> d = localDay(unixSeconds);
-    return d ? d->day : dayNumber(1980, 1, 1);
-}
-
 bool dayInRange(std::optional<int> day, DateRelation when, int start, int end) {
     if (!day) return when == DateRelation::OnOrBefore;
     switch (when) {

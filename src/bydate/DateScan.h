@@ -41,10 +41,6 @@ struct DateQuery {
 }
 [[nodiscard]] int dayNumber(const QDate& date);
 
-// The day a time stamp falls on in local time, as localtime_r gives it now; empty for 0 (no
-// time recorded). A stamp the system cannot convert counts as 1 January 1980.
-[[nodiscard]] std::optional<int> localDayOf(std::int64_t unixSeconds);
-
 // Whether a file whose tested time is `day` (empty: not recorded) satisfies the relation:
 // an unrecorded time satisfies "On or Before" only; both ends of "In between" are included.
 [[nodiscard]] bool dayInRange(std::optional<int> day, DateRelation when, int start, int end);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -202,6 +204,25 @@ TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
     EXPECT_TRUE(w.SortbyType1->isChecked());
     EXPECT_TRUE(w.grid->results().isMarked(rowOf(two)));
     EXPECT_EQ(w.grid->results().cell(DateColumns::Filename, rowOf(two)), "two.dat");
+}
+
+TEST_F(TfrmModsTest, ATimeChosenDuringTheScanIsTestedFromTheNextFileOn) {
+    // Read in 2001, written now; the drive's own files are tested after all its folders'.
+    const QByteArray late = tree.file("late.txt");
+    struct timespec times[2] = {{988000000, 0}, {0, UTIME_NOW}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, late.constData(), times, 0), 0);
+    TfrmMods& w = open();
+    auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
+        if (w.isScanning() && w.what() == int(DateField::Accessed))
+            w.setWhat(int(DateField::Modified));
+    });
+    w.btOK->click();
+    QObject::disconnect(hook);
+    EXPECT_EQ(w.rowsFilled, 5);
+    EXPECT_GT(rowOf(late), 0);
+    w.setWhat(int(DateField::Accessed));
+    w.btOK->click();
+    EXPECT_EQ(rowOf(late), 0);
 }
 
 TEST_F(TfrmModsTest, ThePickerKeepsTheRangeInOrderWhetherOrNotADayIsPicked) {
