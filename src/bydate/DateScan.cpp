@@ -7,6 +7,7 @@
 #include "common/FileTypes.h"
 #include "common/Messages.h"
 #include "common/TextHelpers.h"
+#include "common/TimeHelpers.h"
 
 namespace rk {
 

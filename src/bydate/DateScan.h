@@ -13,7 +13,6 @@
 
 #include "common/FolderWalk.h"
 #include "common/ScanRecord.h"
-#include "common/TimeHelpers.h"
 #include "platform/NamePattern.h"
 #include "platform/Platform.h"
 

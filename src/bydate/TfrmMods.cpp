@@ -346,6 +346,7 @@ bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
             auto* box = static_cast<QLineEdit*>(watched);
             // After the move has finished: the box takes the focus back from its new owner.
             QTimer::singleShot(0, box, [this, box] {
+                if (!isVisible()) return;  // closed meanwhile: nothing to check any more
                 if (box == dtStart)
                     dtStartExit();
                 else

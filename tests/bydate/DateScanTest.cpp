@@ -13,6 +13,7 @@
 #include "bydate/DateScan.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "common/TimeHelpers.h"
 
 namespace rk {
 namespace {
