@@ -171,6 +171,17 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
     w.btBrowseClick();
     openBrowser = nullptr;
     EXPECT_EQ(opened, 1);
+    // A path longer than 255 characters is marked whole.
+    QByteArray deep = "case";
+    for (int i = 0; i < 10; ++i)
+        deep += "/a-folder-name-of-some-thirty-chars";
+    const QByteArray longPath = tree.file(deep + "/end.txt", std::int64_t(7));
+    w.btOK->click();
+    ASSERT_GT(longPath.size(), 300);
+    w.deleteOneFile(rowOf(longPath));
+    ASSERT_EQ(w.lbDeleted.size(), 1u);
+    EXPECT_EQ(w.lbDeleted[0].path, longPath);
+    EXPECT_EQ(w.markedBytes, 7);
 }
 
 TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
