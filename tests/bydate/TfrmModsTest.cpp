@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include "ui/BrowserLink.h"
 #include "ui/ResultGridView.h"
 #include "ui/SortMenu.h"
+#include "ui/TfrmReallyDelete.h"
 
 namespace rk {
 namespace {
@@ -182,6 +184,36 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
     ASSERT_EQ(w.lbDeleted.size(), 1u);
     EXPECT_EQ(w.lbDeleted[0].path, longPath);
     EXPECT_EQ(w.markedBytes, 7);
+}
+
+TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards) {
+    const QByteArray upper = tree.file("case/A.txt", std::int64_t(100));
+    const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
+    TfrmMods& w = open();
+    w.btOK->click();
+    for (const QByteArray& p : {upper, lower, upper})
+        w.deleteOneFile(rowOf(p));
+    ASSERT_EQ(w.markedCount, 1);
+    // Cancelled: the window stays with its marks.
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        EXPECT_EQ(confirm->savings, 1000);
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.grid->results().isMarked(rowOf(lower)));
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+    });
+    w.btDeleteClick();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(lower)));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(upper)));
 }
 
 TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
