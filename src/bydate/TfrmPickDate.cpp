@@ -7,6 +7,7 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <cmath>
 
 #include "common/TimeHelpers.h"
@@ -149,6 +150,14 @@ void TfrmPickDate::CalendarDrawItem(QPainter& p, const QRect& cell, int day, int
             QStyle::State_Enabled |
             (selected ? QStyle::State_Sunken | QStyle::State_HasFocus : QStyle::State_Raised);
         style()->drawControl(QStyle::CE_PushButtonBevel, &button, &p, Calendar);
+        if (selected) {
+            // The focus mark: a dotted frame inside the pressed face.
+            QStyleOptionFocusRect focus;
+            focus.initFrom(Calendar);
+            focus.rect = r.adjusted(3, 3, -3, -3);
+            focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, Calendar);
+        }
     } else {
         p.setPen(QColor(0, 0, 128));
         p.setBrush(QColor(0, 128, 128));
