@@ -20,10 +20,18 @@ constexpr std::array options{
     Option{"drive", "FOLDER",
            "Offer FOLDER as a drive of its own; with --report, walk it (repeatable; default: "
            "the drive of the current folder)."},
-    Option{"report", "KIND", "Print a report: duplicates, hogs, folders or statistics."},
+    Option{"report", "KIND", "Print a report: duplicates, hogs, folders, statistics or dates."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"min-kb", "N", "List files larger than N K, 0 to 50000 (default 250)."},
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
+    Option{"what", "TIME",
+           "Dates report: the time tested, accessed, created or modified (default accessed)."},
+    Option{"when", "RELATION",
+           "Dates report: before (on or before the start day), between (from the start day "
+           "to the end day, both included) or after (on or after the start day); default "
+           "between."},
+    Option{"start", "YYYY-MM-DD", "Dates report: the start day (default today)."},
+    Option{"end", "YYYY-MM-DD", "Dates report: the end day, with between (default today)."},
     Option{"main", nullptr, "Folders report: the main folders, each with all below it."},
     Option{"all", nullptr, "Folders report: every folder with the files directly in it."},
     Option{"help", nullptr, "Show this help (also -h)."},
@@ -114,6 +122,47 @@ QString tokenize(const std::vector<QByteArray>& arguments, Given& given) {
     return {};
 }
 
+// The dates report's options; the error text when one is wrong.
+QString parseDateOptions(const Given& given, CommandLine& result) {
+    for (const char* option : {"what", "when", "start", "end"})
+        if (given.isSet(option) && result.report != ReportKind::Dates)
+            return QStringLiteral("--%1 goes with --report dates.").arg(QLatin1String(option));
+    const auto choose = [&](const char* option, const std::array<const char*, 3>& names,
+                            int& into) -> QString {
+        if (!given.isSet(option)) return {};
+        const QByteArray value = given.value(option);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (value == names[i]) {
+                into = int(i);
+                return {};
+            }
+        return QStringLiteral("--%1 %2: give %3, %4 or %5.")
+            .arg(QLatin1String(option), shown(value), QLatin1String(names[0]),
+                 QLatin1String(names[1]), QLatin1String(names[2]));
+    };
+    if (QString e = choose("what", {"accessed", "created", "modified"}, result.dateWhat);
+        !e.isEmpty())
+        return e;
+    if (QString e = choose("when", {"before", "between", "after"}, result.dateWhen); !e.isEmpty())
+        return e;
+    const auto day = [&](const char* option, QDate& into) -> QString {
+        if (!given.isSet(option)) return {};
+        const QByteArray value = given.value(option);
+        // Four-digit year, two-digit month and day: 2023-02-29 is no day.
+        const QDate d = QDate::fromString(QString::fromLatin1(value), QStringLiteral("yyyy-MM-dd"));
+        if (value.size() != 10 || !d.isValid())
+            return QStringLiteral("--%1 %2: give a real day as YYYY-MM-DD.")
+                .arg(QLatin1String(option), shown(value));
+        into = d;
+        return {};
+    };
+    if (QString e = day("start", result.start); !e.isEmpty()) return e;
+    if (QString e = day("end", result.end); !e.isEmpty()) return e;
+    if (given.isSet("end") && result.dateWhen != 1)
+        return QStringLiteral("--end goes with --when between.");
+    return {};
+}
+
 }  // namespace
 
 QString usageText() {
@@ -160,10 +209,12 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             result.report = ReportKind::Folders;
         else if (kind == "statistics")
             result.report = ReportKind::Statistics;
+        else if (kind == "dates")
+            result.report = ReportKind::Dates;
         else
-            return fail(
-                QStringLiteral("Unknown report '%1': duplicates, hogs, folders or statistics.")
-                    .arg(shown(kind)));
+            return fail(QStringLiteral(
+                            "Unknown report '%1': duplicates, hogs, folders, statistics or dates.")
+                            .arg(shown(kind)));
     }
     const bool mainSet = given.isSet("main");
     const bool allSet = given.isSet("all");
@@ -174,10 +225,13 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
     result.mainFolders = mainSet;
     const bool fileReport =
         result.report == ReportKind::Duplicates || result.report == ReportKind::Hogs;
-    for (const char* option : {"exact", "min-kb", "pattern"})
+    for (const char* option : {"exact", "min-kb"})
         if (given.isSet(option) && !fileReport)
             return fail(QStringLiteral("--%1 goes with --report duplicates or hogs.")
                             .arg(QLatin1String(option)));
+    if (given.isSet("pattern") && !fileReport && result.report != ReportKind::Dates)
+        return fail(QStringLiteral("--pattern goes with --report duplicates, hogs or dates."));
+    if (const QString error = parseDateOptions(given, result); !error.isEmpty()) return fail(error);
     if (given.isSet("exact") && result.report != ReportKind::Duplicates)
         return fail(QStringLiteral("--exact goes with --report duplicates."));
     result.exact = given.isSet("exact");

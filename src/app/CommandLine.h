@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <vector>
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -17,6 +18,12 @@ struct CommandLine {
     int minKb = 250;                          // --min-kb N
     QString pattern = QStringLiteral("*.*");  // --pattern P
     bool mainFolders = false;                 // --main (else --all)
+    // The dates report: which time (0 accessed, 1 created, 2 modified), which relation
+    // (0 before, 1 between, 2 after) and which days; today where no day is given.
+    int dateWhat = 0;  // --what
+    int dateWhen = 1;  // --when
+    QDate start;       // --start
+    QDate end;         // --end
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look

@@ -1,5 +1,6 @@
 #include "app/Reports.h"
 
+#include "bydate/DateScan.h"
 #include "common/Drives.h"
 #include "common/Messages.h"
 #include "common/SearchPath.h"
@@ -130,6 +131,38 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
     return incomplete ? searchFailed : 0;
 }
 
+int datesReport(const CommandLine& commandLine, Platform& platform,
+                const std::vector<Drive>& drives, std::FILE* out) {
+    DateQuery query;
+    query.what = DateField(commandLine.dateWhat);
+    query.when = DateRelation(commandLine.dateWhen);
+    const QDate today = QDate::currentDate();
+    query.start = commandLine.start.isValid() ? commandLine.start : today;
+    query.end = commandLine.end.isValid() ? commandLine.end : today;
+    query.pattern = commandLine.pattern;
+    query.drives = drives;
+    DateScan scan(platform);
+    // Each line goes out as it is found, in blocks: the report holds no list.
+    QByteArray block;
+    block.reserve(1 << 16);
+    scan.found = [&](QByteArrayView record, const QByteArray&) {
+        block.append(clipboardLine(record)).append('\n');
+        if (block.size() >= (1 << 16) - 4096) {
+            std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
+            block.truncate(0);
+        }
+    };
+    scan.run(query);
+    std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
+    std::fflush(out);
+    if (scan.unopenedDrives() > 0 || scan.limitReached()) return searchFailed;
+    if (scan.listed() == 0) {
+        ShowInfo(QStringLiteral("No files found."));
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
@@ -150,6 +183,9 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
             break;
         case ReportKind::Statistics:
             status = statisticsReport(platform, drives, out);
+            break;
+        case ReportKind::Dates:
+            status = datesReport(commandLine, platform, drives, out);
             break;
         case ReportKind::None:
             break;

@@ -13,6 +13,7 @@
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
 #include "app/Version.h"
+#include "bydate/TfrmMods.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     // The statistics window is made hidden at start-up and lives as long as the main window.
     auto* statistics = new rk::TfrmStatistics;
     tools.statistics = statistics;
+    tools.filesByDate = [](QWidget* owner) { return new rk::TfrmMods(owner); };
     rk::TfrmMain mainWindow(tools);
     statistics->followOwner(&mainWindow);
     mainWindow.show();

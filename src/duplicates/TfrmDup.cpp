@@ -220,7 +220,7 @@ void TfrmDup::KiloToMega() {
 void TfrmDup::cbWildCardChange() {
     const QString pattern = cbWildCard->currentText();
     lblWild->setText(pattern == QLatin1String("*.*") ? QStringLiteral("All files") : QString());
-    lblType->setText(fileTypeName(pattern.mid(1)));
+    lblType->setText(patternTypeName(pattern));
 }
 
 void TfrmDup::deleteOneFile(int row) {

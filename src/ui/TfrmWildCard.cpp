@@ -74,7 +74,7 @@ void TfrmWildCard::FormShow() {
 void TfrmWildCard::cbWildCardClick() {
     const QString pattern = cbWildCard->currentText();
     lblWild->setText(pattern == QStringLiteral("*.*") ? QStringLiteral("All files") : QString());
-    lblType->setText(pattern.isEmpty() ? QString() : fileTypeName(pattern.mid(1)));
+    lblType->setText(patternTypeName(pattern));
 }
 
 std::optional<QString> chooseWildcard(QWidget* owner, const QString& current) {
@@ -82,6 +82,14 @@ std::optional<QString> chooseWildcard(QWidget* owner, const QString& current) {
     chooser.cbWildCard->setEditText(current);
     if (chooser.exec() != QDialog::Accepted) return std::nullopt;
     return chooser.cbWildCard->currentText();
+}
+
+QString patternTypeName(const QString& pattern) {
+    const qsizetype dot = pattern.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) return {};
+    const QString extension = pattern.mid(dot);
+    if (extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?'))) return {};
+    return fileTypeName(extension);
 }
 
 void fillPatternList(QComboBox* box) {

@@ -35,6 +35,10 @@ protected:
 // Cancel.
 [[nodiscard]] std::optional<QString> chooseWildcard(QWidget* owner, const QString& current);
 
+// The registered type name a pattern box shows for a pattern: that of the extension after its
+// last ".", none when the extension holds a wildcard ("*.tx?") or there is no dot.
+[[nodiscard]] QString patternTypeName(const QString& pattern);
+
 // Fills a pattern box with *.* and every registered extension, keeping its text.
 void fillPatternList(QComboBox* box);
 

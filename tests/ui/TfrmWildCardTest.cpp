@@ -24,6 +24,9 @@ TEST(TfrmWildCardTest, NamesThePatternAndReturnsItOnlyOnOk) {
         QTest::keyClicks(w->cbWildCard->lineEdit(), QStringLiteral("*.*"));
         wildSeen = w->lblWild->text();
         typeSeen = w->lblType->text();
+        // A wildcard in the extension names no type ("TX? File" is none).
+        w->cbWildCard->setEditText(QStringLiteral("*.tx?"));
+        EXPECT_TRUE(w->lblType->text().isEmpty());
         w->cbWildCard->setEditText(QStringLiteral("readme.*"));
         EXPECT_TRUE(w->lblType->text().isEmpty());
         w->BitBtn1->click();

@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QTest>
+#include <QTimer>
+#include <set>
+
+#include "CloseWays.h"
+#include "InstalledPlatform.h"
+#include "ScriptedDialogs.h"
+#include "SlowPlatform.h"
+#include "TempTree.h"
+#include "bydate/DateColumns.h"
+#include "bydate/TfrmMods.h"
+#include "bydate/TfrmPickDate.h"
+#include "common/Services.h"
+#include "common/TimeHelpers.h"
+#include "ui/BrowserLink.h"
+#include "ui/ResultGridView.h"
+#include "ui/SortMenu.h"
+#include "ui/TfrmReallyDelete.h"
+
+namespace rk {
+namespace {
+
+using test::scriptedDialogs;
+using test::TempTree;
+
+// A files-by-date window over a drive made of a temporary tree. Files made now have today's
+// access date, which is what the window looks for when it opens; old/ holds files of 2001.
+class TfrmModsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* f : {"d1/one.txt", "d1/two.dat", "d2/three.txt", "d3/four.txt"})
+            tree.file(f, std::int64_t(10));
+        tree.file("old/gone.txt");
+        tree.setTimes("old/gone.txt", 2001, 5, 5);
+        tree.file(".hidden.txt");
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
+        scriptedDialogs().clear();
+    }
+    void TearDown() override { window.reset(); }
+    TfrmMods& open() {
+        window = std::make_unique<TfrmMods>();
+        window->show();
+        return *window;
+    }
+    int rowOf(const QByteArray& path) const {
+        for (int r = 1; r <= window->rowsFilled; ++r)
+            if (window->pathOfRow(r) == path) return r;
+        return 0;
+    }
+    // Paths in the order the grid shows them.
+    std::vector<QByteArray> shownPaths() const {
+        std::vector<QByteArray> out;
+        for (int r = 1; r <= window->rowsFilled; ++r)
+            out.push_back(window->pathOfRow(r));
+        return out;
+    }
+
+    TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
+    std::unique_ptr<TfrmMods> window;
+};
+
+TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
+    TfrmMods& w = open();
+    w.btOK->click();
+    ASSERT_EQ(w.rowsFilled, 4);
+    w.dtStart->setText(QStringLiteral("13/45/26"));
+    w.btOK->click();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid start date."});
+    EXPECT_EQ(w.focusWidget(), w.dtStart);
+    EXPECT_EQ(w.rowsFilled, 4);  // nothing cleared, nothing scanned
+    // The hidden end box too: the relation may change to "In between" during the scan.
+    scriptedDialogs().clear();
+    w.dtStart->setText(shortDateText(QDate::currentDate()));
+    w.dtEnd->clear();
+    w.setWhen(int(DateRelation::OnOrAfter));
+    EXPECT_FALSE(w.dtEnd->isVisibleTo(&w));
+    w.btOK->click();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
+    // Leaving a box with no date in it puts the focus back.
+    scriptedDialogs().clear();
+    w.setWhen(int(DateRelation::Between));
+    w.dtEnd->setText(QStringLiteral("soon"));
+    QFocusEvent leaving(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(w.dtEnd, &leaving);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
+    EXPECT_EQ(w.focusWidget(), w.dtEnd);
+}
+
+TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
+    TfrmMods& w = open();
+    w.btOK->click();
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    ASSERT_EQ(w.rowsFilled, 4);
+    EXPECT_EQ(w.grid->results().rowCount(), 5);
+    EXPECT_TRUE(w.pnlScan->text().startsWith("Found : 4")) << w.pnlScan->text().toStdString();
+    EXPECT_EQ(rowOf(tree.path("old/gone.txt")), 0);
+    EXPECT_TRUE(w.btMark->isVisibleTo(&w));
+    const QStringList lines = w.lbFiles();
+    ASSERT_EQ(lines.size(), 4);
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(lines[r - 1],
+                  QString::fromUtf8(clipboardLine(w.grid->results().recordOf(r).toUtf8())));
+    w.btClipClick();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), lines.join('\n') + '\n');
+
+    // Of 2001 by last write, on or before a day of 2001 only.
+    w.setWhat(int(DateField::Modified));
+    w.setWhen(int(DateRelation::OnOrBefore));
+    w.dtStart->setText(shortDateText(QDate(2001, 12, 31)));
+    w.btOK->click();
+    EXPECT_EQ(shownPaths(), std::vector<QByteArray>{tree.path("old/gone.txt")});
+    EXPECT_EQ(w.printTitle(), "Files Modified before " + shortDateText(QDate(2001, 12, 31)));
+    // Nothing found: the message, no result buttons.
+    w.setWhen(int(DateRelation::Between));
+    w.dtStart->setText(shortDateText(QDate(1999, 1, 1)));
+    w.dtEnd->setText(shortDateText(QDate(1999, 1, 1)));
+    scriptedDialogs().clear();
+    w.btOK->click();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"No files found."});
+    EXPECT_FALSE(w.btMark->isVisibleTo(&w));
+}
+
+TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
+    const QByteArray upper = tree.file("case/A.txt", std::int64_t(100));
+    const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
+    TfrmMods& w = open();
+    w.btOK->click();
+    w.deleteOneFile(rowOf(upper));
+    w.deleteOneFile(rowOf(lower));
+    ASSERT_EQ(w.markedCount, 2);
+    w.deleteOneFile(rowOf(lower));
+    ASSERT_EQ(w.lbDeleted.size(), 1u);
+    EXPECT_EQ(w.lbDeleted[0].path, upper);
+    EXPECT_EQ(w.markedCount, 1);
+    EXPECT_EQ(w.markedBytes, 100);
+    // A file grown since it was marked leaves no stray bytes; one gone counts nothing.
+    tree.file("case/A.txt", std::int64_t(5000));
+    w.deleteOneFile(rowOf(upper));
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.markedBytes, 0);
+    ASSERT_EQ(::unlink(lower.constData()), 0);
+    w.grid->setCurrentRow(rowOf(lower));
+    w.gridDblClick();
+    EXPECT_EQ(w.lbDeleted.size(), 1u);
+    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_FALSE(w.btDelete->isEnabled());
+    EXPECT_EQ(w.pnlScan->text(), "0 files 0 bytes");
+    // Browse on that row: the browser is not opened on a file that is gone.
+    int opened = 0;
+    openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name, const QString&) {
+        ++opened;
+        EXPECT_EQ(folder, tree.path("case"));
+        EXPECT_EQ(name, "A.txt");
+    };
+    w.btBrowseClick();
+    EXPECT_EQ(scriptedDialogs().texts().last(),
+              "Invalid file name - " + QString::fromLocal8Bit(lower) + ".");
+    w.grid->setCurrentRow(rowOf(upper));
+    w.btBrowseClick();
+    openBrowser = nullptr;
+    EXPECT_EQ(opened, 1);
+    // A path longer than 255 characters is marked whole.
+    QByteArray deep = "case";
+    for (int i = 0; i < 10; ++i)
+        deep += "/a-folder-name-of-some-thirty-chars";
+    const QByteArray longPath = tree.file(deep + "/end.txt", std::int64_t(7));
+    w.btOK->click();
+    ASSERT_GT(longPath.size(), 300);
+    w.deleteOneFile(rowOf(longPath));
+    ASSERT_EQ(w.lbDeleted.size(), 1u);
+    EXPECT_EQ(w.lbDeleted[0].path, longPath);
+    EXPECT_EQ(w.markedBytes, 7);
+}
+
+TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards) {
+    const QByteArray upper = tree.file("case/A.txt", std::int64_t(100));
+    const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
+    TfrmMods& w = open();
+    w.btOK->click();
+    for (const QByteArray& p : {upper, lower, upper})
+        w.deleteOneFile(rowOf(p));
+    ASSERT_EQ(w.markedCount, 1);
+    // Cancelled: the window stays with its marks.
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        EXPECT_EQ(confirm->savings, 1000);
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.grid->results().isMarked(rowOf(lower)));
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+    });
+    w.btDeleteClick();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(lower)));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(upper)));
+}
+
+TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
+    TfrmMods& w = open();
+    // Each row written during the scan asks for a sort, as a user's right click might.
+    int asked = 0;
+    auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
+        if (!w.isScanning()) return;
+        ++asked;
+        w.SortbyType1->trigger();
+        QHeaderView* titles = w.grid->horizontalHeader();
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                          QPoint(titles->sectionViewportPosition(DateColumns::Filename) + 5, 5));
+    });
+    w.btOK->click();
+    QObject::disconnect(hook);
+    EXPECT_GT(asked, 0);
+    ASSERT_EQ(w.rowsFilled, 4);
+    std::vector<QByteArray> inWalkOrder;
+    for (int r = 1; r <= 4; ++r)
+        inWalkOrder.push_back(w.pathOfRow(r));
+    std::set<QByteArray> distinct(inWalkOrder.begin(), inWalkOrder.end());
+    EXPECT_EQ(distinct.size(), 4u);
+    EXPECT_EQ(w.lbFiles().size(), 4);
+    EXPECT_EQ(w.lbFiles()[0],
+              QString::fromUtf8(clipboardLine(w.grid->results().recordOf(1).toUtf8())));
+
+    const QByteArray two = tree.path("d1/two.dat");
+    w.deleteOneFile(rowOf(two));
+    w.PopupMenu1->choose(w.SortbyType1);
+    EXPECT_TRUE(w.SortbyType1->isChecked());
+    EXPECT_TRUE(w.grid->results().isMarked(rowOf(two)));
+    EXPECT_EQ(w.grid->results().cell(DateColumns::Filename, rowOf(two)), "two.dat");
+}
+
+TEST_F(TfrmModsTest, ATimeChosenDuringTheScanIsTestedFromTheNextFileOn) {
+    // Read in 2001, written now; the drive's own files are tested after all its folders'.
+    const QByteArray late = tree.file("late.txt");
+    struct timespec times[2] = {{988000000, 0}, {0, UTIME_NOW}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, late.constData(), times, 0), 0);
+    TfrmMods& w = open();
+    auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
+        if (w.isScanning() && w.what() == int(DateField::Accessed))
+            w.setWhat(int(DateField::Modified));
+    });
+    w.btOK->click();
+    QObject::disconnect(hook);
+    EXPECT_EQ(w.rowsFilled, 5);
+    EXPECT_GT(rowOf(late), 0);
+    w.setWhat(int(DateField::Accessed));
+    w.btOK->click();
+    EXPECT_EQ(rowOf(late), 0);
+}
+
+TEST_F(TfrmModsTest, ThePickerKeepsTheRangeInOrderWhetherOrNotADayIsPicked) {
+    TfrmMods& w = open();
+    const QDate today = QDate::currentDate();
+    // OK on a start day after the end day moves the end day to it.
+    w.showPicker = [&](TfrmPickDate& p) {
+        p.show();
+        EXPECT_EQ(p.Calendar->date(), today);
+        p.Calendar->setDate(today.addDays(3));
+        return int(QDialog::Accepted);
+    };
+    w.popStartDateClick();
+    EXPECT_EQ(w.dtStart->text(), shortDateText(today.addDays(3)));
+    EXPECT_EQ(w.dtEnd->text(), w.dtStart->text());
+    // An end day before the start day moves the start day.
+    w.showPicker = [&](TfrmPickDate& p) {
+        p.show();
+        p.Calendar->setDate(today.addDays(-2));
+        return int(QDialog::Accepted);
+    };
+    w.popEndDateClick();
+    EXPECT_EQ(w.dtStart->text(), shortDateText(today.addDays(-2)));
+    // Cancel still puts typed days in order, and an empty box opens on today.
+    w.dtStart->clear();
+    w.dtEnd->setText(shortDateText(today.addDays(-9)));
+    int shown = 0;
+    w.showPicker = [&](TfrmPickDate& p) {
+        ++shown;
+        p.show();
+        EXPECT_EQ(p.Calendar->date(), today);
+        return int(QDialog::Rejected);
+    };
+    w.popStartDateClick();
+    EXPECT_EQ(w.dtStart->text(), shortDateText(today));
+    EXPECT_EQ(w.dtEnd->text(), shortDateText(today));
+    // A box without a date: the message, no picker.
+    w.dtStart->setText(QStringLiteral("someday"));
+    w.popStartDateClick();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(scriptedDialogs().texts().last(), "'someday' is not a valid date.");
+}
+
+TEST_F(TfrmModsTest, APatternWithAWildcardInItsExtensionHasNoTypeName) {
+    TfrmMods& w = open();
+    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
+    EXPECT_FALSE(w.lblWild->text().isEmpty());
+    w.cbWildCard->setEditText(QStringLiteral("*.tx?"));
+    EXPECT_EQ(w.lblWild->text(), "");
+    w.cbWildCard->setEditText(QStringLiteral("*.*"));
+    EXPECT_EQ(w.lblWild->text(), "All files");
+}
+
+using TfrmModsScanTest = test::WithSlowPlatform<TfrmModsTest>;
+
+TEST_F(TfrmModsScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+    test::expectEachCloseStopsTheWalk(
+        slow, [&]() -> ResultWindow& { return open(); },
+        [](ResultWindow& w) { static_cast<TfrmMods&>(w).btOK->click(); });
+}
+
+TEST_F(TfrmModsScanTest, AnAbortBeforeAnythingWasFoundListsOnlyTheAbortLine) {
+    TfrmMods& w = open();
+    QTimer::singleShot(0, [&] { emit w.btAbort->clicked(); });
+    w.btOK->click();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"LIST INCOMPLETE ... ABORTED BY USER"});
+    EXPECT_EQ(w.lbFiles(), QStringList{" LIST INCOMPLETE ... ABORTED BY USER"});
+    EXPECT_TRUE(w.pnlScan->text().startsWith("Found : 0")) << w.pnlScan->text().toStdString();
+    EXPECT_TRUE(w.btClip->isVisibleTo(&w));
+}
+
+}  // namespace
+}  // namespace rk
