@@ -31,6 +31,8 @@ namespace {
 constexpr int clientWidth = 594;
 constexpr int clientHeight = 431;
 const QString notYetCaption = QStringLiteral("File Statistics Not Yet Collected");
+// The Size column holds a sum of hundreds of gigabytes whole.
+const QList<int> typeColumnWidths{64, 150, 54, 68, 112, 80};
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text = {},
                   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -77,12 +79,19 @@ QString StatGauge::text() const {
 void StatGauge::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect().adjusted(0, 0, -1, -1);
+    const QRect filled(r.left(), r.top(), r.width() * percent_ / 100, r.height());
     p.fillRect(r, background_);
-    p.fillRect(QRect(r.left(), r.top(), r.width() * percent_ / 100, r.height()), foreground_);
+    p.fillRect(filled, foreground_);
     p.setPen(Qt::black);
     p.drawRect(r);
     if (showText_) {
-        p.setPen(percent_ >= 50 ? Qt::white : Qt::black);
+        // The text straddles the edge of the bar near half: white over the bar, black beside
+        // it, so every character shows on either side.
+        p.setClipRect(filled);
+        p.setPen(Qt::white);
+        p.drawText(rect(), Qt::AlignCenter, text());
+        p.setClipRegion(QRegion(rect()).subtracted(filled));
+        p.setPen(Qt::black);
         p.drawText(rect(), Qt::AlignCenter, text());
     }
 }
@@ -140,8 +149,9 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         for (QLabel* l :
              {lblTotal, lblFreeC, lblFree, lblPct, Label26, lblUsed, lblPct2, total, bytes})
             l->setFont(big);
-        // Values wide enough for "9,999,999,999" and more (drives of terabytes are ordinary);
-        // a long mount point wraps its caption instead of running into them.
+        // Values wide enough for "9,999,999,999" and more (drives of terabytes are ordinary).
+        // The free and used captions name the mount point: each has a line of its own across
+        // the page, its figures under it, and only a very long mount point wraps.
         const QFontMetrics metrics(big);
         for (QLabel* l : {lblTotal, lblFree, lblUsed})
             l->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("999,999,999,999")));
@@ -151,21 +161,25 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
             l->setWordWrap(true);
             l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }
+        g->setVerticalSpacing(px(2));
         g->addWidget(total, 0, 1);
         g->addWidget(lblTotal, 0, 2);
         g->addWidget(bytes, 0, 3);
-        g->addWidget(key(Qt::magenta), 1, 0);
-        g->addWidget(lblFreeC, 1, 1);
-        g->addWidget(lblFree, 1, 2);
-        g->addWidget(lblPct, 1, 3);
-        g->addWidget(key(Qt::blue), 2, 0);
-        g->addWidget(Label26, 2, 1);
-        g->addWidget(lblUsed, 2, 2);
-        g->addWidget(lblPct2, 2, 3);
+        g->setRowMinimumHeight(1, px(12));
+        g->addWidget(key(Qt::magenta), 2, 0);
+        g->addWidget(lblFreeC, 2, 1, 1, 3);
+        g->addWidget(lblFree, 3, 2);
+        g->addWidget(lblPct, 3, 3);
+        g->setRowMinimumHeight(4, px(12));
+        g->addWidget(key(Qt::blue), 5, 0);
+        g->addWidget(Label26, 5, 1, 1, 3);
+        g->addWidget(lblUsed, 6, 2);
+        g->addWidget(lblPct2, 6, 3);
+        g->setRowMinimumHeight(7, px(12));
         Gauge1 = new StatGauge(TabSheet3, QStringLiteral("Gauge1"), Qt::blue, Qt::magenta, false);
         Gauge1->setMinimumHeight(px(40));
-        g->addWidget(Gauge1, 3, 0, 1, 4);
-        g->setRowStretch(4, 1);
+        g->addWidget(Gauge1, 8, 0, 1, 4);
+        g->setRowStretch(9, 1);
         g->setColumnStretch(1, 1);
     }
 
@@ -176,7 +190,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         auto* v = new QVBoxLayout(TabSheet1);
         gridTypes = new ResultGridView(TabSheet1);
         gridTypes->setObjectName(QStringLiteral("gridTypes"));
-        gridTypes->results().setColumns(typeColumnTitles(), {80, 163, 54, 68, 76, 80});
+        gridTypes->results().setColumns(typeColumnTitles(), typeColumnWidths);
         for (int c : {2, 3, 4, 5})
             gridTypes->results().setRightAligned(c, true);
         gridTypes->verticalHeader()->setDefaultSectionSize(px(19));
@@ -340,6 +354,8 @@ QWidget* TfrmStatistics::makeGaugePage(const QString& name, GaugePage& page, int
     v->setSpacing(2);
     auto* g = new QGridLayout;
     g->setVerticalSpacing(1);
+    // A count stands clear of the size gauge beside it.
+    g->setHorizontalSpacing(int(10 * logicalDpiX() / 96));
     const QStringList& heads = gaugeColumnTitles();
     for (int c = 0; c < 4; ++c)
         g->addWidget(makeLabel(sheet, name + QStringLiteral("Head") + QString::number(c), heads[c],
@@ -414,7 +430,7 @@ void TfrmStatistics::FormShow() {
         fillDriveBox();
     }
     PageControl1->setCurrentWidget(TabSheet3);
-    gridTypes->results().setColumns(typeColumnTitles(), {80, 163, 54, 68, 76, 80});
+    gridTypes->results().setColumns(typeColumnTitles(), typeColumnWidths);
     doDiskSize();
     pnlNotYet->setVisible(false);
 }

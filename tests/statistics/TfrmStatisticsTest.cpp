@@ -239,6 +239,9 @@ TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
     // Equal sums each get a rank of their own.
     EXPECT_NE(g.cell(5, rowOf(".TIE")), g.cell(5, rowOf(".TIE2")));
     EXPECT_EQ(g.cell(3, rowOf(".TXT")), "1");
+    // A sum of gigabytes shows whole in its column.
+    EXPECT_LT(w.gridTypes->fontMetrics().horizontalAdvance(g.cell(4, rowOf(".TWLV"))),
+              w.gridTypes->columnWidth(4) - 8);
 
     w.SortbyExtensionClick(w.SortbySize);
     EXPECT_EQ(g.cell(0, 1), ".TWLV");
@@ -281,6 +284,27 @@ TEST_F(TfrmStatisticsTest, PrintsThePageItShowsOnOnePage) {
     const int width = int(w.width() * w.devicePixelRatioF());
     EXPECT_TRUE(bytes.contains("/Width " + QByteArray::number(width))) << width;
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+}
+
+// Near half the text straddles the edge of the bar: each side of the edge shows its part of
+// the text, in a colour other than the one under it.
+TEST(StatGaugeTest, TextShowsOnBothSidesOfTheBar) {
+    StatGauge gauge(nullptr, QStringLiteral("g"), Qt::blue, Qt::white, true);
+    gauge.resize(120, 20);
+    for (int percent : {45, 50, 55}) {
+        gauge.setProgress(percent);
+        const QImage image = gauge.grab().toImage();
+        const int edge = 119 * percent / 100;
+        const QRect text = gauge.fontMetrics().boundingRect(gauge.text());
+        const auto inked = [&](int from, int to, QColor under) {
+            for (int x = from; x < to; ++x)
+                for (int y = 2; y < 18; ++y)
+                    if (image.pixelColor(x, y) != under) return true;
+            return false;
+        };
+        EXPECT_TRUE(inked(60 - text.width() / 2, edge - 1, Qt::blue)) << percent;
+        EXPECT_TRUE(inked(edge + 1, 60 + text.width() / 2, Qt::white)) << percent;
+    }
 }
 
 }  // namespace
