@@ -133,6 +133,7 @@ TfrmMods::TfrmMods(QWidget* parent)
     dates->addWidget(popEndDate, 2, 1);
     dates->setRowStretch(3, 1);
     auto* pattern = new QHBoxLayout;
+    pattern->setSpacing(px(6));  // the caption stands clear of its box
     pattern->addWidget(Label1);
     pattern->addWidget(cbWildCard);
     pattern->addWidget(lblWild, 1);
