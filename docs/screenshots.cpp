@@ -6,6 +6,7 @@
 //
 // One function per picture; a new window gets a function and a line in `pictures`.
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <unistd.h>
@@ -17,10 +18,14 @@
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
+#include "bydate/TfrmMods.h"
+#include "bydate/TfrmPickDate.h"
 #include "common/Drives.h"
 #include "common/Services.h"
+#include "common/TimeHelpers.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
+#include "statistics/TfrmStatistics.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
 #include "ui/TfrmWildCard.h"
@@ -30,18 +35,31 @@ namespace {
 QString outFolder;
 int failures = 0;
 
-void save(QWidget& window, const QString& name) {
-    QApplication::processEvents();
+void write(const QPixmap& picture, const QString& name) {
     const QString file = outFolder + QLatin1Char('/') + name;
-    if (!window.grab().save(file)) {
+    if (!picture.save(file)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         ++failures;
     }
 }
 
+void save(QWidget& window, const QString& name) {
+    QApplication::processEvents();
+    write(window.grab(), name);
+}
+
+// What the screen shows of two windows together, one over the other.
+void saveTogether(QWidget& under, QWidget& over, const QString& name) {
+    QApplication::processEvents();
+    const QRect both = under.frameGeometry().united(over.frameGeometry());
+    write(under.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()), name);
+}
+
 // Runs `open`, which shows a modal window through the program's own code, grabs that window
-// once it is up and cancels it, so that `open` returns.
-void saveModal(const QString& name, const std::function<void()>& open) {
+// once it is up (with `grab`, by default the window alone) and cancels it, so that `open`
+// returns.
+void saveModal(const QString& name, const std::function<void()>& open,
+               const std::function<void(QWidget&)>& grab = {}) {
     QWidget* const before = QApplication::activeModalWidget();
     bool seen = false;
     QTimer poll;
@@ -51,7 +69,10 @@ void saveModal(const QString& name, const std::function<void()>& open) {
         if (!w || w == before || seen) return;
         seen = true;
         poll.stop();
-        save(*w, name);
+        if (grab)
+            grab(*w);
+        else
+            save(*w, name);
         if (auto* d = qobject_cast<QDialog*>(w))
             d->reject();
         else
@@ -145,13 +166,51 @@ void allFolders(Context&) {
     save(folders, QStringLiteral("folder-hogs-all.png"));
 }
 
+// Files modified in the last three months, with the picker open on the first day of the range.
+void filesByDate(Context&) {
+    rk::TfrmMods mods;
+    prepare(mods);
+    mods.setWhat(2);
+    mods.setWhen(1);
+    const QDate today = QDate::currentDate();
+    mods.dtStart->setText(rk::shortDateText(today.addDays(-90)));
+    mods.dtEnd->setText(rk::shortDateText(today));
+    mods.btOK->click();
+    mods.grid->setCurrentRow(1);
+    save(mods, QStringLiteral("files-by-date.png"));
+    saveModal(
+        QStringLiteral("files-by-date-picker.png"), [&] { mods.popStartDate->click(); },
+        [&](QWidget& picker) {
+            saveTogether(mods, picker, QStringLiteral("files-by-date-picker.png"));
+        });
+}
+
+// The statistics of the home drive, one picture per page.
+void statistics(Context& c) {
+    rk::TfrmStatistics stats;
+    stats.followOwner(&c.main);
+    stats.show();
+    stats.cbDrive->setCurrentIndex(
+        stats.cbDrive->findText(QStringLiteral("/home/demo"), Qt::MatchStartsWith));
+    stats.cbDriveClick();
+    stats.btOKClick();
+    static const char* const pages[] = {"disk-space",     "file-types",    "file-sizes",
+                                        "files-accessed", "files-created", "files-modified"};
+    for (int page = 0; page < stats.PageControl1->count(); ++page) {
+        stats.PageControl1->setCurrentIndex(page);
+        save(stats, QStringLiteral("statistics-%1.png").arg(QLatin1String(pages[page])));
+    }
+    stats.hide();
+}
+
 void wildcardChooser(Context& c) {
     saveModal(QStringLiteral("wildcard.png"),
               [&] { (void)rk::chooseWildcard(&c.main, QStringLiteral("*.jpg")); });
 }
 
 const std::function<void(Context&)> pictures[] = {
-    mainWindow, aboutBox, help, fileHogs, duplicates, folderHogs, allFolders, wildcardChooser,
+    mainWindow, aboutBox,        help,        fileHogs,   duplicates, folderHogs,
+    allFolders, wildcardChooser, filesByDate, statistics,
 };
 
 }  // namespace
