@@ -10,12 +10,14 @@
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
+#include "browser/TfrmBrowse.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
+#include "ui/BrowserLink.h"
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
     tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
+    // The browser: from the main window on the current folder, from the other windows' Browse
+    // buttons on a folder with a file made current.
+    tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
+    rk::openBrowser = rk::openBrowserOn;
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     return app.exec();

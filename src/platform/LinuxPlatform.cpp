@@ -7,10 +7,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +20,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "common/TimeHelpers.h"
 #include "platform/MountTable.h"
@@ -320,6 +324,36 @@ QByteArray LinuxPlatform::resolveDriveFolder(const QByteArray& folder) {
     struct stat st {};
     if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
     return path;
+}
+
+int LinuxPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                             const std::function<void()>& idle) const {
+    // Openers given up on earlier are reaped here, so none stays a zombie for long.
+    static std::vector<pid_t> givenUp;
+    std::erase_if(givenUp, [](pid_t p) { return ::waitpid(p, nullptr, WNOHANG) != 0; });
+
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
+    QByteArray program("xdg-open");
+    QByteArray argument = path;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    const int started = ::posix_spawnp(&pid, program.constData(), &actions, nullptr, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return started;
+    // The opener hands the file to its program and ends; one that opens the file itself
+    // (a terminal program, say) may run on, and after a while it is taken as started.
+    for (int waited = 0; waited < 10000; waited += 20) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+        if (done < 0) return errno;
+        if (idle) idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    givenUp.push_back(pid);
+    return 0;
 }
 
 }  // namespace rk

@@ -96,4 +96,10 @@ bool TestPlatform::offersTrash(const QByteArray& folder) const {
     return offersTrash_ ? *offersTrash_ : LinuxPlatform::offersTrash(folder);
 }
 
+int TestPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                            const std::function<void()>&) const {
+    programsOpened.push_back({path, folder});
+    return openResult;
+}
+
 }  // namespace rk::test
