@@ -6,7 +6,7 @@
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Listing };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -17,6 +17,8 @@ struct CommandLine {
     int minKb = 250;                          // --min-kb N
     QString pattern = QStringLiteral("*.*");  // --pattern P
     bool mainFolders = false;                 // --main (else --all)
+    QByteArray folder;                        // --folder DIR, as given (listing report)
+    QByteArray sort = "name";                 // --sort name|date|access|size|type
     bool showHelp = false;
     bool showVersion = false;
     QString error;  // empty when the arguments were good

@@ -1,5 +1,6 @@
 #include "app/Reports.h"
 
+#include "browser/FolderListing.h"
 #include "common/Drives.h"
 #include "common/Messages.h"
 #include "common/SearchPath.h"
@@ -110,6 +111,10 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
             break;
         case ReportKind::Folders:
             status = foldersReport(commandLine, platform, drives, out);
+            break;
+        case ReportKind::Listing:
+            status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
+                                        *browseSortNamed(commandLine.sort), out);
             break;
         case ReportKind::None:
             break;
