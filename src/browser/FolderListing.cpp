@@ -23,9 +23,41 @@ bool foldedBefore(QByteArrayView a, QByteArrayView b) {
     return c != 0 ? c < 0 : a < b;
 }
 
-// The texts of a folder's cells repeat: few days, few times of day, few extensions.
+// The texts of a folder's cells repeat: few days, few times of day, few extensions. Sizes
+// are all different, and asking the locale for each is most of the cost of a large folder.
 class CellTexts {
 public:
+    CellTexts() {
+        // The locale's separator, where it groups by threes as most do; else ask each time.
+        const QByteArray sample = formatThousands(1234567).toUtf8();
+        const QByteArray sep = sample.mid(1, (sample.size() - 7) / 2);
+        if (sample == "1" + sep + "234" + sep + "567")
+            separator_ = sep;
+        else
+            byLocale_ = true;
+    }
+    void appendSize(QByteArray& out, std::int64_t n) {
+        if (byLocale_ || n < 0) {
+            out.append(formatThousands(n).toUtf8());
+            return;
+        }
+        char digits[24];
+        int count = 0;
+        do {
+            digits[count++] = char('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        for (int i = count - 1; i >= 0; --i) {
+            out.append(digits[i]);
+            if (i > 0 && i % 3 == 0) out.append(separator_);
+        }
+    }
+    // A name as the record shows it: itself, unless it is not text or would break the record.
+    static void appendName(QByteArray& out, const QByteArray& name) {
+        const bool plain = QByteArrayView(name).isValidUtf8() && !name.contains('\t') &&
+                           !name.contains('\n') && !name.contains('\r');
+        out.append(plain ? name : recordText(name).toUtf8());
+    }
     const QByteArray& date(PackedTime t) {
         auto it = dates_.find(t >> 16);
         if (it == dates_.end()) it = dates_.insert(t >> 16, fileDateText(t).toUtf8());
@@ -47,6 +79,8 @@ public:
     }
 
 private:
+    QByteArray separator_;
+    bool byLocale_ = false;
     QHash<quint32, QByteArray> dates_;
     QHash<quint32, QByteArray> times_;
     QHash<QByteArray, QByteArray> types_;
@@ -99,8 +133,10 @@ std::int64_t fillBrowseGrid(ResultGrid& grid, const QByteArray& folder,
         record.append(texts.date(writeFileTime(f))).append('\t');
         record.append(texts.time(writeFileTime(f))).append('\t');
         record.append(texts.date(accessFileTime(f))).append('\t');
-        record.append(formatThousands(f.size).toUtf8()).append('\t');
-        record.append(recordText(f.name).toUtf8()).append('\t');
+        texts.appendSize(record, f.size);
+        record.append('\t');
+        CellTexts::appendName(record, f.name);
+        record.append('\t');
         record.append(texts.type(f.name));
         grid.addRecordUtf8(record, JoinPath(folder, f.name));
         total += f.size;
