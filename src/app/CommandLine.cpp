@@ -191,10 +191,12 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
                                 .arg(shown(result.sort)));
         }
     }
-    for (const char* option : {"exact", "min-kb", "pattern"})
-        if (given.isSet(option) && !fileReport && !(listing && qstrcmp(option, "pattern") == 0))
+    for (const char* option : {"exact", "min-kb"})
+        if (given.isSet(option) && !fileReport)
             return fail(QStringLiteral("--%1 goes with --report duplicates or hogs.")
                             .arg(QLatin1String(option)));
+    if (given.isSet("pattern") && !fileReport && !listing)
+        return fail(QStringLiteral("--pattern goes with --report duplicates, hogs or listing."));
     if (given.isSet("exact") && result.report != ReportKind::Duplicates)
         return fail(QStringLiteral("--exact goes with --report duplicates."));
     result.exact = given.isSet("exact");

@@ -10,6 +10,7 @@
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "app/CommandLine.h"
 #include "browser/BrowseColumns.h"
 #include "browser/BrowseMarks.h"
 #include "browser/FolderListing.h"
@@ -191,6 +192,28 @@ TEST(FolderListingTest, ReportListsTheGridInEachOrder) {
     listing(tree.path("missing"), "*.*", BrowseSort::Name, status);
     EXPECT_EQ(status, 3);
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({"I/O error 2."}));
+}
+
+TEST(FolderListingTest, ListingOptionsGoTogether) {
+    const auto parsed = [](std::vector<QByteArray> args) {
+        args.insert(args.begin(), "roomkin");
+        return parseCommandLine(args);
+    };
+    const CommandLine ok = parsed({"--report", "listing", "--folder", "/tmp/x\xff", "--pattern",
+                                   "*.txt;*.doc", "--sort", "size"});
+    ASSERT_TRUE(ok.ok()) << ok.error.toStdString();
+    EXPECT_EQ(ok.report, ReportKind::Listing);
+    EXPECT_EQ(ok.folder, "/tmp/x\xff");
+    EXPECT_EQ(ok.pattern, "*.txt;*.doc");
+    EXPECT_EQ(browseSortNamed(ok.sort), BrowseSort::Size);
+    EXPECT_EQ(browseSortNamed(parsed({"--report", "listing", "--folder", "/"}).sort),
+              BrowseSort::Name);
+    for (const std::vector<QByteArray>& bad :
+         {std::vector<QByteArray>{"--report", "listing"},
+          {"--report", "listing", "--folder", "/", "--sort", "colour"},
+          {"--report", "hogs", "--folder", "/"},
+          {"--report", "listing", "--folder", "/", "--min-kb", "3"}})
+        EXPECT_FALSE(parsed(bad).ok()) << bad.back().constData();
 }
 
 // The opener really started: a stand-in xdg-open on PATH writes down its arguments and folder.
