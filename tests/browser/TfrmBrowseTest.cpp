@@ -21,6 +21,7 @@
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 #include "ui/TfrmReallyDelete.h"
+#include "ui/TfrmWildCard.h"
 #include "ui/ViewerLink.h"
 
 namespace rk {
@@ -231,6 +232,27 @@ TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange)
     enter(tree.path("sub"));
     EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
     EXPECT_TRUE(w.SortbySize1->isChecked());
+
+    // A new pattern from the chooser rebuilds the grid without marks; Cancel keeps it.
+    enter(tree.root());
+    markRow(1);
+    const auto choose = [&](const QString& pattern, bool ok) {
+        return opensModal([&] { w.pnlScanClick(); },
+                          [&](QDialog& modal) {
+                              auto* chooser = qobject_cast<TfrmWildCard*>(&modal);
+                              ASSERT_TRUE(chooser);
+                              EXPECT_EQ(chooser->cbWildCard->currentText(), w.pattern());
+                              chooser->cbWildCard->setEditText(pattern);
+                              ok ? chooser->BitBtn1->click() : modal.reject();
+                          });
+    };
+    EXPECT_TRUE(choose("*.log;c.*", true));
+    EXPECT_EQ(names(), QStringList({"a.log", "c.txt"}));  // still largest first
+    EXPECT_TRUE(marked().isEmpty());
+    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_TRUE(choose("*.*", false));
+    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_EQ(names().size(), 2);
 }
 
 TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
@@ -330,6 +352,19 @@ TEST_F(TfrmBrowseTest, DeletingTheShownFolderShowsItsParent) {
         << scriptedDialogs().texts()[0].toStdString();
     EXPECT_EQ(w.folder(), tree.root());
     EXPECT_TRUE(folderList().contains(tree.path("sub")));
+
+    // Another file system mounted inside the deleted folder is left alone.
+    tree.file("elsewhere/kept.txt");
+    tree.dir("holder/mounted");
+    test::ScopedMount inner =
+        test::ScopedMount::bind(tree.path("elsewhere"), tree.path("holder/mounted"));
+    if (!inner.ok()) GTEST_SKIP() << inner.reason();
+    w.changeFolder(tree.path("holder"));
+    scriptedDialogs().clear();
+    EXPECT_TRUE(deleteShown());
+    EXPECT_TRUE(exists(tree.path("elsewhere/kept.txt")));
+    EXPECT_TRUE(exists(tree.path("holder/mounted/kept.txt")));
+    EXPECT_EQ(w.folder(), tree.root());
 }
 
 TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
