@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -258,6 +259,11 @@ bool TfrmBrowse::changeFolder(const QByteArray& folder) {
 }
 
 void TfrmBrowse::rebuild() {
+    // The same folder read again keeps the user's place in the grid.
+    const int row = grid->currentRow();
+    const auto keepPlace = qScopeGuard([this, row] {
+        if (row >= 1) grid->setCurrentRow(std::min(row, grid->results().rowCount() - 1));
+    });
     // The shown folder, or the nearest folder above it that is still there.
     const QByteArray top = mountPointOf(folder_);
     for (QByteArray f = folder_;; f = parentFolder(f)) {
@@ -281,12 +287,10 @@ void TfrmBrowse::rebuild() {
 
 void TfrmBrowse::showDrive() {
     const QSignalBlocker quiet(DriveComboBox1);
-    const std::vector<Drive>& drives = driveTable().drives();
-    if (DriveComboBox1->count() != int(drives.size())) {
-        DriveComboBox1->clear();
-        for (const Drive& d : drives)
-            DriveComboBox1->addItem(driveBoxText(d, true), d.mountPoint);
-    }
+    // Drives come and go while the program runs: the box is written afresh each time.
+    DriveComboBox1->clear();
+    for (const Drive& d : driveTable().drives())
+        DriveComboBox1->addItem(driveBoxText(d, true), d.mountPoint);
     DriveComboBox1->setCurrentIndex(driveTable().indexOfDriveHolding(folder_));
 }
 
@@ -358,9 +362,13 @@ void TfrmBrowse::btLaunchClick() {
     const int row = currentFileRow();
     if (row == 0) return;
     const ResultGrid& g = grid->results();
-    const auto idle = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    if (platform().openWithAssociatedProgram(g.pathOf(row), folder_, idle) != 0)
-        ShowError(QStringLiteral("Couldn't run ") + g.cell(BrowseColumns::Filename, row));
+    const QString failed = QStringLiteral("Couldn't run ") + g.cell(BrowseColumns::Filename, row);
+    // An opener that fails later says so even when the browser has closed since.
+    const int started =
+        platform().openWithAssociatedProgram(g.pathOf(row), folder_, [failed](bool succeeded) {
+            if (!succeeded) ShowError(failed);
+        });
+    if (started != 0) ShowError(failed);
 }
 
 void TfrmBrowse::btViewClick() {

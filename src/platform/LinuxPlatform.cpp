@@ -1,9 +1,11 @@
 #include "platform/LinuxPlatform.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,7 +22,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "common/TimeHelpers.h"
@@ -327,11 +328,7 @@ QByteArray LinuxPlatform::resolveDriveFolder(const QByteArray& folder) {
 }
 
 int LinuxPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
-                                             const std::function<void()>& idle) const {
-    // Openers given up on earlier are reaped here, so none stays a zombie for long.
-    static std::vector<pid_t> givenUp;
-    std::erase_if(givenUp, [](pid_t p) { return ::waitpid(p, nullptr, WNOHANG) != 0; });
-
+                                             std::function<void(bool succeeded)> finished) const {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
@@ -342,17 +339,29 @@ int LinuxPlatform::openWithAssociatedProgram(const QByteArray& path, const QByte
     const int started = ::posix_spawnp(&pid, program.constData(), &actions, nullptr, argv, environ);
     ::posix_spawn_file_actions_destroy(&actions);
     if (started != 0) return started;
-    // The opener hands the file to its program and ends; one that opens the file itself
-    // (a terminal program, say) may run on, and after a while it is taken as started.
-    for (int waited = 0; waited < 10000; waited += 20) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
-        if (done < 0) return errno;
-        if (idle) idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    givenUp.push_back(pid);
+    // The opener hands the file to its program and ends; one that opens the file itself (a
+    // terminal program, say) may run on. Its end is looked for now and then, so the window
+    // never waits for it, and it is reaped whenever it ends, so it never stays a zombie.
+    auto* watch = new QTimer;
+    QElapsedTimer running;
+    running.start();
+    watch->setInterval(50);
+    QObject::connect(watch, &QTimer::timeout, watch,
+                     [watch, pid, running, finished = std::move(finished)]() mutable {
+                         int status = 0;
+                         if (::waitpid(pid, &status, WNOHANG) == 0) {
+                             if (finished && running.elapsed() > 10000) {
+                                 finished(true);
+                                 finished = nullptr;
+                                 watch->setInterval(1000);
+                             }
+                             return;
+                         }
+                         if (finished) finished(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                         watch->deleteLater();
+                         watch->stop();
+                     });
+    watch->start();
     return 0;
 }
 

@@ -147,10 +147,11 @@ public:
 
     // Opens the file at path with the program the desktop associates with it: the opener is
     // started without a shell, in folder, with the exact path as its one argument, so no name
-    // is ever read as an option or a command. idle runs while its answer is awaited. Returns
-    // 0 when it started and reported success; otherwise not 0.
+    // is ever read as an option or a command. Returns 0 when it started, else the system's
+    // error number. Whether it then succeeded comes later, from the event loop, to finished;
+    // an opener still running after ten seconds is taken to have succeeded.
     virtual int openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
-                                          const std::function<void()>& idle) const = 0;
+                                          std::function<void(bool succeeded)> finished) const = 0;
 };
 
 // True when a listing with includeSet returns an entry with these attributes.

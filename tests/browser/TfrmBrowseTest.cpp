@@ -283,6 +283,7 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     EXPECT_TRUE(marked().isEmpty());
     EXPECT_TRUE(names().contains("new.txt"));
     EXPECT_FALSE(w.btDeleteFiles->isEnabled());
+    EXPECT_EQ(w.grid->currentRow(), 5);  // the user's place is kept
 
     // Confirmed: exactly the marked file goes.
     markRow(3);
@@ -393,17 +394,21 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
     EXPECT_EQ(viewed, expected);
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
 
-    installed.platform().openResult = 1;
+    // Not started, or started and failed: either way the user is told.
+    installed.platform().startError = ENOENT;
     w.grid->setCurrentRow(1);
     w.btLaunchClick();
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Couldn't run -rf"}));
+    installed.platform().startError = 0;
+    installed.platform().openSucceeds = false;
+    w.btLaunchClick();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Couldn't run -rf", "Couldn't run -rf"}));
 
     // The one empty row of an empty folder runs and views nothing.
     enter(tree.path("odd/none"));
     w.grid->setCurrentRow(1);
     w.btLaunchClick();
     w.btViewClick();
-    EXPECT_EQ(opened.size(), 4u);
+    EXPECT_EQ(opened.size(), 5u);
     EXPECT_EQ(viewed.size(), 3u);
 }
 

@@ -97,9 +97,10 @@ bool TestPlatform::offersTrash(const QByteArray& folder) const {
 }
 
 int TestPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
-                                            const std::function<void()>&) const {
+                                            std::function<void(bool succeeded)> finished) const {
     programsOpened.push_back({path, folder});
-    return openResult;
+    if (startError == 0 && finished) finished(openSucceeds);
+    return startError;
 }
 
 }  // namespace rk::test
