@@ -74,6 +74,9 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     Panel4->setFixedHeight(std::max(px(31), Panel4->sizeHint().height()));
     DriveComboBox1 = new QComboBox(Panel4);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    // A long label or network name stays inside the panel's designed width.
+    DriveComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    DriveComboBox1->setMinimumContentsLength(8);
     DirectoryListBox1 = new QListWidget(Panel3);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setToolTip(QStringLiteral("Double click to select"));
@@ -86,6 +89,9 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     QFont bold = Label1->font();
     bold.setBold(true);
     Label1->setFont(bold);
+    // A deep folder's path must not widen the window: it is shortened to fit instead.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label1->installEventFilter(this);
     grid = new ResultGridView(Panel5);
     grid->setObjectName(QStringLiteral("grid"));
     grid->results().setSchema(BrowseColumns::schema());
@@ -251,7 +257,7 @@ bool TfrmBrowse::changeFolder(const QByteArray& folder) {
     }
     folder_ = folder;
     rememberDriveFolder(mountPointOf(folder_), folder_);
-    Label1->setText(displayPath(folder_));
+    showFolderPath();
     showDrive();
     showFolderList(listing.subFolders);
     DirectoryListBox1Change(listing);
@@ -272,7 +278,7 @@ void TfrmBrowse::rebuild() {
             if (f != folder_) {
                 folder_ = f;
                 rememberDriveFolder(top, folder_);
-                Label1->setText(displayPath(folder_));
+                showFolderPath();
             }
             showFolderList(listing.subFolders);
             DirectoryListBox1Change(listing);
@@ -489,7 +495,14 @@ void TfrmBrowse::reject() {
     ToolWindow::reject();
 }
 
+void TfrmBrowse::showFolderPath() {
+    const QString full = displayPath(folder_);
+    Label1->setToolTip(full);
+    Label1->setText(Label1->fontMetrics().elidedText(full, Qt::ElideMiddle, Label1->width()));
+}
+
 bool TfrmBrowse::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label1 && event->type() == QEvent::Resize) showFolderPath();
     if (watched == pnlWild && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         pnlScanClick();

@@ -100,6 +100,8 @@ private:
     void rebuild();
     void showFolderList(const std::vector<QByteArray>& subFolders);
     void showDrive();
+    // Label1: the shown folder's path, its middle left out where the label is too narrow.
+    void showFolderPath();
     void showMarkState();
     [[nodiscard]] QByteArray mountPointOf(const QByteArray& folder) const;
     [[nodiscard]] int currentFileRow() const;

@@ -128,6 +128,14 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     enter(tree.path("sub"));
     EXPECT_EQ(w.folder(), tree.path("sub"));
     EXPECT_EQ(w.Label1->text(), QString::fromUtf8(tree.path("sub")));
+    // A path far wider than the window is shortened, and the window stays as narrow as it was.
+    const int narrowest = w.minimumSizeHint().width();
+    const QByteArray deep = tree.dir(QByteArray(200, 'x') + "/" + QByteArray(200, 'y'));
+    w.changeFolder(deep);
+    EXPECT_EQ(w.Label1->toolTip(), QString::fromUtf8(deep));
+    EXPECT_TRUE(w.Label1->text().contains(QChar(0x2026)));
+    EXPECT_EQ(w.minimumSizeHint().width(), narrowest);
+    w.changeFolder(tree.path("sub"));
     EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub"), tree.path("sub/deeper")}));
     enter(tree.path("sub/deeper"));
     enter(tree.path("sub"));  // an ancestor
