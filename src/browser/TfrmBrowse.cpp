@@ -249,10 +249,10 @@ QByteArray TfrmBrowse::mountPointOf(const QByteArray& folder) const {
     return i < 0 ? QByteArray("/") : table.drives()[std::size_t(i)].mountPoint;
 }
 
-bool TfrmBrowse::changeFolder(const QByteArray& folder) {
+bool TfrmBrowse::changeFolder(const QByteArray& folder, bool reportError) {
     const FolderListing listing = listBrowsedFolder(platform(), folder, NamePattern(pattern_));
     if (listing.error != 0) {
-        ShowGeneralError(IoError(listing.error).message());
+        if (reportError) ShowGeneralError(IoError(listing.error).message());
         return false;
     }
     folder_ = folder;
@@ -318,8 +318,9 @@ void TfrmBrowse::showFolderList(const std::vector<QByteArray>& subFolders) {
 void TfrmBrowse::DriveComboBox1Change(int index) {
     const QByteArray mountPoint = DriveComboBox1->itemData(index).toByteArray();
     // Nothing moves unless the new drive can be read: the box goes back to the shown folder's.
+    // The folder last shown there may have gone since: then the drive's top.
     if (mountPoint.isEmpty() || !driveTable().find(mountPoint) || !IsDriveReady(mountPoint) ||
-        !changeFolder(driveCurrentFolder(mountPoint)))
+        !(changeFolder(driveCurrentFolder(mountPoint), false) || changeFolder(mountPoint)))
         showDrive();
 }
 

@@ -67,8 +67,9 @@ public:
 
     void FormShow() override;
     // Shows another folder: read once, and only when it can be read does anything move;
-    // otherwise the general error says why and the window stays where it was.
-    bool changeFolder(const QByteArray& folder);
+    // otherwise the general error says why (unless reportError is false) and the window stays
+    // where it was.
+    bool changeFolder(const QByteArray& folder, bool reportError = true);
     // The drive box's choice: its current folder, unless the drive cannot be read.
     void DriveComboBox1Change(int index);
     // A line of the folder list chosen (double click or Enter).

@@ -76,20 +76,15 @@ protected:
         window->show();
         return *window;
     }
-    [[nodiscard]] QStringList names() const {
+    // The names in the grid, in its order; only the marked ones when asked.
+    [[nodiscard]] QStringList names(bool onlyMarked = false) const {
         QStringList out;
         const ResultGrid& g = window->grid->results();
         for (int r = 1; r < g.rowCount(); ++r)
-            out.append(g.cell(BrowseColumns::Filename, r));
+            if (!onlyMarked || g.isMarked(r)) out.append(g.cell(BrowseColumns::Filename, r));
         return out;
     }
-    [[nodiscard]] QStringList marked() const {
-        QStringList out;
-        const ResultGrid& g = window->grid->results();
-        for (int r = 1; r < g.rowCount(); ++r)
-            if (g.isMarked(r)) out.append(g.cell(BrowseColumns::Filename, r));
-        return out;
-    }
+    [[nodiscard]] QStringList marked() const { return names(true); }
     [[nodiscard]] QStringList folderList() const {
         QStringList out;
         for (int i = 0; i < window->DirectoryListBox1->count(); ++i)
@@ -179,9 +174,15 @@ TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
     w.DriveComboBox1Change(1);
     EXPECT_EQ(w.folder(), two);
     EXPECT_EQ(w.DriveComboBox1->currentIndex(), 1);
-    // Back on the first drive, at the folder last shown there.
+    // Back on the first drive, at the folder last shown there, or its top once that is gone.
     w.DriveComboBox1Change(0);
     EXPECT_EQ(w.folder(), tree.path("one/deep"));
+    w.DriveComboBox1Change(1);
+    ::unlink(tree.path("one/deep/f.txt").constData());
+    ::rmdir(tree.path("one/deep").constData());
+    w.DriveComboBox1Change(0);
+    EXPECT_EQ(w.folder(), one);
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
 }
 
 TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
