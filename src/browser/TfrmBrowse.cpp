@@ -250,8 +250,10 @@ QByteArray TfrmBrowse::mountPointOf(const QByteArray& folder) const {
 }
 
 bool TfrmBrowse::changeFolder(const QByteArray& folder, bool reportError) {
+    WaitCursor wait;  // a large folder takes a moment to read
     const FolderListing listing = listBrowsedFolder(platform(), folder, NamePattern(pattern_));
     if (listing.error != 0) {
+        wait.restore();
         if (reportError) ShowGeneralError(IoError(listing.error).message());
         return false;
     }

@@ -133,7 +133,12 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     w.changeFolder(tree.path("sub"));
     EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub"), tree.path("sub/deeper")}));
     enter(tree.path("sub/deeper"));
-    enter(tree.path("sub"));  // an ancestor
+    // An ancestor, by a real double click: the list it is in is rebuilt under the click.
+    QListWidget* list = w.DirectoryListBox1;
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(w.folder(), tree.path("sub"));
     EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
 
     // An unreadable folder is not entered: the window stays where it was, marks and all.
