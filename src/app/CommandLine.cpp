@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "browser/FolderListing.h"
 #include "platform/LinuxPlatform.h"
 
 namespace rk {
@@ -20,7 +21,8 @@ constexpr std::array options{
     Option{"drive", "FOLDER",
            "Offer FOLDER as a drive of its own; with --report, walk it (repeatable; default: "
            "the drive of the current folder)."},
-    Option{"report", "KIND", "Print a report: duplicates, hogs, folders, statistics or dates."},
+    Option{"report", "KIND",
+           "Print a report: duplicates, hogs, folders, statistics, dates or listing."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"min-kb", "N", "List files larger than N K, 0 to 50000 (default 250)."},
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
@@ -34,6 +36,12 @@ constexpr std::array options{
     Option{"end", "YYYY-MM-DD", "Dates report: the end day, with between (default today)."},
     Option{"main", nullptr, "Folders report: the main folders, each with all below it."},
     Option{"all", nullptr, "Folders report: every folder with the files directly in it."},
+    Option{"folder", "DIR",
+           "Listing report: the files of DIR as the browser shows them, six tab-separated "
+           "cells each; with --pattern."},
+    Option{"sort", "ORDER",
+           "Listing report: name (default), date, access, size or type, as the browser's sort "
+           "menu orders them."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
     Option{"help-file", nullptr,
@@ -211,10 +219,13 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             result.report = ReportKind::Statistics;
         else if (kind == "dates")
             result.report = ReportKind::Dates;
+        else if (kind == "listing")
+            result.report = ReportKind::Listing;
         else
-            return fail(QStringLiteral(
-                            "Unknown report '%1': duplicates, hogs, folders, statistics or dates.")
-                            .arg(shown(kind)));
+            return fail(
+                QStringLiteral(
+                    "Unknown report '%1': duplicates, hogs, folders, statistics, dates or listing.")
+                    .arg(shown(kind)));
     }
     const bool mainSet = given.isSet("main");
     const bool allSet = given.isSet("all");
@@ -225,12 +236,28 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
     result.mainFolders = mainSet;
     const bool fileReport =
         result.report == ReportKind::Duplicates || result.report == ReportKind::Hogs;
+    const bool listing = result.report == ReportKind::Listing;
+    for (const char* option : {"folder", "sort"})
+        if (given.isSet(option) && !listing)
+            return fail(
+                QStringLiteral("--%1 goes with --report listing.").arg(QLatin1String(option)));
+    if (listing) {
+        if (!given.isSet("folder")) return fail(QStringLiteral("--report listing takes --folder."));
+        result.folder = given.value("folder");
+        if (given.isSet("sort")) {
+            result.sort = given.value("sort");
+            if (!browseSortNamed(result.sort))
+                return fail(QStringLiteral("--sort %1: name, date, access, size or type.")
+                                .arg(shown(result.sort)));
+        }
+    }
     for (const char* option : {"exact", "min-kb"})
         if (given.isSet(option) && !fileReport)
             return fail(QStringLiteral("--%1 goes with --report duplicates or hogs.")
                             .arg(QLatin1String(option)));
-    if (given.isSet("pattern") && !fileReport && result.report != ReportKind::Dates)
-        return fail(QStringLiteral("--pattern goes with --report duplicates, hogs or dates."));
+    if (given.isSet("pattern") && !fileReport && result.report != ReportKind::Dates && !listing)
+        return fail(
+            QStringLiteral("--pattern goes with --report duplicates, hogs, dates or listing."));
     if (const QString error = parseDateOptions(given, result); !error.isEmpty()) return fail(error);
     if (given.isSet("exact") && result.report != ReportKind::Duplicates)
         return fail(QStringLiteral("--exact goes with --report duplicates."));

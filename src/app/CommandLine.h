@@ -7,7 +7,7 @@
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates, Listing };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -20,10 +20,12 @@ struct CommandLine {
     bool mainFolders = false;                 // --main (else --all)
     // The dates report: which time (0 accessed, 1 created, 2 modified), which relation
     // (0 before, 1 between, 2 after) and which days; today where no day is given.
-    int dateWhat = 0;  // --what
-    int dateWhen = 1;  // --when
-    QDate start;       // --start
-    QDate end;         // --end
+    int dateWhat = 0;          // --what
+    int dateWhen = 1;          // --when
+    QDate start;               // --start
+    QDate end;                 // --end
+    QByteArray folder;         // --folder DIR, as given (listing report)
+    QByteArray sort = "name";  // --sort name|date|access|size|type
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look

@@ -1,5 +1,6 @@
 #include "app/Reports.h"
 
+#include "browser/FolderListing.h"
 #include "bydate/DateScan.h"
 #include "common/Drives.h"
 #include "common/Messages.h"
@@ -186,6 +187,10 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
             break;
         case ReportKind::Dates:
             status = datesReport(commandLine, platform, drives, out);
+            break;
+        case ReportKind::Listing:
+            status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
+                                        *browseSortNamed(commandLine.sort), out);
             break;
         case ReportKind::None:
             break;

@@ -13,6 +13,7 @@
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
 #include "app/Version.h"
+#include "browser/TfrmBrowse.h"
 #include "bydate/TfrmMods.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
@@ -21,6 +22,7 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
+#include "ui/BrowserLink.h"
 #include "ui/QtDialogService.h"
 
 int main(int argc, char** argv) {
@@ -78,6 +80,10 @@ int main(int argc, char** argv) {
     auto* statistics = new rk::TfrmStatistics;
     tools.statistics = statistics;
     tools.filesByDate = [](QWidget* owner) { return new rk::TfrmMods(owner); };
+    // The browser: from the main window on the current folder, from the other windows' Browse
+    // buttons on a folder with a file made current.
+    tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
+    rk::openBrowser = rk::openBrowserOn;
     rk::TfrmMain mainWindow(tools);
     statistics->followOwner(&mainWindow);
     mainWindow.show();

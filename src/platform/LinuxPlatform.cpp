@@ -1,16 +1,20 @@
 #include "platform/LinuxPlatform.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +22,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "common/TimeHelpers.h"
 #include "platform/MountTable.h"
@@ -320,6 +325,44 @@ QByteArray LinuxPlatform::resolveDriveFolder(const QByteArray& folder) {
     struct stat st {};
     if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
     return path;
+}
+
+int LinuxPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                             std::function<void(bool succeeded)> finished) const {
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
+    QByteArray program("xdg-open");
+    QByteArray argument = path;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    const int started = ::posix_spawnp(&pid, program.constData(), &actions, nullptr, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return started;
+    // The opener hands the file to its program and ends; one that opens the file itself (a
+    // terminal program, say) may run on. Its end is looked for now and then, so the window
+    // never waits for it, and it is reaped whenever it ends, so it never stays a zombie.
+    auto* watch = new QTimer;
+    QElapsedTimer running;
+    running.start();
+    watch->setInterval(50);
+    QObject::connect(watch, &QTimer::timeout, watch,
+                     [watch, pid, running, finished = std::move(finished)]() mutable {
+                         int status = 0;
+                         if (::waitpid(pid, &status, WNOHANG) == 0) {
+                             if (finished && running.elapsed() > 10000) {
+                                 finished(true);
+                                 finished = nullptr;
+                                 watch->setInterval(1000);
+                             }
+                             return;
+                         }
+                         if (finished) finished(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                         watch->deleteLater();
+                         watch->stop();
+                     });
+    watch->start();
+    return 0;
 }
 
 }  // namespace rk

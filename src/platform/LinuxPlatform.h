@@ -47,6 +47,9 @@ public:
     int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
                     QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
+    // xdg-open, watched from the event loop until it ends.
+    int openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                  std::function<void(bool succeeded)> finished) const override;
 
     // Where the trash of a drive other than the home's is looked for; by default at the
     // mount point of the file's file system, from the mount table.

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -143,6 +144,14 @@ public:
                             const QByteArray& path, QByteArray* otherTrash = nullptr) const = 0;
     // Whether the files of a folder can be sent to a trash at all.
     [[nodiscard]] virtual bool offersTrash(const QByteArray& folder) const = 0;
+
+    // Opens the file at path with the program the desktop associates with it: the opener is
+    // started without a shell, in folder, with the exact path as its one argument, so no name
+    // is ever read as an option or a command. Returns 0 when it started, else the system's
+    // error number. Whether it then succeeded comes later, from the event loop, to finished;
+    // an opener still running after ten seconds is taken to have succeeded.
+    virtual int openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                          std::function<void(bool succeeded)> finished) const = 0;
 };
 
 // True when a listing with includeSet returns an entry with these attributes.

@@ -96,4 +96,11 @@ bool TestPlatform::offersTrash(const QByteArray& folder) const {
     return offersTrash_ ? *offersTrash_ : LinuxPlatform::offersTrash(folder);
 }
 
+int TestPlatform::openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                            std::function<void(bool succeeded)> finished) const {
+    programsOpened.push_back({path, folder});
+    if (startError == 0 && finished) finished(openSucceeds);
+    return startError;
+}
+
 }  // namespace rk::test

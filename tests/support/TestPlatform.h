@@ -49,6 +49,17 @@ public:
     int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
                     QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
+    // Opening a file with its program is recorded, never done: it starts unless startError
+    // is set, and then reports openSucceeds at once.
+    int openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,
+                                  std::function<void(bool succeeded)> finished) const override;
+    struct ProgramOpened {
+        QByteArray path;
+        QByteArray folder;
+    };
+    mutable std::vector<ProgramOpened> programsOpened;
+    int startError = 0;
+    bool openSucceeds = true;
 
     mutable int beeps = 0;
     mutable std::vector<Beep> beepKinds;

@@ -1,0 +1,462 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "FileChecks.h"
+#include "InstalledPlatform.h"
+#include "ScopedMount.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "browser/BrowseColumns.h"
+#include "browser/TfrmBrowse.h"
+#include "common/ProtectedFolders.h"
+#include "common/Services.h"
+#include "duplicates/TfrmDup.h"
+#include "ui/BrowserLink.h"
+#include "ui/SortMenu.h"
+#include "ui/TfrmDelDirectory.h"
+#include "ui/TfrmReallyDelete.h"
+#include "ui/TfrmWildCard.h"
+#include "ui/ViewerLink.h"
+
+namespace rk {
+namespace {
+
+using test::exists;
+using test::scriptedDialogs;
+using test::TempTree;
+
+// Runs act; a modal window it opens is handed to answer (rejected without one). Returns
+// whether one opened.
+bool opensModal(const std::function<void()>& act,
+                const std::function<void(QDialog&)>& answer = {}) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            if (answer)
+                answer(*modal);
+            else
+                modal->reject();
+        }
+    });
+    act();
+    QCoreApplication::processEvents();
+    return opened;
+}
+
+// A browser over a drive made of a temporary tree, opened in its root:
+// b.txt 1,000 bytes (1999), a.log 10 (2001), c.txt 5 (1998), sub/ with one file.
+class TfrmBrowseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.file("b.txt", std::int64_t(1000));
+        tree.file("a.log", std::int64_t(10));
+        tree.file("c.txt", std::int64_t(5));
+        tree.setTimes("b.txt", 1999, 12, 31);
+        tree.setTimes("a.log", 2001, 1, 1);
+        tree.setTimes("c.txt", 1998, 6, 1);
+        tree.file("sub/inner.dat", std::int64_t(7));
+        tree.file("sub/huge.dat", std::int64_t(70));
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
+    }
+    void TearDown() override {
+        window.reset();
+        openViewer = nullptr;
+        openBrowser = nullptr;
+    }
+    TfrmBrowse& open() {
+        window = std::make_unique<TfrmBrowse>();
+        window->show();
+        return *window;
+    }
+    // The names in the grid, in its order; only the marked ones when asked.
+    [[nodiscard]] QStringList names(bool onlyMarked = false) const {
+        QStringList out;
+        const ResultGrid& g = window->grid->results();
+        for (int r = 1; r < g.rowCount(); ++r)
+            if (!onlyMarked || g.isMarked(r)) out.append(g.cell(BrowseColumns::Filename, r));
+        return out;
+    }
+    [[nodiscard]] QStringList marked() const { return names(true); }
+    [[nodiscard]] QStringList folderList() const {
+        QStringList out;
+        for (int i = 0; i < window->DirectoryListBox1->count(); ++i)
+            out.append(window->DirectoryListBox1->item(i)->data(Qt::UserRole).toByteArray());
+        return out;
+    }
+    void enter(const QByteArray& path) {
+        for (int i = 0; i < window->DirectoryListBox1->count(); ++i) {
+            QListWidgetItem* item = window->DirectoryListBox1->item(i);
+            if (item->data(Qt::UserRole).toByteArray() == path)
+                return window->DirectoryListBox1DblClick(item);
+        }
+        ADD_FAILURE() << "no line for " << path.constData();
+    }
+    void markRow(int row) {
+        window->grid->setCurrentRow(row);
+        window->btMarkClick();
+    }
+
+    TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
+    std::unique_ptr<TfrmBrowse> window;
+};
+
+TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
+    tree.dir(".hidden");
+    tree.symlink("linked", tree.path("sub"));
+    tree.file("sub/deeper/x.txt");
+    TfrmBrowse& w = open();
+    EXPECT_EQ(names(), QStringList({"a.log", "b.txt", "c.txt"}));
+    EXPECT_EQ(w.pnlScan->text(), "Number of files : 3");
+    EXPECT_EQ(w.pnlSize->text(), "Total size : 1,015");
+    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.*");
+    EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub")}));
+
+    enter(tree.path("sub"));
+    EXPECT_EQ(w.folder(), tree.path("sub"));
+    EXPECT_EQ(w.Label1->text(), QString::fromUtf8(tree.path("sub")));
+    // A path far wider than the window is shortened, and the window stays as narrow as it was.
+    const int narrowest = w.minimumSizeHint().width();
+    const QByteArray deep = tree.dir(QByteArray(200, 'x') + "/" + QByteArray(200, 'y'));
+    w.changeFolder(deep);
+    EXPECT_EQ(w.Label1->toolTip(), QString::fromUtf8(deep));
+    EXPECT_TRUE(w.Label1->text().contains(QChar(0x2026)));
+    EXPECT_EQ(w.minimumSizeHint().width(), narrowest);
+    w.changeFolder(tree.path("sub"));
+    EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub"), tree.path("sub/deeper")}));
+    enter(tree.path("sub/deeper"));
+    // An ancestor, by a real double click: the list it is in is rebuilt under the click.
+    QListWidget* list = w.DirectoryListBox1;
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(w.folder(), tree.path("sub"));
+    EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
+
+    // An unreadable folder is not entered: the window stays where it was, marks and all.
+    markRow(1);
+    installed.platform().failToOpen(tree.path("sub/deeper"), EACCES);
+    enter(tree.path("sub/deeper"));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"I/O error 13."}));
+    EXPECT_EQ(w.folder(), tree.path("sub"));
+    EXPECT_EQ(marked(), QStringList({"huge.dat"}));
+    EXPECT_EQ(folderList().size(), 3);
+
+    // An empty folder, or a pattern that matches nothing: one empty row and zeros.
+    enter(tree.root());
+    EXPECT_EQ(w.marks().count(), 0);
+    tree.dir("empty");
+    w.changeFolder(tree.path("empty"));
+    EXPECT_EQ(names(), QStringList({""}));
+    EXPECT_EQ(w.pnlScan->text(), "Number of files : 0");
+    EXPECT_EQ(w.pnlSize->text(), "Total size : 0");
+}
+
+TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
+    const QByteArray one = tree.dir("one");
+    const QByteArray two = tree.dir("two");
+    tree.file("one/deep/f.txt");
+    installed.reset({one, two});
+    installed.platform().setCurrentFolder(one);
+    installed.reloadDrives();
+    TfrmBrowse& w = open();
+    enter(tree.path("one/deep"));
+    installed.platform().setDriveSize(two, -1);
+    w.DriveComboBox1Change(1);
+    EXPECT_EQ(w.folder(), tree.path("one/deep"));
+    EXPECT_EQ(w.DriveComboBox1->currentIndex(), 0);
+    EXPECT_EQ(names(), QStringList({"f.txt"}));
+
+    installed.platform().setDriveSize(two, 1 << 20);
+    w.DriveComboBox1Change(1);
+    EXPECT_EQ(w.folder(), two);
+    EXPECT_EQ(w.DriveComboBox1->currentIndex(), 1);
+    // Back on the first drive, at the folder last shown there, or its top once that is gone.
+    w.DriveComboBox1Change(0);
+    EXPECT_EQ(w.folder(), tree.path("one/deep"));
+    w.DriveComboBox1Change(1);
+    ::unlink(tree.path("one/deep/f.txt").constData());
+    ::rmdir(tree.path("one/deep").constData());
+    w.DriveComboBox1Change(0);
+    EXPECT_EQ(w.folder(), one);
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+}
+
+TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
+    openBrowser = openBrowserOn;
+    DupMode = false;
+    TfrmDup dup;
+    dup.show();
+    dup.SpinEdit1->setValue(0);
+    dup.btScan->click();
+    const ResultGrid& hogs = dup.grid->results();
+    int row = 0;
+    for (int r = 1; r < hogs.rowCount(); ++r)
+        if (hogs.pathOf(r) == tree.path("sub/inner.dat")) row = r;
+    ASSERT_GT(row, 0);
+    dup.grid->setCurrentRow(row);
+    bool shown = false;
+    EXPECT_TRUE(opensModal([&] { dup.btBrowse->click(); },
+                           [&](QDialog& modal) {
+                               auto* b = qobject_cast<TfrmBrowse*>(&modal);
+                               ASSERT_TRUE(b);
+                               shown = true;
+                               EXPECT_EQ(b->folder(), tree.path("sub"));
+                               EXPECT_EQ(b->grid->results().pathOf(b->grid->currentRow()),
+                                         tree.path("sub/inner.dat"));
+                               modal.reject();
+                           }));
+    EXPECT_TRUE(shown);
+
+    // A file gone since the scan: the general error, and no browser.
+    ::unlink(tree.path("sub/inner.dat").constData());
+    scriptedDialogs().clear();
+    EXPECT_FALSE(opensModal([&] { dup.btBrowse->click(); }));
+    EXPECT_EQ(scriptedDialogs().texts(),
+              QStringList(
+                  {"Invalid file name - " + QString::fromUtf8(tree.path("sub/inner.dat")) + "."}));
+}
+
+TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange) {
+    TfrmBrowse& w = open();
+    markRow(2);  // b.txt
+    const std::vector<std::pair<QAction*, QStringList>> sorts = {
+        {w.SortbyDate1, {"a.log", "b.txt", "c.txt"}},
+        {w.SortbyAccessDate, {"a.log", "b.txt", "c.txt"}},
+        {w.SortbySize1, {"b.txt", "a.log", "c.txt"}},
+        {w.SortbyType1, {"a.log", "b.txt", "c.txt"}},
+        {w.Sortbyname1, {"a.log", "b.txt", "c.txt"}}};
+    for (const auto& [item, order] : sorts) {
+        w.Sortbyname1Click(item);
+        EXPECT_EQ(names(), order) << item->text().toStdString();
+        EXPECT_EQ(marked(), QStringList({"b.txt"})) << item->text().toStdString();
+        EXPECT_TRUE(item->isChecked());
+    }
+    w.Sortbyname1Click(w.SortbySize1);
+    EXPECT_EQ(names(), QStringList({"b.txt", "a.log", "c.txt"}));
+    EXPECT_EQ(w.grid->results().pathOf(1), tree.path("b.txt"));
+    enter(tree.path("sub"));
+    EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
+    EXPECT_TRUE(w.SortbySize1->isChecked());
+
+    // A new pattern from the chooser rebuilds the grid without marks; Cancel keeps it.
+    enter(tree.root());
+    markRow(1);
+    const auto choose = [&](const QString& pattern, bool ok) {
+        return opensModal([&] { w.pnlScanClick(); },
+                          [&](QDialog& modal) {
+                              auto* chooser = qobject_cast<TfrmWildCard*>(&modal);
+                              ASSERT_TRUE(chooser);
+                              EXPECT_EQ(chooser->cbWildCard->currentText(), w.pattern());
+                              chooser->cbWildCard->setEditText(pattern);
+                              ok ? chooser->BitBtn1->click() : modal.reject();
+                          });
+    };
+    EXPECT_TRUE(choose("*.log;c.*", true));
+    EXPECT_EQ(names(), QStringList({"a.log", "c.txt"}));  // still largest first
+    EXPECT_TRUE(marked().isEmpty());
+    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_TRUE(choose("*.*", false));
+    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_EQ(names().size(), 2);
+}
+
+TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
+    tree.file("A.TXT", std::int64_t(20));
+    tree.file("a.txt", std::int64_t(30));
+    TfrmBrowse& w = open();
+    w.changeFolder(tree.root());
+    ASSERT_EQ(names(), QStringList({"a.log", "A.TXT", "a.txt", "b.txt", "c.txt"}));
+    markRow(2);
+    EXPECT_EQ(w.grid->currentRow(), 3);
+    markRow(3);
+    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 2 files 50 bytes");
+    markRow(2);  // unmarks A.TXT, not a.txt
+    ASSERT_EQ(w.marks().files().size(), 1u);
+    EXPECT_EQ(w.marks().files()[0].path, tree.path("a.txt"));
+    EXPECT_TRUE(w.btDeleteFiles->isEnabled());
+    // The last row: marked, unmarked, and the selection stays there.
+    markRow(5);
+    EXPECT_EQ(w.grid->currentRow(), 5);
+    markRow(5);
+    EXPECT_EQ(marked(), QStringList({"a.txt"}));
+    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 1 files 30 bytes");
+
+    // Cancelled: nothing goes, but the grid is read again without marks.
+    tree.file("new.txt");
+    EXPECT_TRUE(opensModal([&] { w.btDeleteFiles->click(); }));
+    EXPECT_TRUE(exists(tree.path("a.txt")));
+    EXPECT_TRUE(marked().isEmpty());
+    EXPECT_TRUE(names().contains("new.txt"));
+    EXPECT_FALSE(w.btDeleteFiles->isEnabled());
+    EXPECT_EQ(w.grid->currentRow(), 5);  // the user's place is kept
+
+    // Confirmed: exactly the marked file goes.
+    markRow(3);
+    scriptedDialogs().answer(ButtonYes);
+    EXPECT_TRUE(opensModal([&] { w.btDeleteFiles->click(); },
+                           [&](QDialog& modal) {
+                               auto* confirm = qobject_cast<TfrmReallyDelete*>(&modal);
+                               ASSERT_TRUE(confirm);
+                               EXPECT_EQ(confirm->pathAt(0), tree.path("a.txt"));
+                               confirm->btDeleteAllClick();
+                           }));
+    EXPECT_FALSE(exists(tree.path("a.txt")));
+    EXPECT_TRUE(exists(tree.path("A.TXT")));
+    EXPECT_FALSE(names().contains("a.txt"));
+    EXPECT_EQ(w.marks().count(), 0);
+}
+
+TEST_F(TfrmBrowseTest, ProtectedFoldersAndMountPointsAreRefused) {
+    TfrmBrowse& w = open();
+    const auto refused = [&](const QByteArray& folder, const QString& text) {
+        ASSERT_TRUE(w.changeFolder(folder)) << folder.constData();
+        scriptedDialogs().clear();
+        EXPECT_FALSE(opensModal([&] { w.btDeleteDirectoryClick(); })) << folder.constData();
+        EXPECT_EQ(scriptedDialogs().texts(), QStringList({text})) << folder.constData();
+    };
+    refused(tree.root(), browserRootFolderText);
+    refused("/usr", windowsFolderText);
+    refused(QFile::encodeName(QDir::homePath()), windowsFolderText);
+
+    tree.file("source/keep.txt");
+    const QByteArray target = tree.dir("bound");
+    test::ScopedMount bound = test::ScopedMount::bind(tree.path("source"), target);
+    if (!bound.ok()) GTEST_SKIP() << bound.reason();
+    refused(target, browserRootFolderText);
+    EXPECT_TRUE(exists(tree.path("bound/keep.txt")));
+}
+
+TEST_F(TfrmBrowseTest, DeletingTheShownFolderShowsItsParent) {
+    TfrmBrowse& w = open();
+    const auto deleteShown = [&] {
+        return opensModal([&] { w.btDeleteDirectoryClick(); },
+                          [](QDialog& modal) {
+                              auto* confirm = qobject_cast<TfrmDelDirectory*>(&modal);
+                              ASSERT_TRUE(confirm);
+                              confirm->btDeleteClick();
+                          });
+    };
+    tree.dir("empty");
+    w.changeFolder(tree.path("empty"));
+    EXPECT_TRUE(deleteShown());
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    EXPECT_EQ(w.folder(), tree.root());
+    EXPECT_FALSE(folderList().contains(tree.path("empty")));
+
+    // Cancelled: the folder stays shown.
+    enter(tree.path("sub"));
+    EXPECT_TRUE(opensModal([&] { w.btDeleteDirectoryClick(); }));
+    EXPECT_EQ(w.folder(), tree.path("sub"));
+
+    // A file that would not go: the folder is still there, and the user is told.
+    installed.platform().failToRemove(tree.path("sub/huge.dat"), EPERM);
+    EXPECT_TRUE(deleteShown());
+    EXPECT_TRUE(exists(tree.path("sub/huge.dat")));
+    EXPECT_FALSE(exists(tree.path("sub/inner.dat")));
+    ASSERT_EQ(scriptedDialogs().texts().size(), 1);
+    EXPECT_TRUE(scriptedDialogs().texts()[0].contains("still exists"))
+        << scriptedDialogs().texts()[0].toStdString();
+    EXPECT_EQ(w.folder(), tree.root());
+    EXPECT_TRUE(folderList().contains(tree.path("sub")));
+
+    // Another file system mounted inside the deleted folder is left alone.
+    tree.file("elsewhere/kept.txt");
+    tree.dir("holder/mounted");
+    test::ScopedMount inner =
+        test::ScopedMount::bind(tree.path("elsewhere"), tree.path("holder/mounted"));
+    if (!inner.ok()) GTEST_SKIP() << inner.reason();
+    w.changeFolder(tree.path("holder"));
+    scriptedDialogs().clear();
+    EXPECT_TRUE(deleteShown());
+    EXPECT_TRUE(exists(tree.path("elsewhere/kept.txt")));
+    EXPECT_TRUE(exists(tree.path("holder/mounted/kept.txt")));
+    EXPECT_EQ(w.folder(), tree.root());
+}
+
+TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
+    const QByteArray latin1("caf\xe9.txt");
+    for (const QByteArray& name : {QByteArray("-rf"), QByteArray("a;$(x)"), latin1})
+        tree.file("odd/" + name);
+    tree.dir("odd/none");
+    std::vector<QByteArray> viewed;
+    openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
+    TfrmBrowse& w = open();
+    enter(tree.path("odd"));
+    ASSERT_EQ(w.grid->results().rowCount(), 4);
+    auto& opened = installed.platform().programsOpened;
+    for (int row = 1; row <= 3; ++row) {
+        w.grid->setCurrentRow(row);
+        w.btLaunchClick();
+        w.btViewClick();
+    }
+    ASSERT_EQ(opened.size(), 3u);
+    const std::vector<QByteArray> expected = {tree.path("odd/-rf"), tree.path("odd/a;$(x)"),
+                                              tree.path("odd/" + latin1)};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(opened[i].path, expected[i]);
+        EXPECT_EQ(opened[i].folder, tree.path("odd"));
+    }
+    EXPECT_EQ(viewed, expected);
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+
+    // Not started, or started and failed: either way the user is told.
+    installed.platform().startError = ENOENT;
+    w.grid->setCurrentRow(1);
+    w.btLaunchClick();
+    installed.platform().startError = 0;
+    installed.platform().openSucceeds = false;
+    w.btLaunchClick();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Couldn't run -rf", "Couldn't run -rf"}));
+
+    // The one empty row of an empty folder runs and views nothing.
+    enter(tree.path("odd/none"));
+    w.grid->setCurrentRow(1);
+    w.btLaunchClick();
+    w.btViewClick();
+    EXPECT_EQ(opened.size(), 5u);
+    EXPECT_EQ(viewed.size(), 3u);
+}
+
+TEST_F(TfrmBrowseTest, ClosingWithMarksAsksFirst) {
+    const std::vector<std::pair<const char*, std::function<void(TfrmBrowse&)>>> ways = {
+        {"Escape", [](TfrmBrowse& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"Close", [](TfrmBrowse& w) { w.btClose->click(); }},
+        {"close box", [](TfrmBrowse& w) { w.close(); }}};
+    for (const auto& [way, closeIt] : ways) {
+        TfrmBrowse& w = open();
+        markRow(1);
+        scriptedDialogs().clear();
+        scriptedDialogs().answer(ButtonNo);
+        closeIt(w);
+        EXPECT_TRUE(w.isVisible()) << way;
+        EXPECT_EQ(scriptedDialogs().texts(),
+                  QStringList({"You have 1 files marked for deletion. Do you really wish to exit "
+                               "without deleting?"}))
+            << way;
+        EXPECT_EQ(marked(), QStringList({"a.log"})) << way;
+        scriptedDialogs().answer(ButtonYes);
+        closeIt(w);
+        EXPECT_FALSE(w.isVisible()) << way;
+        EXPECT_TRUE(exists(tree.path("a.log"))) << way;
+    }
+    // Marks cleared by a folder change ask nothing.
+    TfrmBrowse& w = open();
+    markRow(1);
+    enter(tree.path("sub"));
+    scriptedDialogs().clear();
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+}
+
+}  // namespace
+}  // namespace rk
