@@ -2,11 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Strings, Hex };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -17,6 +18,9 @@ struct CommandLine {
     int minKb = 250;                          // --min-kb N
     QString pattern = QStringLiteral("*.*");  // --pattern P
     bool mainFolders = false;                 // --main (else --all)
+    QByteArray file;                          // the file of --report strings or hex
+    std::int64_t from = 0;                    // --from OFFSET (hex)
+    std::int64_t bytes = -1;                  // --bytes N (hex); -1 for all
     bool showHelp = false;
     bool showVersion = false;
     QString error;  // empty when the arguments were good

@@ -7,6 +7,8 @@
 #include "duplicates/DupScan.h"
 #include "folderhogs/FolderHogScan.h"
 #include "platform/Platform.h"
+#include "viewer/AsciiStrings.h"
+#include "viewer/FileViewModel.h"
 
 namespace rk {
 
@@ -93,9 +95,39 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
     return writeLines(scan.lb(), out);
 }
 
+// The strings window's lines. Each is written as found, so that a read error later still
+// leaves what came before it; the error itself raises (exit status 3 with the message).
+int stringsReport(const CommandLine& commandLine, std::FILE* out) {
+    const std::int64_t found = scanAsciiStrings(
+        commandLine.file, [&](QByteArrayView s) { writeLine(s, out); }, 5, 100);
+    std::fflush(out);
+    if (found < 0) return searchFailed;
+    return found > 0 ? 0 : 1;
+}
+
+// The hex lines of the bytes asked for, exactly as the view draws them.
+int hexReport(const CommandLine& commandLine, std::FILE* out) {
+    FileViewModel model;
+    model.open(commandLine.file);
+    model.setHexMode(true);
+    const std::int64_t size = model.fileSize();
+    const std::int64_t end =
+        commandLine.bytes < 0 ? size : std::min(size, commandLine.from + commandLine.bytes);
+    const std::int64_t per = FileViewModel::hexBytesPerLine;
+    for (std::int64_t line = commandLine.from / per; line * per < end; ++line) {
+        const QByteArray text = model.lineText(line);
+        if (text.isEmpty()) break;  // the file ended sooner than it said
+        writeLine(text, out);
+    }
+    std::fflush(out);
+    return 0;
+}
+
 }  // namespace
 
 int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
+    if (commandLine.report == ReportKind::Strings) return stringsReport(commandLine, out);
+    if (commandLine.report == ReportKind::Hex) return hexReport(commandLine, out);
     setSearchPathList(SearchPathList(platform.searchPathVariable(), platform.systemFolder(),
                                      platform.windowsFolder()));
     DriveTable table(platform);
@@ -112,6 +144,8 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
             status = foldersReport(commandLine, platform, drives, out);
             break;
         case ReportKind::None:
+        case ReportKind::Strings:
+        case ReportKind::Hex:
             break;
     }
     setDriveTable(previous);

@@ -17,6 +17,8 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "ui/QtDialogService.h"
+#include "ui/ViewerLink.h"
+#include "viewer/TfrmView.h"
 
 int main(int argc, char** argv) {
     // Kept as bytes: a folder name given on the command line need not be valid text.
@@ -63,6 +65,9 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
     tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
+    // The viewer's find dialog is made at start-up and shared by every viewer window.
+    rk::createFindDlg();
+    rk::openViewer = rk::openViewerWindow;
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     return app.exec();

@@ -80,4 +80,11 @@ std::optional<QFont> QtDialogService::chooseFont(const QFont& initial) {
     return font;
 }
 
+bool QtDialogService::choosePrinterFor(QPrinter& printer, bool offerSelection) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 }  // namespace rk

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/Errors.h"
+#include "common/Messages.h"
 #include "viewer/ViewerFile.h"
 
 namespace rk {
@@ -58,6 +59,21 @@ std::int64_t AsciiStringsScan::run(QByteArrayView bytes,
         count += block(bytes.data() + offset, std::min<qsizetype>(blockSize, bytes.size() - offset),
                        found);
     return count;
+}
+
+std::int64_t scanAsciiStrings(const QByteArray& file,
+                              const std::function<void(QByteArrayView)>& found, int minimum,
+                              int maximum) {
+    int error = 0;
+    const std::unique_ptr<ViewedFile> opened = viewedFileOpener().open(file, error);
+    if (!opened) {
+        ShowError(QStringLiteral("Could not open file ") + QString::fromLocal8Bit(file));
+        return -1;
+    }
+    AsciiStringsScan scan;
+    scan.minimum = minimum;
+    scan.maximum = maximum;
+    return scan.run(*opened, found);
 }
 
 }  // namespace rk

@@ -31,4 +31,11 @@ private:
                        const std::function<void(QByteArrayView)>& found) const;
 };
 
+// Opens the file (regular files only, without blocking) and passes each string it holds to
+// found. A file that cannot be opened is reported with "Could not open file " and its name,
+// and gives -1; otherwise the number of strings. A failed read raises IoError.
+std::int64_t scanAsciiStrings(const QByteArray& file,
+                              const std::function<void(QByteArrayView)>& found, int minimum,
+                              int maximum);
+
 }  // namespace rk

@@ -268,12 +268,13 @@ int FileViewModel::hexOffsetDigits() const {
 
 std::int64_t FileViewModel::hexByteAt(TextPosition p) const {
     const int digits = hexOffsetDigits();
+    // Past a row's last character is the next row's first byte, where a search goes on.
     std::int64_t k = 0;
     if (p.column >= digits + 51)
-        k = p.column - (digits + 51);
+        k = std::min<std::int64_t>(p.column - (digits + 51), hexBytesPerLine);
     else if (p.column >= digits + 2)
-        k = (p.column - digits - 2) / 3;
-    return p.line * hexBytesPerLine + std::clamp<std::int64_t>(k, 0, hexBytesPerLine - 1);
+        k = std::min<std::int64_t>((p.column - digits - 2) / 3, hexBytesPerLine - 1);
+    return p.line * hexBytesPerLine + k;
 }
 
 QByteArray FileViewModel::hexLine(std::int64_t line) {

@@ -70,7 +70,7 @@ LineCells lineCells(QByteArrayView text, const CellRules& rules) {
         char32_t code = c;
         const int length =
             rules.utf8 && c >= 0x80 ? utf8Length(bytes + i, text.size() - i, code) : 0;
-        if (isControl(code)) code = controlPlaceholder;
+        if (rules.placeholders && isControl(code)) code = controlPlaceholder;
         const QString shown = QString::fromUcs4(&code, 1);
         for (qsizetype k = 0; k < shown.size(); ++k) {
             cells.text.append(shown[k]);

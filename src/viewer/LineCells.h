@@ -26,6 +26,7 @@ struct CellRules {
     bool utf8 = true;  // false: every byte is one Latin-1 cell (hex lines)
     bool expandTabs = true;
     int tabSize = 8;
+    bool placeholders = true;  // false: control characters kept as they are (copied text)
 };
 
 // The placeholder drawn for a control character.
