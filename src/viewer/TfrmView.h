@@ -108,10 +108,12 @@ public:
     // answering, and stops when the window closes. False when printing failed or stopped.
     bool printLines(QPrinter& printer, qint64 first, qint64 last, int firstCell, int lastCell);
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Files dropped on the window: the first is shown, taken as a copy.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
