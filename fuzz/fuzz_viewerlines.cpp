@@ -39,5 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(backwards.lineText(l) == expected[l]);
         backwards.noteCaretLine(l / 2);
     }
+    // Scanning in slices, as the window does, reads the same lines.
+    rk::FileViewModel sliced(opener);
+    sliced.open("f");
+    sliced.scanSlice = 1 + data[0] % 61;
+    for (qsizetype l = 0; l <= expected.size(); ++l) {
+        bool exists = false;
+        do
+            exists = sliced.lineExists(l);
+        while (sliced.takePending());
+        FUZZ_CHECK(exists == (l < expected.size()));
+        FUZZ_CHECK(sliced.lineText(l) == (exists ? expected[l] : QByteArray()));
+    }
     return 0;
 }

@@ -75,7 +75,9 @@ bool QtDialogService::choosePrinter(QPrinter& printer) {
 
 std::optional<QFont> QtDialogService::chooseFont(const QFont& initial) {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    // The one font dialog is the viewer's, which takes fixed-pitch fonts only.
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow(), QString(),
+                                            QFontDialog::MonospacedFonts);
     if (!ok) return std::nullopt;
     return font;
 }

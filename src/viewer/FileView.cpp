@@ -22,6 +22,23 @@ namespace {
 
 // The scroll bar's range is at most this; longer files are scaled to it.
 constexpr std::int64_t scrollSteps = std::int64_t(1) << 30;
+// What painting or one key may scan into lines not yet known, so that a file without line
+// ends never freezes the window; the scan goes on after the event.
+constexpr std::int64_t interactiveSlice = 8 << 20;
+
+// The slice for as long as this lives.
+class SliceScope {
+public:
+    explicit SliceScope(FileViewModel& model) : model_(model) {
+        model_.scanSlice = interactiveSlice;
+    }
+    ~SliceScope() { model_.scanSlice = 0; }
+    SliceScope(const SliceScope&) = delete;
+    SliceScope& operator=(const SliceScope&) = delete;
+
+private:
+    FileViewModel& model_;
+};
 
 }  // namespace
 
@@ -264,6 +281,7 @@ void FileView::updateScrollBars() {
 
 void FileView::scrollContentsBy(int, int) {
     if (settingScroll_) return;
+    const SliceScope slice(model_);
     left_ = horizontalScrollBar()->value();
     const std::int64_t value = verticalScrollBar()->value();
     const std::int64_t range = verticalScrollBar()->maximum();
@@ -294,6 +312,7 @@ void FileView::paintEvent(QPaintEvent*) {
     const int ascent = QFontMetrics(font_).ascent();
     const TextRange sel = selectionRange();
     const QColor ink = palette().color(QPalette::Text);
+    const SliceScope slice(model_);
     guarded([&] {
         const int rows = visibleLines() + 1;
         for (int r = 0; r < rows; ++r) {
@@ -327,6 +346,17 @@ void FileView::paintEvent(QPaintEvent*) {
             }
         }
     });
+    continueScan();
+}
+
+void FileView::continueScan() {
+    if (!model_.takePending()) return;
+    QTimer::singleShot(0, this, [this] {
+        viewport()->update();
+        updateScrollBars();
+        // The end found: the status shows the count.
+        if (model_.lineCount()) emit showStatus(caret_.line, caretCell());
+    });
 }
 
 TextPosition FileView::positionAt(const QPoint& point) {
@@ -353,6 +383,7 @@ void FileView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void FileView::wheelEvent(QWheelEvent* event) {
+    const SliceScope slice(model_);
     const int steps = event->angleDelta().y() / 40;
     if (steps != 0 && isOpen()) setTop(top_ - steps);
 }
@@ -364,6 +395,7 @@ void FileView::keyPressEvent(QKeyEvent* event) {
     }
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     const bool control = event->modifiers() & Qt::ControlModifier;
+    const SliceScope slice(model_);
     guarded([&] {
         TextPosition p = caret_;
         const auto lineLength = [&](std::int64_t line) {
@@ -425,6 +457,7 @@ void FileView::keyPressEvent(QKeyEvent* event) {
             case Qt::Key_End:
                 if (control) {
                     WaitCursor wait;
+                    model_.scanSlice = 0;
                     p.line = std::max<std::int64_t>(0, model_.scanToEnd() - 1);
                 }
                 p.column = lineLength(p.line);

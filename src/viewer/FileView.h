@@ -99,6 +99,8 @@ private:
     [[nodiscard]] int charWidth() const;
     [[nodiscard]] int lineHeight() const;
     void reset();
+    // After painting: when a scan gave up for its slice, paint again soon to go on with it.
+    void continueScan();
 
     FileViewModel model_;
     QByteArray fileName_;

@@ -8,6 +8,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace rk {
 
@@ -34,6 +37,110 @@ inline unsigned startMask(const char* d) {
     return mask;
 #endif
 }
+
+// The same for 64 bytes (bit j for d[j]), reads d[0..64]. Most text has no carriage return,
+// so the line feeds alone are the answer and the next bytes are taken from their own mask.
+inline std::uint64_t startMask64(const char* d) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    std::uint64_t lfs = 0;
+    __m128i anyCr = _mm_setzero_si128();
+    __m128i crBlock[4];
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 16 * k));
+        lfs |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * k);
+        crBlock[k] = _mm_cmpeq_epi8(v, cr);
+        anyCr = _mm_or_si128(anyCr, crBlock[k]);
+    }
+    if (_mm_movemask_epi8(anyCr) == 0) return lfs;
+    std::uint64_t crs = 0;
+    for (int k = 0; k < 4; ++k)
+        crs |= std::uint64_t(unsigned(_mm_movemask_epi8(crBlock[k]))) << (16 * k);
+#else
+    std::uint64_t lfs = 0, crs = 0;
+    for (int j = 0; j < 64; ++j) {
+        lfs |= std::uint64_t(d[j] == '\n') << j;
+        crs |= std::uint64_t(d[j] == '\r') << j;
+    }
+#endif
+    const std::uint64_t nextIsLf = (lfs >> 1) | (std::uint64_t(d[64] == '\n') << 63);
+    return lfs | (crs & ~nextIsLf);
+}
+
+#if defined(__x86_64__)
+// The same with 32-byte registers, where the processor has them: counting to the end of a
+// large file is bound by this loop.
+__attribute__((target("avx2,popcnt,lzcnt,bmi"))) inline std::uint64_t startMask64Wide(
+    const char* d) {
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 32));
+    const std::uint64_t lfs =
+        std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, lf)))) |
+        (std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, lf)))) << 32);
+    const __m256i crA = _mm256_cmpeq_epi8(a, cr);
+    const __m256i crB = _mm256_cmpeq_epi8(b, cr);
+    if (_mm256_testz_si256(_mm256_or_si256(crA, crB), _mm256_set1_epi8(-1))) return lfs;
+    const std::uint64_t crs = std::uint64_t(unsigned(_mm256_movemask_epi8(crA))) |
+                              (std::uint64_t(unsigned(_mm256_movemask_epi8(crB))) << 32);
+    const std::uint64_t nextIsLf = (lfs >> 1) | (std::uint64_t(d[64] == '\n') << 63);
+    return lfs | (crs & ~nextIsLf);
+}
+
+const bool wideRegisters = __builtin_cpu_supports("avx2");
+#else
+constexpr bool wideRegisters = false;
+inline std::uint64_t startMask64Wide(const char* d) {
+    return startMask64(d);
+}
+#endif
+
+// Passes whole 64-byte chunks of a page (while the byte after each is on it and the chunk lies
+// before clip), counting line starts up to count; returns where it stopped.
+template <std::uint64_t (*maskOf)(const char*)>
+inline std::int64_t chunks(const char* d, std::int64_t i, std::int64_t n, std::int64_t clip,
+                           std::int64_t count, std::int64_t& found, std::int64_t& offset,
+                           std::int64_t base) {
+    while (i + 64 < n && i + 64 <= clip && found < count) {
+        std::uint64_t mask = maskOf(d + i);
+        const int bits = __builtin_popcountll(mask);
+        if (found + bits < count) {
+            if (mask) offset = base + i + (63 - __builtin_clzll(mask)) + 1;
+            found += bits;
+        } else {
+            while (found < count) {
+                const int j = __builtin_ctzll(mask);
+                mask &= mask - 1;
+                offset = base + i + j + 1;
+                ++found;
+            }
+        }
+        i += 64;
+    }
+    return i;
+}
+
+std::int64_t skipChunks(const char* d, std::int64_t i, std::int64_t n, std::int64_t clip,
+                        std::int64_t count, std::int64_t& found, std::int64_t& offset,
+                        std::int64_t base) {
+    return chunks<startMask64>(d, i, n, clip, count, found, offset, base);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2,popcnt,lzcnt,bmi"))) std::int64_t skipChunksWide(
+    const char* d, std::int64_t i, std::int64_t n, std::int64_t clip, std::int64_t count,
+    std::int64_t& found, std::int64_t& offset, std::int64_t base) {
+    return chunks<startMask64Wide>(d, i, n, clip, count, found, offset, base);
+}
+#else
+std::int64_t skipChunksWide(const char* d, std::int64_t i, std::int64_t n, std::int64_t clip,
+                            std::int64_t count, std::int64_t& found, std::int64_t& offset,
+                            std::int64_t base) {
+    return skipChunks(d, i, n, clip, count, found, offset, base);
+}
+#endif
 
 inline bool endsLine(char c, int next) {
     return c == '\n' || (c == '\r' && next != '\n');
@@ -69,6 +176,8 @@ void FileViewModel::close() {
 
 void FileViewModel::forgetLines() {
     furthest_ = {0, 0};
+    frontier_ = {};
+    pending_ = false;
     last_ = {};
     lastScan_ = {};
     caret_ = {};
@@ -128,6 +237,8 @@ FileViewModel::Walk FileViewModel::walkForward(std::int64_t start, std::int64_t 
         std::int64_t i = p - span.start;
         const std::int64_t n = span.length;
         const std::int64_t clip = std::min(n, limit - span.start);  // positions before this
+        i = wideRegisters ? skipChunksWide(d, i, n, clip, count, w.found, w.offset, span.start)
+                          : skipChunks(d, i, n, clip, count, w.found, w.offset, span.start);
         while (i + 16 < n && i + 16 <= clip && w.found < count) {
             unsigned mask = startMask(d + i);
             const int bits = __builtin_popcount(mask);
@@ -231,10 +342,22 @@ std::int64_t FileViewModel::lineStart(std::int64_t line) {
     const std::uint64_t generation = cache_.generation();
     std::int64_t offset = -1;
     bool atEnd = false;
+    bool partial = false;
+    std::int64_t limit = noLimit;
     Walk w{0, 0};
     if (best.line <= line) {
-        w = walkForward(best.offset, line - best.line, noLimit);
-        atEnd = w.found < line - best.line;
+        // Past the furthest line a scan goes on from where the last one gave up, and gives up
+        // itself after scanSlice bytes.
+        std::int64_t from = best.offset;
+        const bool unknown = line > furthest_.line;
+        if (unknown && best.line == furthest_.line && frontier_.line == furthest_.line)
+            from = std::max(from, frontier_.offset);
+        if (unknown && scanSlice > 0) limit = from + scanSlice;
+        const std::int64_t want = line - best.line;
+        w = walkForward(from, want, limit);
+        if (w.found == 0) w.offset = best.offset;
+        partial = w.found < want && limit < fileSize();
+        atEnd = w.found < want && !partial;
         offset = w.offset;
     } else {
         offset = walkBackward(best.offset, best.line - line).offset;
@@ -242,6 +365,12 @@ std::int64_t FileViewModel::lineStart(std::int64_t line) {
     // A file that changed during the scan: what was learned of it is forgotten.
     if (generation != cache_.generation()) {
         checkGeneration();
+        return -1;
+    }
+    if (partial) {
+        if (best.line + w.found > furthest_.line) furthest_ = {best.line + w.found, w.offset};
+        if (best.line + w.found == furthest_.line) frontier_ = {furthest_.line, limit};
+        pending_ = true;
         return -1;
     }
     if (atEnd) {

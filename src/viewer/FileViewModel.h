@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "viewer/PageCache.h"
 #include "viewer/ViewerFile.h"
@@ -112,6 +113,13 @@ public:
     [[nodiscard]] std::int64_t findBytes(QByteArrayView text, std::int64_t from, bool backward,
                                          bool matchCase);
 
+    // Bytes a scan into lines not yet known may read before it gives up for now (0: no
+    // limit); the line then counts as not there and scanPending says so. The next scan goes
+    // on where it stopped, so a window can scan a file without line ends in slices.
+    std::int64_t scanSlice = 0;
+    // Whether a scan gave up since the last call.
+    [[nodiscard]] bool takePending() { return std::exchange(pending_, false); }
+
     // How many lines start in (from, to]: to below the file size.
     [[nodiscard]] std::int64_t countLineStarts(std::int64_t from, std::int64_t to);
 
@@ -142,6 +150,8 @@ private:
     int tabSize_ = defaultTabSize;
 
     Anchor furthest_{0, 0};
+    Anchor frontier_;  // how far the scan past the furthest line has read (offset)
+    bool pending_ = false;
     Anchor last_;  // line -1 while the end is unknown
     Anchor lastScan_;
     Anchor caret_;

@@ -95,6 +95,22 @@ TEST_F(FileViewModelTest, AnchorsAgreeWithAFreshScanAnywhere) {
     EXPECT_EQ(model.lineCount(), 5000);
 }
 
+TEST_F(FileViewModelTest, ALineWithoutEndIsScannedInSlices) {
+    open(QByteArray(100000, 'z') + "\nsecond\r\nthird");
+    model.scanSlice = 4096;
+    int slices = 0;
+    while (!model.lineExists(2)) {
+        ASSERT_TRUE(model.takePending());
+        ASSERT_LT(++slices, 100);
+    }
+    EXPECT_GE(slices, 100000 / 4096);
+    EXPECT_EQ(model.lineText(1), "second");
+    EXPECT_EQ(model.lineText(2), "third");
+    EXPECT_FALSE(model.lineExists(3));
+    EXPECT_FALSE(model.takePending());
+    EXPECT_EQ(model.lineCount(), 3);
+}
+
 TEST_F(FileViewModelTest, HexLinesAndTheCharacterColumn) {
     QByteArray bytes(
         "\x00\x09\x1f\x7f\x80"
