@@ -251,6 +251,8 @@ void FileView::setTop(std::int64_t line) {
         updateScrollBars();
     });
     viewport()->update();
+    // The header shows the top line too.
+    if (isOpen()) emit showStatus(caret_.line, caretCell());
 }
 
 void FileView::updateScrollBars() {
@@ -315,6 +317,7 @@ void FileView::paintEvent(QPaintEvent*) {
     const SliceScope slice(model_);
     guarded([&] {
         const int rows = visibleLines() + 1;
+        const int columns = viewport()->width() / w;
         for (int r = 0; r < rows; ++r) {
             const std::int64_t line = top_ + r;
             if (!model_.lineExists(line)) break;
@@ -333,7 +336,7 @@ void FileView::paintEvent(QPaintEvent*) {
                 const QRect box((from - left_) * w, y, (to - from) * w, h);
                 if (selected) painter.fillRect(box, highlightBackground);
                 painter.setPen(selected ? highlightText : ink);
-                const int end = std::min<int>(to, cells.cellCount());
+                const int end = std::min({to, cells.cellCount(), left_ + columns + 1});
                 for (int c = from; c < end; ++c)
                     painter.drawText((c - left_) * w, y + ascent, QString(cells.text[c]));
             };

@@ -563,18 +563,20 @@ std::optional<TextRange> FileViewModel::textMatch(QByteArrayView text, std::int6
     }
 }
 
+std::optional<TextRange> FileViewModel::hexMatch(std::int64_t offset, std::int64_t length) const {
+    if (offset < 0) return std::nullopt;
+    // The matched bytes in the character column.
+    const std::int64_t last = offset + length - 1;
+    const int chars = hexCharColumn();
+    return TextRange{{offset / hexBytesPerLine, chars + offset % hexBytesPerLine},
+                     {last / hexBytesPerLine, chars + 1 + last % hexBytesPerLine}};
+}
+
 std::optional<TextRange> FileViewModel::find(QByteArrayView text, TextPosition from, bool backward,
                                              bool matchCase) {
     if (!isOpen() || text.isEmpty() || !hasLines()) return std::nullopt;
-    if (hexMode_) {
-        const std::int64_t at = hexByteAt(from);
-        const std::int64_t m = findBytes(text, at, backward, matchCase);
-        if (m < 0) return std::nullopt;
-        const std::int64_t last = m + text.size() - 1;
-        const int chars = hexCharColumn();
-        return TextRange{{m / hexBytesPerLine, chars + m % hexBytesPerLine},
-                         {last / hexBytesPerLine, chars + 1 + last % hexBytesPerLine}};
-    }
+    if (hexMode_)
+        return hexMatch(findBytes(text, hexByteAt(from), backward, matchCase), text.size());
     const std::int64_t start = lineStart(from.line);
     if (start < 0) return std::nullopt;
     const std::int64_t column =
@@ -585,19 +587,9 @@ std::optional<TextRange> FileViewModel::find(QByteArrayView text, TextPosition f
 std::optional<TextRange> FileViewModel::findInWholeFile(QByteArrayView text, bool backward,
                                                         bool matchCase) {
     if (!isOpen() || text.isEmpty() || !hasLines()) return std::nullopt;
-    if (hexMode_) {
-        const std::int64_t last = (fileSize() - 1) / hexBytesPerLine;
-        const TextPosition from =
-            backward ? TextPosition{last, hexCharColumn() + hexBytesPerLine} : TextPosition{};
-        if (!backward) return find(text, from, false, matchCase);
-        // From the end: a match may start at the last byte.
-        const std::int64_t m = findBytes(text, fileSize(), true, matchCase);
-        if (m < 0) return std::nullopt;
-        const std::int64_t end = m + text.size() - 1;
-        const int chars = hexCharColumn();
-        return TextRange{{m / hexBytesPerLine, chars + m % hexBytesPerLine},
-                         {end / hexBytesPerLine, chars + 1 + end % hexBytesPerLine}};
-    }
+    if (hexMode_)
+        return hexMatch(findBytes(text, backward ? fileSize() : 0, backward, matchCase),
+                        text.size());
     if (!backward) return textMatch(text, 0, false, matchCase, 0, 0);
     const std::int64_t lines = scanToEnd();
     const std::int64_t lastStart = lineStart(lines - 1);

@@ -137,6 +137,7 @@ private:
     QByteArray readLine(std::int64_t line);
     void checkGeneration();
     void forgetLines();
+    [[nodiscard]] std::optional<TextRange> hexMatch(std::int64_t offset, std::int64_t length) const;
     std::optional<TextRange> textMatch(QByteArrayView text, std::int64_t from, bool backward,
                                        bool matchCase, std::int64_t knownLine,
                                        std::int64_t knownStart);
