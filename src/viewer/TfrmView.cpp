@@ -169,7 +169,6 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent), printer_(std::make_unique
     connect(Search1, &QMenu::aboutToShow, this, &TfrmView::Search1Click);
 
     Viewer1 = new FileView(this);
-    Viewer1->setFixedFont(Viewer1->fixedFont());
     connect(Viewer1, &FileView::showStatus, this, &TfrmView::Viewer1ShowStatus);
     connect(Viewer1, &FileView::fileFailed, this, [this] {
         Search1Click();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,7 +11,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -209,6 +212,31 @@ TEST_F(TfrmViewTest, AReadErrorIsShownOnceAndClosesTheFile) {
     EXPECT_FALSE(w.Find1->isEnabled());
 }
 
+TEST_F(TfrmViewTest, SixtyFourGiBWithoutALineEnd) {
+    const QByteArray path = tree.file("sparse", QByteArray());
+    ASSERT_EQ(::truncate(path.constData(), std::int64_t(64) << 30), 0);
+    TfrmView& w = openPath(path);
+    // Painting scans for the second line a slice at a time, between events.
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(w.Viewer1->lineCount(), std::nullopt);
+    EXPECT_EQ(header(1), "Total: ?");
+    EXPECT_EQ(header(3), "Bytes: 68,719,476,736");
+
+    // In hex, 4 Gi lines: the scroll bar is scaled, its end is the last screen.
+    w.rbHex->click();
+    const std::int64_t lines = std::int64_t(4) << 30;
+    EXPECT_EQ(w.Viewer1->lineCount(), lines);
+    QScrollBar* bar = w.Viewer1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(w.Viewer1->topLine(), lines - w.Viewer1->visibleLines());
+    bar->setValue(bar->maximum() / 2);
+    EXPECT_NEAR(double(w.Viewer1->topLine()), double(lines) / 2, double(lines) / 1000);
+    QTest::keyClick(w.Viewer1, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w.Viewer1->caretPosition().line, lines - 1);
+    EXPECT_TRUE(w.Viewer1->lineShown(lines - 1).startsWith("FFFFFFFF0  00"));
+}
+
 TEST_F(TfrmViewTest, ADroppedFileIsOpenedByItsExactName) {
     TfrmView& w = open("first", "first");
     const QString caption = w.windowTitle();
@@ -264,6 +292,16 @@ TEST_F(TfrmViewTest, PrintingAllASelectionAndAPageRange) {
     EXPECT_FALSE(text.contains("line 3"));
     EXPECT_TRUE(text.contains("line 4"));
     EXPECT_FALSE(text.contains("line 5"));
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+}
+
+TEST_F(TfrmViewTest, ClosingTheWindowStopsAPrint) {
+    TfrmView& w = open("long", lines(300000));
+    QTemporaryDir dir;
+    scriptedDialogs().printTo(dir.filePath("out.pdf"));
+    QTimer::singleShot(0, &w, [&] { w.btClose->click(); });
+    w.Print1Click();
+    EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
 }
 
