@@ -111,7 +111,7 @@ void FileView::closeFile() {
 void FileView::setInHexMode(bool on) {
     if (on == inHexMode()) return;
     guarded([&] {
-        // The caret stays near the same bytes.
+        // Into hex the caret stays on the same byte.
         std::int64_t offset = 0;
         if (isOpen()) {
             offset = on ? std::max<std::int64_t>(0, model_.lineStart(caret_.line)) + caret_.column
@@ -125,7 +125,8 @@ void FileView::setInHexMode(bool on) {
                 caret_ = {offset / FileViewModel::hexBytesPerLine,
                           model_.hexOffsetDigits() + 2 + 3 * (offset % 16)};
             } else {
-                // The line holding that offset is found from the top: cheap near it.
+                // Finding the text line of a hex offset may mean counting lines over the whole
+                // file: the caret goes back to the top instead.
                 caret_ = {0, 0};
             }
             anchor_ = caret_;

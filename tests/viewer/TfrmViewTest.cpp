@@ -318,6 +318,12 @@ TEST_F(TfrmViewTest, TheStringsWindowListsAndCounts) {
     EXPECT_EQ(scriptedDialogs().texts(),
               QStringList{"Could not open file " + QString::fromLocal8Bit(tree.path("none"))});
     EXPECT_EQ(missing.lblCount->text(), "0");
+    // A device would never end: it is refused like a missing file.
+    scriptedDialogs().clear();
+    TfrmStrings device;
+    device.fileToScan = "/dev/zero";
+    device.show();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Could not open file /dev/zero"});
 }
 
 TEST_F(TfrmViewTest, TheStringsAndHexReports) {
