@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -171,8 +172,10 @@ std::optional<std::int64_t> FileView::lineCount() {
     return isOpen() ? n : 0;
 }
 
-int FileView::charWidth() const {
-    return std::max(1, QFontMetrics(font_).horizontalAdvance(QLatin1Char('M')));
+// A cell's width as the font advances it, fractions included: runs of text are drawn whole,
+// and rounding here would move them off the cells the selection and caret are drawn on.
+qreal FileView::charWidth() const {
+    return std::max<qreal>(1, QFontMetricsF(font_).horizontalAdvance(QLatin1Char('M')));
 }
 
 int FileView::lineHeight() const {
@@ -231,7 +234,7 @@ void FileView::ensureCaretVisible() {
     else if (caret_.line >= top_ + rows)
         top_ = caret_.line - rows + 1;
     const int cell = cellsOf(caret_.line).cellOf(caret_.column);
-    const int columns = std::max(1, viewport()->width() / charWidth());
+    const int columns = std::max(1, int(viewport()->width() / charWidth()));
     if (cell < left_)
         left_ = cell;
     else if (cell >= left_ + columns)
@@ -274,7 +277,7 @@ void FileView::updateScrollBars() {
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
     verticalScrollBar()->setValue(int(value));
-    const int columns = std::max(1, viewport()->width() / charWidth());
+    const int columns = std::max(1, int(viewport()->width() / charWidth()));
     const int wide = inHexMode() && isOpen() ? model_.hexLineLength() : widest_;
     horizontalScrollBar()->setRange(0, std::max(0, std::max(wide, left_ + 1) - columns));
     horizontalScrollBar()->setPageStep(columns);
@@ -310,7 +313,7 @@ void FileView::paintEvent(QPaintEvent*) {
     painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
     if (!isOpen()) return;
     painter.setFont(font_);
-    const int w = charWidth();
+    const qreal w = charWidth();
     const int h = lineHeight();
     const int ascent = QFontMetrics(font_).ascent();
     const TextRange sel = selectionRange();
@@ -318,7 +321,7 @@ void FileView::paintEvent(QPaintEvent*) {
     const SliceScope slice(model_);
     guarded([&] {
         const int rows = visibleLines() + 1;
-        const int columns = viewport()->width() / w;
+        const int columns = int(viewport()->width() / w);
         for (int r = 0; r < rows; ++r) {
             const std::int64_t line = top_ + r;
             if (!model_.lineExists(line)) break;
@@ -334,19 +337,28 @@ void FileView::paintEvent(QPaintEvent*) {
             const auto run = [&](int from, int to, bool selected) {
                 from = std::max(from, left_);
                 if (to <= from) return;
-                const QRect box((from - left_) * w, y, (to - from) * w, h);
+                const QRectF box((from - left_) * w, y, (to - from) * w, h);
                 if (selected) painter.fillRect(box, highlightBackground);
                 painter.setPen(selected ? highlightText : ink);
                 const int end = std::min({to, cells.cellCount(), left_ + columns + 1});
-                for (int c = from; c < end; ++c)
-                    painter.drawText((c - left_) * w, y + ascent, QString(cells.text[c]));
+                // ASCII runs in one call (a fixed-pitch font keeps them on the cell grid);
+                // any other character in a cell of its own, so a wider glyph shifts nothing.
+                for (int c = from; c < end;) {
+                    int next = c + 1;
+                    if (cells.text[c].unicode() < 0x80)
+                        while (next < end && cells.text[next].unicode() < 0x80)
+                            ++next;
+                    painter.drawText(QPointF((c - left_) * w, y + ascent),
+                                     QString(cells.text.constData() + c, next - c));
+                    c = next;
+                }
             };
             run(0, selFrom, false);
             run(selFrom, selTo, true);
             run(selTo, cells.cellCount(), false);
             if (line == caret_.line && hasFocus()) {
-                const int x = (cells.cellOf(caret_.column) - left_) * w;
-                painter.fillRect(QRect(x, y, 2, h), ink);
+                const qreal x = (cells.cellOf(caret_.column) - left_) * w;
+                painter.fillRect(QRectF(x, y, 2, h), ink);
             }
         }
     });
@@ -367,7 +379,7 @@ TextPosition FileView::positionAt(const QPoint& point) {
     const std::int64_t line =
         std::min(top_ + std::max(0, point.y()) / lineHeight(), lastLineKnown());
     const LineCells cells = cellsOf(line);
-    const int cell = left_ + (std::max(0, point.x()) + charWidth() / 2) / charWidth();
+    const int cell = left_ + int((std::max(0, point.x()) + charWidth() / 2) / charWidth());
     return {line, cell >= cells.cellCount() ? std::int64_t(model_.lineText(line).size())
                                             : cells.columnOf(cell)};
 }

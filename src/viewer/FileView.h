@@ -96,7 +96,7 @@ private:
     void updateScrollBars();
     [[nodiscard]] TextPosition positionAt(const QPoint& point);
     [[nodiscard]] std::int64_t lastLineKnown();
-    [[nodiscard]] int charWidth() const;
+    [[nodiscard]] qreal charWidth() const;
     [[nodiscard]] int lineHeight() const;
     void reset();
     // After painting: when a scan gave up for its slice, paint again soon to go on with it.
