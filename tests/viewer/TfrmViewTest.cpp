@@ -121,7 +121,7 @@ TEST_F(TfrmViewTest, GoToLineKeepsWithinTheFile) {
     EXPECT_EQ(header(0), "50:1    ");
 }
 
-TEST_F(TfrmViewTest, TabSizesTakeTheLowByte) {
+TEST_F(TfrmViewTest, TabSizesAndFonts) {
     TfrmView& w = open("tabs", "\tx\n");
     for (const auto& [typed, size] : {std::pair{"260", 4}, std::pair{"0", 4}, std::pair{"x", 4},
                                       std::pair{"255", 255}, std::pair{"3", 3}}) {
@@ -130,6 +130,14 @@ TEST_F(TfrmViewTest, TabSizesTakeTheLowByte) {
         EXPECT_EQ(w.Viewer1->tabSize(), size) << typed;
     }
     EXPECT_EQ(w.Viewer1->printableLine(0, 1024), "   x");
+    // Only a fixed-pitch font is taken.
+    scriptedDialogs().fontAnswer = QFont("DejaVu Sans", 12);
+    w.Font1Click();
+    EXPECT_EQ(scriptedDialogs().texts(),
+              QStringList{"Invalid font assignment. Font must be a fixed font"});
+    scriptedDialogs().fontAnswer = QFont("DejaVu Sans Mono", 13);
+    w.Font1Click();
+    EXPECT_EQ(w.Viewer1->fixedFont().family(), "DejaVu Sans Mono");
     // The widest line there is: 1,023 tabs of 255 cells each, printed cut to 1,024.
     TfrmView& wide = open("wide", QByteArray(1023, '\t') + "\n");
     scriptedDialogs().answerInput("255");
