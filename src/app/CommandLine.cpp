@@ -28,7 +28,8 @@ constexpr std::array options{
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
     Option{"main", nullptr, "Folders report: the main folders, each with all below it."},
     Option{"all", nullptr, "Folders report: every folder with the files directly in it."},
-    Option{"from", "OFFSET", "Hex report: start at the line holding byte OFFSET (default 0)."},
+    Option{"from", "OFFSET",
+           "Hex report: start at the line holding byte OFFSET, decimal or 0x hex (default 0)."},
     Option{"bytes", "N", "Hex report: show the lines of N bytes from there (default: all)."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
@@ -187,7 +188,9 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             return fail(QStringLiteral("--%1 goes with --report hex.").arg(QLatin1String(option)));
         bool ok = false;
         const QByteArray text = given.value(option);
-        const qlonglong value = text.toLongLong(&ok, 0);
+        // Decimal, or hexadecimal after "0x" as the hex lines write offsets; never octal.
+        const bool hex = text.startsWith("0x") || text.startsWith("0X");
+        const qlonglong value = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
         if (!ok || value < 0)
             return fail(QStringLiteral("--%1 %2: give a whole number of bytes.")
                             .arg(QLatin1String(option), shown(text)));

@@ -111,8 +111,9 @@ int hexReport(const CommandLine& commandLine, std::FILE* out) {
     model.open(commandLine.file);
     model.setHexMode(true);
     const std::int64_t size = model.fileSize();
-    const std::int64_t end =
-        commandLine.bytes < 0 ? size : std::min(size, commandLine.from + commandLine.bytes);
+    const std::int64_t end = commandLine.bytes < 0 || commandLine.bytes > size - commandLine.from
+                                 ? size
+                                 : commandLine.from + commandLine.bytes;
     const std::int64_t per = FileViewModel::hexBytesPerLine;
     for (std::int64_t line = commandLine.from / per; line * per < end; ++line) {
         const QByteArray text = model.lineText(line);

@@ -424,7 +424,8 @@ bool TfrmView::printLines(QPrinter& printer, qint64 first, qint64 last, int firs
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     bool fine = true;
-    for (qint64 line = first; line <= last && fine; ++line) {
+    bool pastRange = false;
+    for (qint64 line = first; line <= last && fine && !pastRange; ++line) {
         if (!Viewer1->isOpen() || !Viewer1->model().lineExists(line)) break;
         QString text = Viewer1->printableLine(line, 1024);
         if (line == last && lastCell >= 0) text.truncate(lastCell);
@@ -436,7 +437,7 @@ bool TfrmView::printLines(QPrinter& printer, qint64 first, qint64 last, int firs
         for (qsizetype k = 0; k < pieces && fine; ++k, ++row) {
             const std::int64_t pageNo = row / rowsPerPage + 1;
             if (pageNo > toPage) {
-                line = last;
+                pastRange = true;
                 break;
             }
             if (pageNo < fromPage) continue;
@@ -461,6 +462,7 @@ bool TfrmView::printLines(QPrinter& printer, qint64 first, qint64 last, int firs
             }
         }
         fine = fine && printer.printerState() != QPrinter::Error;
+        if (line == last) break;  // last may be the largest line number there is
     }
     if (painter.isActive() && !painter.end()) fine = false;
     return fine && printer.printerState() != QPrinter::Error;
