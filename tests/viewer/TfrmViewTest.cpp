@@ -353,6 +353,10 @@ TEST_F(TfrmViewTest, TheStringsAndHexReports) {
     EXPECT_EQ(out,
               "00000010  30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66  "
               "0123456789abcdef\n");
+    // An offset in hex; a count far past the end is the rest of the file.
+    std::tie(status, out, err) =
+        run({"--report", "hex", bin, "--from", "0x20", "--bytes", "9223372036854775807"});
+    EXPECT_EQ(out, "00000020  21" + QString(46, ' ') + " !" + QString(15, ' ') + "\n");
     std::tie(status, out, err) =
         run({"--report", "strings", QString::fromLocal8Bit(tree.file("short", QByteArray("abc")))});
     EXPECT_EQ(status, 1);
