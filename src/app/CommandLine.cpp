@@ -22,7 +22,9 @@ constexpr std::array options{
            "Offer FOLDER as a drive of its own; with --report, walk it (repeatable; default: "
            "the drive of the current folder)."},
     Option{"report", "KIND",
-           "Print a report: duplicates, hogs, folders, statistics, dates or listing."},
+           "Print a report: duplicates, hogs, folders, statistics, dates or listing; or strings "
+           "FILE (the readable strings of a file) or hex FILE (its hex lines, as the viewer "
+           "shows them)."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"min-kb", "N", "List files larger than N K, 0 to 50000 (default 250)."},
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
@@ -42,6 +44,9 @@ constexpr std::array options{
     Option{"sort", "ORDER",
            "Listing report: name (default), date, access, size or type, as the browser's sort "
            "menu orders them."},
+    Option{"from", "OFFSET",
+           "Hex report: start at the line holding byte OFFSET, decimal or 0x hex (default 0)."},
+    Option{"bytes", "N", "Hex report: show the lines of N bytes from there (default: all)."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
     Option{"help-file", nullptr,
@@ -79,6 +84,7 @@ QString wrapped(const QString& text, int indent, int width) {
 // The arguments sorted by option: each option's values in the order given.
 struct Given {
     std::vector<std::pair<const Option*, QByteArray>> values;
+    std::vector<QByteArray> operands;  // arguments that are no option (a report's file)
     [[nodiscard]] bool isSet(const char* name) const { return !all(name).empty(); }
     [[nodiscard]] std::vector<QByteArray> all(const char* name) const {
         std::vector<QByteArray> found;
@@ -98,8 +104,9 @@ QString tokenize(const std::vector<QByteArray>& arguments, Given& given) {
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const QByteArray& arg = arguments[i];
         if (arg == "--") {
-            if (i + 1 < arguments.size())
-                return QStringLiteral("Unexpected argument '%1'.").arg(shown(arguments[i + 1]));
+            // Everything after it is an operand, even when it starts with "-".
+            given.operands.insert(given.operands.end(), arguments.begin() + qsizetype(i) + 1,
+                                  arguments.end());
             break;
         }
         if (!arg.startsWith("--")) {
@@ -109,7 +116,8 @@ QString tokenize(const std::vector<QByteArray>& arguments, Given& given) {
             }
             if (arg.startsWith('-') && arg.size() > 1)
                 return QStringLiteral("Unknown option '%1'.").arg(shown(arg));
-            return QStringLiteral("Unexpected argument '%1'.").arg(shown(arg));
+            given.operands.push_back(arg);
+            continue;
         }
         const qsizetype equals = arg.indexOf('=');
         const QByteArray name = arg.mid(2, equals < 0 ? -1 : equals - 2);
@@ -176,10 +184,13 @@ QString parseDateOptions(const Given& given, CommandLine& result) {
 QString usageText() {
     QString text = QStringLiteral(
         "Usage: roomkin [options]\n"
+        "       roomkin --report strings FILE\n"
+        "       roomkin --report hex FILE [--from OFFSET] [--bytes N]\n"
         "Roomkin '95: finds what takes up room on your drives.\n"
         "With --report, runs a search without a window and prints the list the\n"
         "Clipboard button would copy; --report statistics prints the statistics\n"
-        "window's pages for one drive.\n\nOptions:\n");
+        "window's pages for one drive; strings and hex print what the viewer shows.\n"
+        "\nOptions:\n");
     QStringList names;
     int widest = 0;
     for (const Option& o : options) {
@@ -221,11 +232,36 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             result.report = ReportKind::Dates;
         else if (kind == "listing")
             result.report = ReportKind::Listing;
+        else if (kind == "strings")
+            result.report = ReportKind::Strings;
+        else if (kind == "hex")
+            result.report = ReportKind::Hex;
         else
-            return fail(
-                QStringLiteral(
-                    "Unknown report '%1': duplicates, hogs, folders, statistics, dates or listing.")
-                    .arg(shown(kind)));
+            return fail(QStringLiteral("Unknown report '%1': duplicates, hogs, folders, "
+                                       "statistics, dates, listing, strings or hex.")
+                            .arg(shown(kind)));
+    }
+    // The file reports take one file; nothing else takes an operand.
+    const bool fileKind = result.report == ReportKind::Strings || result.report == ReportKind::Hex;
+    if (fileKind && given.operands.empty())
+        return fail(QStringLiteral("--report %1 needs a file.").arg(shown(given.value("report"))));
+    if (given.operands.size() > (fileKind ? 1U : 0U))
+        return fail(QStringLiteral("Unexpected argument '%1'.")
+                        .arg(shown(given.operands[fileKind ? 1 : 0])));
+    if (fileKind) result.file = given.operands.front();
+    for (const char* option : {"from", "bytes"}) {
+        if (!given.isSet(option)) continue;
+        if (result.report != ReportKind::Hex)
+            return fail(QStringLiteral("--%1 goes with --report hex.").arg(QLatin1String(option)));
+        bool ok = false;
+        const QByteArray text = given.value(option);
+        // Decimal, or hexadecimal after "0x" as the hex lines write offsets; never octal.
+        const bool hex = text.startsWith("0x") || text.startsWith("0X");
+        const qlonglong value = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
+        if (!ok || value < 0)
+            return fail(QStringLiteral("--%1 %2: give a whole number of bytes.")
+                            .arg(QLatin1String(option), shown(text)));
+        (qstrcmp(option, "from") == 0 ? result.from : result.bytes) = value;
     }
     const bool mainSet = given.isSet("main");
     const bool allSet = given.isSet("all");

@@ -3,11 +3,12 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates, Listing };
+enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates, Listing, Strings, Hex };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -26,6 +27,9 @@ struct CommandLine {
     QDate end;                 // --end
     QByteArray folder;         // --folder DIR, as given (listing report)
     QByteArray sort = "name";  // --sort name|date|access|size|type
+    QByteArray file;           // the file of --report strings or hex
+    std::int64_t from = 0;     // --from OFFSET (hex)
+    std::int64_t bytes = -1;   // --bytes N (hex); -1 for all
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look

@@ -12,6 +12,8 @@
 #include "platform/Platform.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
+#include "viewer/AsciiStrings.h"
+#include "viewer/FileViewModel.h"
 
 namespace rk {
 
@@ -164,9 +166,40 @@ int datesReport(const CommandLine& commandLine, Platform& platform,
     return 0;
 }
 
+// The strings window's lines. Each is written as found, so that a read error later still
+// leaves what came before it; the error itself raises (exit status 3 with the message).
+int stringsReport(const CommandLine& commandLine, std::FILE* out) {
+    const std::int64_t found = scanAsciiStrings(
+        commandLine.file, [&](QByteArrayView s) { writeLine(s, out); }, 5, 100);
+    std::fflush(out);
+    if (found < 0) return searchFailed;
+    return found > 0 ? 0 : 1;
+}
+
+// The hex lines of the bytes asked for, exactly as the view draws them.
+int hexReport(const CommandLine& commandLine, std::FILE* out) {
+    FileViewModel model;
+    model.open(commandLine.file);
+    model.setHexMode(true);
+    const std::int64_t size = model.fileSize();
+    const std::int64_t end = commandLine.bytes < 0 || commandLine.bytes > size - commandLine.from
+                                 ? size
+                                 : commandLine.from + commandLine.bytes;
+    const std::int64_t per = FileViewModel::hexBytesPerLine;
+    for (std::int64_t line = commandLine.from / per; line * per < end; ++line) {
+        const QByteArray text = model.lineText(line);
+        if (text.isEmpty()) break;  // the file ended sooner than it said
+        writeLine(text, out);
+    }
+    std::fflush(out);
+    return 0;
+}
+
 }  // namespace
 
 int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
+    if (commandLine.report == ReportKind::Strings) return stringsReport(commandLine, out);
+    if (commandLine.report == ReportKind::Hex) return hexReport(commandLine, out);
     setSearchPathList(SearchPathList(platform.searchPathVariable(), platform.systemFolder(),
                                      platform.windowsFolder()));
     DriveTable table(platform);
@@ -193,6 +226,8 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
                                         *browseSortNamed(commandLine.sort), out);
             break;
         case ReportKind::None:
+        case ReportKind::Strings:
+        case ReportKind::Hex:
             break;
     }
     setDriveTable(previous);

@@ -24,6 +24,8 @@
 #include "statistics/TfrmStatistics.h"
 #include "ui/BrowserLink.h"
 #include "ui/QtDialogService.h"
+#include "ui/ViewerLink.h"
+#include "viewer/TfrmView.h"
 
 int main(int argc, char** argv) {
     // Kept as bytes: a folder name given on the command line need not be valid text.
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
     // buttons on a folder with a file made current.
     tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
     rk::openBrowser = rk::openBrowserOn;
+    // The viewer's find dialog is made at start-up and shared by every viewer window.
+    rk::createFindDlg();
+    rk::openViewer = rk::openViewerWindow;
     rk::TfrmMain mainWindow(tools);
     statistics->followOwner(&mainWindow);
     mainWindow.show();

@@ -35,6 +35,12 @@ public:
     // The print dialog; false when cancelled.
     virtual bool choosePrinter(QPrinter& printer) = 0;
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+    // The print dialog offering the selection as what to print, when there is one; the
+    // printer's print range says what was chosen.
+    virtual bool choosePrinterFor(QPrinter& printer, bool offerSelection) {
+        (void)offerSelection;
+        return choosePrinter(printer);
+    }
 };
 
 [[nodiscard]] QString titleOf(MessageKind kind);

@@ -75,9 +75,18 @@ bool QtDialogService::choosePrinter(QPrinter& printer) {
 
 std::optional<QFont> QtDialogService::chooseFont(const QFont& initial) {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    // The one font dialog is the viewer's, which takes fixed-pitch fonts only.
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow(), QString(),
+                                            QFontDialog::MonospacedFonts);
     if (!ok) return std::nullopt;
     return font;
+}
+
+bool QtDialogService::choosePrinterFor(QPrinter& printer, bool offerSelection) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace rk

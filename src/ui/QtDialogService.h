@@ -15,6 +15,7 @@ public:
                                  const QString& value) override;
     bool choosePrinter(QPrinter& printer) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
+    bool choosePrinterFor(QPrinter& printer, bool offerSelection) override;
 };
 
 }  // namespace rk

@@ -29,6 +29,18 @@ bool ScriptedDialogs::choosePrinter(QPrinter& printer) {
     return true;
 }
 
+bool ScriptedDialogs::choosePrinterFor(QPrinter& printer, bool offerSelection) {
+    selectionOffered = offerSelection;
+    if (!choosePrinter(printer)) return false;
+    if (printSelection && offerSelection) {
+        printer.setPrintRange(QPrinter::Selection);
+    } else if (fromPage > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(fromPage, toPage);
+    }
+    return true;
+}
+
 std::optional<QFont> ScriptedDialogs::chooseFont(const QFont&) {
     return fontAnswer;
 }
@@ -46,6 +58,9 @@ void ScriptedDialogs::clear() {
     asked.clear();
     prompts.clear();
     printFile.clear();
+    printSelection = false;
+    fromPage = toPage = 0;
+    selectionOffered = false;
     fontAnswer.reset();
 }
 

@@ -20,6 +20,7 @@ public:
                                  const QString& value) override;
     bool choosePrinter(QPrinter& printer) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
+    bool choosePrinterFor(QPrinter& printer, bool offerSelection) override;
 
     void answer(Button b) { answers.push_back(b); }
     // A null text cancels the input box.
@@ -35,6 +36,10 @@ public:
     std::vector<MessageRequest> asked;
     QStringList prompts;
     QString printFile;
+    // What the print dialog answers: the selection when it is offered, or pages from..to.
+    bool printSelection = false;
+    int fromPage = 0, toPage = 0;
+    bool selectionOffered = false;
     std::optional<QFont> fontAnswer;
 };
 
