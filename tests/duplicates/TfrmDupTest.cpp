@@ -388,3 +388,47 @@ TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
 
 }  // namespace
 }  // namespace rk
+
+namespace rk {
+namespace {
+
+TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
+    tree.file("d/other.bin", std::int64_t(300 * 1024));  // the same zeros as both readme.txt
+    TfrmDup& w = open(true);
+    ASSERT_TRUE(w.btContent->isVisible());
+    w.btContent->click();
+    EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "other.bin     "}));
+    EXPECT_EQ(w.pnlSel->text(), "3 duplicates found in 1 groups, 614,400 bytes could be freed");
+    test::scriptedDialogs().clear();
+    for (int row : {1, 2, 3}) {
+        w.grid->setCurrentRow(row);
+        w.gridDblClick();
+    }
+    EXPECT_EQ(test::scriptedDialogs().texts(),
+              QStringList({"Every copy of this file would be marked. One copy must stay."}));
+    EXPECT_FALSE(w.grid->results().isMarked(3));
+    EXPECT_EQ(w.markedCount, 2);
+    // The copy left unmarked goes before the deletion: the marked ones are then the last.
+    QFile::remove(QString::fromLocal8Bit(tree.path("d/other.bin")));
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
+    EXPECT_TRUE(scriptedDialogs().texts().last().endsWith("One copy must stay."));
+    // A new scan by name has no groups to keep.
+    w.btScanClick();
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    w.grid->setCurrentRow(2);
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 2);
+}
+
+}  // namespace
+}  // namespace rk
