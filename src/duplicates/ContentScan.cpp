@@ -94,6 +94,7 @@ void ContentScan::run(const Query& query) {
     pattern_ = NamePattern(query.pattern);
     folders_.clear();
     files_.clear();
+    devices_.clear();
     names_.clear();
     listed_.clear();
     records_.clear();
@@ -172,9 +173,10 @@ void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
         File f;
         f.size = e.size;
         f.modified = e.raw.write;
-        f.device = e.device;
+        const auto device = std::find(devices_.begin(), devices_.end(), e.device);
+        f.device = std::uint32_t(device - devices_.begin());
+        if (device == devices_.end()) devices_.push_back(e.device);
         f.inode = e.inode;
-        f.written = e.time;
         f.accessed = packFileTime(e.raw.access);
         f.folder = std::uint32_t(folders_.size() - 1);
         f.name = std::uint32_t(names_.size());
@@ -265,7 +267,7 @@ ContentScan::Read ContentScan::opened(const File& file, OpenedFile& f, bool sequ
     f = contents_->open(pathOf(file), sequential);
     if (!f.isOpen()) return f.error == ENOENT ? Read::Changed : Read::Unreadable;
     // Another file in its place, or the same one rewritten since the walk saw it.
-    if (f.device != file.device || f.inode != file.inode || f.size != file.size ||
+    if (devices_[file.device] != f.device || f.inode != file.inode || f.size != file.size ||
         seconds(f.modifiedNs) != file.modified)
         return Read::Changed;
     return Read::Ok;
@@ -445,34 +447,50 @@ QByteArray ContentScan::pathOf(const File& file) const {
     return JoinPath(folders_[file.folder].path, QByteArray(names_.constData() + file.name));
 }
 
+QByteArray ContentScan::shownPath(const File& file) const {
+    return (folders_[file.folder].slashed + recordText(QByteArray(names_.constData() + file.name)))
+        .toUtf8();
+}
+
 void ContentScan::list(std::vector<Group> groups) {
     // Each group by folder and name as shown, without regard to case; the groups by the room
-    // their copies take, then by size, then by their first file.
-    std::vector<QByteArray> shown(files_.size());
-    for (const Group& g : groups)
+    // their copies take, then by size, then by their first file. The paths are made for one
+    // group at a time: a list of millions is not held twice.
+    std::vector<QByteArray> first(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        Group& g = groups[k];
+        std::vector<std::pair<QByteArray, std::uint32_t>> keyed;
+        keyed.reserve(g.size());
         for (const std::uint32_t f : g)
-            shown[f] = (folders_[files_[f].folder].slashed +
-                        recordText(QByteArray(names_.constData() + files_[f].name)))
-                           .toUtf8();
-    for (Group& g : groups)
-        std::sort(g.begin(), g.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const int order = compareFolded(shown[a], shown[b]);
-            return order != 0 ? order < 0 : shown[a] < shown[b];
+            keyed.emplace_back(shownPath(files_[f]), f);
+        std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+            const int order = compareFolded(a.first, b.first);
+            return order != 0 ? order < 0 : a.first < b.first;
         });
+        for (std::size_t i = 0; i < g.size(); ++i)
+            g[i] = keyed[i].second;
+        first[k] = std::move(keyed.front().first);
+    }
     const auto waste = [this](const Group& g) {
         return files_[g.front()].size * std::int64_t(g.size() - 1);
     };
-    std::sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
-        if (waste(a) != waste(b)) return waste(a) > waste(b);
-        const std::int64_t sa = files_[a.front()].size, sb = files_[b.front()].size;
+    std::vector<std::uint32_t> order(groups.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = std::uint32_t(k);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const Group& ga = groups[a];
+        const Group& gb = groups[b];
+        if (waste(ga) != waste(gb)) return waste(ga) > waste(gb);
+        const std::int64_t sa = files_[ga.front()].size, sb = files_[gb.front()].size;
         if (sa != sb) return sa > sb;
-        return compareFolded(shown[a.front()], shown[b.front()]) < 0;
+        return compareFolded(first[a], first[b]) < 0;
     });
-    for (const Group& g : groups) {
-        for (const std::uint32_t f : g)
+    first = {};
+    for (const std::uint32_t k : order) {
+        for (const std::uint32_t f : groups[k])
             listed_.push_back({f, std::uint32_t(groupCount_)});
         ++groupCount_;
-        freeable_ += waste(g);
+        freeable_ += waste(groups[k]);
     }
 }
 
@@ -484,7 +502,7 @@ const std::vector<DupRecord>& ContentScan::lbFiles() const {
             const File& f = files_[l.file];
             records_.push_back(writer.record(folders_[f.folder],
                                              QByteArray(names_.constData() + f.name), f.size,
-                                             f.written, f.accessed));
+                                             packFileTime(f.modified), f.accessed));
         }
     }
     return records_;
@@ -502,14 +520,14 @@ void ContentScan::writeListed(
         const File& f = files_[listed_[i].file];
         const ScanRecord r =
             writer.record(folders_[f.folder], QByteArray(names_.constData() + f.name), f.size,
-                          f.written, f.accessed);
+                          packFileTime(f.modified), f.accessed);
         line(r.text(), start);
     }
 }
 
 MarkedFile ContentScan::hashedFile(std::size_t i) const {
     const File& f = files_[listed_[i].file];
-    return MarkedFile{pathOf(f), f.size, f.modified, f.device, f.inode};
+    return MarkedFile{pathOf(f), f.size, f.modified, devices_[f.device], f.inode};
 }
 
 }  // namespace rk

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "common/FileListDeletion.h"
@@ -81,18 +82,40 @@ public:
     [[nodiscard]] bool incomplete() const { return abort; }
 
 private:
-    // A collected file. Most are dropped after the size pass, so it stays small; its name is
-    // in names_, ended by a NUL.
+    // A collected file. A search collects millions and drops most after the size pass, so
+    // it stays small (56 bytes); its name is in names_, ended by a NUL, its device in
+    // devices_ (a search meets few).
     struct File {
         std::int64_t size = 0;
         std::int64_t modified = 0;  // last write as the walk saw it, seconds
-        std::uint64_t device = 0;
         std::uint64_t inode = 0;
-        PackedTime written = 0;
+        ContentHash hash;  // of the first block, then of the whole file
+        std::uint32_t device = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_
         std::uint32_t name = 0;    // offset in names_
-        ContentHash hash;          // of the first block, then of the whole file
+    };
+    // The collected files in blocks: no list twice the size while it grows.
+    class FileList {
+    public:
+        static constexpr std::size_t block = 1 << 14;
+        [[nodiscard]] File& operator[](std::size_t i) { return blocks_[i / block][i % block]; }
+        [[nodiscard]] const File& operator[](std::size_t i) const {
+            return blocks_[i / block][i % block];
+        }
+        [[nodiscard]] std::size_t size() const { return size_; }
+        void push_back(const File& f) {
+            if (size_ % block == 0) blocks_.push_back(std::make_unique<File[]>(block));
+            (*this)[size_++] = f;
+        }
+        void clear() {
+            blocks_.clear();
+            size_ = 0;
+        }
+
+    private:
+        std::vector<std::unique_ptr<File[]>> blocks_;
+        std::size_t size_ = 0;
     };
     // A listed file and its group.
     struct Listed {
@@ -118,6 +141,8 @@ private:
     void progress();
 
     [[nodiscard]] QByteArray pathOf(const File& file) const;
+    // The file's folder and name as a record shows them: the order within a group.
+    [[nodiscard]] QByteArray shownPath(const File& file) const;
     [[nodiscard]] ContentHash hash(QByteArrayView bytes) const;
     [[nodiscard]] ContentHash zeroSegmentHash(std::int64_t length);
 
@@ -127,7 +152,8 @@ private:
     Query query_;
     NamePattern pattern_;
     std::vector<DupFolder> folders_;
-    std::vector<File> files_;
+    FileList files_;
+    std::vector<std::uint64_t> devices_;
     QByteArray names_;
     std::vector<Listed> listed_;
     mutable std::vector<DupRecord> records_;
