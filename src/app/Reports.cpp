@@ -60,24 +60,10 @@ private:
     QByteArray block_;
 };
 
-int duplicatesReport(const CommandLine& commandLine, Platform& platform,
-                     const std::vector<Drive>& drives, std::FILE* out) {
-    DupQuery query;
-    query.duplicates = commandLine.report == ReportKind::Duplicates;
-    query.exact = commandLine.exact;
-    query.sizeLimitKb = commandLine.minKb;
-    query.pattern = commandLine.pattern;
-    query.drives = drives;
-    DupScan scan(platform);
-    scan.run(query);
-    // A drive that could not be searched, or a list cut short, is a failed search even where
-    // other drives gave lines: the lines are written, the status says the list is not whole.
-    // The lines are written straight from the scan's own list, so a list of millions is
-    // never held twice.
-    const auto write = [&] {
-        LineBlocks lines(out);
-        scan.writeListed([&](QByteArrayView text) { lines.add(text); });
-    };
+// A drive that could not be searched, or a list cut short, is a failed search even where
+// other drives gave lines: the lines are written, the status says the list is not whole.
+template <class Scan, class Write>
+int finish(const Scan& scan, Write write) {
     if (scan.unopenedDrives() > 0 || scan.incomplete()) {
         write();
         return searchFailed;
@@ -88,6 +74,25 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     }
     write();
     return 0;
+}
+
+int duplicatesReport(const CommandLine& commandLine, Platform& platform,
+                     const std::vector<Drive>& drives, std::FILE* out) {
+    DupQuery query;
+    query.duplicates = commandLine.report == ReportKind::Duplicates;
+    query.exact = commandLine.exact;
+    query.sizeLimitKb = commandLine.minKb;
+    query.pattern = commandLine.pattern;
+    query.drives = drives;
+    DupScan scan(platform);
+    scan.run(query);
+    // The lines are written straight from the scan's own list, so a list of millions is
+    // never held twice.
+    const auto write = [&] {
+        LineBlocks lines(out);
+        scan.writeListed([&](QByteArrayView text) { lines.add(text); });
+    };
+    return finish(scan, write);
 }
 
 // Groups of identical files, each group's records one a line, an empty line between groups.
@@ -104,16 +109,7 @@ int contentReport(const CommandLine& commandLine, Platform& platform,
             first = false;
         });
     };
-    if (scan.unopenedDrives() > 0 || scan.incomplete()) {
-        write();
-        return searchFailed;
-    }
-    if (scan.listedCount() == 0) {
-        ShowInfo(QStringLiteral("No files found."));
-        return 1;
-    }
-    write();
-    return 0;
+    return finish(scan, write);
 }
 
 int foldersReport(const CommandLine& commandLine, Platform& platform,

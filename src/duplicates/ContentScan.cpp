@@ -8,6 +8,7 @@
 #include <xxhash.h>
 
 #include "common/DriveWalk.h"
+#include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
 
 namespace rk {
@@ -98,12 +99,7 @@ void ContentScan::run(const Query& query) {
     names_.clear();
     listed_.clear();
     records_.clear();
-    groupCount_ = 0;
-    freeable_ = 0;
-    skippedFolders_ = unreadable_ = changed_ = 0;
-    unopened_ = 0;
-    filesHashed_ = 0;
-    bytesRead_ = bytesTotal_ = 0;
+    tally_ = {};
     abort = false;
     zeroHashMade_ = false;
     buffer_.resize(segment);
@@ -113,7 +109,7 @@ void ContentScan::run(const Query& query) {
     std::vector<Group> groups = sizeGroups();
     for (const Group& g : groups)
         for (const std::uint32_t f : g)
-            bytesTotal_ += files_[f].size;
+            tally_.bytesTotal += files_[f].size;
     groups = splitByHash(std::move(groups), false);
     // Files no larger than the first block have been hashed whole already.
     std::vector<Group> small, large;
@@ -133,24 +129,14 @@ void ContentScan::run(const Query& query) {
 
 void ContentScan::walkDrives() {
     const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
-    otherRoots_ = search.roots;
     const std::int64_t limit = std::int64_t(query_.sizeLimitKb) * 1024;
-    for (const Drive& drive : search.drives) {
-        struct Sink : WalkSink {
-            ContentScan& scan;
-            std::int64_t limit;
-            Sink(ContentScan& s, std::int64_t l) : scan(s), limit(l) {}
-            void enterFolder(const FolderVisit& v) override {
-                if (scan.showStatus) scan.showStatus(v.text());
-            }
-            void folderStep(const FolderVisit& v) override { scan.collect(v, limit); }
-        } sink(*this, limit);
-        FolderWalk walk(platform_, abort, pump_);
-        walk.otherRoots = otherRoots_;
-        const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
-        skippedFolders_ += result.skippedFolders;
-        if (!result.rootOpened && !result.aborted) ++unopened_;
-    }
+    DupWalkTotals totals;
+    for (const Drive& drive : search.drives)
+        walkDupDrive(
+            platform_, drive, search.roots, abort, pump_, showStatus,
+            [&](const FolderVisit& v) { collect(v, limit); }, totals);
+    tally_.skippedFolders = totals.skippedFolders;
+    tally_.unopened = int(totals.unopenedDrives);
 }
 
 void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
@@ -190,14 +176,17 @@ std::vector<ContentScan::Group> ContentScan::sizeGroups() {
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = std::uint32_t(i);
     // By size, then by file: the names of one file come together, the first met first.
-    std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-        const File& fa = files_[a];
-        const File& fb = files_[b];
-        if (fa.size != fb.size) return fa.size < fb.size;
-        if (fa.device != fb.device) return fa.device < fb.device;
-        if (fa.inode != fb.inode) return fa.inode < fb.inode;
-        return a < b;
-    });
+    sortWithEvents(
+        order.begin(), order.end(),
+        [this](std::uint32_t a, std::uint32_t b) {
+            const File& fa = files_[a];
+            const File& fb = files_[b];
+            if (fa.size != fb.size) return fa.size < fb.size;
+            if (fa.device != fb.device) return fa.device < fb.device;
+            if (fa.inode != fb.inode) return fa.inode < fb.inode;
+            return a < b;
+        },
+        pump_);
     std::vector<Group> groups;
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i;
@@ -255,7 +244,7 @@ std::vector<ContentScan::Group> ContentScan::splitByHash(std::vector<Group> grou
                 split.push_back(std::move(part));
             } else if (!whole) {
                 // A file with no partner is settled: the rest of it is never read.
-                bytesRead_ += std::max<std::int64_t>(files_[g[i]].size - firstBlock, 0);
+                tally_.bytesRead += std::max<std::int64_t>(files_[g[i]].size - firstBlock, 0);
             }
             i = j;
         }
@@ -282,7 +271,7 @@ ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
         if (n < 0) return Read::Unreadable;
         if (n != length) return Read::Changed;
         file.hash = hash(QByteArrayView(buffer_.constData(), length));
-        bytesRead_ += length;
+        tally_.bytesRead += length;
     } else {
         // A hash of the hashes of its segments: a hole is hashed as the zeros it reads as,
         // without reading it.
@@ -302,7 +291,7 @@ ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
             }
             hashes.append(reinterpret_cast<const char*>(&h), sizeof h);
             // The first block was counted in the first pass.
-            bytesRead_ += std::max<std::int64_t>(
+            tally_.bytesRead += std::max<std::int64_t>(
                 0, std::min(at + length, file.size) - std::max(at, firstBlock));
             progress();
             if (abort) return Read::Aborted;
@@ -312,7 +301,7 @@ ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
     std::int64_t size = 0, modified = 0;
     if (!contents_->stateNow(f, size, modified)) return Read::Unreadable;
     if (size != f.size || modified != f.modifiedNs) return Read::Changed;
-    if (whole || file.size <= firstBlock) ++filesHashed_;
+    if (whole || file.size <= firstBlock) ++tally_.filesHashed;
     progress();
     return abort ? Read::Aborted : Read::Ok;
 }
@@ -430,8 +419,8 @@ std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group) {
 }
 
 void ContentScan::settle(Read outcome) {
-    if (outcome == Read::Unreadable) ++unreadable_;
-    if (outcome == Read::Changed) ++changed_;
+    if (outcome == Read::Unreadable) ++tally_.unreadable;
+    if (outcome == Read::Changed) ++tally_.changed;
 }
 
 void ContentScan::progress() {
@@ -439,8 +428,8 @@ void ContentScan::progress() {
     if (!showStatus || (shown_.isValid() && shown_.elapsed() < 100)) return;
     shown_.start();
     showStatus(QStringLiteral("%1 files hashed, %2 of %3 bytes read")
-                   .arg(formatThousands(std::int64_t(filesHashed_)), formatThousands(bytesRead_),
-                        formatThousands(bytesTotal_)));
+                   .arg(formatThousands(std::int64_t(tally_.filesHashed)),
+                        formatThousands(tally_.bytesRead), formatThousands(tally_.bytesTotal)));
 }
 
 QByteArray ContentScan::pathOf(const File& file) const {
@@ -488,9 +477,9 @@ void ContentScan::list(std::vector<Group> groups) {
     first = {};
     for (const std::uint32_t k : order) {
         for (const std::uint32_t f : groups[k])
-            listed_.push_back({f, std::uint32_t(groupCount_)});
-        ++groupCount_;
-        freeable_ += waste(groups[k]);
+            listed_.push_back({f, std::uint32_t(tally_.groups)});
+        ++tally_.groups;
+        tally_.freeable += waste(groups[k]);
     }
 }
 

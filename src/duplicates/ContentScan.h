@@ -62,9 +62,9 @@ public:
     // The listed records, in grid order, made when first asked for.
     [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
     [[nodiscard]] std::size_t listedCount() const { return listed_.size(); }
-    [[nodiscard]] std::size_t groupCount() const { return groupCount_; }
+    [[nodiscard]] std::size_t groupCount() const { return tally_.groups; }
     // The room the deletion of all but one copy of each group would give.
-    [[nodiscard]] std::int64_t freeableBytes() const { return freeable_; }
+    [[nodiscard]] std::int64_t freeableBytes() const { return tally_.freeable; }
     // The group of listed file i; the files of a group are listed together.
     [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
     // Listed file i as it was when read, so that a deletion can tell whether it changed since.
@@ -75,10 +75,10 @@ public:
     void releaseList() const { records_ = {}; }
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const { return duplicatePath(record); }
 
-    [[nodiscard]] std::uint64_t skippedFolders() const { return skippedFolders_; }
-    [[nodiscard]] std::uint64_t unreadableFiles() const { return unreadable_; }
-    [[nodiscard]] std::uint64_t changedFiles() const { return changed_; }
-    [[nodiscard]] int unopenedDrives() const { return unopened_; }
+    [[nodiscard]] std::uint64_t skippedFolders() const { return tally_.skippedFolders; }
+    [[nodiscard]] std::uint64_t unreadableFiles() const { return tally_.unreadable; }
+    [[nodiscard]] std::uint64_t changedFiles() const { return tally_.changed; }
+    [[nodiscard]] int unopenedDrives() const { return tally_.unopened; }
     [[nodiscard]] bool incomplete() const { return abort; }
 
 private:
@@ -157,17 +157,19 @@ private:
     QByteArray names_;
     std::vector<Listed> listed_;
     mutable std::vector<DupRecord> records_;
-    std::size_t groupCount_ = 0;
-    std::int64_t freeable_ = 0;
-    std::uint64_t skippedFolders_ = 0;
-    std::uint64_t unreadable_ = 0;
-    std::uint64_t changed_ = 0;
-    int unopened_ = 0;
-    std::vector<FolderKey> otherRoots_;
-    // Reading's progress: files read through, bytes read (holes included) of the total.
-    std::uint64_t filesHashed_ = 0;
-    std::int64_t bytesRead_ = 0;
-    std::int64_t bytesTotal_ = 0;
+    // What one run found and read.
+    struct Tally {
+        std::size_t groups = 0;
+        std::int64_t freeable = 0;
+        std::uint64_t skippedFolders = 0;
+        std::uint64_t unreadable = 0;
+        std::uint64_t changed = 0;
+        int unopened = 0;
+        // Reading's progress: files read through, bytes read (holes included) of the total.
+        std::uint64_t filesHashed = 0;
+        std::int64_t bytesRead = 0;
+        std::int64_t bytesTotal = 0;
+    } tally_;
     QElapsedTimer shown_;  // since the progress was last shown
     QByteArray buffer_, other_;
     ContentHash zeroHash_;  // of a whole segment of zeros, once made

@@ -62,6 +62,28 @@ QString extensionOf(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot);
 }
 
+void walkDupDrive(const Platform& platform, const Drive& drive,
+                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
+                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
+                  DupWalkTotals& totals) {
+    // The status shows each folder as the walk goes into it, the step lists its files.
+    struct Sink : WalkSink {
+        const std::function<void(const QString&)>& show;
+        const FolderStep& step;
+        Sink(const std::function<void(const QString&)>& sh, const FolderStep& st)
+            : show(sh), step(st) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (show) show(v.text());
+        }
+        void folderStep(const FolderVisit& v) override { step(v); }
+    } sink(showFolder, step);
+    FolderWalk walk(platform, abort, pump);
+    walk.otherRoots = otherRoots;
+    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
+    totals.skippedFolders += result.skippedFolders;
+    if (!result.rootOpened && !result.aborted) ++totals.unopenedDrives;
+}
+
 void warnListFull() {
     ShowWarning(
         QStringLiteral("Due to Windows resource limitations ... cannot process any more "
@@ -142,21 +164,12 @@ void DupScan::ScanAllDrives(int sizeLimitKb) {
 }
 
 void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
-    // The status shows each folder as the walk goes into it, the step lists its files.
-    struct Sink : WalkSink {
-        DupScan& scan;
-        int limitKb;
-        Sink(DupScan& s, int kb) : scan(s), limitKb(kb) {}
-        void enterFolder(const FolderVisit& v) override {
-            if (scan.showFolder) scan.showFolder(v.text());
-        }
-        void folderStep(const FolderVisit& v) override { scan.scanfiles(v, limitKb); }
-    } sink(*this, sizeLimitKb);
-    FolderWalk walk(platform_, abort, pump_);
-    walk.otherRoots = otherRoots_;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
-    skipped_ += result.skippedFolders;
-    if (!result.rootOpened && !result.aborted) ++unopened_;
+    DupWalkTotals totals;
+    walkDupDrive(
+        platform_, drive, otherRoots_, abort, pump_, showFolder,
+        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); }, totals);
+    skipped_ += totals.skippedFolders;
+    unopened_ += totals.unopenedDrives;
 }
 
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {

@@ -53,6 +53,18 @@ private:
 // The exact path a duplicate record stands for.
 [[nodiscard]] QByteArray duplicatePath(const DupRecord& record);
 
+// One drive's walk for a duplicate search: showFolder as the walk goes into each folder, step
+// after its sub-folders. Adds the folders it skipped, and the drive when it could not be
+// opened.
+struct DupWalkTotals {
+    std::uint64_t skippedFolders = 0;
+    int unopenedDrives = 0;
+};
+void walkDupDrive(const Platform& platform, const Drive& drive,
+                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
+                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
+                  DupWalkTotals& totals);
+
 // The warning when the collected list is full; the scan then ends as after Abort.
 void warnListFull();
 
