@@ -430,5 +430,29 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     EXPECT_EQ(w.markedCount, 2);
 }
 
+TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes) {
+    TfrmDup& w = open(true);
+    w.btContent->click();
+    ASSERT_EQ(w.rowsFilled, 2);
+    // Rewritten after it was read, before it is marked: no longer known to be a copy.
+    const QByteArray path = tree.file("a/readme.txt", QByteArray("other contents"));
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    ASSERT_EQ(markedPaths(), std::vector<QByteArray>({path}));
+    EXPECT_EQ(w.lbDeleted[0].size, 300 * 1024);  // as it was read
+    scriptedDialogs().clear();
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    scriptedDialogs().answer(ButtonNo);   // "... has changed since it was listed."
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
+    EXPECT_TRUE(scriptedDialogs().texts().join('|').contains("has changed since it was listed"))
+        << scriptedDialogs().texts().join('|').toStdString();
+}
+
 }  // namespace
 }  // namespace rk
