@@ -26,6 +26,9 @@ constexpr std::array options{
            "FILE (the readable strings of a file) or hex FILE (its hex lines, as the viewer "
            "shows them)."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
+    Option{"content", nullptr,
+           "Duplicates of the same contents, compared byte for byte; a blank line between "
+           "groups."},
     Option{"min-kb", "N", "List files larger than N K, 0 to 50000 (default 250)."},
     Option{"pattern", "P", "Only files matching P, such as *.txt (default *.*)."},
     Option{"what", "TIME",
@@ -298,6 +301,11 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
     if (given.isSet("exact") && result.report != ReportKind::Duplicates)
         return fail(QStringLiteral("--exact goes with --report duplicates."));
     result.exact = given.isSet("exact");
+    if (given.isSet("content") && result.report != ReportKind::Duplicates)
+        return fail(QStringLiteral("--content goes with --report duplicates."));
+    if (given.isSet("content") && result.exact)
+        return fail(QStringLiteral("--content and --exact are two different searches."));
+    result.content = given.isSet("content");
     if (given.isSet("min-kb")) {
         bool ok = false;
         const QByteArray text = given.value("min-kb");

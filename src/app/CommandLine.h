@@ -16,6 +16,7 @@ struct CommandLine {
     std::vector<QByteArray> drives;  // --drive FOLDER, resolved; repeatable
     ReportKind report = ReportKind::None;
     bool exact = false;                       // --exact
+    bool content = false;                     // --content
     int minKb = 250;                          // --min-kb N
     QString pattern = QStringLiteral("*.*");  // --pattern P
     bool mainFolders = false;                 // --main (else --all)

@@ -7,6 +7,7 @@
 #include "common/SearchPath.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
 #include "folderhogs/FolderHogScan.h"
 #include "platform/Platform.h"
@@ -44,34 +45,32 @@ int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
     return 0;
 }
 
-int duplicatesReport(const CommandLine& commandLine, Platform& platform,
-                     const std::vector<Drive>& drives, std::FILE* out) {
-    DupQuery query;
-    query.duplicates = commandLine.report == ReportKind::Duplicates;
-    query.exact = commandLine.exact;
-    query.sizeLimitKb = commandLine.minKb;
-    query.pattern = commandLine.pattern;
-    query.drives = drives;
-    DupScan scan(platform);
-    scan.run(query);
-    // A drive that could not be searched, or a list cut short, is a failed search even where
-    // other drives gave lines: the lines are written, the status says the list is not whole.
-    // The lines are written straight from the scan's own list, so a list of millions is
-    // never held twice.
-    const auto write = [&] {
-        // In blocks: one write call per line would cost more than making the line.
-        QByteArray block;
-        block.reserve(1 << 16);
-        scan.writeListed([&](QByteArrayView text) {
-            block.append(text).append('\n');
-            if (block.size() >= (1 << 16) - 4096) {
-                std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
-                block.truncate(0);
-            }
-        });
-        std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
-        std::fflush(out);
-    };
+// Lines written in blocks: one write call per line would cost more than making the line.
+class LineBlocks {
+public:
+    explicit LineBlocks(std::FILE* out) : out_(out) { block_.reserve(1 << 16); }
+    ~LineBlocks() {
+        flush();
+        std::fflush(out_);
+    }
+    void add(QByteArrayView text) {
+        block_.append(text).append('\n');
+        if (block_.size() >= (1 << 16) - 4096) flush();
+    }
+
+private:
+    void flush() {
+        std::fwrite(block_.constData(), 1, std::size_t(block_.size()), out_);
+        block_.truncate(0);
+    }
+    std::FILE* out_;
+    QByteArray block_;
+};
+
+// A drive that could not be searched, or a list cut short, is a failed search even where
+// other drives gave lines: the lines are written, the status says the list is not whole.
+template <class Scan, class Write>
+int finish(const Scan& scan, Write write) {
     if (scan.unopenedDrives() > 0 || scan.incomplete()) {
         write();
         return searchFailed;
@@ -82,6 +81,42 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     }
     write();
     return 0;
+}
+
+int duplicatesReport(const CommandLine& commandLine, Platform& platform,
+                     const std::vector<Drive>& drives, std::FILE* out) {
+    DupQuery query;
+    query.duplicates = commandLine.report == ReportKind::Duplicates;
+    query.exact = commandLine.exact;
+    query.sizeLimitKb = commandLine.minKb;
+    query.pattern = commandLine.pattern;
+    query.drives = drives;
+    DupScan scan(platform);
+    scan.run(query);
+    // The lines are written straight from the scan's own list, so a list of millions is
+    // never held twice.
+    const auto write = [&] {
+        LineBlocks lines(out);
+        scan.writeListed([&](QByteArrayView text) { lines.add(text); });
+    };
+    return finish(scan, write);
+}
+
+// Groups of identical files, each group's records one a line, an empty line between groups.
+int contentReport(const CommandLine& commandLine, Platform& platform,
+                  const std::vector<Drive>& drives, std::FILE* out) {
+    ContentScan scan(platform);
+    scan.run({commandLine.minKb, commandLine.pattern, drives});
+    const auto write = [&] {
+        LineBlocks lines(out);
+        bool first = true;
+        scan.writeListed([&](QByteArrayView text, bool groupStart) {
+            if (groupStart && !first) lines.add({});
+            lines.add(text);
+            first = false;
+        });
+    };
+    return finish(scan, write);
 }
 
 int foldersReport(const CommandLine& commandLine, Platform& platform,
@@ -209,6 +244,9 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
     int status = 1;
     switch (commandLine.report) {
         case ReportKind::Duplicates:
+            status = commandLine.content ? contentReport(commandLine, platform, drives, out)
+                                         : duplicatesReport(commandLine, platform, drives, out);
+            break;
         case ReportKind::Hogs:
             status = duplicatesReport(commandLine, platform, drives, out);
             break;

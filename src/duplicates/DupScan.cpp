@@ -62,6 +62,79 @@ QString extensionOf(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot);
 }
 
+void walkDupDrive(const Platform& platform, const Drive& drive,
+                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
+                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
+                  DupWalkTotals& totals) {
+    // The status shows each folder as the walk goes into it, the step lists its files.
+    struct Sink : WalkSink {
+        const std::function<void(const QString&)>& show;
+        const FolderStep& step;
+        Sink(const std::function<void(const QString&)>& sh, const FolderStep& st)
+            : show(sh), step(st) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (show) show(v.text());
+        }
+        void folderStep(const FolderVisit& v) override { step(v); }
+    } sink(showFolder, step);
+    FolderWalk walk(platform, abort, pump);
+    walk.otherRoots = otherRoots;
+    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
+    totals.skippedFolders += result.skippedFolders;
+    if (!result.rootOpened && !result.aborted) ++totals.unopenedDrives;
+}
+
+void warnListFull() {
+    ShowWarning(
+        QStringLiteral("Due to Windows resource limitations ... cannot process any more "
+                       "files.\n\nTry increasing the file size limits or file match and "
+                       "re-scan."));
+}
+
+DupFolder DupFolder::of(const QByteArray& path, bool asText) {
+    DupFolder f;
+    f.path = path;
+    f.path.squeeze();  // its own exact copy: the walk's buffer goes on changing
+    const QString text = recordText(path);
+    const QString slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
+    if (IsOnSearchPath(text)) f.marker = searchPathMarker;
+    f.shownExactly = showsBytesAsTheyAre(path, text);
+    if (asText)
+        f.slashed = slashed;
+    else
+        f.slashedUtf8 = slashed.toUtf8();
+    return f;
+}
+
+ScanRecord DupRecordWriter::record(const DupFolder& folder, const QByteArray& exact,
+                                   std::int64_t size, PackedTime written, PackedTime accessed) {
+    const QString name = recordText(exact);
+    const QString ext = extensionOf(name).toLower();
+    auto type = typeNames_.find(ext);
+    if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
+    const QChar tab = QLatin1Char('\t');
+    const QString record = name.leftJustified(14, QLatin1Char(' ')) + tab + sizeInKText(size) +
+                           tab + times_.date(written) + tab + times_.time(written) + tab +
+                           times_.date(accessed) + tab + folder.slashed + folder.marker + tab +
+                           *type;
+    const bool nameShownExactly =
+        showsBytesAsTheyAre(exact, name) && !name.endsWith(QLatin1Char(' '));
+    return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
+                                           ? QByteArray()
+                                           : JoinPath(folder.path, exact));
+}
+
+QByteArray duplicatePath(const DupRecord& record) {
+    if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
+    const QString text = QString::fromUtf8(record.text());
+    QString folder = recordField(text, DupColumns::Folder);
+    if (folder.endsWith(searchPathMarker)) folder.chop(searchPathMarker.size());
+    QString name = recordField(text, DupColumns::Filename);
+    while (name.endsWith(QLatin1Char(' ')))
+        name.chop(1);  // the padding
+    return (folder + name).toUtf8();
+}
+
 DupScan::DupScan(const Platform& platform, EventPump* pump) : platform_(platform), pump_(pump) {}
 
 void DupScan::run(const DupQuery& query) {
@@ -91,21 +164,12 @@ void DupScan::ScanAllDrives(int sizeLimitKb) {
 }
 
 void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
-    // The status shows each folder as the walk goes into it, the step lists its files.
-    struct Sink : WalkSink {
-        DupScan& scan;
-        int limitKb;
-        Sink(DupScan& s, int kb) : scan(s), limitKb(kb) {}
-        void enterFolder(const FolderVisit& v) override {
-            if (scan.showFolder) scan.showFolder(v.text());
-        }
-        void folderStep(const FolderVisit& v) override { scan.scanfiles(v, limitKb); }
-    } sink(*this, sizeLimitKb);
-    FolderWalk walk(platform_, abort, pump_);
-    walk.otherRoots = otherRoots_;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
-    skipped_ += result.skippedFolders;
-    if (!result.rootOpened && !result.aborted) ++unopened_;
+    DupWalkTotals totals;
+    walkDupDrive(
+        platform_, drive, otherRoots_, abort, pump_, showFolder,
+        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); }, totals);
+    skipped_ += totals.skippedFolders;
+    unopened_ += totals.unopenedDrives;
 }
 
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
@@ -120,28 +184,12 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
             continue;
         if (candidates_.size() + collected_.size() + hogs_.size() >= collectLimit) {
-            ShowWarning(
-                QStringLiteral("Due to Windows resource limitations ... cannot process "
-                               "any more files.\n\nTry increasing the file size limits "
-                               "or file match and re-scan."));
+            warnListFull();
             abort = true;
             return;
         }
         if (!folderAdded) {
-            // The folder's part of every record: its path with "/" and the search-path marker.
-            FolderPart f;
-            f.path = folder.path;
-            f.path.squeeze();  // its own exact copy: the walk's buffer goes on changing
-            const QString text = recordText(folder.path);
-            const QString slashed =
-                text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
-            if (IsOnSearchPath(text)) f.marker = searchPathMarker;
-            f.shownExactly = showsBytesAsTheyAre(folder.path, text);
-            if (query_.duplicates)
-                f.slashed = slashed;
-            else
-                f.slashedUtf8 = slashed.toUtf8();
-            folders_.push_back(std::move(f));
+            folders_.push_back(DupFolder::of(folder.path, query_.duplicates));
             folderAdded = true;
         }
         const auto folderIndex = std::uint32_t(folders_.size() - 1);
@@ -212,23 +260,7 @@ QByteArray DupScan::exactName(const Candidate& c) const {
 }
 
 ScanRecord DupScan::makeRecord(const Candidate& c) {
-    const FolderPart& folder = folders_[c.folder];
-    const QByteArray exact = exactName(c);
-    const QString name = recordText(exact);
-    const QString ext = extensionOf(name).toLower();
-    auto type = typeNames_.find(ext);
-    if (type == typeNames_.end()) type = typeNames_.insert(ext, fileTypeName(ext));
-    const QString size = sizeInKText(c.size);
-    const QChar tab = QLatin1Char('\t');
-    const QString record = name.leftJustified(14, QLatin1Char(' ')) + tab + size + tab +
-                           times_.date(c.written) + tab + times_.time(c.written) + tab +
-                           times_.date(c.accessed) + tab + folder.slashed + folder.marker + tab +
-                           *type;
-    const bool nameShownExactly =
-        showsBytesAsTheyAre(exact, name) && !name.endsWith(QLatin1Char(' '));
-    return ScanRecord(record.toUtf8(), folder.shownExactly && nameShownExactly
-                                           ? QByteArray()
-                                           : JoinPath(folder.path, exact));
+    return records_.record(folders_[c.folder], exactName(c), c.size, c.written, c.accessed);
 }
 
 void DupScan::addDups(bool exact) {
@@ -381,7 +413,7 @@ void DupScan::rankHogs() {
     }
     QByteArray tailA, tailB;
     const auto tailOf = [this](QByteArray& out, const Hog& h) {
-        const FolderPart& f = folders_[h.folder];
+        const DupFolder& f = folders_[h.folder];
         out.truncate(0);
         out.append(f.slashedUtf8).append(hogName(h)).append(f.marker.toUtf8()).append('\t');
         out.append(hogTypes_[h.type]);
@@ -414,7 +446,7 @@ void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
     for (auto pad = 5 - (end - digits); pad > 0; --pad)
         out.append(' ');
     out.append(digits, end - digits).append(" K\t");
-    const FolderPart& f = folders_[h.folder];
+    const DupFolder& f = folders_[h.folder];
     out.append(dateTexts_[dateKey(h.written)]).append('\t');
     out.append(timeTexts_[timeKey(h.written)]).append('\t');
     out.append(dateTexts_[dateKey(h.accessed)]).append('\t');
@@ -499,20 +531,10 @@ void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& lin
 }
 
 QByteArray DupScan::pathOf(const DupRecord& record) const {
+    if (query_.duplicates) return duplicatePath(record);
     if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
-    const QString text = QString::fromUtf8(record.text());
-    QString path;
-    if (query_.duplicates) {
-        QString folder = recordField(text, DupColumns::Folder);
-        if (folder.endsWith(searchPathMarker)) folder.chop(searchPathMarker.size());
-        QString name = recordField(text, DupColumns::Filename);
-        while (name.endsWith(QLatin1Char(' ')))
-            name.chop(1);  // the padding
-        path = folder + name;
-    } else {
-        path = recordField(text, HogColumns::FileName);
-        if (path.endsWith(searchPathMarker)) path.chop(searchPathMarker.size());
-    }
+    QString path = recordField(QString::fromUtf8(record.text()), HogColumns::FileName);
+    if (path.endsWith(searchPathMarker)) path.chop(searchPathMarker.size());
     return path.toUtf8();
 }
 

@@ -27,6 +27,47 @@ struct DupQuery {
 // padding of the name field would hide.
 using DupRecord = ScanRecord;
 
+// What the records of one folder's files share: the folder as shown, with "/" at the end
+// (as text for a duplicate record, as UTF-8 for a file hog's), and the search-path marker.
+struct DupFolder {
+    QByteArray path;  // exact bytes
+    QString slashed;
+    QByteArray slashedUtf8;
+    QString marker;  // "*(SEARCHPATH)*" or empty
+    bool shownExactly = true;
+
+    [[nodiscard]] static DupFolder of(const QByteArray& path, bool asText);
+};
+
+// Writes the seven-field duplicate record of a file, keeping the type names it looked up.
+class DupRecordWriter {
+public:
+    [[nodiscard]] ScanRecord record(const DupFolder& folder, const QByteArray& exactName,
+                                    std::int64_t size, PackedTime written, PackedTime accessed);
+
+private:
+    FileTimeTexts times_;
+    QHash<QString, QString> typeNames_;  // by lower-case extension
+};
+
+// The exact path a duplicate record stands for.
+[[nodiscard]] QByteArray duplicatePath(const DupRecord& record);
+
+// One drive's walk for a duplicate search: showFolder as the walk goes into each folder, step
+// after its sub-folders. Adds the folders it skipped, and the drive when it could not be
+// opened.
+struct DupWalkTotals {
+    std::uint64_t skippedFolders = 0;
+    int unopenedDrives = 0;
+};
+void walkDupDrive(const Platform& platform, const Drive& drive,
+                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
+                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
+                  DupWalkTotals& totals);
+
+// The warning when the collected list is full; the scan then ends as after Abort.
+void warnListFull();
+
 // The duplicate and file-hog scan, without a window: the window and the command-line report
 // both run it. A duplicate record has seven fields (name padded to 14, size, modified, time,
 // access, folder with "/", type), a file-hog record six (size, modified, time, access, full
@@ -78,14 +119,6 @@ public:
     [[nodiscard]] bool incomplete() const { return abort; }
 
 private:
-    // A folder that holds collected files: what its records share.
-    struct FolderPart {
-        QByteArray path;
-        QString slashed;  // as shown, with "/" at the end
-        QByteArray slashedUtf8;
-        QString marker;  // "*(SEARCHPATH)*" or empty
-        bool shownExactly = true;
-    };
     // A collected file before its record is written: most never get one, as they have no
     // partner, so it stays small. Its names are in names_: the padded name as the record shows
     // it (the grouping key), and after it the exact bytes where they are not its beginning.
@@ -130,7 +163,7 @@ private:
     EventPump* pump_;
     DupQuery query_;
     NamePattern pattern_;
-    std::vector<FolderPart> folders_;
+    std::vector<DupFolder> folders_;
     std::vector<Candidate> candidates_;
     std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
     mutable std::vector<DupRecord> listed_;  // lbFiles
@@ -156,7 +189,7 @@ private:
     int unopened_ = 0;
     std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
     FileTimeTexts times_;
-    QHash<QString, QString> typeNames_;  // by lower-case extension
+    DupRecordWriter records_;
 };
 
 // The unit text beside the size limit: "KB (256000 bytes)" or "KB ( 1.2 Meg)".

@@ -32,7 +32,8 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     : ResultWindow(parent, duplicates ? DupColumns::schema() : HogColumns::schema(), {640, 406},
                    172, QStringLiteral("pnlSel"), 21),
       duplicates_(duplicates),
-      scanner_(std::make_unique<DupScan>(platform())) {
+      scanner_(std::make_unique<DupScan>(platform())),
+      contentScanner_(std::make_unique<ContentScan>(platform())) {
     setObjectName(QStringLiteral("frmDup"));
     setWindowTitle(duplicates_ ? QStringLiteral("Find and delete duplicate files")
                                : QStringLiteral("Find and delete file hogs"));
@@ -70,6 +71,9 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     btExact = makeToolButton(Panel1, QStringLiteral("btExact"), QStringLiteral("&Exact"),
                              QStringLiteral("Search for duplicates based on file name AND size"),
                              QStyle::SP_FileDialogDetailedView);
+    btContent = makeToolButton(Panel1, QStringLiteral("btContent"), QStringLiteral("&Content"),
+                               QStringLiteral("Find files with the same contents"),
+                               QStyle::SP_FileDialogInfoView);
     btMark =
         makeToolButton(Panel1, QStringLiteral("btMark"), QStringLiteral("&Mark"),
                        QStringLiteral("Mark file for deletion (double click on grid also works)"),
@@ -101,7 +105,8 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     query->addWidget(lblType, 4, 0, 1, 3);
     query->setColumnStretch(2, 1);
     layOut(query,
-           {btScan, btExact, btClose, btAbort, btMark, btDelete, btPrint, btClip, btBrowse, btSort},
+           {btScan, btExact, btContent, btClose, btAbort, btMark, btDelete, btPrint, btClip,
+            btBrowse, btSort},
            QMargins(8, 4, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
@@ -116,6 +121,7 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
+    connect(btContent, &QPushButton::clicked, this, &TfrmDup::btContentClick);
     connect(btMark, &QPushButton::clicked, this, &TfrmDup::DeleteAllFiles);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
@@ -127,6 +133,7 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
 
     scanner_->showFolder = [this](const QString& folder) { pnlSel->setText(folder); };
+    contentScanner_->showStatus = [this](const QString& text) { pnlSel->setText(text); };
     KiloToMega();
 }
 
@@ -141,6 +148,7 @@ void TfrmDup::FormShow() {
     cb1Click(pnlDrives->anyChecked());
     btClose->setEnabled(true);
     btExact->setVisible(duplicates_);
+    btContent->setVisible(duplicates_);
     PopupMenu1->attachToGrid(false);
     btScan->setFocus();
     sizeAndCentre();
@@ -152,6 +160,8 @@ void TfrmDup::ClearGrid() {
     PopupMenu1->check(Sortbysize1);
     lbDeleted.clear();
     counted_.clear();
+    groupOfRow_.clear();
+    unmarkedIn_.clear();
     markedCount = 0;
     markedBytes = 0;
     btDelete->setEnabled(false);
@@ -166,6 +176,49 @@ void TfrmDup::btScanClick() {
 void TfrmDup::btExactClick() {
     ClearGrid();
     scan(true);
+}
+
+void TfrmDup::btContentClick() {
+    ClearGrid();
+    scanContent();
+}
+
+void TfrmDup::scanContent() {
+    ContentScan::Query query;
+    query.sizeLimitKb = SpinEdit1->value();
+    query.pattern = cbWildCard->currentText();
+    query.drives = pnlDrives->checkedDrives();
+
+    for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
+        b->hide();
+    ContentScan& scan = *contentScanner_;
+    beginScan(scan.abort, {btScan, btExact, btContent, SpinEdit1, cbWildCard});
+    const bool open = runScan(
+        scan, [&] { scan.run(query); },
+        [&]() -> const std::vector<DupRecord>& { return scan.lbFiles(); });
+    if (rowsFilled >= 2) grid->results().trim(rowsFilled);
+    // The groups of the rows that went in (a close may have stopped the filling).
+    for (int r = 0; r < rowsFilled; ++r) {
+        groupOfRow_.push_back(scan.groupOf(std::size_t(r)));
+        if (unmarkedIn_.size() <= groupOfRow_.back()) unmarkedIn_.resize(groupOfRow_.back() + 1);
+        ++unmarkedIn_[groupOfRow_.back()];
+    }
+    if (!endScan() || !open) return;
+    showResultButtons(rowsFilled > 0);
+    const QString skipped = skippedFilesNote(scan.unreadableFiles(), scan.changedFiles());
+    if (rowsFilled == 0) {
+        showNothingFound(scan.skippedFolders());
+        if (!skipped.isEmpty()) pnlSel->setText(pnlSel->text() + skipped);
+        return;
+    }
+    fitColumnsToTexts(500);
+    pnlSel->setText(scanStatus(
+        QStringLiteral("%1 duplicates found in %2 groups, %3 bytes could "
+                       "be freed")
+                .arg(formatThousands(rowsFilled), formatThousands(std::int64_t(scan.groupCount())),
+                     formatThousands(scan.freeableBytes())) +
+            skipped,
+        scan.skippedFolders()));
 }
 
 void TfrmDup::scan(bool exact) {
@@ -211,6 +264,7 @@ void TfrmDup::showResultButtons(bool any) {
 void TfrmDup::cb1Click(bool anyChecked) {
     btScan->setEnabled(anyChecked);
     btExact->setEnabled(anyChecked);
+    btContent->setEnabled(anyChecked);
 }
 
 void TfrmDup::KiloToMega() {
@@ -228,12 +282,25 @@ void TfrmDup::deleteOneFile(int row) {
     ResultGrid& g = grid->results();
     const QByteArray path = g.pathOf(row);
     const bool marking = !g.isMarked(row);
+    const bool byContent = !groupOfRow_.empty();
+    if (marking && wouldMarkEveryCopy(row)) {
+        ShowInfo(QStringLiteral("Every copy of this file would be marked. One copy must stay."));
+        return;
+    }
     g.setMark(row, schema().markColumn, marking);
+    if (byContent) {
+        std::uint32_t& unmarked = unmarkedIn_[groupOfRow_[std::size_t(row - 1)]];
+        unmarked = marking ? unmarked - 1 : unmarked + 1;
+    }
     if (marking) {
-        // Kept as the file is now, so the deletion can tell whether it changed since. Only a
-        // file that is still there counts toward the totals.
+        // Kept as the file is now, so the deletion can tell whether it changed since; a file
+        // found by its contents as it was read. Only a file that is still there counts
+        // toward the totals.
         const std::optional<MarkedFile> file = markFile(platform(), path);
-        lbDeleted.push_back(file ? *file : MarkedFile{path});
+        if (byContent)
+            lbDeleted.push_back(contentScanner_->hashedFile(std::size_t(row - 1)));
+        else
+            lbDeleted.push_back(file ? *file : MarkedFile{path});
         counted_.push_back(file.has_value());
         if (file) {
             ++markedCount;
@@ -288,8 +355,41 @@ void TfrmDup::btDeleteClick() {
     TfrmReallyDelete confirm(this);
     confirm.addFiles(lbDeleted);
     confirm.savings = markedBytes;
+    if (!groupOfRow_.empty()) confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
     if (confirm.exec() == QDialog::Rejected) return;
     accept();
+}
+
+bool TfrmDup::wouldMarkEveryCopy(int row) const {
+    return !groupOfRow_.empty() && unmarkedIn_[groupOfRow_[std::size_t(row - 1)]] <= 1;
+}
+
+bool TfrmDup::aCopyStaysOfEachGroup() const {
+    // A copy left unmarked may have gone or changed since the scan: the marked files of its
+    // group would then be the last of those contents.
+    const ResultGrid& g = grid->results();
+    std::vector<bool> hasMarks(unmarkedIn_.size()), keepsACopy(unmarkedIn_.size());
+    for (int row = 1; row <= rowsFilled; ++row) {
+        const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+        if (g.isMarked(row)) {
+            hasMarks[group] = true;
+        } else if (!keepsACopy[group]) {
+            const MarkedFile was = contentScanner_->hashedFile(std::size_t(row - 1));
+            const std::optional<MarkedFile> now = markFile(platform(), was.path);
+            keepsACopy[group] = now && now->size == was.size && now->modified == was.modified &&
+                                now->device == was.device && now->inode == was.inode;
+        }
+    }
+    for (int row = 1; row <= rowsFilled; ++row) {
+        const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+        if (hasMarks[group] && !keepsACopy[group]) {
+            ShowWarning(QStringLiteral("No unmarked copy of %1 is left as it was when read. "
+                                       "One copy must stay.")
+                            .arg(QString::fromUtf8(g.pathOf(row))));
+            return false;
+        }
+    }
+    return true;
 }
 
 void TfrmDup::btSortClick() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/FileListDeletion.h"
+#include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
 #include "ui/ResultWindow.h"
 
@@ -38,6 +39,7 @@ public:
     // The button row (Close and Abort come with the window).
     QPushButton* btScan;
     QPushButton* btExact;
+    QPushButton* btContent;  // duplicate mode: files of the same contents
     QPushButton* btMark;
     QPushButton* btDelete;
     QPushButton* btPrint;
@@ -61,11 +63,14 @@ public:
     void FormShow() override;
     void ClearGrid();
     void scan(bool exact);
+    // The search by content: groups of identical files, the most room to free first.
+    void scanContent();
     void deleteOneFile(int row);
     void DeleteAllFiles();
     void gridDblClick();
     void btScanClick();
     void btExactClick();
+    void btContentClick();
     void btDeleteClick();
     void btSortClick();
     void btPrintClick();
@@ -83,11 +88,19 @@ protected:
 
 private:
     void showResultButtons(bool any);
+    // Content groups: one copy of each must stay unmarked, and still be as it was read when
+    // the others are deleted.
+    [[nodiscard]] bool wouldMarkEveryCopy(int row) const;
+    [[nodiscard]] bool aCopyStaysOfEachGroup() const;
 
     const bool duplicates_;  // DupMode when the window was made
     std::unique_ptr<DupScan> scanner_;
     // Whether each entry of lbDeleted counted toward the totals: its file existed then.
     std::vector<bool> counted_;
+    std::unique_ptr<ContentScan> contentScanner_;
+    // Of a content list: each row's group (row 1 first), each group's unmarked rows.
+    std::vector<std::uint32_t> groupOfRow_;
+    std::vector<std::uint32_t> unmarkedIn_;
 };
 
 }  // namespace rk

@@ -244,6 +244,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfo(QStringLiteral("Files not deleted"));
         return;
     }
+    if (beforeDeleting && !beforeDeleting()) return;
     const FolderTreeResult r = runOverFiles(false);
     for (const StayedEntry& s : r.stayed)
         if (s.reason == StayReason::Error)
@@ -256,6 +257,7 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfo(QStringLiteral("Files not deleted"));
         return;
     }
+    if (beforeDeleting && !beforeDeleting()) return;
     const FolderTreeResult r = runOverFiles(true);
     const bool failed = std::any_of(r.stayed.begin(), r.stayed.end(), [](const StayedEntry& s) {
         return s.reason == StayReason::Error;

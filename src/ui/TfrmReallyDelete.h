@@ -50,6 +50,9 @@ public:
     QPushButton* btClose = nullptr;
 
     std::int64_t savings = 0;  // the total size of the files, set by the caller
+    // Asked once the user has said yes, just before the first file goes: false leaves every
+    // file where it is and the window open (the caller has said why).
+    std::function<bool()> beforeDeleting;
 
 public slots:
     void reject() override;

@@ -242,3 +242,31 @@ TEST_F(ReportsTest, TheProgramTakesAFolderNameThatIsNotTextAndNamesItselfInItsUs
 
 }  // namespace
 }  // namespace rk
+
+namespace rk {
+namespace {
+
+TEST_F(ReportsTest, ContentGroupsByteForByteWithABlankLineBetween) {
+    tree.file("copy/notes.bak", std::int64_t(300 * 1024));  // the same zeros as notes.txt
+    tree.file("a.log", QByteArray(20 * 1024, 'x'));
+    tree.file("copy/b.log", QByteArray(20 * 1024, 'x'));
+    for (const char* f : {"copy/notes.bak", "a.log", "copy/b.log"})
+        tree.setTimes(f, 1999, 12, 31, 23, 59, 58);
+    const QByteArray when = "\t12/31/99\t11:59:58 PM\t12/31/99\t";
+    const ReportOutput r =
+        report({"--report", "duplicates", "--content", "--drive", root}, {tree.root()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.text, "notes.bak     \t  300 K" + when + tree.root() + "/copy/\tbackup file\n" +
+                          "notes.txt     \t  300 K" + when + tree.root() +
+                          "/docs/\tplain text document\n");
+    const ReportOutput all = report(
+        {"--report", "duplicates", "--content", "--min-kb", "0", "--drive", root}, {tree.root()});
+    EXPECT_EQ(all.text, r.text + "\n" + "a.log         \t   20 K" + when + tree.root() +
+                            "/\tapplication log\n" + "b.log         \t   20 K" + when +
+                            tree.root() + "/copy/\tapplication log\n");
+    EXPECT_FALSE(parseCommandLine(argv({"--report", "hogs", "--content"})).ok());
+    EXPECT_FALSE(parseCommandLine(argv({"--report", "duplicates", "--content", "--exact"})).ok());
+}
+
+}  // namespace
+}  // namespace rk

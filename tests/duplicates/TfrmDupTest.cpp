@@ -388,3 +388,71 @@ TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
 
 }  // namespace
 }  // namespace rk
+
+namespace rk {
+namespace {
+
+TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
+    tree.file("d/other.bin", std::int64_t(300 * 1024));  // the same zeros as both readme.txt
+    TfrmDup& w = open(true);
+    ASSERT_TRUE(w.btContent->isVisible());
+    w.btContent->click();
+    EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "other.bin     "}));
+    EXPECT_EQ(w.pnlSel->text(), "3 duplicates found in 1 groups, 614,400 bytes could be freed");
+    test::scriptedDialogs().clear();
+    for (int row : {1, 2, 3}) {
+        w.grid->setCurrentRow(row);
+        w.gridDblClick();
+    }
+    EXPECT_EQ(test::scriptedDialogs().texts(),
+              QStringList({"Every copy of this file would be marked. One copy must stay."}));
+    EXPECT_FALSE(w.grid->results().isMarked(3));
+    EXPECT_EQ(w.markedCount, 2);
+    // The copy left unmarked goes before the deletion: the marked ones are then the last.
+    QFile::remove(QString::fromLocal8Bit(tree.path("d/other.bin")));
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+        confirm->reject();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
+    EXPECT_TRUE(scriptedDialogs().texts().last().endsWith("One copy must stay."));
+    // A new scan by name has no groups to keep.
+    w.btScanClick();
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    w.grid->setCurrentRow(2);
+    w.gridDblClick();
+    EXPECT_EQ(w.markedCount, 2);
+}
+
+TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes) {
+    TfrmDup& w = open(true);
+    w.btContent->click();
+    ASSERT_EQ(w.rowsFilled, 2);
+    // Rewritten after it was read, before it is marked: no longer known to be a copy.
+    const QByteArray path = tree.file("a/readme.txt", QByteArray("other contents"));
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    ASSERT_EQ(markedPaths(), std::vector<QByteArray>({path}));
+    EXPECT_EQ(w.lbDeleted[0].size, 300 * 1024);  // as it was read
+    scriptedDialogs().clear();
+    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    scriptedDialogs().answer(ButtonNo);   // "... has changed since it was listed."
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+    });
+    w.btDeleteClick();
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
+    EXPECT_TRUE(scriptedDialogs().texts().join('|').contains("has changed since it was listed"))
+        << scriptedDialogs().texts().join('|').toStdString();
+}
+
+}  // namespace
+}  // namespace rk

@@ -1,0 +1,522 @@
+#include "duplicates/ContentScan.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include "common/DriveWalk.h"
+#include "common/SortWithEvents.h"
+#include "common/TextHelpers.h"
+
+namespace rk {
+
+namespace {
+
+constexpr int includeDupFiles = 41;          // ordinary, read-only and archive files
+constexpr std::int64_t firstBlock = 4096;    // the first pass hashes this much of each file
+constexpr std::int64_t segment = 1 << 20;    // reads, and the unit a hole is skipped in
+constexpr std::int64_t keptWhole = 1 << 20;  // a group's first file this small is read once
+
+std::int64_t seconds(std::int64_t ns) {
+    return ns >= 0 ? ns / 1'000'000'000 : -((-ns + 999'999'999) / 1'000'000'000);
+}
+
+// Where a file's holes are, found as the reading goes: a segment wholly inside a hole reads
+// as zeros and is not read at all.
+struct HoleCursor {
+    std::int64_t holeUntil = 0;
+    std::int64_t dataUntil = 0;
+
+    bool isHole(const FileContents& contents, const OpenedFile& file, std::int64_t at,
+                std::int64_t length) {
+        if (at + length <= holeUntil) return true;
+        if (at < dataUntil) return false;
+        const std::int64_t data = contents.nextData(file, at);
+        if (data >= at + length) {
+            holeUntil = data;
+            return true;
+        }
+        dataUntil = contents.nextHole(file, std::max(data, at));
+        return false;
+    }
+};
+
+bool allZero(const char* bytes, std::int64_t length) {
+    static const char zeros[4096] = {};
+    for (std::int64_t at = 0; at < length; at += sizeof zeros) {
+        const auto n = std::size_t(std::min<std::int64_t>(sizeof zeros, length - at));
+        if (std::memcmp(bytes + at, zeros, n) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString skippedFilesNote(std::uint64_t unreadable, std::uint64_t changed) {
+    const auto files = [](std::uint64_t n) {
+        return n == 1 ? QStringLiteral("1 file")
+                      : formatThousands(std::int64_t(n)) + QStringLiteral(" files");
+    };
+    QStringList parts;
+    if (unreadable > 0) parts << files(unreadable) + QStringLiteral(" could not be read");
+    if (changed > 0) parts << files(changed) + QStringLiteral(" changed while read");
+    if (parts.isEmpty()) return {};
+    return QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+ContentScan::ContentScan(const Platform& platform, EventPump* pump, const FileContents* contents)
+    : platform_(platform), pump_(pump), contents_(contents) {
+    static const FileContents systemFiles;
+    if (!contents_) contents_ = &systemFiles;
+}
+
+ContentHash ContentScan::hash(QByteArrayView bytes) const {
+    if (hashBlock) return hashBlock(bytes);
+    const XXH128_hash_t h = XXH3_128bits(bytes.data(), std::size_t(bytes.size()));
+    return {h.low64, h.high64};
+}
+
+ContentHash ContentScan::zeroSegmentHash(std::int64_t length) {
+    if (length == segment && zeroHashMade_) return zeroHash_;
+    const QByteArray zeros(qsizetype(length), '\0');
+    const ContentHash h = hash(zeros);
+    if (length == segment) {
+        zeroHash_ = h;
+        zeroHashMade_ = true;
+    }
+    return h;
+}
+
+void ContentScan::run(const Query& query) {
+    query_ = query;
+    pattern_ = NamePattern(query.pattern);
+    folders_.clear();
+    files_.clear();
+    devices_.clear();
+    names_.clear();
+    listed_.clear();
+    records_.clear();
+    tally_ = {};
+    abort = false;
+    zeroHashMade_ = false;
+    buffer_.resize(segment);
+    other_.resize(segment);
+
+    walkDrives();
+    std::vector<Group> groups = sizeGroups();
+    for (const Group& g : groups)
+        for (const std::uint32_t f : g)
+            tally_.bytesTotal += files_[f].size;
+    groups = splitByHash(std::move(groups), false);
+    // Files no larger than the first block have been hashed whole already.
+    std::vector<Group> small, large;
+    for (Group& g : groups)
+        (files_[g.front()].size <= firstBlock ? small : large).push_back(std::move(g));
+    large = splitByHash(std::move(large), true);
+    std::vector<Group> equal;
+    for (std::vector<Group>* part : {&small, &large})
+        for (const Group& g : *part) {
+            if (abort) break;
+            for (Group& c : splitByBytes(g))
+                if (c.size() >= 2) equal.push_back(std::move(c));
+        }
+    list(std::move(equal));
+    buffer_ = other_ = QByteArray();
+}
+
+void ContentScan::walkDrives() {
+    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
+    const std::int64_t limit = std::int64_t(query_.sizeLimitKb) * 1024;
+    DupWalkTotals totals;
+    for (const Drive& drive : search.drives)
+        walkDupDrive(
+            platform_, drive, search.roots, abort, pump_, showStatus,
+            [&](const FolderVisit& v) { collect(v, limit); }, totals);
+    tally_.skippedFolders = totals.skippedFolders;
+    tally_.unopened = int(totals.unopenedDrives);
+}
+
+void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
+    bool folderAdded = false;
+    for (const SearchRecord& e : folder.entries) {
+        if (abort) return;
+        if (pump_) pump_->poll();
+        if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
+            (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
+            continue;
+        if (files_.size() >= collectLimit) {
+            warnListFull();
+            abort = true;
+            return;
+        }
+        if (!folderAdded) {
+            folders_.push_back(DupFolder::of(folder.path, true));
+            folderAdded = true;
+        }
+        File f;
+        f.size = e.size;
+        f.modified = e.raw.write;
+        const auto device = std::find(devices_.begin(), devices_.end(), e.device);
+        f.device = std::uint32_t(device - devices_.begin());
+        if (device == devices_.end()) devices_.push_back(e.device);
+        f.inode = e.inode;
+        f.accessed = packFileTime(e.raw.access);
+        f.folder = std::uint32_t(folders_.size() - 1);
+        f.name = std::uint32_t(names_.size());
+        names_.append(e.name).append('\0');
+        files_.push_back(f);
+    }
+}
+
+std::vector<ContentScan::Group> ContentScan::sizeGroups() {
+    std::vector<std::uint32_t> order(files_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = std::uint32_t(i);
+    // By size, then by file: the names of one file come together, the first met first.
+    sortWithEvents(
+        order.begin(), order.end(),
+        [this](std::uint32_t a, std::uint32_t b) {
+            const File& fa = files_[a];
+            const File& fb = files_[b];
+            if (fa.size != fb.size) return fa.size < fb.size;
+            if (fa.device != fb.device) return fa.device < fb.device;
+            if (fa.inode != fb.inode) return fa.inode < fb.inode;
+            return a < b;
+        },
+        pump_);
+    std::vector<Group> groups;
+    for (std::size_t i = 0; i < order.size();) {
+        std::size_t j = i;
+        Group g;
+        while (j < order.size() && files_[order[j]].size == files_[order[i]].size) {
+            // A hard link is the same file under another name: never a copy of itself.
+            const File& f = files_[order[j]];
+            if (g.empty() || files_[g.back()].device != f.device ||
+                files_[g.back()].inode != f.inode)
+                g.push_back(order[j]);
+            ++j;
+        }
+        if (g.size() >= 2) {
+            std::sort(g.begin(), g.end());
+            groups.push_back(std::move(g));
+        }
+        i = j;
+    }
+    return groups;
+}
+
+std::vector<ContentScan::Group> ContentScan::splitByHash(std::vector<Group> groups, bool whole) {
+    // Read in the order of the files on the disk, as near as inode numbers tell it.
+    std::vector<std::uint32_t> reads;
+    for (const Group& g : groups)
+        reads.insert(reads.end(), g.begin(), g.end());
+    std::sort(reads.begin(), reads.end(), [this](std::uint32_t a, std::uint32_t b) {
+        const File& fa = files_[a];
+        const File& fb = files_[b];
+        return fa.device != fb.device ? fa.device < fb.device : fa.inode < fb.inode;
+    });
+    std::vector<bool> failed(files_.size());
+    for (const std::uint32_t f : reads) {
+        if (abort) return {};
+        const Read outcome = hashFile(files_[f], whole);
+        if (outcome == Read::Aborted) return {};
+        if (outcome != Read::Ok) {
+            failed[f] = true;
+            settle(outcome);
+        }
+    }
+    std::vector<Group> split;
+    for (Group& g : groups) {
+        std::erase_if(g, [&](std::uint32_t f) { return failed[f]; });
+        std::stable_sort(g.begin(), g.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return files_[a].hash < files_[b].hash;
+        });
+        for (std::size_t i = 0; i < g.size();) {
+            std::size_t j = i + 1;
+            while (j < g.size() && files_[g[j]].hash == files_[g[i]].hash)
+                ++j;
+            if (j - i >= 2) {
+                Group part(g.begin() + std::ptrdiff_t(i), g.begin() + std::ptrdiff_t(j));
+                std::sort(part.begin(), part.end());
+                split.push_back(std::move(part));
+            } else if (!whole) {
+                // A file with no partner is settled: the rest of it is never read.
+                tally_.bytesRead += std::max<std::int64_t>(files_[g[i]].size - firstBlock, 0);
+            }
+            i = j;
+        }
+    }
+    return split;
+}
+
+ContentScan::Read ContentScan::opened(const File& file, OpenedFile& f, bool sequential) const {
+    f = contents_->open(pathOf(file), sequential);
+    if (!f.isOpen()) return f.error == ENOENT ? Read::Changed : Read::Unreadable;
+    // Another file in its place, or the same one rewritten since the walk saw it.
+    if (devices_[file.device] != f.device || f.inode != file.inode || f.size != file.size ||
+        seconds(f.modifiedNs) != file.modified)
+        return Read::Changed;
+    return Read::Ok;
+}
+
+ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
+    OpenedFile f;
+    if (const Read r = opened(file, f, whole); r != Read::Ok) return r;
+    if (!whole) {
+        const std::int64_t length = std::min(file.size, firstBlock);
+        const std::int64_t n = contents_->read(f, buffer_.data(), length, 0);
+        if (n < 0) return Read::Unreadable;
+        if (n != length) return Read::Changed;
+        file.hash = hash(QByteArrayView(buffer_.constData(), length));
+        tally_.bytesRead += length;
+    } else {
+        // A hash of the hashes of its segments: a hole is hashed as the zeros it reads as,
+        // without reading it.
+        QByteArray hashes;
+        hashes.reserve(qsizetype((file.size / segment + 1) * sizeof(ContentHash)));
+        HoleCursor holes;
+        for (std::int64_t at = 0; at < file.size; at += segment) {
+            const std::int64_t length = std::min(segment, file.size - at);
+            ContentHash h;
+            if (holes.isHole(*contents_, f, at, length)) {
+                h = zeroSegmentHash(length);
+            } else {
+                const std::int64_t n = contents_->read(f, buffer_.data(), length, at);
+                if (n < 0) return Read::Unreadable;
+                if (n != length) return Read::Changed;
+                h = hash(QByteArrayView(buffer_.constData(), length));
+            }
+            hashes.append(reinterpret_cast<const char*>(&h), sizeof h);
+            // The first block was counted in the first pass.
+            tally_.bytesRead += std::max<std::int64_t>(
+                0, std::min(at + length, file.size) - std::max(at, firstBlock));
+            progress();
+            if (abort) return Read::Aborted;
+        }
+        file.hash = hash(hashes);
+    }
+    std::int64_t size = 0, modified = 0;
+    if (!contents_->stateNow(f, size, modified)) return Read::Unreadable;
+    if (size != f.size || modified != f.modifiedNs) return Read::Changed;
+    if (whole || file.size <= firstBlock) ++tally_.filesHashed;
+    progress();
+    return abort ? Read::Aborted : Read::Ok;
+}
+
+ContentScan::Read ContentScan::compareFiles(const File& a, const File& b, bool& equal) {
+    // The outcome is a's; b failing is told by Changed or Unreadable with equal set.
+    OpenedFile fa, fb;
+    if (const Read r = opened(a, fa, true); r != Read::Ok) return r;
+    if (const Read r = opened(b, fb, true); r != Read::Ok) {
+        equal = true;
+        return r;
+    }
+    equal = false;
+    HoleCursor ha, hb;
+    for (std::int64_t at = 0; at < a.size; at += segment) {
+        const std::int64_t length = std::min(segment, a.size - at);
+        const bool holeA = ha.isHole(*contents_, fa, at, length);
+        const bool holeB = hb.isHole(*contents_, fb, at, length);
+        if (!holeA || !holeB) {
+            if (!holeA) {
+                const std::int64_t n = contents_->read(fa, buffer_.data(), length, at);
+                if (n != length) return n < 0 ? Read::Unreadable : Read::Changed;
+            }
+            if (!holeB) {
+                const std::int64_t n = contents_->read(fb, other_.data(), length, at);
+                if (n != length) {
+                    equal = true;
+                    return n < 0 ? Read::Unreadable : Read::Changed;
+                }
+            }
+            const bool same = holeA   ? allZero(other_.constData(), length)
+                              : holeB ? allZero(buffer_.constData(), length)
+                                      : std::memcmp(buffer_.constData(), other_.constData(),
+                                                    std::size_t(length)) == 0;
+            if (!same) return Read::Ok;
+        }
+        if (pump_) pump_->poll();
+        if (abort) return Read::Aborted;
+    }
+    std::int64_t size = 0, modified = 0;
+    if (!contents_->stateNow(fa, size, modified) || size != fa.size || modified != fa.modifiedNs)
+        return Read::Changed;
+    if (!contents_->stateNow(fb, size, modified) || size != fb.size || modified != fb.modifiedNs) {
+        equal = true;
+        return Read::Changed;
+    }
+    equal = true;
+    return Read::Ok;
+}
+
+std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group) {
+    // Each member joins the first class whose first file it equals byte for byte. Equal
+    // hashes make one class the rule; a collision makes another.
+    std::vector<Group> classes;
+    std::vector<QByteArray> firstBytes;  // a class's first file, where it is small
+    const std::int64_t size = files_[group.front()].size;
+    const auto readWhole = [&](std::uint32_t k, QByteArray& into) {
+        OpenedFile f;
+        if (const Read r = opened(files_[k], f, true); r != Read::Ok) return r;
+        into.resize(qsizetype(size));
+        const std::int64_t n = contents_->read(f, into.data(), size, 0);
+        if (n != size) return n < 0 ? Read::Unreadable : Read::Changed;
+        std::int64_t nowSize = 0, modified = 0;
+        if (!contents_->stateNow(f, nowSize, modified) || nowSize != f.size ||
+            modified != f.modifiedNs)
+            return Read::Changed;
+        return Read::Ok;
+    };
+    QByteArray member;
+    for (const std::uint32_t m : group) {
+        if (abort) return {};
+        bool placed = false, dropped = false;
+        if (size <= keptWhole) {
+            const Read r = readWhole(m, member);
+            if (r != Read::Ok) {
+                settle(r);
+                continue;
+            }
+            for (std::size_t c = 0; c < classes.size() && !placed; ++c)
+                if (firstBytes[c] == member) {
+                    classes[c].push_back(m);
+                    placed = true;
+                }
+            if (!placed) {
+                classes.push_back({m});
+                firstBytes.push_back(member);
+            }
+        } else {
+            for (std::size_t c = 0; c < classes.size() && !placed && !dropped;) {
+                bool equal = false;
+                const Read r = compareFiles(files_[classes[c].front()], files_[m], equal);
+                if (r == Read::Aborted) return {};
+                if (r == Read::Ok) {
+                    if (equal) {
+                        classes[c].push_back(m);
+                        placed = true;
+                    }
+                    ++c;
+                } else if (equal) {
+                    settle(r);  // the member failed
+                    dropped = true;
+                } else {
+                    // The class's first file failed: the others equal it as it was read, so
+                    // they equal each other; the next one leads.
+                    settle(r);
+                    classes[c].erase(classes[c].begin());
+                    if (classes[c].empty()) classes.erase(classes.begin() + std::ptrdiff_t(c));
+                }
+            }
+            if (!placed && !dropped) classes.push_back({m});
+        }
+        if (pump_) pump_->poll();
+    }
+    return classes;
+}
+
+void ContentScan::settle(Read outcome) {
+    if (outcome == Read::Unreadable) ++tally_.unreadable;
+    if (outcome == Read::Changed) ++tally_.changed;
+}
+
+void ContentScan::progress() {
+    if (pump_) pump_->poll();
+    if (!showStatus || (shown_.isValid() && shown_.elapsed() < 100)) return;
+    shown_.start();
+    showStatus(QStringLiteral("%1 files hashed, %2 of %3 bytes read")
+                   .arg(formatThousands(std::int64_t(tally_.filesHashed)),
+                        formatThousands(tally_.bytesRead), formatThousands(tally_.bytesTotal)));
+}
+
+QByteArray ContentScan::pathOf(const File& file) const {
+    return JoinPath(folders_[file.folder].path, QByteArray(names_.constData() + file.name));
+}
+
+QByteArray ContentScan::shownPath(const File& file) const {
+    return (folders_[file.folder].slashed + recordText(QByteArray(names_.constData() + file.name)))
+        .toUtf8();
+}
+
+void ContentScan::list(std::vector<Group> groups) {
+    // Each group by folder and name as shown, without regard to case; the groups by the room
+    // their copies take, then by size, then by their first file. The paths are made for one
+    // group at a time: a list of millions is not held twice.
+    std::vector<QByteArray> first(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        Group& g = groups[k];
+        std::vector<std::pair<QByteArray, std::uint32_t>> keyed;
+        keyed.reserve(g.size());
+        for (const std::uint32_t f : g)
+            keyed.emplace_back(shownPath(files_[f]), f);
+        std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+            const int order = compareFolded(a.first, b.first);
+            return order != 0 ? order < 0 : a.first < b.first;
+        });
+        for (std::size_t i = 0; i < g.size(); ++i)
+            g[i] = keyed[i].second;
+        first[k] = std::move(keyed.front().first);
+    }
+    const auto waste = [this](const Group& g) {
+        return files_[g.front()].size * std::int64_t(g.size() - 1);
+    };
+    std::vector<std::uint32_t> order(groups.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = std::uint32_t(k);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const Group& ga = groups[a];
+        const Group& gb = groups[b];
+        if (waste(ga) != waste(gb)) return waste(ga) > waste(gb);
+        const std::int64_t sa = files_[ga.front()].size, sb = files_[gb.front()].size;
+        if (sa != sb) return sa > sb;
+        return compareFolded(first[a], first[b]) < 0;
+    });
+    first = {};
+    for (const std::uint32_t k : order) {
+        for (const std::uint32_t f : groups[k])
+            listed_.push_back({f, std::uint32_t(tally_.groups)});
+        ++tally_.groups;
+        tally_.freeable += waste(groups[k]);
+    }
+}
+
+const std::vector<DupRecord>& ContentScan::lbFiles() const {
+    if (records_.empty() && !listed_.empty()) {
+        DupRecordWriter writer;
+        records_.reserve(listed_.size());
+        for (const Listed& l : listed_) {
+            const File& f = files_[l.file];
+            records_.push_back(writer.record(folders_[f.folder],
+                                             QByteArray(names_.constData() + f.name), f.size,
+                                             packFileTime(f.modified), f.accessed));
+        }
+    }
+    return records_;
+}
+
+void ContentScan::writeListed(
+    const std::function<void(QByteArrayView text, bool groupStart)>& line) const {
+    DupRecordWriter writer;
+    for (std::size_t i = 0; i < listed_.size(); ++i) {
+        const bool start = i == 0 || listed_[i].group != listed_[i - 1].group;
+        if (!records_.empty()) {
+            line(records_[i].text(), start);
+            continue;
+        }
+        const File& f = files_[listed_[i].file];
+        const ScanRecord r =
+            writer.record(folders_[f.folder], QByteArray(names_.constData() + f.name), f.size,
+                          packFileTime(f.modified), f.accessed);
+        line(r.text(), start);
+    }
+}
+
+MarkedFile ContentScan::hashedFile(std::size_t i) const {
+    const File& f = files_[listed_[i].file];
+    return MarkedFile{pathOf(f), f.size, f.modified, devices_[f.device], f.inode};
+}
+
+}  // namespace rk

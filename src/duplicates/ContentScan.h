@@ -1,0 +1,183 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QElapsedTimer>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "common/FileListDeletion.h"
+#include "common/FolderWalk.h"
+#include "duplicates/DupScan.h"
+#include "platform/FileContents.h"
+#include "platform/Platform.h"
+
+namespace rk {
+
+// A 128-bit hash of file contents.
+struct ContentHash {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    friend bool operator==(const ContentHash&, const ContentHash&) = default;
+    friend auto operator<=>(const ContentHash&, const ContentHash&) = default;
+};
+
+// The duplicate search by content, without a window: the window's Content button and the
+// report run it. The files of the query (pattern, size limit, neither hidden nor system) are
+// grouped by size; within a size each file (device and inode) counts once, whatever names it
+// has; then the first 4 KiB are hashed, then the whole file, and the members of each group
+// are compared byte for byte before it is listed, so a hash collision never lists a file as
+// a copy of one it is not. Files are read in large blocks, and events are handled between
+// blocks, so Abort is noticed within a block even inside a huge file. Holes of sparse files
+// are not read: they read as zeros, and are hashed and compared as such.
+// A file that cannot be opened or read is skipped and counted, as is one whose size or last
+// write differs from what the walk saw, or changes while it is read.
+// Groups come largest saving first (size × (copies − 1)); each group's records are in the
+// duplicate layout, ordered by folder and name.
+class ContentScan {
+public:
+    struct Query {
+        int sizeLimitKb = 250;  // files strictly larger than this many K
+        QString pattern = QStringLiteral("*.*");
+        std::vector<Drive> drives;
+    };
+
+    // Reads through contents, or the platform's files when none is given.
+    explicit ContentScan(const Platform& platform, EventPump* pump = nullptr,
+                         const FileContents* contents = nullptr);
+
+    bool abort = false;
+    // pnlSel: the folder being searched, then the reading's progress.
+    std::function<void(const QString&)> showStatus;
+    void setPump(EventPump* pump) { pump_ = pump; }
+    std::size_t collectLimit = DupScan::defaultCollectLimit;
+    // The hash of a block of bytes: XXH3-128 unless a test puts a worse one in its place.
+    std::function<ContentHash(QByteArrayView bytes)> hashBlock;
+
+    void run(const Query& query);
+
+    // The listed records, in grid order, made when first asked for.
+    [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
+    [[nodiscard]] std::size_t listedCount() const { return listed_.size(); }
+    [[nodiscard]] std::size_t groupCount() const { return tally_.groups; }
+    // The room the deletion of all but one copy of each group would give.
+    [[nodiscard]] std::int64_t freeableBytes() const { return tally_.freeable; }
+    // The group of listed file i; the files of a group are listed together.
+    [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
+    // Listed file i as it was when read, so that a deletion can tell whether it changed since.
+    [[nodiscard]] MarkedFile hashedFile(std::size_t i) const;
+    // Each listed record's text in grid order, and whether it begins a group.
+    void writeListed(const std::function<void(QByteArrayView text, bool groupStart)>& line) const;
+    // Lets the records go once a window's grid holds them; the groups stay.
+    void releaseList() const { records_ = {}; }
+    [[nodiscard]] QByteArray pathOf(const DupRecord& record) const { return duplicatePath(record); }
+
+    [[nodiscard]] std::uint64_t skippedFolders() const { return tally_.skippedFolders; }
+    [[nodiscard]] std::uint64_t unreadableFiles() const { return tally_.unreadable; }
+    [[nodiscard]] std::uint64_t changedFiles() const { return tally_.changed; }
+    [[nodiscard]] int unopenedDrives() const { return tally_.unopened; }
+    [[nodiscard]] bool incomplete() const { return abort; }
+
+private:
+    // A collected file. A search collects millions and drops most after the size pass, so
+    // it stays small (56 bytes); its name is in names_, ended by a NUL, its device in
+    // devices_ (a search meets few).
+    struct File {
+        std::int64_t size = 0;
+        std::int64_t modified = 0;  // last write as the walk saw it, seconds
+        std::uint64_t inode = 0;
+        ContentHash hash;  // of the first block, then of the whole file
+        std::uint32_t device = 0;
+        PackedTime accessed = 0;
+        std::uint32_t folder = 0;  // in folders_
+        std::uint32_t name = 0;    // offset in names_
+    };
+    // The collected files in blocks: no list twice the size while it grows.
+    class FileList {
+    public:
+        static constexpr std::size_t block = 1 << 14;
+        [[nodiscard]] File& operator[](std::size_t i) { return blocks_[i / block][i % block]; }
+        [[nodiscard]] const File& operator[](std::size_t i) const {
+            return blocks_[i / block][i % block];
+        }
+        [[nodiscard]] std::size_t size() const { return size_; }
+        void push_back(const File& f) {
+            if (size_ % block == 0) blocks_.push_back(std::make_unique<File[]>(block));
+            (*this)[size_++] = f;
+        }
+        void clear() {
+            blocks_.clear();
+            size_ = 0;
+        }
+
+    private:
+        std::vector<std::unique_ptr<File[]>> blocks_;
+        std::size_t size_ = 0;
+    };
+    // A listed file and its group.
+    struct Listed {
+        std::uint32_t file;
+        std::uint32_t group;
+    };
+    enum class Read { Ok, Unreadable, Changed, Aborted };
+    using Group = std::vector<std::uint32_t>;  // indices in files_
+
+    void walkDrives();
+    void collect(const FolderVisit& folder, std::int64_t limit);
+    [[nodiscard]] std::vector<Group> sizeGroups();
+    // Hashes the first block (whole: the whole file) of each file of the groups and splits
+    // them by it; files that fail drop out.
+    std::vector<Group> splitByHash(std::vector<Group> groups, bool whole);
+    // Compares the members of a group byte for byte: the classes of equal files.
+    std::vector<Group> splitByBytes(const Group& group);
+    Read hashFile(File& file, bool whole);
+    Read compareFiles(const File& a, const File& b, bool& equal);
+    Read opened(const File& file, OpenedFile& opened, bool sequential) const;
+    void list(std::vector<Group> groups);
+    void settle(Read outcome);
+    void progress();
+
+    [[nodiscard]] QByteArray pathOf(const File& file) const;
+    // The file's folder and name as a record shows them: the order within a group.
+    [[nodiscard]] QByteArray shownPath(const File& file) const;
+    [[nodiscard]] ContentHash hash(QByteArrayView bytes) const;
+    [[nodiscard]] ContentHash zeroSegmentHash(std::int64_t length);
+
+    const Platform& platform_;
+    EventPump* pump_;
+    const FileContents* contents_;
+    Query query_;
+    NamePattern pattern_;
+    std::vector<DupFolder> folders_;
+    FileList files_;
+    std::vector<std::uint64_t> devices_;
+    QByteArray names_;
+    std::vector<Listed> listed_;
+    mutable std::vector<DupRecord> records_;
+    // What one run found and read.
+    struct Tally {
+        std::size_t groups = 0;
+        std::int64_t freeable = 0;
+        std::uint64_t skippedFolders = 0;
+        std::uint64_t unreadable = 0;
+        std::uint64_t changed = 0;
+        int unopened = 0;
+        // Reading's progress: files read through, bytes read (holes included) of the total.
+        std::uint64_t filesHashed = 0;
+        std::int64_t bytesRead = 0;
+        std::int64_t bytesTotal = 0;
+    } tally_;
+    QElapsedTimer shown_;  // since the progress was last shown
+    QByteArray buffer_, other_;
+    ContentHash zeroHash_;  // of a whole segment of zeros, once made
+    bool zeroHashMade_ = false;
+};
+
+// What the status adds for files skipped by the content search: " (2 files could not be
+// read, 1 changed while read)", or nothing.
+[[nodiscard]] QString skippedFilesNote(std::uint64_t unreadable, std::uint64_t changed);
+
+}  // namespace rk

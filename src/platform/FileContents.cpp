@@ -1,0 +1,101 @@
+#include "platform/FileContents.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace rk {
+
+OpenedFile& OpenedFile::operator=(OpenedFile&& other) noexcept {
+    if (this != &other) {
+        if (fd >= 0) ::close(fd);
+        fd = other.fd;
+        other.fd = -1;
+        error = other.error;
+        size = other.size;
+        modifiedNs = other.modifiedNs;
+        device = other.device;
+        inode = other.inode;
+    }
+    return *this;
+}
+
+OpenedFile::~OpenedFile() {
+    if (fd >= 0) ::close(fd);
+}
+
+namespace {
+
+std::int64_t nanoseconds(const struct stat& st) {
+    return std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+OpenedFile FileContents::open(const QByteArray& path, bool sequential) const {
+    OpenedFile file;
+    // O_NONBLOCK: a FIFO put in the file's place must not hang the scan; it fails below.
+    const int fd = ::open(path.constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOATIME);
+    const int fdRetry =
+        fd >= 0 || errno != EPERM
+            ? fd
+            : ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fdRetry < 0) {
+        file.error = errno;
+        return file;
+    }
+    file.fd = fdRetry;
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        file.error = S_ISREG(st.st_mode) ? errno : EINVAL;
+        ::close(file.fd);
+        file.fd = -1;
+        return file;
+    }
+    file.size = st.st_size;
+    file.modifiedNs = nanoseconds(st);
+    file.device = st.st_dev;
+    file.inode = st.st_ino;
+    ::posix_fadvise(file.fd, 0, 0, sequential ? POSIX_FADV_SEQUENTIAL : POSIX_FADV_RANDOM);
+    return file;
+}
+
+std::int64_t FileContents::read(const OpenedFile& file, char* into, std::int64_t length,
+                                std::int64_t offset) const {
+    std::int64_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(file.fd, into + done, std::size_t(length - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -errno;
+        }
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t FileContents::nextData(const OpenedFile& file, std::int64_t offset) const {
+    const off_t at = ::lseek(file.fd, offset, SEEK_DATA);
+    if (at >= 0) return at;
+    return errno == ENXIO ? file.size : offset;  // ENXIO: nothing but a hole to the end
+}
+
+std::int64_t FileContents::nextHole(const OpenedFile& file, std::int64_t offset) const {
+    const off_t at = ::lseek(file.fd, offset, SEEK_HOLE);
+    return at >= 0 ? at : file.size;
+}
+
+bool FileContents::stateNow(const OpenedFile& file, std::int64_t& size,
+                            std::int64_t& modifiedNs) const {
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0) return false;
+    size = st.st_size;
+    modifiedNs = nanoseconds(st);
+    return true;
+}
+
+}  // namespace rk

@@ -1,0 +1,217 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QMap>
+
+#include "InstalledPlatform.h"
+#include "TempTree.h"
+#include "common/SearchPath.h"
+#include "common/TextHelpers.h"
+#include "duplicates/ContentScan.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+
+// Contents that make a file unreadable (root reads everything) or change it as it is
+// opened or read.
+class MeddlingContents : public FileContents {
+public:
+    QMap<QByteArray, int> failOpen;
+    QMap<QByteArray, int> failRead;
+    QByteArray growOnOpen;   // changed between the size pass and the hash pass
+    QByteArray touchOnRead;  // changed while it is read
+    int reads = 0;
+
+    OpenedFile open(const QByteArray& path, bool sequential) const override {
+        if (path == growOnOpen) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_APPEND);
+            (void)!::write(fd, "x", 1);
+            ::close(fd);
+        }
+        if (failOpen.contains(path)) {
+            OpenedFile f;
+            f.error = failOpen[path];
+            return f;
+        }
+        OpenedFile f = FileContents::open(path, sequential);
+        paths_[f.fd] = path;
+        return f;
+    }
+    std::int64_t read(const OpenedFile& file, char* into, std::int64_t length,
+                      std::int64_t offset) const override {
+        const QByteArray path = paths_.value(file.fd);
+        if (failRead.contains(path)) return -failRead[path];
+        const_cast<MeddlingContents*>(this)->reads++;
+        const std::int64_t n = FileContents::read(file, into, length, offset);
+        if (path == touchOnRead) {
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+            ::futimens(file.fd, times);
+        }
+        return n;
+    }
+
+private:
+    mutable QMap<int, QByteArray> paths_;
+};
+
+class ContentScanTest : public ::testing::Test {
+protected:
+    void SetUp() override { setSearchPathList({}); }
+
+    // The listed files, relative to the tree, each group in braces.
+    QString run(int limitKb = 0) {
+        ContentScan::Query q;
+        q.sizeLimitKb = limitKb;
+        q.drives = installed.table().drives();
+        scan = std::make_unique<ContentScan>(installed.platform(), nullptr, &contents);
+        if (collide) scan->hashBlock = [](QByteArrayView) { return ContentHash{1, 2}; };
+        scan->run(q);
+        QString out;
+        const auto& records = scan->lbFiles();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (i == 0 || scan->groupOf(i) != scan->groupOf(i - 1))
+                out += (i == 0 ? "{" : "} {");
+            else
+                out += ' ';
+            out += QString::fromUtf8(scan->pathOf(records[i]).mid(tree.root().size() + 1));
+        }
+        return out.isEmpty() ? out : out + '}';
+    }
+    static QByteArray bytes(int size, char fill, char last) {
+        QByteArray b(size, fill);
+        b[size - 1] = last;
+        return b;
+    }
+    // A file of size bytes, sparse or written out, with one byte 'x' at `at`.
+    QByteArray sparse(const QByteArray& name, std::int64_t size, std::int64_t at, bool dense) {
+        const QByteArray p = tree.file(name, dense ? std::int64_t(0) : size);
+        const int fd = ::open(p.constData(), O_WRONLY);
+        if (dense) {
+            const QByteArray zeros(int(size), '\0');
+            EXPECT_EQ(::write(fd, zeros.constData(), zeros.size()), size);
+        }
+        EXPECT_EQ(::pwrite(fd, "x", 1, at), 1);
+        ::close(fd);
+        return p;
+    }
+
+    TempTree tree;
+    test::InstalledPlatform installed{{tree.root()}};
+    MeddlingContents contents;
+    bool collide = false;
+    std::unique_ptr<ContentScan> scan;
+};
+
+TEST_F(ContentScanTest, ContentsDecideWhateverTheNamesAndTheFirstBlock) {
+    const QByteArray text = bytes(6000, 'a', 'z');
+    tree.file("one/report.txt", text);
+    tree.file("two/copy of it.bak", text);
+    tree.file("two/last byte differs", bytes(6000, 'a', 'y'));  // same first 4 KiB
+    tree.file("three/one byte longer", text + 'z');
+    tree.file("small/a", QByteArray("tiny"));
+    tree.file("small/b", QByteArray("tiny"));
+    tree.file("small/c", QByteArray("tiny"));
+    tree.file("small/d", QByteArray("tinz"));
+    // The most room freed first: 6000 bytes once before 4 bytes twice.
+    EXPECT_EQ(run(), "{one/report.txt two/copy of it.bak} {small/a small/b small/c}");
+    EXPECT_EQ(scan->groupCount(), 2u);
+    EXPECT_EQ(scan->freeableBytes(), 6000 + 2 * 4);
+    EXPECT_EQ(scan->unreadableFiles() + scan->changedFiles(), 0u);
+}
+
+TEST_F(ContentScanTest, AHardLinkIsTheSameFileNotACopy) {
+    const QByteArray original = tree.file("a/original", bytes(5000, 'q', 'r'));
+    ASSERT_EQ(::link(original.constData(), tree.path("b/link").constData()), -1);  // no folder
+    tree.dir("b");
+    ASSERT_EQ(::link(original.constData(), tree.path("b/link").constData()), 0);
+    EXPECT_EQ(run(), "");
+    tree.file("c/copy", bytes(5000, 'q', 'r'));
+    const QString listed = run();
+    // One name of the linked file and the copy: never both names.
+    EXPECT_TRUE(listed == "{a/original c/copy}" || listed == "{b/link c/copy}")
+        << listed.toStdString();
+}
+
+TEST_F(ContentScanTest, EmptyFilesAndTheSizeLimit) {
+    tree.file("e1", std::int64_t(0));
+    tree.file("e2", std::int64_t(0));
+    tree.file("at1", bytes(1024, 'k', 'k'));
+    tree.file("at2", bytes(1024, 'k', 'k'));
+    tree.file("over1", bytes(1025, 'k', 'k'));
+    tree.file("over2", bytes(1025, 'k', 'k'));
+    EXPECT_EQ(run(1), "{over1 over2}");
+    EXPECT_EQ(run(0), "{over1 over2} {at1 at2}");
+}
+
+TEST_F(ContentScanTest, ASparseFileEqualsADenseFileOfTheSameBytes) {
+    const std::int64_t size = 3 * (1 << 20) + 123;  // segments, holes and a short tail
+    sparse("sparse", size, 2 * (1 << 20) + 5, false);
+    sparse("dense", size, 2 * (1 << 20) + 5, true);
+    sparse("moved", size, 2 * (1 << 20) + 6, false);
+    sparse("tail", size, size - 1, false);
+    EXPECT_EQ(run(), "{dense sparse}");
+}
+
+TEST_F(ContentScanTest, FilesThatCannotBeReadOrChangeAreSkippedAndCounted) {
+    const QByteArray text = bytes(9000, 'm', 'n');
+    for (const char* name : {"keep1", "keep2", "locked", "broken", "grows", "touched"})
+        tree.file(name, text);
+    contents.failOpen[tree.path("locked")] = EACCES;
+    contents.failRead[tree.path("broken")] = EIO;
+    contents.growOnOpen = tree.path("grows");
+    contents.touchOnRead = tree.path("touched");
+    EXPECT_EQ(run(), "{keep1 keep2}");
+    EXPECT_EQ(scan->unreadableFiles(), 2u);
+    EXPECT_EQ(scan->changedFiles(), 2u);
+    EXPECT_EQ(skippedFilesNote(2, 2), " (2 files could not be read, 2 files changed while read)");
+    // The deletion's re-check knows each listed file as it was read.
+    const MarkedFile hashed = scan->hashedFile(0);
+    EXPECT_EQ(hashed.path, tree.path("keep1"));
+    EXPECT_EQ(hashed.size, 9000);
+    EXPECT_NE(hashed.inode, 0u);
+}
+
+TEST_F(ContentScanTest, AHashCollisionNeverMakesACopy) {
+    collide = true;  // every block hashes alike
+    tree.file("small/a", bytes(3000, 's', '1'));
+    tree.file("small/b", bytes(3000, 's', '2'));
+    tree.file("small/c", bytes(3000, 's', '1'));
+    const std::int64_t big = 2 * (1 << 20) + 10;  // compared a segment at a time
+    sparse("big/a", big, 7, true);
+    sparse("big/b", big, 8, false);
+    sparse("big/c", big, 7, false);
+    EXPECT_EQ(run(), "{big/a big/c} {small/a small/c}");
+}
+
+TEST_F(ContentScanTest, AbortStopsInsideTheReadingAndListsNothingUnchecked) {
+    const std::int64_t big = 8 * (1 << 20);
+    sparse("a", big, 1, true);
+    sparse("b", big, 1, true);
+    ContentScan::Query q;
+    q.sizeLimitKb = 0;
+    q.drives = installed.table().drives();
+    std::int64_t now = 0;
+    ContentScan* running = nullptr;
+    int readsAtAbort = -1;
+    EventPump pump(
+        [&] {
+            if (contents.reads > 2 && readsAtAbort < 0) {
+                running->abort = true;
+                readsAtAbort = contents.reads;
+            }
+        },
+        0, [&] { return ++now; });
+    ContentScan s(installed.platform(), &pump, &contents);
+    running = &s;
+    s.run(q);
+    EXPECT_TRUE(s.incomplete());
+    EXPECT_EQ(s.listedCount(), 0u);
+    EXPECT_LE(contents.reads, readsAtAbort + 1);  // not the rest of an 8 MiB file
+}
+
+}  // namespace
+}  // namespace rk
