@@ -6,6 +6,7 @@
 //
 // One function per picture; a new window gets a function and a line in `pictures`.
 #include <QApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -18,6 +19,7 @@
 #include "app/RoomkinApplication.h"
 #include "app/StderrDialogs.h"
 #include "app/TfrmMain.h"
+#include "browser/TfrmBrowse.h"
 #include "bydate/TfrmMods.h"
 #include "bydate/TfrmPickDate.h"
 #include "common/Drives.h"
@@ -26,6 +28,7 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
+#include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
 #include "ui/TfrmWildCard.h"
@@ -53,6 +56,23 @@ void saveTogether(QWidget& under, QWidget& over, const QString& name) {
     QApplication::processEvents();
     const QRect both = under.frameGeometry().united(over.frameGeometry());
     write(under.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()), name);
+}
+
+// Two windows drawn by themselves, `over` with its corner at `at` on `under`: a picture
+// that does not depend on where the screen placed them.
+void saveOver(QWidget& under, QWidget& over, QPoint at, const QString& name) {
+    QApplication::processEvents();
+    const QPixmap below = under.grab();
+    const QPixmap above = over.grab();
+    QPixmap both(below.rect().united(above.rect().translated(at)).size());
+    both.fill(Qt::transparent);
+    QPainter p(&both);
+    p.drawPixmap(0, 0, below);
+    p.drawPixmap(at, above);
+    p.setPen(Qt::darkGray);  // the upper window's edge, which a desktop would draw
+    p.drawRect(QRect(at - QPoint(1, 1), above.size()));
+    p.end();
+    write(both, name);
 }
 
 // Runs `open`, which shows a modal window through the program's own code, grabs that window
@@ -208,9 +228,47 @@ void wildcardChooser(Context& c) {
               [&] { (void)rk::chooseWildcard(&c.main, QStringLiteral("*.jpg")); });
 }
 
+// The browser from the main window, moved down to the documents with a few files marked.
+void browser(Context& c) {
+    saveModal(
+        QStringLiteral("browser.png"), [&] { c.main.btBrowse->click(); },
+        [](QWidget& window) {
+            auto* browse = qobject_cast<rk::TfrmBrowse*>(&window);
+            if (!browse) return;
+            QListWidget& folders = *browse->DirectoryListBox1;
+            for (int i = 0; i < folders.count(); ++i)
+                if (folders.item(i)->text().trimmed() == QStringLiteral("Documents"))
+                    browse->DirectoryListBox1DblClick(folders.item(i));
+            for (const char* name : {"budget.xls", "cv.doc", "report.pdf"}) {
+                browse->grid->setCurrentRow(rowOf(*browse->grid, name));
+                browse->gridDblClick();
+            }
+            browse->grid->setCurrentRow(1);
+            save(*browse, QStringLiteral("browser.png"));
+            // Closing asks whether to leave the marks undeleted: there is nothing to ask.
+            browse->DirectoryListBox1DblClick(folders.item(0));
+        });
+}
+
+// File hogs' Browse button on one of its rows: the browser opens on that file's folder with
+// the file current, over the file hogs.
+void browserFromResults(Context&) {
+    rk::TfrmDup hogs(nullptr, false);
+    prepare(hogs);
+    hogs.btScan->click();
+    hogs.grid->setCurrentRow(rowOf(*hogs.grid, "/home/demo/Pictures/2026/IMG_2202.jpg"));
+    hogs.grid->scrollTo(hogs.grid->currentIndex(), QAbstractItemView::PositionAtCenter);
+    saveModal(
+        QStringLiteral("browser-from-file-hogs.png"), [&] { hogs.btBrowse->click(); },
+        [&](QWidget& window) {
+            // Off to the side, so that the row it was opened on shows beside it.
+            saveOver(hogs, window, QPoint(520, 200), QStringLiteral("browser-from-file-hogs.png"));
+        });
+}
+
 const std::function<void(Context&)> pictures[] = {
     mainWindow, aboutBox,        help,        fileHogs,   duplicates, folderHogs,
-    allFolders, wildcardChooser, filesByDate, statistics,
+    allFolders, wildcardChooser, filesByDate, statistics, browser,    browserFromResults,
 };
 
 }  // namespace
@@ -234,6 +292,8 @@ int main(int argc, char** argv) {
     rk::setDriveTable(&table);
 
     rk::ToolWindows tools;
+    tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
+    rk::openBrowser = rk::openBrowserOn;
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     Context context{mainWindow};

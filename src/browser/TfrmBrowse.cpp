@@ -340,10 +340,25 @@ void TfrmBrowse::DirectoryListBox1Change(const FolderListing& listing) {
         WaitCursor wait;
         totalBytes_ = fillBrowseGrid(grid->results(), folder_, listing.files);
         if (sorted_ && sorted_ != Sortbyname1) PopupMenu1->choose(sorted_);
+        fitColumns();
     }
     pnlScan->setText(QStringLiteral("Number of files : ") + QString::number(listing.files.size()));
     pnlSize->setText(QStringLiteral("Total size : ") + formatThousands(totalBytes_));
     showMarkState();
+}
+
+void TfrmBrowse::fitColumns() {
+    // The designed widths cut off times, names and types in most fonts: each column takes the
+    // width of the folder's texts, a long name or type only up to a cap, and the name column
+    // keeps room for the mark. An empty folder keeps the designed widths.
+    ResultGrid& g = grid->results();
+    const ColumnSchema schema = BrowseColumns::schema();
+    const bool empty = g.pathOf(1).isEmpty();
+    for (int c = 0; c < schema.count(); ++c) {
+        const int mark = c == schema.markColumn ? 18 : 0;
+        g.setColumnWidth(c, empty ? schema.columns[std::size_t(c)].width
+                                  : std::min(grid->contentWidth(c) + mark, 240));
+    }
 }
 
 void TfrmBrowse::btSortClick() {

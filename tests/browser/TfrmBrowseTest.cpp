@@ -315,6 +315,29 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     EXPECT_EQ(w.marks().count(), 0);
 }
 
+TEST_F(TfrmBrowseTest, ColumnsFitEachFoldersTextsUpToACap) {
+    const QByteArray name = "quarterly-report-2026-final.txt";
+    tree.file(name);
+    tree.file("deep/" + QByteArray(200, 'x') + ".txt");
+    tree.dir("empty");
+    TfrmBrowse& w = open();
+    w.changeFolder(tree.root());
+    const ResultGrid& g = w.grid->results();
+    // The longest name, marked, shows whole with its mark, and so does every time.
+    markRow(int(names().indexOf(QString::fromUtf8(name))) + 1);
+    EXPECT_GE(g.columnWidth(BrowseColumns::Filename),
+              w.grid->contentWidth(BrowseColumns::Filename));
+    EXPECT_GE(g.columnWidth(BrowseColumns::Time), w.grid->contentWidth(BrowseColumns::Time));
+    // A name too long for any window widens its column only so far.
+    enter(tree.path("deep"));
+    EXPECT_EQ(g.columnWidth(BrowseColumns::Filename), 240);
+    // No files: the designed widths, not the titles' own.
+    enter(tree.root());
+    enter(tree.path("empty"));
+    EXPECT_EQ(g.columnWidth(BrowseColumns::Filename),
+              BrowseColumns::schema().columns[BrowseColumns::Filename].width);
+}
+
 TEST_F(TfrmBrowseTest, ProtectedFoldersAndMountPointsAreRefused) {
     TfrmBrowse& w = open();
     const auto refused = [&](const QByteArray& folder, const QString& text) {
