@@ -130,8 +130,11 @@ void ResultWindow::fitColumnsToTexts(int sampleRows) {
     fitted_.clear();
     for (int c = 0; c < schema_.count(); ++c) {
         const ResultColumn& column = schema_.columns[std::size_t(c)];
+        // Rows are fitted before any is marked: the marked column keeps room for the mark,
+        // or marking a long name would cut it off.
+        const int mark = c == schema_.markColumn ? 18 : 0;
         fitted_.append(column.fitsTexts && column.width > 0
-                           ? std::min(grid->contentWidth(c, sampleRows), 200)
+                           ? std::min(grid->contentWidth(c, sampleRows) + mark, 200)
                            : 0);
     }
     FormResize();

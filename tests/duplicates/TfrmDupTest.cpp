@@ -157,6 +157,23 @@ TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
     EXPECT_FALSE(w.btDelete->isEnabled());
 }
 
+TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
+    tree.file("d/photos-of-the-lake.jpg", std::int64_t(500 * 1024));
+    tree.file("e/photos-of-the-lake.jpg", std::int64_t(500 * 1024));
+    TfrmDup& w = open(true);
+    w.btScan->click();
+    const ResultGrid& g = w.grid->results();
+    const int c = g.schema().markColumn;
+    for (int row = 1; row < g.rowCount(); ++row)
+        if (g.cell(c, row).startsWith(QLatin1String("photos"))) {
+            w.grid->setCurrentRow(row);
+            w.gridDblClick();
+            break;
+        }
+    ASSERT_EQ(w.markedCount, 1);
+    EXPECT_GE(g.columnWidth(c), w.grid->contentWidth(c, 500));
+}
+
 TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     TfrmDup& w = open(true);
     w.btScan->click();
