@@ -6,7 +6,10 @@
 //
 // One function per picture; a new window gets a function and a line in `pictures`.
 #include <QApplication>
+#include <QComboBox>
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -32,6 +35,8 @@
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
 #include "ui/TfrmWildCard.h"
+#include "ui/ViewerLink.h"
+#include "viewer/TfrmView.h"
 
 namespace {
 
@@ -266,9 +271,51 @@ void browserFromResults(Context&) {
         });
 }
 
+// The viewer as the browser's View button opens it, on a text file in text mode, then in hex.
+void viewer(Context& c) {
+    saveModal(
+        QStringLiteral("viewer.png"),
+        [&] { rk::openViewer(&c.main, QByteArrayLiteral("/home/demo/src/planner/README.txt")); },
+        [](QWidget& window) {
+            auto* view = qobject_cast<rk::TfrmView*>(&window);
+            if (!view) return;
+            save(*view, QStringLiteral("viewer.png"));
+            view->rbHex->click();
+            save(*view, QStringLiteral("viewer-hex.png"));
+        });
+}
+
+// The strings window from the viewer's Strings button, on the planner program.
+void strings(Context& c) {
+    saveModal(
+        QStringLiteral("strings.png"),
+        [&] { rk::openViewer(&c.main, QByteArrayLiteral("/home/demo/src/planner/planner")); },
+        [](QWidget& window) {
+            auto* view = qobject_cast<rk::TfrmView*>(&window);
+            if (!view) return;
+            saveModal(QStringLiteral("strings.png"), [&] { view->btStrings->click(); });
+        });
+}
+
+// Duplicate pictures by content, copies of the same bytes under other names, one copy marked.
+void contentDuplicates(Context&) {
+    rk::TfrmDup dups(nullptr, true);
+    prepare(dups);
+    dups.SpinEdit1->setValue(0);
+    dups.cbWildCard->setEditText(QStringLiteral("*.jpg"));
+    dups.btContent->click();
+    dups.grid->setCurrentRow(rowOf(*dups.grid, "/home/demo/Desktop/wallpaper.jpg"));
+    dups.gridDblClick();
+    dups.grid->setCurrentRow(1);
+    save(dups, QStringLiteral("duplicates-by-content.png"));
+}
+
 const std::function<void(Context&)> pictures[] = {
-    mainWindow, aboutBox,        help,        fileHogs,   duplicates, folderHogs,
-    allFolders, wildcardChooser, filesByDate, statistics, browser,    browserFromResults,
+    mainWindow, aboutBox,        help,
+    fileHogs,   duplicates,      folderHogs,
+    allFolders, wildcardChooser, filesByDate,
+    statistics, browser,         browserFromResults,
+    viewer,     strings,         contentDuplicates,
 };
 
 }  // namespace
@@ -294,6 +341,7 @@ int main(int argc, char** argv) {
     rk::ToolWindows tools;
     tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
     rk::openBrowser = rk::openBrowserOn;
+    rk::openViewer = rk::openViewerWindow;
     rk::TfrmMain mainWindow(tools);
     mainWindow.show();
     Context context{mainWindow};
