@@ -271,30 +271,32 @@ void browserFromResults(Context&) {
         });
 }
 
-// The viewer as the browser's View button opens it, on a text file in text mode, then in hex.
-void viewer(Context& c) {
+// Opens the viewer on `path` as the browser's View button does and hands it to `use`.
+void inViewer(Context& c, const QString& name, const QByteArray& path,
+              const std::function<void(rk::TfrmView&)>& use) {
     saveModal(
-        QStringLiteral("viewer.png"),
-        [&] { rk::openViewer(&c.main, QByteArrayLiteral("/home/demo/src/planner/README.txt")); },
-        [](QWidget& window) {
-            auto* view = qobject_cast<rk::TfrmView*>(&window);
-            if (!view) return;
-            save(*view, QStringLiteral("viewer.png"));
-            view->rbHex->click();
-            save(*view, QStringLiteral("viewer-hex.png"));
+        name, [&] { rk::openViewer(&c.main, path); },
+        [&](QWidget& window) {
+            if (auto* view = qobject_cast<rk::TfrmView*>(&window)) use(*view);
         });
+}
+
+// The viewer on a text file in text mode, then in hex.
+void viewer(Context& c) {
+    inViewer(c, QStringLiteral("viewer.png"), "/home/demo/src/planner/README.txt",
+             [](rk::TfrmView& view) {
+                 save(view, QStringLiteral("viewer.png"));
+                 view.rbHex->click();
+                 save(view, QStringLiteral("viewer-hex.png"));
+             });
 }
 
 // The strings window from the viewer's Strings button, on the planner program.
 void strings(Context& c) {
-    saveModal(
-        QStringLiteral("strings.png"),
-        [&] { rk::openViewer(&c.main, QByteArrayLiteral("/home/demo/src/planner/planner")); },
-        [](QWidget& window) {
-            auto* view = qobject_cast<rk::TfrmView*>(&window);
-            if (!view) return;
-            saveModal(QStringLiteral("strings.png"), [&] { view->btStrings->click(); });
-        });
+    inViewer(c, QStringLiteral("strings.png"), "/home/demo/src/planner/planner",
+             [](rk::TfrmView& view) {
+                 saveModal(QStringLiteral("strings.png"), [&] { view.btStrings->click(); });
+             });
 }
 
 // Duplicate pictures by content, copies of the same bytes under other names, one copy marked.
