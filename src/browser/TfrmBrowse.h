@@ -9,8 +9,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "browser/BrowseMarks.h"
 #include "browser/FolderListing.h"
+#include "common/MarkedFileList.h"
 #include "ui/ResultGridView.h"
 #include "ui/ToolWindow.h"
 
@@ -62,7 +62,7 @@ public:
 
     [[nodiscard]] const QByteArray& folder() const { return folder_; }
     [[nodiscard]] const QString& pattern() const { return pattern_; }
-    [[nodiscard]] const BrowseMarks& marks() const { return marks_; }
+    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
     [[nodiscard]] std::int64_t totalBytes() const { return totalBytes_; }
 
     void FormShow() override;
@@ -111,7 +111,7 @@ private:
 
     QByteArray folder_;  // exact bytes; empty until a folder is shown
     QString pattern_ = QStringLiteral("*.*");
-    BrowseMarks marks_;
+    MarkedFileList marks_;
     std::int64_t totalBytes_ = 0;
     QAction* sorted_ = nullptr;  // the sort item last chosen
     bool deleting_ = false;      // a folder deletion runs: closing waits for its end

@@ -206,8 +206,7 @@ void TfrmMods::FormShow() {
     dtEnd->setText(today);
     pnlDrives->FillDriveBoxes(driveTable());
     cb1Click(pnlDrives->anyChecked());
-    markedCount = 0;
-    markedBytes = 0;
+    marks_.clear();
     btClose->setEnabled(true);
     PopupMenu1->attachToGrid(false);
     ClearGrid();
@@ -219,10 +218,7 @@ void TfrmMods::FormShow() {
 void TfrmMods::ClearGrid() {
     resetGrid();
     PopupMenu1->check(Sortbyname1);
-    lbDeleted.clear();
-    counted_.clear();
-    markedCount = 0;
-    markedBytes = 0;
+    marks_.clear();
     btDelete->setEnabled(false);
 }
 
@@ -294,7 +290,7 @@ void TfrmMods::scan(const DateQuery& query) {
 void TfrmMods::showResultButtons(bool any) {
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->setVisible(any);
-    btDelete->setEnabled(markedCount > 0);
+    btDelete->setEnabled(marks_.count() > 0);
     PopupMenu1->attachToGrid(any);
 }
 
@@ -416,37 +412,20 @@ void TfrmMods::deleteOneFile(int row) {
     const QByteArray path = pathOfRow(row);
     const bool marking = !g.isMarked(row);
     g.setMark(row, schema().markColumn, marking);
-    if (marking) {
-        // Kept as the file is now, so the deletion can tell whether it changed since. Only a
-        // file that is still there counts toward the totals.
-        const std::optional<MarkedFile> file = markFile(platform(), path);
-        lbDeleted.push_back(file ? *file : MarkedFile{path});
-        counted_.push_back(file.has_value());
-        if (file) {
-            ++markedCount;
-            markedBytes += file->size;
-        }
-    } else {
-        // The entry of this very path, byte for byte; what its mark added is taken back.
-        const auto it = std::find_if(lbDeleted.begin(), lbDeleted.end(),
-                                     [&](const MarkedFile& f) { return f.path == path; });
-        if (it != lbDeleted.end()) {
-            const auto at = it - lbDeleted.begin();
-            if (counted_[std::size_t(at)]) {
-                --markedCount;
-                markedBytes -= it->size;
-            }
-            lbDeleted.erase(it);
-            counted_.erase(counted_.begin() + at);
-        }
-    }
-    pnlScan->setText(
-        QStringLiteral("%1 files %2 bytes").arg(markedCount).arg(formatThousands(markedBytes)));
+    // The mark keeps the file as it is now, so the deletion can tell whether it changed
+    // since; unmarking takes back exactly what the mark added.
+    if (marking)
+        marks_.mark(platform(), path);
+    else
+        marks_.unmark(path);
+    pnlScan->setText(QStringLiteral("%1 files %2 bytes")
+                         .arg(marks_.count())
+                         .arg(formatThousands(marks_.bytes())));
 }
 
 void TfrmMods::gridDblClick() {
     if (grid->currentRow() >= 1) deleteOneFile(grid->currentRow());
-    btDelete->setEnabled(markedCount > 0);
+    btDelete->setEnabled(marks_.count() > 0);
 }
 
 void TfrmMods::DeleteAllFiles() {
@@ -455,14 +434,14 @@ void TfrmMods::DeleteAllFiles() {
         deleteOneFile(row);
         if (row < grid->results().rowCount() - 1) grid->setCurrentRow(row + 1);
     }
-    btDelete->setEnabled(markedCount >= 1);
+    btDelete->setEnabled(marks_.count() >= 1);
 }
 
 void TfrmMods::btDeleteClick() {
-    if (markedCount <= 0) return;
+    if (marks_.count() <= 0) return;
     TfrmReallyDelete confirm(this);
-    confirm.addFiles(lbDeleted);
-    confirm.savings = markedBytes;
+    confirm.addFiles(marks_.files());
+    confirm.savings = marks_.bytes();
     if (confirm.exec() == QDialog::Rejected) return;
     accept();
 }

@@ -16,6 +16,7 @@
 
 #include "bydate/DateScan.h"
 #include "common/FileListDeletion.h"
+#include "common/MarkedFileList.h"
 #include "ui/ResultWindow.h"
 
 namespace rk {
@@ -63,9 +64,7 @@ public:
 
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
-    std::vector<MarkedFile> lbDeleted;
-    std::int64_t markedCount = 0;
-    std::int64_t markedBytes = 0;
+    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
 
     // Shows the date picker modally; tests put their own hand here.
     std::function<int(TfrmPickDate&)> showPicker;
@@ -118,8 +117,8 @@ private:
     void refocus(QLineEdit* box);
 
     std::unique_ptr<DateScan> scanner_;
-    std::vector<bool> counted_;  // whether each entry of lbDeleted counted toward the totals
-    bool refocusing_ = false;    // the focus goes back to a date box: no check on the way
+    MarkedFileList marks_;
+    bool refocusing_ = false;  // the focus goes back to a date box: no check on the way
 };
 
 }  // namespace rk

@@ -158,12 +158,9 @@ void TfrmDup::FormShow() {
 void TfrmDup::ClearGrid() {
     resetGrid();
     PopupMenu1->check(Sortbysize1);
-    lbDeleted.clear();
-    counted_.clear();
+    marks_.clear();
     groupOfRow_.clear();
     unmarkedIn_.clear();
-    markedCount = 0;
-    markedBytes = 0;
     btDelete->setEnabled(false);
     grid->setFocus();
 }
@@ -253,7 +250,7 @@ void TfrmDup::scan(bool exact) {
 void TfrmDup::showResultButtons(bool any) {
     btMark->setVisible(any);
     btDelete->setVisible(any);
-    btDelete->setEnabled(markedCount > 0);
+    btDelete->setEnabled(marks_.count() > 0);
     for (QPushButton* b : {btPrint, btClip, btBrowse})
         b->setVisible(any);
     // Duplicate groups are never re-sorted.
@@ -292,41 +289,23 @@ void TfrmDup::deleteOneFile(int row) {
         std::uint32_t& unmarked = unmarkedIn_[groupOfRow_[std::size_t(row - 1)]];
         unmarked = marking ? unmarked - 1 : unmarked + 1;
     }
-    if (marking) {
-        // Kept as the file is now, so the deletion can tell whether it changed since; a file
-        // found by its contents as it was read. Only a file that is still there counts
-        // toward the totals.
-        const std::optional<MarkedFile> file = markFile(platform(), path);
-        if (byContent)
-            lbDeleted.push_back(contentScanner_->hashedFile(std::size_t(row - 1)));
-        else
-            lbDeleted.push_back(file ? *file : MarkedFile{path});
-        counted_.push_back(file.has_value());
-        if (file) {
-            ++markedCount;
-            markedBytes += file->size;
-        }
-    } else {
-        // Unmarking takes back what the mark added, whatever the file is now.
-        const auto it = std::find_if(lbDeleted.begin(), lbDeleted.end(),
-                                     [&](const MarkedFile& f) { return f.path == path; });
-        if (it != lbDeleted.end()) {
-            const auto at = it - lbDeleted.begin();
-            if (counted_[std::size_t(at)]) {
-                --markedCount;
-                markedBytes -= it->size;
-            }
-            lbDeleted.erase(it);
-            counted_.erase(counted_.begin() + at);
-        }
-    }
-    pnlSel->setText(
-        QStringLiteral("%1 files %2 bytes").arg(markedCount).arg(formatThousands(markedBytes)));
+    // The mark keeps the file as it is now, or as it was read when found by its contents, so
+    // the deletion can tell whether it changed since; unmarking takes back exactly what the
+    // mark added.
+    if (!marking)
+        marks_.unmark(path);
+    else if (byContent)
+        marks_.mark(platform(), path, contentScanner_->hashedFile(std::size_t(row - 1)));
+    else
+        marks_.mark(platform(), path);
+    pnlSel->setText(QStringLiteral("%1 files %2 bytes")
+                        .arg(marks_.count())
+                        .arg(formatThousands(marks_.bytes())));
 }
 
 void TfrmDup::gridDblClick() {
     if (grid->currentRow() >= 1) deleteOneFile(grid->currentRow());
-    btDelete->setEnabled(markedCount > 0);
+    btDelete->setEnabled(marks_.count() > 0);
 }
 
 void TfrmDup::DeleteAllFiles() {
@@ -335,7 +314,7 @@ void TfrmDup::DeleteAllFiles() {
         deleteOneFile(row);
         if (row < grid->results().rowCount() - 1) grid->setCurrentRow(row + 1);
     }
-    btDelete->setEnabled(markedCount > 0);
+    btDelete->setEnabled(marks_.count() > 0);
 }
 
 bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
@@ -351,10 +330,10 @@ bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmDup::btDeleteClick() {
-    if (markedCount <= 0) return;
+    if (marks_.count() <= 0) return;
     TfrmReallyDelete confirm(this);
-    confirm.addFiles(lbDeleted);
-    confirm.savings = markedBytes;
+    confirm.addFiles(marks_.files());
+    confirm.savings = marks_.bytes();
     if (!groupOfRow_.empty()) confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
     if (confirm.exec() == QDialog::Rejected) return;
     accept();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/FileListDeletion.h"
+#include "common/MarkedFileList.h"
 #include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
 #include "ui/ResultWindow.h"
@@ -56,9 +57,7 @@ public:
 
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
-    std::vector<MarkedFile> lbDeleted;
-    int markedCount = 0;
-    std::int64_t markedBytes = 0;
+    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
 
     void FormShow() override;
     void ClearGrid();
@@ -95,8 +94,7 @@ private:
 
     const bool duplicates_;  // DupMode when the window was made
     std::unique_ptr<DupScan> scanner_;
-    // Whether each entry of lbDeleted counted toward the totals: its file existed then.
-    std::vector<bool> counted_;
+    MarkedFileList marks_;
     std::unique_ptr<ContentScan> contentScanner_;
     // Of a content list: each row's group (row 1 first), each group's unmarked rows.
     std::vector<std::uint32_t> groupOfRow_;

@@ -14,8 +14,8 @@
 #include "TestPlatform.h"
 #include "app/CommandLine.h"
 #include "browser/BrowseColumns.h"
-#include "browser/BrowseMarks.h"
 #include "browser/FolderListing.h"
+#include "common/MarkedFileList.h"
 #include "common/ResultGrid.h"
 #include "common/Services.h"
 #include "platform/LinuxPlatform.h"
@@ -120,13 +120,13 @@ TEST(FolderListingTest, FolderLinesFromTheMountPointDown) {
     EXPECT_EQ(parentFolder("/tmp"), "/");
 }
 
-TEST(BrowseMarksTest, UnmarkingTakesBackExactlyWhatItsMarkAdded) {
+TEST(MarkedFileListTest, UnmarkingTakesBackExactlyWhatItsMarkAdded) {
     TempTree tree;
     const QByteArray lower = tree.file("a.txt", std::int64_t(10));
     const QByteArray upper = tree.file("A.TXT", std::int64_t(20));
     const QByteArray gone = tree.path("gone.txt");
     TestPlatform p;
-    BrowseMarks marks;
+    MarkedFileList marks;
     marks.mark(p, lower);
     marks.mark(p, upper);
     marks.mark(p, gone);  // marked, but counts nothing

@@ -141,22 +141,22 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
     w.btOK->click();
     w.deleteOneFile(rowOf(upper));
     w.deleteOneFile(rowOf(lower));
-    ASSERT_EQ(w.markedCount, 2);
+    ASSERT_EQ(w.marks().count(), 2);
     w.deleteOneFile(rowOf(lower));
-    ASSERT_EQ(w.lbDeleted.size(), 1u);
-    EXPECT_EQ(w.lbDeleted[0].path, upper);
-    EXPECT_EQ(w.markedCount, 1);
-    EXPECT_EQ(w.markedBytes, 100);
+    ASSERT_EQ(w.marks().files().size(), 1u);
+    EXPECT_EQ(w.marks().files()[0].path, upper);
+    EXPECT_EQ(w.marks().count(), 1);
+    EXPECT_EQ(w.marks().bytes(), 100);
     // A file grown since it was marked leaves no stray bytes; one gone counts nothing.
     tree.file("case/A.txt", std::int64_t(5000));
     w.deleteOneFile(rowOf(upper));
-    EXPECT_EQ(w.markedCount, 0);
-    EXPECT_EQ(w.markedBytes, 0);
+    EXPECT_EQ(w.marks().count(), 0);
+    EXPECT_EQ(w.marks().bytes(), 0);
     ASSERT_EQ(::unlink(lower.constData()), 0);
     w.grid->setCurrentRow(rowOf(lower));
     w.gridDblClick();
-    EXPECT_EQ(w.lbDeleted.size(), 1u);
-    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.marks().files().size(), 1u);
+    EXPECT_EQ(w.marks().count(), 0);
     EXPECT_FALSE(w.btDelete->isEnabled());
     EXPECT_EQ(w.pnlScan->text(), "0 files 0 bytes");
     // Browse on that row: the browser is not opened on a file that is gone.
@@ -181,9 +181,9 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
     w.btOK->click();
     ASSERT_GT(longPath.size(), 300);
     w.deleteOneFile(rowOf(longPath));
-    ASSERT_EQ(w.lbDeleted.size(), 1u);
-    EXPECT_EQ(w.lbDeleted[0].path, longPath);
-    EXPECT_EQ(w.markedBytes, 7);
+    ASSERT_EQ(w.marks().files().size(), 1u);
+    EXPECT_EQ(w.marks().files()[0].path, longPath);
+    EXPECT_EQ(w.marks().bytes(), 7);
 }
 
 TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards) {
@@ -193,7 +193,7 @@ TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards)
     w.btOK->click();
     for (const QByteArray& p : {upper, lower, upper})
         w.deleteOneFile(rowOf(p));
-    ASSERT_EQ(w.markedCount, 1);
+    ASSERT_EQ(w.marks().count(), 1);
     // Cancelled: the window stays with its marks.
     QTimer::singleShot(0, [] {
         auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());

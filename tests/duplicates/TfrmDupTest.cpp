@@ -62,7 +62,7 @@ protected:
 
     std::vector<QByteArray> markedPaths() const {
         std::vector<QByteArray> out;
-        for (const MarkedFile& f : window->lbDeleted)
+        for (const MarkedFile& f : window->marks().files())
             out.push_back(f.path);
         return out;
     }
@@ -135,16 +135,16 @@ TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
     w.btScan->click();
     w.grid->setCurrentRow(1);
     w.gridDblClick();
-    EXPECT_EQ(w.markedCount, 1);
-    EXPECT_EQ(w.markedBytes, 300 * 1024);
+    EXPECT_EQ(w.marks().count(), 1);
+    EXPECT_EQ(w.marks().bytes(), 300 * 1024);
     EXPECT_TRUE(w.btDelete->isEnabled());
     EXPECT_EQ(w.pnlSel->text(), "1 files 307,200 bytes");
     EXPECT_TRUE(w.grid->results().isMarked(0, 1));
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("a/readme.txt")}));
     w.gridDblClick();
-    EXPECT_EQ(w.markedCount, 0);
-    EXPECT_EQ(w.markedBytes, 0);
-    EXPECT_TRUE(w.lbDeleted.empty());
+    EXPECT_EQ(w.marks().count(), 0);
+    EXPECT_EQ(w.marks().bytes(), 0);
+    EXPECT_TRUE(w.marks().files().empty());
     EXPECT_FALSE(w.btDelete->isEnabled());
     EXPECT_FALSE(w.grid->results().isMarked(1));
 
@@ -153,7 +153,7 @@ TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
     w.grid->setCurrentRow(3);
     w.gridDblClick();
     EXPECT_TRUE(w.grid->results().isMarked(3));
-    EXPECT_EQ(w.markedCount, 0);
+    EXPECT_EQ(w.marks().count(), 0);
     EXPECT_FALSE(w.btDelete->isEnabled());
 }
 
@@ -170,7 +170,7 @@ TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
             w.gridDblClick();
             break;
         }
-    ASSERT_EQ(w.markedCount, 1);
+    ASSERT_EQ(w.marks().count(), 1);
     EXPECT_GE(g.columnWidth(c), w.grid->contentWidth(c, 500));
 }
 
@@ -186,14 +186,14 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     EXPECT_TRUE(w.grid->results().isMarked(2));
     EXPECT_FALSE(w.grid->results().isMarked(3));
     EXPECT_EQ(w.grid->currentRow(), 3);
-    EXPECT_EQ(w.markedCount, 2);
+    EXPECT_EQ(w.marks().count(), 2);
     // A new scan starts without marks.
     w.btScan->click();
-    EXPECT_EQ(w.markedCount, 0);
-    EXPECT_EQ(w.markedBytes, 0);
+    EXPECT_EQ(w.marks().count(), 0);
+    EXPECT_EQ(w.marks().bytes(), 0);
     EXPECT_FALSE(w.btDelete->isEnabled());
     EXPECT_FALSE(w.grid->results().isMarked(1));
-    EXPECT_TRUE(w.lbDeleted.empty());
+    EXPECT_TRUE(w.marks().files().empty());
 }
 
 TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
@@ -231,7 +231,7 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     w.gridDblClick();
     w.grid->setCurrentRow(3);
     w.gridDblClick();
-    ASSERT_EQ(w.markedCount, 2);
+    ASSERT_EQ(w.marks().count(), 2);
     // Cancelled: the window stays, its marks too.
     QTimer::singleShot(0, [] {
         auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
@@ -242,7 +242,7 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     w.btDeleteClick();
     EXPECT_EQ(w.result(), QDialog::Rejected);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.markedCount, 2);
+    EXPECT_EQ(w.marks().count(), 2);
     // Confirmed: the marked files go, the other stays, and the window closes.
     scriptedDialogs().answer(ButtonYes);  // "Really delete?"
     QTimer::singleShot(0, [] {
@@ -270,7 +270,7 @@ TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
     w.grid->setCurrentRow(row);
     w.gridDblClick();
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
-    EXPECT_EQ(w.markedBytes, 300 * 1024);
+    EXPECT_EQ(w.marks().bytes(), 300 * 1024);
 }
 
 TEST_F(TfrmDupTest, AnErrorDuringTheScanLeavesTheWindowUsable) {
@@ -325,9 +325,9 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     w.grid->setCurrentRow(1);
     w.gridDblClick();
     tree.file("a/readme.txt", std::int64_t(10));  // rewritten since
-    ASSERT_EQ(w.lbDeleted.size(), 1u);
-    EXPECT_EQ(w.lbDeleted[0].size, 300 * 1024);
-    EXPECT_GT(w.lbDeleted[0].inode, 0u);
+    ASSERT_EQ(w.marks().files().size(), 1u);
+    EXPECT_EQ(w.marks().files()[0].size, 300 * 1024);
+    EXPECT_GT(w.marks().files()[0].inode, 0u);
     std::int64_t savings = -1;
     QTimer::singleShot(0, [&] {
         auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
@@ -339,8 +339,8 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     EXPECT_EQ(savings, 300 * 1024);
     // Unmarking takes back what the mark added, not the file's size now.
     w.gridDblClick();
-    EXPECT_EQ(w.markedCount, 0);
-    EXPECT_EQ(w.markedBytes, 0);
+    EXPECT_EQ(w.marks().count(), 0);
+    EXPECT_EQ(w.marks().bytes(), 0);
     // A file gone before it was marked adds nothing, and taking its mark back takes nothing.
     w.grid->setCurrentRow(2);
     w.gridDblClick();
@@ -348,8 +348,8 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     w.grid->setCurrentRow(3);
     w.gridDblClick();
     w.gridDblClick();
-    EXPECT_EQ(w.markedCount, 1);
-    EXPECT_EQ(w.markedBytes, 300 * 1024);
+    EXPECT_EQ(w.marks().count(), 1);
+    EXPECT_EQ(w.marks().bytes(), 300 * 1024);
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
 }
 
@@ -424,7 +424,7 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     EXPECT_EQ(test::scriptedDialogs().texts(),
               QStringList({"Every copy of this file would be marked. One copy must stay."}));
     EXPECT_FALSE(w.grid->results().isMarked(3));
-    EXPECT_EQ(w.markedCount, 2);
+    EXPECT_EQ(w.marks().count(), 2);
     // The copy left unmarked goes before the deletion: the marked ones are then the last.
     QFile::remove(QString::fromLocal8Bit(tree.path("d/other.bin")));
     scriptedDialogs().answer(ButtonYes);  // "Really delete?"
@@ -444,7 +444,7 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     w.gridDblClick();
     w.grid->setCurrentRow(2);
     w.gridDblClick();
-    EXPECT_EQ(w.markedCount, 2);
+    EXPECT_EQ(w.marks().count(), 2);
 }
 
 TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes) {
@@ -456,7 +456,7 @@ TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes)
     w.grid->setCurrentRow(1);
     w.gridDblClick();
     ASSERT_EQ(markedPaths(), std::vector<QByteArray>({path}));
-    EXPECT_EQ(w.lbDeleted[0].size, 300 * 1024);  // as it was read
+    EXPECT_EQ(w.marks().files()[0].size, 300 * 1024);  // as it was read
     scriptedDialogs().clear();
     scriptedDialogs().answer(ButtonYes);  // "Really delete?"
     scriptedDialogs().answer(ButtonNo);   // "... has changed since it was listed."

@@ -1,20 +1,29 @@
-#include "browser/BrowseMarks.h"
+#include "common/MarkedFileList.h"
 
 #include <algorithm>
 
 namespace rk {
 
-void BrowseMarks::mark(const Platform& platform, const QByteArray& path) {
+void MarkedFileList::mark(const Platform& platform, const QByteArray& path) {
     const std::optional<MarkedFile> file = markFile(platform, path);
-    files_.push_back(file ? *file : MarkedFile{path});
-    counted_.push_back(file.has_value());
-    if (file) {
+    add(file ? *file : MarkedFile{path}, file);
+}
+
+void MarkedFileList::mark(const Platform& platform, const QByteArray& path,
+                          const MarkedFile& asRead) {
+    add(asRead, markFile(platform, path));
+}
+
+void MarkedFileList::add(MarkedFile entry, const std::optional<MarkedFile>& now) {
+    files_.push_back(std::move(entry));
+    counted_.push_back(now.has_value());
+    if (now) {
         ++count_;
-        bytes_ += file->size;
+        bytes_ += now->size;
     }
 }
 
-bool BrowseMarks::unmark(const QByteArray& path) {
+bool MarkedFileList::unmark(const QByteArray& path) {
     const auto it = std::find_if(files_.begin(), files_.end(),
                                  [&](const MarkedFile& f) { return f.path == path; });
     if (it == files_.end()) return false;
@@ -28,7 +37,7 @@ bool BrowseMarks::unmark(const QByteArray& path) {
     return true;
 }
 
-void BrowseMarks::clear() {
+void MarkedFileList::clear() {
     files_.clear();
     counted_.clear();
     count_ = 0;
