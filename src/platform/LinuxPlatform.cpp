@@ -34,7 +34,7 @@ namespace rk {
 namespace {
 
 constexpr unsigned statxMask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
-                               STATX_ATIME | STATX_MTIME | STATX_BTIME;
+                               STATX_BLOCKS | STATX_ATIME | STATX_MTIME | STATX_BTIME;
 
 QByteArray readWholeFile(const char* path) {
     QFile f(QString::fromLatin1(path));
@@ -100,6 +100,8 @@ std::uint64_t deviceOf(const QByteArray& path) {
 void fillSearchRecord(SearchRecord& r, const struct ::statx& st) {
     const unsigned type = st.stx_mode & S_IFMT;
     r.size = (type == S_IFREG) ? std::int64_t(st.stx_size) : 0;
+    r.room =
+        (type == S_IFREG && (st.stx_mask & STATX_BLOCKS)) ? std::int64_t(st.stx_blocks) * 512 : 0;
     r.raw.access = (st.stx_mask & STATX_ATIME) ? st.stx_atime.tv_sec : 0;
     r.raw.write = (st.stx_mask & STATX_MTIME) ? st.stx_mtime.tv_sec : 0;
     r.raw.creation = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : 0;

@@ -32,7 +32,10 @@ struct RawTimes {
 // its current path, so it stays small: the name's bytes live on the heap, the rest is flat.
 struct SearchRecord {
     QByteArray name;        // exact bytes as the system returned them
-    std::int64_t size = 0;  // bytes; 64-bit, files of 2 GB and more are ordinary
+    std::int64_t size = 0;  // length in bytes; 64-bit, files of 2 GB and more are ordinary
+    // Room on disk in bytes (allocated blocks x 512): what deleting the last link frees. It
+    // differs from the length for sparse files, small files and compressed file systems.
+    std::int64_t room = 0;
     RawTimes raw;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
