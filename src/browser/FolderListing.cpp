@@ -65,8 +65,11 @@ public:
         return *it;
     }
     const QByteArray& time(PackedTime t) {
-        auto it = times_.find(t & 0xffff);
-        if (it == times_.end()) it = times_.insert(t & 0xffff, fileTimeText(t).toUtf8());
+        // No time at all (a date before 1980) reads as noon: it has an entry of its own, apart
+        // from midnight's, whose packed time of day is 0 as well.
+        const quint32 key = t == 0 ? noTime : t & 0xffff;
+        auto it = times_.find(key);
+        if (it == times_.end()) it = times_.insert(key, fileTimeText(t).toUtf8());
         return *it;
     }
     const QByteArray& type(const QByteArray& name) {
@@ -80,6 +83,7 @@ public:
     }
 
 private:
+    static constexpr quint32 noTime = 0x10000;
     QByteArray separator_;
     bool byLocale_ = false;
     QHash<quint32, QByteArray> dates_;

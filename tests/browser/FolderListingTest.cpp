@@ -196,6 +196,26 @@ TEST(FolderListingTest, ReportListsTheGridInEachOrder) {
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({"I/O error 2."}));
 }
 
+TEST(FolderListingTest, MidnightStaysMidnightAfterAFileWithoutATime) {
+    // A file dated before 1980 has no time and shows noon; a file written at midnight listed
+    // after it shows midnight, in either order.
+    TempTree tree;
+    tree.file("a-1975.txt");
+    tree.file("b-midnight.txt");
+    tree.file("c-1970.txt");
+    tree.setTimes("a-1975.txt", 1975, 1, 1, 12, 0, 0);
+    tree.setTimes("b-midnight.txt", 2022, 7, 8, 0, 0, 0);
+    tree.setTimes("c-1970.txt", 1970, 1, 2, 0, 0, 0);
+    int status = -1;
+    const QList<QByteArray> lines =
+        listing(tree.root(), "*.*", BrowseSort::Name, status).split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    const auto time = [&](int i) { return lines[i].split('\t')[1]; };
+    EXPECT_EQ(time(0), "12:00:00 PM");
+    EXPECT_EQ(time(1), "12:00:00 AM");
+    EXPECT_EQ(time(2), "12:00:00 PM");
+}
+
 TEST(FolderListingTest, ListingOptionsGoTogether) {
     const auto parsed = [](std::vector<QByteArray> args) {
         args.insert(args.begin(), "roomkin");

@@ -108,6 +108,9 @@ TEST(FileTimeTexts, CachedTextsMatchTheHelpers) {
         EXPECT_EQ(joined, fileDateText(values[i]) + fileTimeText(values[i + 1]) +
                               fileDateText(values[i + 2]));
     }
+    // No time (noon) and midnight share a packed time of day of 0, but not a text.
+    EXPECT_EQ(texts.time(0), "12:00:00 PM");
+    EXPECT_EQ(texts.time(pack(2022, 7, 8, 0, 0, 0)), "12:00:00 AM");
 }
 
 TEST(TimeFormats, EnglishFormatsWithoutTimeZone) {
