@@ -1,6 +1,7 @@
 #include "app/Reports.h"
 
 #include "browser/FolderListing.h"
+#include "bydate/DateColumns.h"
 #include "bydate/DateScan.h"
 #include "common/Drives.h"
 #include "common/Messages.h"
@@ -9,6 +10,7 @@
 #include "common/TextHelpers.h"
 #include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
+#include "folderhogs/FolderHogColumns.h"
 #include "folderhogs/FolderHogScan.h"
 #include "platform/Platform.h"
 #include "statistics/StatisticsPages.h"
@@ -38,9 +40,14 @@ void writeLine(QByteArrayView text, std::FILE* out) {
     std::fputc('\n', out);
 }
 
-int writeLines(const std::vector<ScanRecord>& records, std::FILE* out) {
-    for (const ScanRecord& r : records)
-        writeLine(r.text(), out);
+// The records' lines, the path in field pathField written as the exact bytes it stands for.
+int writeLines(const std::vector<ScanRecord>& records, int pathField, std::FILE* out) {
+    for (const ScanRecord& r : records) {
+        const QByteArray exact = r.exactPath();
+        writeLine(
+            exact.isEmpty() ? r.text() : QByteArrayView(withField(r.text(), pathField, exact)),
+            out);
+    }
     std::fflush(out);
     return 0;
 }
@@ -124,7 +131,7 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
     FolderHogScan scan(platform);
     scan.run(commandLine.mainFolders, drives);
     if (scan.unopenedDrives() > 0 || scan.abort) {
-        writeLines(scan.lb(), out);
+        writeLines(scan.lb(), FolderHogColumns::Name, out);
         return searchFailed;
     }
     // As in the window: fewer than two lines is no list.
@@ -132,7 +139,7 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
         ShowInfo(QStringLiteral("No files found."));
         return 1;
     }
-    return writeLines(scan.lb(), out);
+    return writeLines(scan.lb(), FolderHogColumns::Name, out);
 }
 
 // The statistics window's figures as text, for one drive: ages counted from today.
@@ -169,6 +176,18 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
     return incomplete ? searchFailed : 0;
 }
 
+// A date record's line with its name and folder as the exact bytes of the path it stands for.
+// The line has them where the record has them, the name padded.
+QByteArray exactDateLine(QByteArrayView record, const QByteArray& exact) {
+    const QByteArray line = clipboardLine(record);
+    const qsizetype slash = exact.lastIndexOf('/');
+    const QByteArray folder = slash == 0 ? QByteArray("/") : exact.left(slash);
+    QByteArray name = exact.mid(slash + 1);
+    name.append(recordFieldBytes(line, DateColumns::Filename)
+                    .sliced(recordFieldBytes(record, DateColumns::Filename).size()));
+    return withField(withField(line, DateColumns::Folder, folder), DateColumns::Filename, name);
+}
+
 int datesReport(const CommandLine& commandLine, Platform& platform,
                 const std::vector<Drive>& drives, std::FILE* out) {
     DateQuery query;
@@ -183,8 +202,9 @@ int datesReport(const CommandLine& commandLine, Platform& platform,
     // Each line goes out as it is found, in blocks: the report holds no list.
     QByteArray block;
     block.reserve(1 << 16);
-    scan.found = [&](QByteArrayView record, const QByteArray&) {
-        block.append(clipboardLine(record)).append('\n');
+    scan.found = [&](QByteArrayView record, const QByteArray& exact) {
+        block.append(exact.isEmpty() ? clipboardLine(record) : exactDateLine(record, exact))
+            .append('\n');
         if (block.size() >= (1 << 16) - 4096) {
             std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
             block.truncate(0);

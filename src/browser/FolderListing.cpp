@@ -241,7 +241,15 @@ int writeFolderListing(const Platform& platform, const QByteArray& folder, const
     if (sort != BrowseSort::Name) sortBrowseGrid(grid, sort);
     QByteArray block;
     for (int r = 1; r < grid.rowCount(); ++r) {
-        block.append(grid.recordOf(r).toUtf8()).append('\n');
+        // The name as the exact bytes of the file, where the grid shows it as other text.
+        const QByteArray record = grid.recordOf(r).toUtf8();
+        const QByteArray path = grid.pathOf(r);
+        const QByteArrayView name = QByteArrayView(path).sliced(path.lastIndexOf('/') + 1);
+        if (recordFieldBytes(record, BrowseColumns::Filename) == name)
+            block.append(record);
+        else
+            block.append(withField(record, BrowseColumns::Filename, name));
+        block.append('\n');
         if (block.size() >= 1 << 16) {
             std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
             block.truncate(0);

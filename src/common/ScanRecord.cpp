@@ -143,4 +143,33 @@ bool recordShowsExactly(const QByteArray& bytes, const QString& text) {
     return text.toUtf8() == bytes;
 }
 
+namespace {
+
+// Where field n begins and ends in a record; both at its end when it has fewer fields.
+std::pair<qsizetype, qsizetype> fieldSpan(QByteArrayView record, int field) {
+    qsizetype from = 0;
+    for (int i = 0; i < field; ++i) {
+        const qsizetype tab = record.indexOf('\t', from);
+        if (tab < 0) return {record.size(), record.size()};
+        from = tab + 1;
+    }
+    const qsizetype tab = record.indexOf('\t', from);
+    return {from, tab < 0 ? record.size() : tab};
+}
+
+}  // namespace
+
+QByteArrayView recordFieldBytes(QByteArrayView record, int field) {
+    const auto [from, to] = fieldSpan(record, field);
+    return record.sliced(from, to - from);
+}
+
+QByteArray withField(QByteArrayView record, int field, QByteArrayView bytes) {
+    const auto [from, to] = fieldSpan(record, field);
+    QByteArray out;
+    out.reserve(record.size() + bytes.size());
+    out.append(record.first(from)).append(bytes).append(record.sliced(to));
+    return out;
+}
+
 }  // namespace rk

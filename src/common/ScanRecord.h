@@ -74,4 +74,11 @@ void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& ord
 // Whether the record text of these bytes gives them back exactly.
 [[nodiscard]] bool recordShowsExactly(const QByteArray& bytes, const QString& text);
 
+// Field n (from 0) of a record's text; empty when it has fewer fields.
+[[nodiscard]] QByteArrayView recordFieldBytes(QByteArrayView record, int field);
+// The record with field n (from 0) replaced: how a report writes a name or path as the exact
+// bytes its record shows as text. Exact bytes may hold tabs, so of two fields the later one
+// is replaced first.
+[[nodiscard]] QByteArray withField(QByteArrayView record, int field, QByteArrayView bytes);
+
 }  // namespace rk

@@ -502,15 +502,19 @@ void ContentScan::writeListed(
     DupRecordWriter writer;
     for (std::size_t i = 0; i < listed_.size(); ++i) {
         const bool start = i == 0 || listed_[i].group != listed_[i - 1].group;
+        const auto write = [&](const ScanRecord& r) {
+            if (r.exactPath().isEmpty())
+                line(r.text(), start);
+            else
+                line(duplicateReportLine(r), start);
+        };
         if (!records_.empty()) {
-            line(records_[i].text(), start);
+            write(records_[i]);
             continue;
         }
         const File& f = files_[listed_[i].file];
-        const ScanRecord r =
-            writer.record(folders_[f.folder], QByteArray(names_.constData() + f.name), f.size,
-                          packFileTime(f.modified), f.accessed);
-        line(r.text(), start);
+        write(writer.record(folders_[f.folder], QByteArray(names_.constData() + f.name), f.size,
+                            packFileTime(f.modified), f.accessed));
     }
 }
 

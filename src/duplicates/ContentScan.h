@@ -69,7 +69,8 @@ public:
     [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
     // Listed file i as it was when read, so that a deletion can tell whether it changed since.
     [[nodiscard]] MarkedFile hashedFile(std::size_t i) const;
-    // Each listed record's text in grid order, and whether it begins a group.
+    // Each listed record's line as a report writes it (names and paths as their exact
+    // bytes) in grid order, and whether it begins a group.
     void writeListed(const std::function<void(QByteArrayView text, bool groupStart)>& line) const;
     // Lets the records go once a window's grid holds them; the groups stay.
     void releaseList() const { records_ = {}; }

@@ -124,6 +124,35 @@ ScanRecord DupRecordWriter::record(const DupFolder& folder, const QByteArray& ex
                                            : JoinPath(folder.path, exact));
 }
 
+namespace {
+
+// A path field as a report writes it: the exact bytes, and the search-path marker where the
+// record shows one.
+QByteArray exactPathField(QByteArray exact, QByteArrayView shown) {
+    if (shown.endsWith(searchPathMarkerBytes)) exact.append(searchPathMarkerBytes);
+    return exact;
+}
+
+QByteArray hogReportLine(QByteArrayView text, const QByteArray& exact) {
+    return withField(text, HogColumns::FileName,
+                     exactPathField(exact, recordFieldBytes(text, HogColumns::FileName)));
+}
+
+}  // namespace
+
+QByteArray duplicateReportLine(const DupRecord& record) {
+    const QByteArray exact = record.exactPath();
+    if (exact.isEmpty()) return record.text().toByteArray();
+    const qsizetype slash = exact.lastIndexOf('/');
+    const QByteArray folder =
+        exactPathField(exact.left(slash + 1), recordFieldBytes(record.text(), DupColumns::Folder));
+    QByteArray name = exact.mid(slash + 1);
+    const qsizetype shown = recordText(name).size();
+    if (shown < 14) name.append(14 - shown, ' ');  // padded as the record pads it
+    return withField(withField(record.text(), DupColumns::Folder, folder), DupColumns::Filename,
+                     name);
+}
+
 QByteArray duplicatePath(const DupRecord& record) {
     if (QByteArray exact = record.exactPath(); !exact.isEmpty()) return exact;
     const QString text = QString::fromUtf8(record.text());
@@ -493,11 +522,22 @@ std::size_t DupScan::listedCount() const {
 
 void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const {
     if (!listed_.empty() || hogs_.empty()) {
-        for (const DupRecord& r : listed_)
-            line(r.text());
+        for (const DupRecord& r : listed_) {
+            if (r.exactPath().isEmpty())
+                line(r.text());
+            else if (query_.duplicates)
+                line(duplicateReportLine(r));
+            else
+                line(hogReportLine(r.text(), r.exactPath()));
+        }
         return;
     }
-    eachHog([&](QByteArrayView text, const Hog&) { line(text); });
+    eachHog([&](QByteArrayView text, const Hog& h) {
+        if (folders_[h.folder].shownExactly && h.shownExactly)
+            line(text);
+        else
+            line(hogReportLine(text, hogPath(h)));
+    });
 }
 
 void DupScan::forEachListed(

@@ -52,6 +52,8 @@ private:
 
 // The exact path a duplicate record stands for.
 [[nodiscard]] QByteArray duplicatePath(const DupRecord& record);
+// A duplicate record's line as a report writes it: its name and folder as the exact bytes.
+[[nodiscard]] QByteArray duplicateReportLine(const DupRecord& record);
 
 // One drive's walk for a duplicate search: showFolder as the walk goes into each folder, step
 // after its sub-folders. Adds the folders it skipped, and the drive when it could not be
@@ -103,7 +105,8 @@ public:
     // asked for here; a report that only writes it uses listedCount and writeListed.
     [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
     [[nodiscard]] std::size_t listedCount() const;
-    // Each listed record's text, in grid order, without keeping the records.
+    // Each listed record's line as a report writes it (names and paths as their exact bytes),
+    // in grid order, without keeping the records.
     void writeListed(const std::function<void(QByteArrayView text)>& line) const;
     // The same with the exact path each row stands for, as pathOf gives it: a window can fill
     // its grid from this without the list ever being held as records.

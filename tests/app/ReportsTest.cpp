@@ -33,9 +33,9 @@ struct ReportOutput {
 };
 
 // Runs a report on a platform of the given drives, each reporting driveSize bytes when given.
-ReportOutput report(const QStringList& args, const std::vector<QByteArray>& drives,
+ReportOutput report(const std::vector<QByteArray>& args, const std::vector<QByteArray>& drives,
                     std::int64_t driveSize = 0) {
-    const CommandLine cl = parseCommandLine(argv(args));
+    const CommandLine cl = parseCommandLine(args);
     EXPECT_TRUE(cl.ok()) << cl.error.toStdString();
     TestPlatform p(drives);
     if (driveSize > 0)
@@ -53,6 +53,10 @@ ReportOutput report(const QStringList& args, const std::vector<QByteArray>& driv
     std::free(buffer);
     setPlatform(&old);
     return result;
+}
+ReportOutput report(const QStringList& args, const std::vector<QByteArray>& drives,
+                    std::int64_t driveSize = 0) {
+    return report(argv(args), drives, driveSize);
 }
 
 class ReportsTest : public ::testing::Test {
@@ -114,6 +118,44 @@ TEST_F(ReportsTest, FoldersByteForByte) {
     // One main folder only: fewer than two lines is no list.
     EXPECT_EQ(main.status, 1);
     EXPECT_EQ(main.text, "");
+}
+
+TEST(ReportNames, EveryReportWritesNamesAndPathsAsTheirExactBytes) {
+    // Bytes that are not UTF-8 in a name and a folder, and a tab in a name: the windows show
+    // them replaced, a report writes them as the system gave them.
+    TempTree tree;
+    const QByteArray odd = tree.dir("d\xe9");
+    tree.file("caf\xe9.txt", std::int64_t(300 * 1024));
+    tree.file("d\xe9/caf\xe9.txt", std::int64_t(300 * 1024));
+    tree.file("d\xe9/tab\tname.bin", std::int64_t(301 * 1024));
+    const auto run = [&](std::vector<QByteArray> args) {
+        args.insert(args.begin(), "roomkin");
+        const ReportOutput r = report(args, {tree.root()}, std::int64_t(10) << 30);
+        EXPECT_EQ(r.status, 0) << args[2].constData();
+        EXPECT_FALSE(r.text.contains("\xef\xbf\xbd")) << args[2].constData();  // U+FFFD
+        return r.text;
+    };
+    const QByteArray name = "caf\xe9.txt      \t";  // padded as its text is
+    for (const bool content : {false, true}) {
+        std::vector<QByteArray> args{"--report", "duplicates", "--min-kb",
+                                     "0",        "--drive",    tree.root()};
+        if (content) args.push_back("--content");
+        const QByteArray dups = run(args);
+        EXPECT_EQ(dups.count(name), 2) << dups.constData();
+        EXPECT_TRUE(dups.contains("\t" + odd + "/\t")) << dups.constData();
+    }
+    const QByteArray hogs = run({"--report", "hogs", "--min-kb", "0", "--drive", tree.root()});
+    EXPECT_TRUE(hogs.contains("\t" + odd + "/caf\xe9.txt\t")) << hogs.constData();
+    EXPECT_TRUE(hogs.contains("\t" + odd + "/tab\tname.bin\t")) << hogs.constData();
+    const QByteArray folders = run({"--report", "folders", "--all", "--drive", tree.root()});
+    EXPECT_TRUE(folders.contains("\t" + odd + "\n")) << folders.constData();
+    const QByteArray dates = run({"--report", "dates", "--drive", tree.root()});
+    EXPECT_TRUE(dates.contains("\n" + name)) << dates.constData();
+    EXPECT_TRUE(dates.contains("\t" + odd + "\t")) << dates.constData();
+    EXPECT_TRUE(dates.contains("tab\tname.bin")) << dates.constData();
+    const QByteArray listing = run({"--report", "listing", "--folder", odd});
+    EXPECT_EQ(listing.split('\n')[0].split('\t')[4], "caf\xe9.txt");
+    EXPECT_TRUE(listing.contains("\ttab\tname.bin\t")) << listing.constData();
 }
 
 TEST(CommandLine, BadArgumentsAreRefused) {
