@@ -21,7 +21,7 @@ inline const QString browserRootFolderText = QStringLiteral(
     "Cannot delete the root folder! To delete a folder including all files and sub-folders "
     "double click on the desired folder shown in the left panel.");
 inline const QString windowsFolderText =
-    QStringLiteral("You cannot delete the Windows folder using Roomkin 95");
+    QStringLiteral("You cannot delete a system folder using Roomkin 95");
 
 inline const QString trashFolderText = QStringLiteral(
     "This folder holds the recycle bin. It cannot be deleted or sent to the recycle bin.");

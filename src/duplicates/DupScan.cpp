@@ -86,8 +86,8 @@ void walkDupDrive(const Platform& platform, const Drive& drive,
 
 void warnListFull() {
     ShowWarning(
-        QStringLiteral("Due to Windows resource limitations ... cannot process any more "
-                       "files.\n\nTry increasing the file size limits or file match and "
+        QStringLiteral("The list holds the most rows the program keeps ... cannot process any "
+                       "more files.\n\nTry increasing the file size limits or file match and "
                        "re-scan."));
 }
 

@@ -260,20 +260,20 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         }
     };
     notes(TabSheet4,
-          {QStringLiteral("Note: prior versions of Windows and DOS did not store the file access "
-                          "date."),
-           QStringLiteral("Files never recorded as being accessed are probably old files that "
-                          "were converted to Windows 95.")});
+          {QStringLiteral("Note: drives mounted with relatime (the usual setting) record a file "
+                          "access only once a day or after a change; drives mounted with noatime "
+                          "do not record it at all."),
+           QStringLiteral("Files never recorded as being accessed carry an access date before "
+                          "1980, as files unpacked from some old archives do.")});
     notes(TabSheet5,
-          {QStringLiteral("Note: prior versions of Windows and DOS did not store the file "
-                          "creation date independent of the last file modification or file "
-                          "write date."),
-           QStringLiteral("Files never recorded as being created are probably old files that "
-                          "were converted to Windows 95.")});
-    notes(TabSheet6, {QStringLiteral("Note: prior versions of Windows and DOS treated the file "
-                                     "creation date synonomously  with the last file "
-                                     "modification date.  Therefore all files have a file "
-                                     "modification date.")});
+          {QStringLiteral("Note: Linux stores the file creation (birth) date only where the "
+                          "file system keeps it; some file systems, network drives among them, "
+                          "do not."),
+           QStringLiteral("Files never recorded as being created lie on such a file system, or "
+                          "were created before 1980.")});
+    notes(TabSheet6, {QStringLiteral("Note: every file system Linux uses records the last "
+                                     "file modification date, apart from the creation date.  "
+                                     "Therefore all files have a file modification date.")});
 
     const QList<QWidget*> sheets{TabSheet3, TabSheet1, TabSheet2, TabSheet4, TabSheet5, TabSheet6};
     for (qsizetype i = 0; i < sheets.size(); ++i)

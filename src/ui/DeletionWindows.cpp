@@ -6,10 +6,9 @@
 namespace rk {
 
 const QString recycleBinNote = QStringLiteral(
-    "Note that the recycle bin may be full or that you may have the \"Immediately Remove Files "
-    "On Delete\" option turned on in the recycle bin. If either is true, then you will not be "
-    "able to recover the deleted files from the recycle bin. \n\nSend to the recycle bin "
-    "anyway?");
+    "Note that the files go to the trash, from which your file manager can restore them. They "
+    "go on taking up room on the drive until the trash is emptied, and once it is emptied you "
+    "will not be able to recover them. \n\nSend to the recycle bin anyway?");
 
 int scaledPixels(const QWidget* widget, int designed) {
     return int(designed * widget->logicalDpiX() / 96.0 + 0.5);

@@ -63,9 +63,9 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent)
                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.  "
                                    "Files can be recovered."),
                     QStringLiteral("btRecycle"),
-                    QStringLiteral("All files sent to the Windows 95 recycle bin which can be "
-                                   "emptied later. Files may be recovered.  Hard disk space is "
-                                   "not freed up until recycle bin is emptied.."));
+                    QStringLiteral("All files sent to the trash which can be emptied later. "
+                                   "The file manager can restore them.  Hard disk space is "
+                                   "not freed up until the trash is emptied.."));
     BitBtn3 = row(QStringLiteral("Cancel"), QStringLiteral("Cancel. Do not delete."),
                   QStringLiteral("BitBtn3"), QStringLiteral("Cancel delete operation."));
     BitBtn3->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));

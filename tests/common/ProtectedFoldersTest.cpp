@@ -90,7 +90,7 @@ TEST_F(ProtectedFoldersTest, RefusalShowsTheCallersText) {
     EXPECT_EQ(
         scriptedDialogs().texts(),
         QStringList({"You cannot delete the root folder using Roomkin 95", browserRootFolderText,
-                     "You cannot delete the Windows folder using Roomkin 95"}));
+                     "You cannot delete a system folder using Roomkin 95"}));
     EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
 }
 

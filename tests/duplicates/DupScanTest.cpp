@@ -202,7 +202,7 @@ TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
     EXPECT_TRUE(scan_->incomplete());
     ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
     EXPECT_TRUE(scriptedDialogs().asked[0].text.startsWith(
-        "Due to Windows resource limitations ... cannot process any more files."));
+        "The list holds the most rows the program keeps ... cannot process any more files."));
     EXPECT_EQ(scriptedDialogs().asked[0].title, "Warning");
 }
 
