@@ -413,8 +413,9 @@ void TfrmBrowse::deleteOneFile(int row) {
         g.setMark(row, BrowseColumns::Filename, true);
         marks_.mark(platform(), path);
     }
-    pnlScan->setText(QStringLiteral("Marked for deletion: %1 files %2 bytes")
+    pnlScan->setText(QStringLiteral("Marked for deletion: %1 %2 %3 bytes")
                          .arg(marks_.count())
+                         .arg(countNoun(marks_.count(), "file"))
                          .arg(formatThousands(marks_.bytes())));
     showMarkState();
 }
@@ -502,7 +503,8 @@ void TfrmBrowse::btDeleteDirectoryClick() {
 bool TfrmBrowse::FormCloseQuery() {
     if (marks_.count() <= 0) return true;
     return Confirm(QStringLiteral("You have ") + QString::number(marks_.count()) +
-                       QStringLiteral(" files marked for deletion. ") +
+                       QLatin1Char(' ') + countNoun(marks_.count(), "file") +
+                       QStringLiteral(" marked for deletion. ") +
                        QStringLiteral("Do you really wish to exit without deleting?"),
                    ButtonYes | ButtonNo, ButtonNo) == ButtonYes;
 }

@@ -274,8 +274,10 @@ void TfrmMods::scan(const DateQuery& query) {
     const bool userAborted = listIncomplete() && incompleteText() == listIncompleteText();
     QString found = QStringLiteral("Found : ") + QString::number(scanner_->listed());
     if (scanner_->withoutCreationDate() > 0)
-        found += QStringLiteral(" (%1 files have no creation date)")
-                     .arg(scanner_->withoutCreationDate());
+        found += scanner_->withoutCreationDate() == 1
+                     ? QStringLiteral(" (1 file has no creation date)")
+                     : QStringLiteral(" (%1 files have no creation date)")
+                           .arg(scanner_->withoutCreationDate());
     if (rowsFilled == 0 && !userAborted) {
         showResultButtons(false);
         if (scanner_->withoutCreationDate() > 0) pnlScan->setText(found);
@@ -418,8 +420,9 @@ void TfrmMods::deleteOneFile(int row) {
         marks_.mark(platform(), path);
     else
         marks_.unmark(path);
-    pnlScan->setText(QStringLiteral("%1 files %2 bytes")
+    pnlScan->setText(QStringLiteral("%1 %2 %3 bytes")
                          .arg(marks_.count())
+                         .arg(countNoun(marks_.count(), "file"))
                          .arg(formatThousands(marks_.bytes())));
 }
 

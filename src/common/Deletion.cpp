@@ -334,15 +334,18 @@ QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
 QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
     QStringList notes;
     if (r.filesNotRemoved > 0)
-        notes << formatThousands(r.filesNotRemoved) + QStringLiteral(" files could not be deleted");
+        notes << formatThousands(r.filesNotRemoved) + QLatin1Char(' ') +
+                     countNoun(r.filesNotRemoved, "file") + QStringLiteral(" could not be deleted");
     if (r.foldersNotRead > 0)
-        notes << formatThousands(r.foldersNotRead) + QStringLiteral(" folders could not be read");
+        notes << formatThousands(r.foldersNotRead) + QLatin1Char(' ') +
+                     countNoun(r.foldersNotRead, "folder") + QStringLiteral(" could not be read");
     if (const QString other = otherTrashesNote(r.otherTrashes); !other.isEmpty()) notes << other;
     QString text;
     if (r.files > 0) {
         text = (recycledWording ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
-               formatThousands(r.files) + QStringLiteral(" files for a savings of ") +
-               formatThousands(r.bytes) + QStringLiteral(" bytes.");
+               formatThousands(r.files) + QLatin1Char(' ') + countNoun(r.files, "file") +
+               QStringLiteral(" for a savings of ") + formatThousands(r.bytes) +
+               QStringLiteral(" bytes.");
         if (!r.completed) text += deletionCanceledNote;
         for (const QString& n : notes)
             text += QStringLiteral(" (") + n + QLatin1Char(')');

@@ -22,6 +22,12 @@ std::int64_t readThousands(const QString& text) {
     return ok ? value : 0;
 }
 
+QString countNoun(std::int64_t n, const char* noun) {
+    QString word = QLatin1String(noun);
+    if (n != 1) word += QLatin1Char('s');
+    return word;
+}
+
 QString tabField(const QString& text, int n) {
     if (n < 1 || text.isEmpty()) return {};
     qsizetype start = 0;

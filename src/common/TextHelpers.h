@@ -10,6 +10,8 @@ namespace rk {
 [[nodiscard]] QString formatThousands(std::int64_t n);
 // Reads such a text back: separators removed; an unreadable text counts as 0.
 [[nodiscard]] std::int64_t readThousands(const QString& text);
+// The noun after a count: as given for exactly one, with "s" otherwise ("1 file", "2 files").
+[[nodiscard]] QString countNoun(std::int64_t n, const char* noun);
 
 // Field n (from 1) of a tab-separated record; empty when the record has fewer fields.
 [[nodiscard]] QString tabField(const QString& text, int n);

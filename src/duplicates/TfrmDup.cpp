@@ -298,8 +298,9 @@ void TfrmDup::deleteOneFile(int row) {
         marks_.mark(platform(), path, contentScanner_->hashedFile(std::size_t(row - 1)));
     else
         marks_.mark(platform(), path);
-    pnlSel->setText(QStringLiteral("%1 files %2 bytes")
+    pnlSel->setText(QStringLiteral("%1 %2 %3 bytes")
                         .arg(marks_.count())
+                        .arg(countNoun(marks_.count(), "file"))
                         .arg(formatThousands(marks_.bytes())));
 }
 

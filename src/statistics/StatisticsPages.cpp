@@ -153,8 +153,8 @@ QString clusterNote(const QString& driveName, std::int64_t clusterSize) {
 }
 
 QString finishedText(std::int64_t files, bool incomplete) {
-    QString text =
-        QStringLiteral("Finished - ") + formatThousands(files) + QStringLiteral(" files processed");
+    QString text = QStringLiteral("Finished - ") + formatThousands(files) + QLatin1Char(' ') +
+                   countNoun(files, "file") + QStringLiteral(" processed");
     if (incomplete) text += QStringLiteral(" INCOMPLETE ... ABORTED");
     return text;
 }

@@ -202,7 +202,9 @@ void TfrmReallyDelete::FormShow() {
 }
 
 void TfrmReallyDelete::UpdateHeaders() {
-    lblDelete->setText(QStringLiteral("The following %1 files will be deleted.").arg(lb1->count()));
+    lblDelete->setText(QStringLiteral("The following %1 %2 will be deleted.")
+                           .arg(lb1->count())
+                           .arg(countNoun(lb1->count(), "file")));
 }
 
 void TfrmReallyDelete::reject() {

@@ -288,7 +288,7 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     EXPECT_EQ(w.grid->currentRow(), 5);
     markRow(5);
     EXPECT_EQ(marked(), QStringList({"a.txt"}));
-    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 1 files 30 bytes");
+    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 1 file 30 bytes");
 
     // Cancelled: nothing goes, but the grid is read again without marks.
     tree.file("new.txt");
@@ -462,7 +462,7 @@ TEST_F(TfrmBrowseTest, ClosingWithMarksAsksFirst) {
         closeIt(w);
         EXPECT_TRUE(w.isVisible()) << way;
         EXPECT_EQ(scriptedDialogs().texts(),
-                  QStringList({"You have 1 files marked for deletion. Do you really wish to exit "
+                  QStringList({"You have 1 file marked for deletion. Do you really wish to exit "
                                "without deleting?"}))
             << way;
         EXPECT_EQ(marked(), QStringList({"a.log"})) << way;

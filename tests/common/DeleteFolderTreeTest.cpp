@@ -231,7 +231,7 @@ TEST_F(DeleteFolderTreeTest, FileThatCannotBeDeletedIsNotCounted) {
     EXPECT_EQ(r.filesNotRemoved, 1);
     EXPECT_TRUE(exists(b));
     EXPECT_EQ(deletionSummary(r, false),
-              "Deleted 2 files for a savings of 300 bytes. (1 files could not be deleted)");
+              "Deleted 2 files for a savings of 300 bytes. (1 file could not be deleted)");
 }
 
 TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolders) {
@@ -376,7 +376,7 @@ TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(text, "Deleted 1 files for a savings of 2 bytes. (1 folders could not be read)");
+    EXPECT_EQ(text, "Deleted 1 file for a savings of 2 bytes. (1 folder could not be read)");
     EXPECT_TRUE(exists(t.path("OLD/locked/x")));
 }
 
@@ -433,7 +433,7 @@ TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusabl
     EXPECT_EQ(r.files, 1);
     EXPECT_TRUE(exists(used + "/files/f"));
     EXPECT_EQ(deletionSummary(r, true),
-              "Recycled 1 files for a savings of 4 bytes. (the home trash could not be used: "
+              "Recycled 1 file for a savings of 4 bytes. (the home trash could not be used: "
               "files were sent to the trash in " +
                   QFile::decodeName(used) + ")");
 }

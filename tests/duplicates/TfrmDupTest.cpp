@@ -138,7 +138,7 @@ TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
     EXPECT_EQ(w.marks().count(), 1);
     EXPECT_EQ(w.marks().bytes(), 300 * 1024);
     EXPECT_TRUE(w.btDelete->isEnabled());
-    EXPECT_EQ(w.pnlSel->text(), "1 files 307,200 bytes");
+    EXPECT_EQ(w.pnlSel->text(), "1 file 307,200 bytes");
     EXPECT_TRUE(w.grid->results().isMarked(0, 1));
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("a/readme.txt")}));
     w.gridDblClick();

@@ -273,7 +273,7 @@ TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
     EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
     EXPECT_TRUE(QFileInfo::exists(name("b/f0")));
     EXPECT_EQ(scriptedDialogs().texts(),
-              QStringList({"Deleted 8 files for a savings of 16,384 bytes. (1 files could not be "
+              QStringList({"Deleted 8 files for a savings of 16,384 bytes. (1 file could not be "
                            "deleted)"}));
     EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
     EXPECT_EQ(w.clipboardLines().size(), 3);
