@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -158,6 +160,36 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     EXPECT_EQ(names(), QStringList({""}));
     EXPECT_EQ(w.pnlScan->text(), "Number of files : 0");
     EXPECT_EQ(w.pnlSize->text(), "Total size : 0");
+}
+
+TEST_F(TfrmBrowseTest, AFolderThatCannotBeReadIsNotEnteredByADoubleClickOrEnter) {
+    tree.file("sub/locked/x.txt");
+    tree.file("sub/deeper/y.txt");
+    TfrmBrowse& w = open();
+    enter(tree.path("sub"));
+    // Made unreadable as an ordinary user's folder of mode 000 would be; tests run as root.
+    if (::geteuid() == 0) {
+        installed.platform().failToOpen(tree.path("sub/locked"), EACCES);
+        installed.platform().failToRead(tree.path("sub/deeper"), EACCES);
+    } else {
+        ::chmod(tree.path("sub/locked").constData(), 0);
+        ::chmod(tree.path("sub/deeper").constData(), 0);
+    }
+    QListWidget* list = w.DirectoryListBox1;
+    for (const QByteArray& name : {QByteArray("sub/deeper"), QByteArray("sub/locked")}) {
+        scriptedDialogs().clear();
+        const int line = int(folderList().indexOf(tree.path(name)));
+        ASSERT_GE(line, 0);
+        const QPoint at = list->visualItemRect(list->item(line)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(scriptedDialogs().texts(), QStringList({"I/O error 13.", "I/O error 13."}));
+        EXPECT_EQ(w.folder(), tree.path("sub"));
+        EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
+    }
+    ::chmod(tree.path("sub/locked").constData(), 0755);
+    ::chmod(tree.path("sub/deeper").constData(), 0755);
 }
 
 TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
