@@ -13,7 +13,8 @@ namespace rk {
 namespace {
 
 bool changedSinceMarked(const MarkedFile& marked, const SearchRecord& now) {
-    if (marked.device == 0 && marked.inode == 0) return false;  // marked without a record
+    // Marked while it could not be read: whatever stands there now was never listed.
+    if (marked.device == 0 && marked.inode == 0) return true;
     return now.isDirectory() || now.size != marked.size || now.raw.write != marked.modified ||
            now.device != marked.device || now.inode != marked.inode;
 }

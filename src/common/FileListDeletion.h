@@ -41,7 +41,8 @@ struct FileListRun {
 // its opened folder. Just before a file goes it is compared with what was marked (size, last
 // write, device, inode); one that changed is only removed when the user says so
 // ("FILE has changed since it was listed. Delete it anyway?", default No), else it stays as
-// Changed. A file marked without a record (device and inode 0) is not compared. Never asks
+// Changed. A file marked while it could not be read (device and inode 0) counts as changed,
+// so whatever took its name since is never removed without that question. Never asks
 // anything else and shows nothing: the window tells the user what stayed.
 FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run);
 
