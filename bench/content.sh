@@ -4,7 +4,8 @@
 # both timed warm, then (as root, unless COLD=0) once each from a cold cache.
 # The same rules for both: one file system (-1), no hidden files (-A), no links followed, hard
 # links never copies of each other, empty files left out. jdupes reads the holes of sparse
-# files; the report does not.
+# files; the report does not. Last, what a deletion of the duplicates pays for checking the
+# copy it keeps of each group (bench_kept_copy), warm and (as root) cold.
 #   bench/content.sh [BUILD_DIR] [FILES]        (RUNS, WARMUP, COLD to change the runs)
 set -euo pipefail
 build=${1:-build}
@@ -36,4 +37,8 @@ if [ "$(id -u)" = 0 ] && [ "${COLD:-1}" != 0 ]; then
         $cmd >/dev/null || true
         echo "cold: $(echo "$(date +%s.%N) - $s" | bc) s  $cmd"
     done
+fi
+"$build/bench/bench_kept_copy" "$tree"
+if [ "$(id -u)" = 0 ] && [ "${COLD:-1}" != 0 ]; then
+    "$build/bench/bench_kept_copy" "$tree" cold
 fi

@@ -19,6 +19,7 @@ enum class StayReason {
     Changed,     // it changed since it was listed and the user chose to keep it
     Unreadable,  // a folder that could not be opened or listed; what it holds stayed too
     NotTried,    // the run stopped before it came to this file
+    Withheld,    // its caller kept it back: the copy meant to stay no longer holds its contents
 };
 
 struct StayedEntry {

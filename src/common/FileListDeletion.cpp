@@ -12,10 +12,20 @@ namespace rk {
 
 namespace {
 
+MarkedFile markedAs(const QByteArray& path, const SearchRecord& r) {
+    return MarkedFile{.path = path,
+                      .size = r.size,
+                      .modified = r.raw.write,
+                      .device = r.device,
+                      .inode = r.inode,
+                      .modifiedNs = r.writeNs,
+                      .changedNs = r.changeNs};
+}
+
 bool changedSinceMarked(const MarkedFile& marked, const SearchRecord& now) {
-    if (marked.device == 0 && marked.inode == 0) return false;  // marked without a record
-    return now.isDirectory() || now.size != marked.size || now.raw.write != marked.modified ||
-           now.device != marked.device || now.inode != marked.inode;
+    // Marked while it could not be read: whatever stands there now was never listed.
+    if (marked.device == 0 && marked.inode == 0) return true;
+    return now.isDirectory() || markedAs(marked.path, now) != marked;
 }
 
 }  // namespace
@@ -58,6 +68,10 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
                 continue;
             }
         }
+        if (err == 0 && run.mayRemove && !run.mayRemove(files[i], now)) {
+            stay(path, StayReason::Withheld, 0);
+            continue;
+        }
         QByteArray otherTrash;
         if (err == 0) {
             if (run.sendToBin) {
@@ -93,7 +107,7 @@ std::optional<MarkedFile> markFile(const Platform& platform, const QByteArray& p
     SearchRecord r;
     r.name = path.mid(slash + 1);
     if (platform.statEntry(opened.handle, r.name, r) != 0 || r.isDirectory()) return std::nullopt;
-    return MarkedFile{path, r.size, r.raw.write, r.device, r.inode};
+    return markedAs(path, r);
 }
 
 }  // namespace rk

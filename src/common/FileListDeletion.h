@@ -12,6 +12,7 @@ namespace rk {
 
 class EventPump;
 class Platform;
+struct SearchRecord;
 
 // A file as it was when the user marked it. Just before the file is deleted or trashed it is
 // compared with what it is then, so a file replaced or rewritten since it was listed is never
@@ -22,6 +23,12 @@ struct MarkedFile {
     std::int64_t modified = 0;  // last write, seconds since the epoch
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // Nanoseconds of the last write within its second, and the last change of any kind
+    // (ctime): a file rewritten in place keeping its size and time still differs in these.
+    std::uint32_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    friend bool operator==(const MarkedFile&, const MarkedFile&) = default;
 };
 
 // What the file at path is now; empty when it is not there or is a folder. A link is not
@@ -35,14 +42,18 @@ struct FileListRun {
     bool stopAtFirstFailure = false;
     EventPump* pump = nullptr;                        // lets the window repaint now and then
     std::function<void(std::size_t index)> progress;  // called before each file
+    // Asked just before a file that passed its own check goes, with what it is now: false
+    // keeps it (Withheld). Duplicates check here that a copy of their contents stays.
+    std::function<bool(const MarkedFile& file, const SearchRecord& now)> mayRemove;
 };
 
 // Deletes or trashes the marked files in the order given, each by its exact path relative to
 // its opened folder. Just before a file goes it is compared with what was marked (size, last
-// write, device, inode); one that changed is only removed when the user says so
-// ("FILE has changed since it was listed. Delete it anyway?", default No), else it stays as
-// Changed. A file marked without a record (device and inode 0) is not compared. Never asks
-// anything else and shows nothing: the window tells the user what stayed.
+// write and last change to the nanosecond, device, inode); one that changed is only removed
+// when the user says so ("FILE has changed since it was listed. Delete it anyway?", default
+// No), else it stays as Changed. A file marked while it could not be read (device and inode
+// 0) counts as changed, so whatever took its name since is never removed without that
+// question. Never asks anything else and shows nothing: the window tells the user what stayed.
 FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run);
 
 }  // namespace rk

@@ -98,6 +98,7 @@ void ContentScan::run(const Query& query) {
     devices_.clear();
     names_.clear();
     listed_.clear();
+    readAs_.clear();
     records_.clear();
     tally_ = {};
     abort = false;
@@ -124,6 +125,7 @@ void ContentScan::run(const Query& query) {
                 if (c.size() >= 2) equal.push_back(std::move(c));
         }
     list(std::move(equal));
+    readAs_ = {};
     buffer_ = other_ = QByteArray();
 }
 
@@ -306,18 +308,28 @@ ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
     return abort ? Read::Aborted : Read::Ok;
 }
 
-ContentScan::Read ContentScan::compareFiles(const File& a, const File& b, bool& equal) {
+ContentScan::Read ContentScan::compareFiles(std::uint32_t a, std::uint32_t b, bool& equal) {
     // The outcome is a's; b failing is told by Changed or Unreadable with equal set.
     OpenedFile fa, fb;
-    if (const Read r = opened(a, fa, true); r != Read::Ok) return r;
-    if (const Read r = opened(b, fb, true); r != Read::Ok) {
+    if (const Read r = opened(files_[a], fa, true); r != Read::Ok) return r;
+    if (const Read r = opened(files_[b], fb, true); r != Read::Ok) {
         equal = true;
         return r;
     }
+    const Read r = compareOpened(fa, fb, equal, true);
+    if (r == Read::Ok && equal) {
+        readAs_[a] = {fa.modifiedNs, fa.changedNs};
+        readAs_[b] = {fb.modifiedNs, fb.changedNs};
+    }
+    return r;
+}
+
+ContentScan::Read ContentScan::compareOpened(const OpenedFile& fa, const OpenedFile& fb,
+                                             bool& equal, bool scanning) {
     equal = false;
     HoleCursor ha, hb;
-    for (std::int64_t at = 0; at < a.size; at += segment) {
-        const std::int64_t length = std::min(segment, a.size - at);
+    for (std::int64_t at = 0; at < fa.size; at += segment) {
+        const std::int64_t length = std::min(segment, fa.size - at);
         const bool holeA = ha.isHole(*contents_, fa, at, length);
         const bool holeB = hb.isHole(*contents_, fb, at, length);
         if (!holeA || !holeB) {
@@ -338,8 +350,8 @@ ContentScan::Read ContentScan::compareFiles(const File& a, const File& b, bool& 
                                                     std::size_t(length)) == 0;
             if (!same) return Read::Ok;
         }
-        if (pump_) pump_->poll();
-        if (abort) return Read::Aborted;
+        if (scanning && pump_) pump_->poll();
+        if (scanning && abort) return Read::Aborted;
     }
     std::int64_t size = 0, modified = 0;
     if (!contents_->stateNow(fa, size, modified) || size != fa.size || modified != fa.modifiedNs)
@@ -368,6 +380,7 @@ std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group) {
         if (!contents_->stateNow(f, nowSize, modified) || nowSize != f.size ||
             modified != f.modifiedNs)
             return Read::Changed;
+        readAs_[k] = {f.modifiedNs, f.changedNs};
         return Read::Ok;
     };
     QByteArray member;
@@ -392,7 +405,7 @@ std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group) {
         } else {
             for (std::size_t c = 0; c < classes.size() && !placed && !dropped;) {
                 bool equal = false;
-                const Read r = compareFiles(files_[classes[c].front()], files_[m], equal);
+                const Read r = compareFiles(classes[c].front(), m, equal);
                 if (r == Read::Aborted) return {};
                 if (r == Read::Ok) {
                     if (equal) {
@@ -477,7 +490,7 @@ void ContentScan::list(std::vector<Group> groups) {
     first = {};
     for (const std::uint32_t k : order) {
         for (const std::uint32_t f : groups[k])
-            listed_.push_back({f, std::uint32_t(tally_.groups)});
+            listed_.push_back({f, std::uint32_t(tally_.groups), readAs_[f]});
         ++tally_.groups;
         tally_.freeable += waste(groups[k]);
     }
@@ -519,8 +532,35 @@ void ContentScan::writeListed(
 }
 
 MarkedFile ContentScan::hashedFile(std::size_t i) const {
-    const File& f = files_[listed_[i].file];
-    return MarkedFile{pathOf(f), f.size, f.modified, devices_[f.device], f.inode};
+    const Listed& l = listed_[i];
+    const File& f = files_[l.file];
+    return MarkedFile{
+        .path = pathOf(f),
+        .size = f.size,
+        .modified = f.modified,
+        .device = devices_[f.device],
+        .inode = f.inode,
+        .modifiedNs = std::uint32_t(l.read.modifiedNs - seconds(l.read.modifiedNs) * 1'000'000'000),
+        .changedNs = l.read.changedNs};
+}
+
+bool ContentScan::keptCopyHolds(std::size_t kept, const QByteArray& going, std::uint64_t device,
+                                std::uint64_t inode) {
+    const Listed& l = listed_[kept];
+    const File& file = files_[l.file];
+    const OpenedFile k = contents_->open(pathOf(file), true);
+    if (!k.isOpen() || k.device != devices_[file.device] || k.inode != file.inode ||
+        k.size != file.size || k.modifiedNs != l.read.modifiedNs || k.changedNs != l.read.changedNs)
+        return false;
+    const OpenedFile g = contents_->open(going, true);
+    if (!g.isOpen() || g.device != device || g.inode != inode || g.size != k.size) return false;
+    const auto length = qsizetype(std::min(segment, k.size));
+    buffer_.resize(length);
+    other_.resize(length);
+    bool equal = false;
+    const Read r = compareOpened(k, g, equal, false);
+    buffer_ = other_ = QByteArray();
+    return r == Read::Ok && equal;
 }
 
 }  // namespace rk

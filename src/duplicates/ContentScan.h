@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "common/FileListDeletion.h"
@@ -69,6 +70,11 @@ public:
     [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
     // Listed file i as it was when read, so that a deletion can tell whether it changed since.
     [[nodiscard]] MarkedFile hashedFile(std::size_t i) const;
+    // Whether listed file kept still stands as it was read (to the nanosecond of its last
+    // write and last change) and holds, read now, the same bytes as the file at going, which
+    // must still be the file of device and inode: deleting going then loses no contents.
+    [[nodiscard]] bool keptCopyHolds(std::size_t kept, const QByteArray& going,
+                                     std::uint64_t device, std::uint64_t inode);
     // Each listed record's line as a report writes it (names and paths as their exact
     // bytes) in grid order, and whether it begins a group.
     void writeListed(const std::function<void(QByteArrayView text, bool groupStart)>& line) const;
@@ -118,10 +124,16 @@ private:
         std::vector<std::unique_ptr<File[]>> blocks_;
         std::size_t size_ = 0;
     };
-    // A listed file and its group.
+    // A file's times when its contents were last read whole and found equal to another's.
+    struct ReadAs {
+        std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
+    };
+    // A listed file, its group, and how it stood when read.
     struct Listed {
         std::uint32_t file;
         std::uint32_t group;
+        ReadAs read;
     };
     enum class Read { Ok, Unreadable, Changed, Aborted };
     using Group = std::vector<std::uint32_t>;  // indices in files_
@@ -135,7 +147,10 @@ private:
     // Compares the members of a group byte for byte: the classes of equal files.
     std::vector<Group> splitByBytes(const Group& group);
     Read hashFile(File& file, bool whole);
-    Read compareFiles(const File& a, const File& b, bool& equal);
+    Read compareFiles(std::uint32_t a, std::uint32_t b, bool& equal);
+    // The same for two files opened already, of a's size; during a scan (scanning) events
+    // are handled between segments and Abort is heeded.
+    Read compareOpened(const OpenedFile& a, const OpenedFile& b, bool& equal, bool scanning);
     Read opened(const File& file, OpenedFile& opened, bool sequential) const;
     void list(std::vector<Group> groups);
     void settle(Read outcome);
@@ -157,6 +172,8 @@ private:
     std::vector<std::uint64_t> devices_;
     QByteArray names_;
     std::vector<Listed> listed_;
+    // How the files that reach the byte comparison stood when it read them, until listed.
+    std::unordered_map<std::uint32_t, ReadAs> readAs_;
     mutable std::vector<DupRecord> records_;
     // What one run found and read.
     struct Tally {

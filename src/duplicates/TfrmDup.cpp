@@ -26,6 +26,27 @@
 
 namespace rk {
 
+namespace {
+
+// What the summary says of marked files kept because no copy of their contents is left.
+QString withheldNote(const std::vector<QByteArray>& paths) {
+    constexpr std::size_t shown = 10;
+    QString text =
+        paths.size() == 1
+            ? QStringLiteral("1 marked file was not deleted: no unmarked copy of it")
+            : QStringLiteral("%1 marked files were not deleted: no unmarked copy of them")
+                  .arg(formatThousands(std::int64_t(paths.size())));
+    text += QStringLiteral(" still holds the same contents.\n");
+    for (std::size_t i = 0; i < paths.size() && i < shown; ++i)
+        text += QLatin1Char('\n') + displayPath(paths[i]);
+    if (paths.size() > shown)
+        text += QStringLiteral("\n... and %1 more")
+                    .arg(formatThousands(std::int64_t(paths.size() - shown)));
+    return text;
+}
+
+}  // namespace
+
 TfrmDup::TfrmDup(QWidget* parent) : TfrmDup(parent, DupMode) {}
 
 TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
@@ -335,9 +356,47 @@ void TfrmDup::btDeleteClick() {
     TfrmReallyDelete confirm(this);
     confirm.addFiles(marks_.files());
     confirm.savings = marks_.bytes();
-    if (!groupOfRow_.empty()) confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
-    if (confirm.exec() == QDialog::Rejected) return;
+    withheld_.clear();
+    if (!groupOfRow_.empty()) {
+        confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
+        confirm.mayRemove = [this](const MarkedFile& file, const SearchRecord& now) {
+            return aCopyStaysOf(file, now);
+        };
+        markedRowOf_.clear();
+        for (int row = 1; row <= rowsFilled; ++row)
+            if (grid->results().isMarked(row))
+                markedRowOf_.insert(grid->results().pathOf(row), row);
+        copyStays_.assign(unmarkedIn_.size(), 0);
+    }
+    const int outcome = confirm.exec();
+    markedRowOf_.clear();
+    if (!withheld_.empty()) ShowWarning(withheldNote(withheld_));
+    if (outcome == QDialog::Rejected) return;
     accept();
+}
+
+bool TfrmDup::aCopyStaysOf(const MarkedFile& file, const SearchRecord& now) {
+    const int row = markedRowOf_.value(file.path);
+    if (row < 1) return false;  // not a row of this list: nothing known of its copies
+    const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+    std::int8_t& verdict = copyStays_[group];
+    if (verdict == 0) {
+        // The group's rows lie together; the first unmarked copy that still holds these
+        // bytes is enough.
+        verdict = -1;
+        const ResultGrid& g = grid->results();
+        int first = row;
+        while (first > 1 && groupOfRow_[std::size_t(first - 2)] == group)
+            --first;
+        for (int r = first; r <= rowsFilled && groupOfRow_[std::size_t(r - 1)] == group; ++r)
+            if (!g.isMarked(r) && contentScanner_->keptCopyHolds(std::size_t(r - 1), file.path,
+                                                                 now.device, now.inode)) {
+                verdict = 1;
+                break;
+            }
+    }
+    if (verdict < 0) withheld_.push_back(file.path);
+    return verdict > 0;
 }
 
 bool TfrmDup::wouldMarkEveryCopy(int row) const {
@@ -356,8 +415,7 @@ bool TfrmDup::aCopyStaysOfEachGroup() const {
         } else if (!keepsACopy[group]) {
             const MarkedFile was = contentScanner_->hashedFile(std::size_t(row - 1));
             const std::optional<MarkedFile> now = markFile(platform(), was.path);
-            keepsACopy[group] = now && now->size == was.size && now->modified == was.modified &&
-                                now->device == was.device && now->inode == was.inode;
+            keepsACopy[group] = now && *now == was;
         }
     }
     for (int row = 1; row <= rowsFilled; ++row) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QComboBox>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -91,6 +92,10 @@ private:
     // the others are deleted.
     [[nodiscard]] bool wouldMarkEveryCopy(int row) const;
     [[nodiscard]] bool aCopyStaysOfEachGroup() const;
+    // Asked as each marked file of a content list goes: before the first of its group, an
+    // unmarked copy must still be as it was read and hold the same bytes, else the group's
+    // marked files all stay (withheld_).
+    [[nodiscard]] bool aCopyStaysOf(const MarkedFile& file, const SearchRecord& now);
 
     const bool duplicates_;  // DupMode when the window was made
     std::unique_ptr<DupScan> scanner_;
@@ -99,6 +104,11 @@ private:
     // Of a content list: each row's group (row 1 first), each group's unmarked rows.
     std::vector<std::uint32_t> groupOfRow_;
     std::vector<std::uint32_t> unmarkedIn_;
+    // During a deletion: the row of each marked path, each group's verdict (0 not yet
+    // checked, 1 a copy stays, -1 none does), and the marked files kept for want of a copy.
+    QHash<QByteArray, int> markedRowOf_;
+    std::vector<std::int8_t> copyStays_;
+    std::vector<QByteArray> withheld_;
 };
 
 }  // namespace rk

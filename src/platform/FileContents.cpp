@@ -16,6 +16,7 @@ OpenedFile& OpenedFile::operator=(OpenedFile&& other) noexcept {
         error = other.error;
         size = other.size;
         modifiedNs = other.modifiedNs;
+        changedNs = other.changedNs;
         device = other.device;
         inode = other.inode;
     }
@@ -28,8 +29,8 @@ OpenedFile::~OpenedFile() {
 
 namespace {
 
-std::int64_t nanoseconds(const struct stat& st) {
-    return std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+std::int64_t nanoseconds(const struct timespec& t) {
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
 }  // namespace
@@ -56,7 +57,8 @@ OpenedFile FileContents::open(const QByteArray& path, bool sequential) const {
         return file;
     }
     file.size = st.st_size;
-    file.modifiedNs = nanoseconds(st);
+    file.modifiedNs = nanoseconds(st.st_mtim);
+    file.changedNs = nanoseconds(st.st_ctim);
     file.device = st.st_dev;
     file.inode = st.st_ino;
     ::posix_fadvise(file.fd, 0, 0, sequential ? POSIX_FADV_SEQUENTIAL : POSIX_FADV_RANDOM);
@@ -94,7 +96,7 @@ bool FileContents::stateNow(const OpenedFile& file, std::int64_t& size,
     struct stat st {};
     if (::fstat(file.fd, &st) != 0) return false;
     size = st.st_size;
-    modifiedNs = nanoseconds(st);
+    modifiedNs = nanoseconds(st.st_mtim);
     return true;
 }
 

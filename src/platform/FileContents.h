@@ -22,6 +22,7 @@ public:
     int error = 0;  // why it could not be opened
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;  // last write, nanoseconds since the epoch
+    std::int64_t changedNs = 0;   // last change of any kind (ctime), nanoseconds
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
 };

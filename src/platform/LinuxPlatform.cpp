@@ -34,7 +34,7 @@ namespace rk {
 namespace {
 
 constexpr unsigned statxMask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
-                               STATX_BLOCKS | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+                               STATX_BLOCKS | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
 QByteArray readWholeFile(const char* path) {
     QFile f(QString::fromLatin1(path));
@@ -105,6 +105,10 @@ void fillSearchRecord(SearchRecord& r, const struct ::statx& st) {
     r.raw.access = (st.stx_mask & STATX_ATIME) ? st.stx_atime.tv_sec : 0;
     r.raw.write = (st.stx_mask & STATX_MTIME) ? st.stx_mtime.tv_sec : 0;
     r.raw.creation = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : 0;
+    r.writeNs = (st.stx_mask & STATX_MTIME) ? st.stx_mtime.tv_nsec : 0;
+    r.changeNs = (st.stx_mask & STATX_CTIME)
+                     ? std::int64_t(st.stx_ctime.tv_sec) * 1'000'000'000 + st.stx_ctime.tv_nsec
+                     : 0;
     r.device = makedev(st.stx_dev_major, st.stx_dev_minor);
     r.inode = st.stx_ino;
     r.links = st.stx_nlink;

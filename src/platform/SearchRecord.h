@@ -39,8 +39,13 @@ struct SearchRecord {
     RawTimes raw;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // When the entry last changed in any way (contents, links, owner, permissions), in
+    // nanoseconds; users cannot set it back. With the nanoseconds of the last write, it tells
+    // a file rewritten in place within one second, or given its old time again.
+    std::int64_t changeNs = 0;
     std::uint32_t links = 1;
-    PackedTime time = 0;  // last write, packed
+    PackedTime time = 0;        // last write, packed
+    std::uint32_t writeNs = 0;  // the nanoseconds of the last write within raw.write's second
     std::uint8_t attributes = 0;
     // Another file system is mounted here, or will be when the entry is opened (an automount
     // point): a walk does not open it, so as not to mount anything.

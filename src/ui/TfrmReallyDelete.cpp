@@ -229,6 +229,7 @@ FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
     run.stopAtFirstFailure = sendToBin;  // the first refusal of the bin ends a recycle run
     run.pump = &pump;
     run.progress = [this](std::size_t i) { bar->setValue(int(i)); };
+    run.mayRemove = mayRemove;
     FolderTreeResult result = DeleteMarkedFiles(files, run);
     QApplication::restoreOverrideCursor();
     lb1->clear();

@@ -53,6 +53,8 @@ public:
     // Asked once the user has said yes, just before the first file goes: false leaves every
     // file where it is and the window open (the caller has said why).
     std::function<bool()> beforeDeleting;
+    // Asked for each file just before it goes (see FileListRun): false keeps it.
+    std::function<bool(const MarkedFile& file, const SearchRecord& now)> mayRemove;
 
 public slots:
     void reject() override;

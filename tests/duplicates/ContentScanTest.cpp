@@ -5,6 +5,7 @@
 
 #include <QMap>
 
+#include "FileChecks.h"
 #include "InstalledPlatform.h"
 #include "TempTree.h"
 #include "common/SearchPath.h"
@@ -211,6 +212,53 @@ TEST_F(ContentScanTest, AbortStopsInsideTheReadingAndListsNothingUnchecked) {
     EXPECT_TRUE(s.incomplete());
     EXPECT_EQ(s.listedCount(), 0u);
     EXPECT_LE(contents.reads, readsAtAbort + 1);  // not the rest of an 8 MiB file
+}
+
+}  // namespace
+}  // namespace rk
+
+namespace rk {
+namespace {
+
+// Before the first marked copy of a group goes, a kept copy must still stand as it was read
+// and hold the same bytes as the copy going, read now.
+TEST_F(ContentScanTest, AKeptCopyHoldsOnlyAsItWasReadAndWithTheBytesOfTheCopyGoing) {
+    const QByteArray text = bytes(9000, 'k', 'l');
+    const QByteArray going = tree.file("going", text);
+    const QByteArray kept = tree.file("kept", text);
+    const QByteArray spare = tree.file("spare", text);
+    const std::int64_t big = 2 * (1 << 20) + 10;
+    const QByteArray holes = sparse("holes", big, 7, false);
+    const QByteArray zeros = sparse("zeros", big, 7, true);
+    ASSERT_EQ(run(), "{holes zeros} {going kept spare}");
+    const auto holds = [&](std::size_t k, const QByteArray& path) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(path.constData(), &st), 0);
+        return scan->keptCopyHolds(k, path, st.st_dev, st.st_ino);
+    };
+    // Each listed file as read is what a mark would take of it now, to the nanosecond.
+    EXPECT_EQ(scan->hashedFile(3), *markFile(installed.platform(), kept));
+    EXPECT_TRUE(holds(0, zeros));  // holes read as the zeros written out in the other
+    EXPECT_TRUE(holds(3, going));
+
+    // The copy going rewritten in place, size and times kept: only its bytes tell.
+    test::rewriteInPlace(going, "K");
+    EXPECT_FALSE(holds(3, going));
+    test::rewriteInPlace(going, "k");
+    EXPECT_TRUE(holds(3, going));
+
+    // Another file put in place of the one to go after it was checked is not compared.
+    struct stat before {};
+    ::lstat(going.constData(), &before);
+    ::rename(tree.file("new", text).constData(), going.constData());
+    EXPECT_FALSE(scan->keptCopyHolds(3, going, before.st_dev, before.st_ino));
+
+    // The kept copy rewritten in place, even with its own bytes and times: it no longer
+    // stands as it was read, and a mark would tell it too.
+    test::rewriteInPlace(kept, "k");
+    EXPECT_FALSE(holds(3, going));
+    EXPECT_NE(scan->hashedFile(3), *markFile(installed.platform(), kept));
+    EXPECT_TRUE(holds(4, going));  // the other unmarked copy still does
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "CloseWays.h"
+#include "FileChecks.h"
 #include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
@@ -409,6 +410,20 @@ TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
 namespace rk {
 namespace {
 
+// Deletes the marked files of the window through its confirmation, giving the questions
+// asked on the way these answers.
+void deleteMarked(TfrmDup& w, std::initializer_list<Button> answers) {
+    for (const Button b : answers)
+        scriptedDialogs().answer(b);
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(confirm);
+        confirm->btDeleteAllClick();
+        confirm->reject();
+    });
+    w.btDeleteClick();
+}
+
 TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     tree.file("d/other.bin", std::int64_t(300 * 1024));  // the same zeros as both readme.txt
     TfrmDup& w = open(true);
@@ -427,14 +442,7 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     EXPECT_EQ(w.marks().count(), 2);
     // The copy left unmarked goes before the deletion: the marked ones are then the last.
     QFile::remove(QString::fromLocal8Bit(tree.path("d/other.bin")));
-    scriptedDialogs().answer(ButtonYes);  // "Really delete?"
-    QTimer::singleShot(0, [] {
-        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(confirm);
-        confirm->btDeleteAllClick();
-        confirm->reject();
-    });
-    w.btDeleteClick();
+    deleteMarked(w, {ButtonYes});  // "Really delete?"
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
     EXPECT_TRUE(scriptedDialogs().texts().last().endsWith("One copy must stay."));
@@ -469,6 +477,51 @@ TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes)
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
     EXPECT_TRUE(scriptedDialogs().texts().join('|').contains("has changed since it was listed"))
         << scriptedDialogs().texts().join('|').toStdString();
+}
+
+TEST_F(TfrmDupTest, AKeptCopyRewrittenInPlaceWithItsTimesKeptStopsTheDeletion) {
+    TfrmDup& w = open(true);
+    w.btContent->click();
+    ASSERT_EQ(w.rowsFilled, 2);
+    w.grid->setCurrentRow(1);
+    w.gridDblClick();
+    const QByteArray marked = tree.path("a/readme.txt");
+    // The one unmarked copy gets other bytes, its size and times as they were.
+    test::rewriteInPlace(tree.path("b/README.TXT"), "other contents");
+    scriptedDialogs().clear();
+    deleteMarked(w, {ButtonYes});  // "Really delete?"
+    EXPECT_TRUE(test::exists(marked));
+    EXPECT_EQ(scriptedDialogs().texts().last(),
+              "No unmarked copy of " + QFile::decodeName(marked) +
+                  " is left as it was when read. One copy must stay.");
+}
+
+TEST_F(TfrmDupTest, AGroupWhoseCopiesNoLongerMatchKeepsItsMarkedFilesAndTheSummarySaysSo) {
+    tree.file("d/big copy.iso", std::int64_t(900 * 1024));
+    TfrmDup& w = open(true);
+    w.btContent->click();
+    ASSERT_EQ(column(0), QStringList({"big.iso       ", "big copy.iso  ", "readme.txt    ",
+                                      "README.TXT    "}));
+    for (int row : {2, 3}) {
+        w.grid->setCurrentRow(row);
+        w.gridDblClick();
+    }
+    // A marked copy rewritten in place is no longer a copy of the one kept: deleting it,
+    // even anyway, would lose its new contents.
+    const QByteArray rewritten = tree.path("a/readme.txt");
+    test::rewriteInPlace(rewritten, "new contents");
+    scriptedDialogs().clear();
+    deleteMarked(w, {ButtonYes, ButtonYes});  // "Really delete?", "... Delete it anyway?"
+    EXPECT_TRUE(test::exists(rewritten));
+    EXPECT_FALSE(test::exists(tree.path("d/big copy.iso")));  // the other group went
+    const QStringList texts = scriptedDialogs().texts();
+    EXPECT_TRUE(texts.contains(QFile::decodeName(rewritten) +
+                               " has changed since it was listed. Delete it anyway?"));
+    EXPECT_EQ(texts.last(),
+              "1 marked file was not deleted: no unmarked copy of it still holds the same "
+              "contents.\n\n" +
+                  QFile::decodeName(rewritten));
+    EXPECT_EQ(scriptedDialogs().asked.back().kind, MessageKind::Warning);
 }
 
 }  // namespace

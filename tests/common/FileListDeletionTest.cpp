@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "common/MarkedFileList.h"
+#include "support/FileChecks.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempTree.h"
+#include "support/TestPlatform.h"
+
+namespace rk {
+namespace {
+
+using test::exists;
+
+// A mark taken while the file could not be read has no identity to compare with: whatever
+// file later stands at that name was never listed, and must not go unasked.
+TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItGoes) {
+    test::TempTree t;
+    test::TestPlatform p, unreadable;
+    test::PlatformScope scope{p};
+    test::ScriptedDialogs& dialogs = test::scriptedDialogs();
+    MarkedFileList marks;
+    const QByteArray late = t.path("late.txt");
+    marks.mark(p, late);  // absent when marked
+    unreadable.failToOpen(t.dir("locked"), EACCES);
+    const QByteArray locked = t.file("locked/kept.txt", 7);
+    marks.mark(unreadable, locked);  // there, but its folder could not be opened
+    t.file("late.txt", 5);
+
+    dialogs.answer(ButtonNo);  // late.txt; kept.txt is left to the default
+    const FolderTreeResult kept = DeleteMarkedFiles(marks.files(), {});
+    const QString changed = QStringLiteral(" has changed since it was listed. Delete it anyway?");
+    EXPECT_EQ(dialogs.texts(), QStringList({QFile::decodeName(late) + changed,
+                                            QFile::decodeName(locked) + changed}));
+    EXPECT_EQ(dialogs.asked[1].defaultButton, ButtonNo);
+    EXPECT_TRUE(exists(late) && exists(locked));
+    ASSERT_EQ(kept.stayed.size(), 2u);
+    EXPECT_EQ(kept.stayed[1].reason, StayReason::Changed);
+
+    dialogs.answer(ButtonYes);
+    EXPECT_EQ(DeleteMarkedFiles(marks.files(), {}).files, 1);
+    EXPECT_FALSE(exists(late));
+    EXPECT_TRUE(exists(locked));
+}
+
+}  // namespace
+}  // namespace rk
