@@ -146,6 +146,21 @@ TEST(CommandLine, BadArgumentsAreRefused) {
     EXPECT_EQ(last.minKb, 9);
 }
 
+TEST(CommandLine, NumbersAreDigitsOnlyAndOneReportIsAsked) {
+    const auto error = [](const QStringList& args) { return parseCommandLine(argv(args)).error; };
+    for (const char* blank : {" 5", "5 ", "+5", "\t5", "", "0x5"})
+        EXPECT_FALSE(error({"--report", "hogs", "--min-kb", blank}).isEmpty()) << blank;
+    for (const char* option : {"--from", "--bytes"}) {
+        for (const char* bad : {" 16", "16 ", "+16", "0x", "0x 10", "0x+10", "-0"})
+            EXPECT_FALSE(error({"--report", "hex", "f", option, bad}).isEmpty()) << bad;
+        const CommandLine hex = parseCommandLine(argv({"--report", "hex", "f", option, "0x1F"}));
+        EXPECT_EQ(option == QLatin1String("--from") ? hex.from : hex.bytes, 31);
+    }
+    EXPECT_FALSE(error({"--report", "hex", "f", "--from", "99999999999999999999"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--report", "duplicates"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--report=hogs"}).isEmpty());
+}
+
 std::tuple<int, QByteArray, QByteArray> runProgram(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(ROOMKIN_BINARY), args);
