@@ -362,10 +362,10 @@ TEST_F(TfrmViewTest, TheStringsAndHexReports) {
     EXPECT_EQ(status, 1);
     std::tie(status, out, err) = run({"--report", "strings", bin + "x"});
     EXPECT_EQ(status, 3);
-    EXPECT_EQ(err, "Could not open file " + bin + "x\n");
+    EXPECT_EQ(err, "No such file: " + bin + "x\n");
     std::tie(status, out, err) = run({"--report", "hex", QString::fromLocal8Bit(tree.root())});
     EXPECT_EQ(status, 3);
-    EXPECT_EQ(err, "Viewer: path not found or invalid file name.\n");
+    EXPECT_EQ(err, QString::fromLocal8Bit(tree.root()) + " is not a regular file.\n");
 }
 
 }  // namespace
