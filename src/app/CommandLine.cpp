@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "browser/FolderListing.h"
 #include "platform/LinuxPlatform.h"
@@ -64,6 +65,19 @@ const Option* findOption(const QByteArray& name) {
 
 QString shown(const QByteArray& argument) {
     return QString::fromLocal8Bit(argument);
+}
+
+// A whole number written with digits only: no blank, sign or other digits around it, which a
+// lenient reader would take (" 5" for 5). Empty when the text is anything else or too large.
+std::optional<qlonglong> wholeNumber(QByteArrayView text, int base) {
+    const auto digit = [base](char c) {
+        const char lower = char(c | 0x20);
+        return (c >= '0' && c <= '9') || (base == 16 && lower >= 'a' && lower <= 'f');
+    };
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), digit)) return std::nullopt;
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok, base);
+    return ok ? std::optional(value) : std::nullopt;
 }
 
 // Word-wraps text to width columns, each line after the first indented by indent blanks.
@@ -221,6 +235,8 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
     result.showVersion = given.isSet("version");
     result.showHelpFile = given.isSet("help-file");
 
+    if (given.all("report").size() > 1)
+        return fail(QStringLiteral("--report is given more than once."));
     if (given.isSet("report")) {
         const QByteArray kind = given.value("report");
         if (kind == "duplicates")
@@ -256,15 +272,15 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
         if (!given.isSet(option)) continue;
         if (result.report != ReportKind::Hex)
             return fail(QStringLiteral("--%1 goes with --report hex.").arg(QLatin1String(option)));
-        bool ok = false;
         const QByteArray text = given.value(option);
         // Decimal, or hexadecimal after "0x" as the hex lines write offsets; never octal.
         const bool hex = text.startsWith("0x") || text.startsWith("0X");
-        const qlonglong value = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
-        if (!ok || value < 0)
+        const std::optional<qlonglong> value =
+            hex ? wholeNumber(text.mid(2), 16) : wholeNumber(text, 10);
+        if (!value)
             return fail(QStringLiteral("--%1 %2: give a whole number of bytes.")
                             .arg(QLatin1String(option), shown(text)));
-        (qstrcmp(option, "from") == 0 ? result.from : result.bytes) = value;
+        (qstrcmp(option, "from") == 0 ? result.from : result.bytes) = *value;
     }
     const bool mainSet = given.isSet("main");
     const bool allSet = given.isSet("all");
@@ -307,13 +323,12 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
         return fail(QStringLiteral("--content and --exact are two different searches."));
     result.content = given.isSet("content");
     if (given.isSet("min-kb")) {
-        bool ok = false;
         const QByteArray text = given.value("min-kb");
-        const int value = text.toInt(&ok);
-        if (!ok || value < 0 || value > 50000)
+        const std::optional<qlonglong> value = wholeNumber(text, 10);
+        if (!value || *value > 50000)
             return fail(QStringLiteral("--min-kb %1: give a whole number from 0 to 50000.")
                             .arg(shown(text)));
-        result.minKb = value;
+        result.minKb = int(*value);
     }
     if (given.isSet("pattern")) {
         result.pattern = shown(given.value("pattern"));

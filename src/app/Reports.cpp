@@ -1,9 +1,13 @@
 #include "app/Reports.h"
 
+#include <QScopeGuard>
+#include <cerrno>
+
 #include "browser/FolderListing.h"
 #include "bydate/DateColumns.h"
 #include "bydate/DateScan.h"
 #include "common/Drives.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
@@ -17,6 +21,7 @@
 #include "statistics/StatisticsScan.h"
 #include "viewer/AsciiStrings.h"
 #include "viewer/FileViewModel.h"
+#include "viewer/ViewerFile.h"
 
 namespace rk {
 
@@ -73,6 +78,13 @@ private:
     std::FILE* out_;
     QByteArray block_;
 };
+
+// A walk stopped by a system error: the reader is told why in words.
+int searchStopped(int error) {
+    ShowMessage(MessageKind::Error,
+                QStringLiteral("The search stopped: %1.").arg(errorWords(error)));
+    return searchFailed;
+}
 
 // A drive that could not be searched, or a list cut short, is a failed search even where
 // other drives gave lines: the lines are written, the status says the list is not whole.
@@ -169,10 +181,7 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
     for (const QString& line : lines)
         writeLine(line.toUtf8(), out);
     std::fflush(out);
-    if (outcome == StatisticsScan::Outcome::IoError) {
-        ShowMessage(MessageKind::Error, scan.errorText());
-        return searchFailed;
-    }
+    if (outcome == StatisticsScan::Outcome::IoError) return searchStopped(scan.errorNumber());
     return incomplete ? searchFailed : 0;
 }
 
@@ -221,33 +230,151 @@ int datesReport(const CommandLine& commandLine, Platform& platform,
     return 0;
 }
 
-// The strings window's lines. Each is written as found, so that a read error later still
-// leaves what came before it; the error itself raises (exit status 3 with the message).
+// The file of a file report, watched while it is read: a read that comes back short of the
+// size the file had when it was opened, or a status that gives a smaller size, means it shrank
+// under the report, and what was printed is not the file.
+class WatchedFile : public ViewedFile {
+public:
+    explicit WatchedFile(std::unique_ptr<ViewedFile> file) : file_(std::move(file)) {
+        ViewedFileStatus s;
+        if (file_->status(s) == 0) openedSize_ = s.size;
+    }
+    std::int64_t readAt(std::int64_t offset, char* buffer, std::int64_t length) override {
+        return noted(offset, length, file_->readAt(offset, buffer, length));
+    }
+    std::int64_t readAt(std::int64_t offset, char* const* buffers, int count,
+                        std::int64_t each) override {
+        return noted(offset, count * each, file_->readAt(offset, buffers, count, each));
+    }
+    int status(ViewedFileStatus& s) override {
+        const int error = file_->status(s);
+        if (error == 0 && s.size < openedSize_) shrank_ = true;
+        return error;
+    }
+    [[nodiscard]] bool shrank() const { return shrank_; }
+
+private:
+    std::int64_t noted(std::int64_t offset, std::int64_t asked, std::int64_t got) {
+        if (got >= 0 && got < asked && offset + got < openedSize_) shrank_ = true;
+        return got;
+    }
+    std::unique_ptr<ViewedFile> file_;
+    std::int64_t openedSize_ = 0;
+    bool shrank_ = false;
+};
+
+// Opens the way the viewer does and hands out the file watched; the last file opened stays
+// known (its owner is whoever took it).
+class WatchingOpener : public ViewedFileOpener {
+public:
+    std::unique_ptr<ViewedFile> open(const QByteArray& path, int& error) const override {
+        std::unique_ptr<ViewedFile> file = viewedFileOpener().open(path, error);
+        if (!file) return nullptr;
+        auto watched = std::make_unique<WatchedFile>(std::move(file));
+        last_ = watched.get();
+        return watched;
+    }
+    [[nodiscard]] bool shrank() const { return last_ && last_->shrank(); }
+
+private:
+    mutable WatchedFile* last_ = nullptr;
+};
+
+// What went wrong with the file of a file report, in words; the status of a failed report.
+int fileFailed(const QByteArray& file, int error, bool opening) {
+    const QString shown = displayPath(file);
+    QString text;
+    if (opening && error == ENOENT)
+        text = QStringLiteral("No such file: ") + shown;
+    else if (opening && (error == EISDIR || error == EINVAL))  // the opener takes regular files
+        text = shown + QStringLiteral(" is not a regular file.");
+    else
+        text = QStringLiteral("Can't %1 %2: %3.")
+                   .arg(opening ? QStringLiteral("open") : QStringLiteral("read"), shown,
+                        errorWords(error));
+    ShowMessage(MessageKind::Error, text);
+    return searchFailed;
+}
+
+int fileChanged(const QByteArray& file) {
+    ShowMessage(MessageKind::Error,
+                displayPath(file) + QStringLiteral(" changed while it was read."));
+    return searchFailed;
+}
+
+// The strings window's lines. Each is written as found, so that a read error or a shrink
+// found later still leaves what came before it.
 int stringsReport(const CommandLine& commandLine, std::FILE* out) {
-    const std::int64_t found = scanAsciiStrings(
-        commandLine.file, [&](QByteArrayView s) { writeLine(s, out); }, 5, 100);
+    const WatchingOpener opener;
+    int error = 0;
+    const std::unique_ptr<ViewedFile> file = opener.open(commandLine.file, error);
+    if (!file) return fileFailed(commandLine.file, error, true);
+    std::int64_t found = 0;
+    try {
+        found = AsciiStringsScan{}.run(*file, [&](QByteArrayView s) { writeLine(s, out); });
+    } catch (const IoError& e) {
+        std::fflush(out);
+        return fileFailed(commandLine.file, e.errorNumber(), false);
+    }
     std::fflush(out);
-    if (found < 0) return searchFailed;
+    if (opener.shrank()) return fileChanged(commandLine.file);
     return found > 0 ? 0 : 1;
 }
 
 // The hex lines of the bytes asked for, exactly as the view draws them.
 int hexReport(const CommandLine& commandLine, std::FILE* out) {
-    FileViewModel model;
-    model.open(commandLine.file);
+    const WatchingOpener opener;
+    FileViewModel model(opener);
+    try {
+        model.open(commandLine.file);
+    } catch (const ViewerError& e) {
+        return fileFailed(commandLine.file, e.errorNumber(), true);
+    }
     model.setHexMode(true);
     const std::int64_t size = model.fileSize();
     const std::int64_t end = commandLine.bytes < 0 || commandLine.bytes > size - commandLine.from
                                  ? size
                                  : commandLine.from + commandLine.bytes;
     const std::int64_t per = FileViewModel::hexBytesPerLine;
-    for (std::int64_t line = commandLine.from / per; line * per < end; ++line) {
-        const QByteArray text = model.lineText(line);
-        if (text.isEmpty()) break;  // the file ended sooner than it said
-        writeLine(text, out);
+    try {
+        for (std::int64_t line = commandLine.from / per; line * per < end; ++line) {
+            const QByteArray text = model.lineText(line);
+            if (text.isEmpty()) break;  // the file ended sooner than it said
+            writeLine(text, out);
+        }
+    } catch (const ViewerError& e) {
+        std::fflush(out);
+        return fileFailed(commandLine.file, e.errorNumber(), false);
     }
     std::fflush(out);
+    if (opener.shrank()) return fileChanged(commandLine.file);
     return 0;
+}
+
+// The reports that walk drives, or list a folder.
+int driveReport(const CommandLine& commandLine, Platform& platform,
+                const std::vector<Drive>& drives, std::FILE* out) {
+    switch (commandLine.report) {
+        case ReportKind::Duplicates:
+            return commandLine.content ? contentReport(commandLine, platform, drives, out)
+                                       : duplicatesReport(commandLine, platform, drives, out);
+        case ReportKind::Hogs:
+            return duplicatesReport(commandLine, platform, drives, out);
+        case ReportKind::Folders:
+            return foldersReport(commandLine, platform, drives, out);
+        case ReportKind::Statistics:
+            return statisticsReport(platform, drives, out);
+        case ReportKind::Dates:
+            return datesReport(commandLine, platform, drives, out);
+        case ReportKind::Listing:
+            return writeFolderListing(platform, commandLine.folder, commandLine.pattern,
+                                      *browseSortNamed(commandLine.sort), out);
+        case ReportKind::None:
+        case ReportKind::Strings:
+        case ReportKind::Hex:
+            break;
+    }
+    return 1;
 }
 
 }  // namespace
@@ -260,36 +387,14 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
     DriveTable table(platform);
     DriveTable* previous = &driveTable();
     setDriveTable(&table);
+    const auto restore = qScopeGuard([previous] { setDriveTable(previous); });
     const std::vector<Drive> drives = reportDrives(commandLine, table);
-    int status = 1;
-    switch (commandLine.report) {
-        case ReportKind::Duplicates:
-            status = commandLine.content ? contentReport(commandLine, platform, drives, out)
-                                         : duplicatesReport(commandLine, platform, drives, out);
-            break;
-        case ReportKind::Hogs:
-            status = duplicatesReport(commandLine, platform, drives, out);
-            break;
-        case ReportKind::Folders:
-            status = foldersReport(commandLine, platform, drives, out);
-            break;
-        case ReportKind::Statistics:
-            status = statisticsReport(platform, drives, out);
-            break;
-        case ReportKind::Dates:
-            status = datesReport(commandLine, platform, drives, out);
-            break;
-        case ReportKind::Listing:
-            status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
-                                        *browseSortNamed(commandLine.sort), out);
-            break;
-        case ReportKind::None:
-        case ReportKind::Strings:
-        case ReportKind::Hex:
-            break;
+    try {
+        return driveReport(commandLine, platform, drives, out);
+    } catch (const IoError& e) {
+        std::fflush(out);
+        return searchStopped(e.errorNumber());
     }
-    setDriveTable(previous);
-    return status;
 }
 
 }  // namespace rk

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cerrno>
 
 #include "browser/BrowseColumns.h"
 #include "common/Errors.h"
@@ -227,11 +228,28 @@ void rememberDriveFolder(const QByteArray& mountPoint, const QByteArray& folder)
     driveFolders().insert(mountPoint, folder);
 }
 
+namespace {
+
+// Why the listing report's folder could not be listed, in words.
+QString listingErrorText(const QByteArray& folder, int error) {
+    const QString shown = displayPath(folder);
+    switch (error) {
+        case ENOENT:
+            return QStringLiteral("No such folder: ") + shown;
+        case ENOTDIR:  // also a link: the folder itself is opened without following one
+            return shown + QStringLiteral(" is not a folder.");
+        default:
+            return QStringLiteral("Can't read folder %1: %2.").arg(shown, errorWords(error));
+    }
+}
+
+}  // namespace
+
 int writeFolderListing(const Platform& platform, const QByteArray& folder, const QString& pattern,
                        BrowseSort sort, std::FILE* out) {
     const FolderListing listing = listBrowsedFolder(platform, folder, NamePattern(pattern));
     if (listing.error != 0) {
-        ShowGeneralError(IoError(listing.error).message());
+        ShowMessage(MessageKind::Error, listingErrorText(folder, listing.error));
         return 3;
     }
     if (listing.files.empty()) return 1;

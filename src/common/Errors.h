@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -18,6 +19,13 @@ private:
     QString message_;
     std::string what_;
 };
+
+// The system's words for an error number ("Permission denied"), the same in every locale: a
+// report's reader is told what went wrong, not a number to look up.
+[[nodiscard]] inline QString errorWords(int errorNumber) {
+    if (const char* words = ::strerrordesc_np(errorNumber)) return QString::fromLatin1(words);
+    return QStringLiteral("Unknown error %1").arg(errorNumber);
+}
 
 // A system error during a walk or a file operation: "I/O error N".
 class IoError : public Error {

@@ -110,6 +110,11 @@ int firstWindowYear(int currentYear) {
     return currentYear + 20 - 99;
 }
 
+// The years a four-digit year standing in a two-digit field is read in: those the date
+// boxes' calendar can show (so also every file date). "0980" is no year the program writes.
+constexpr int firstFourDigitYear = 1600;
+constexpr int lastFourDigitYear = 3999;
+
 // A two-digit year in the window, as its full year.
 int windowedYear(int twoDigits, int currentYear) {
     const int lastYear = currentYear + 20;
@@ -209,7 +214,10 @@ std::optional<QDate> readNumericDate(const QString& text, const QString& format,
         f += run;
     }
     if (t != text.size() || day < 0 || month < 0 || year < 0) return std::nullopt;
-    if (twoDigitYear) year = windowedYear(year, currentYear);
+    if (twoDigitYear)
+        year = windowedYear(year, currentYear);
+    else if (year < firstFourDigitYear || year > lastFourDigitYear)
+        return std::nullopt;
     if (!QDate::isValid(year, month, day)) return std::nullopt;
     return QDate(year, month, day);
 }
@@ -226,7 +234,9 @@ std::optional<QDate> readShortDate(const QString& text, int currentYear) {
     if (!date.isValid()) {
         // Written with four digits, as a year outside the window is.
         date = textLocale().toDate(trimmed, fourDigitYearFormat());
-        return date.isValid() ? std::optional(date) : std::nullopt;
+        const bool readable =
+            date.isValid() && date.year() >= firstFourDigitYear && date.year() <= lastFourDigitYear;
+        return readable ? std::optional(date) : std::nullopt;
     }
     if (!format.contains(QStringLiteral("yyyy"))) {
         // Qt reads "yy" as 19yy; move it into the window of 100 years ending at +20.

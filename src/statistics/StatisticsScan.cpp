@@ -150,6 +150,7 @@ void StatisticsScan::crunchNumbers(const SearchRecord& e) {
 
 StatisticsScan::Outcome StatisticsScan::run(const Drive& drive, const QDate& today) {
     error_.clear();
+    errorNumber_ = 0;
     const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
     if (!space) return Outcome::NotReady;
     space_ = *space;
@@ -184,6 +185,7 @@ StatisticsScan::Outcome StatisticsScan::run(const Drive& drive, const QDate& tod
         result = walk.walk(drive.mountPoint, true, WalkSettings{true}, sink);
     } catch (const IoError& e) {
         error_ = e.message();
+        errorNumber_ = e.errorNumber();
         abort = false;
         return Outcome::IoError;
     }

@@ -126,6 +126,7 @@ public:
     [[nodiscard]] const QDate& today() const { return today_; }
     // Why the last run stopped, when it ended in an I/O error.
     [[nodiscard]] const QString& errorText() const { return error_; }
+    [[nodiscard]] int errorNumber() const { return errorNumber_; }
     [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
 
     // Tallies one entry (crunchNumbers).
@@ -142,6 +143,7 @@ private:
     std::int64_t todayDay_ = 0;
     LocalDays days_;
     QString error_;
+    int errorNumber_ = 0;
     std::uint64_t skipped_ = 0;
     QSet<std::pair<std::uint64_t, std::uint64_t>> linkedFiles_;  // (device, inode)
 };

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -189,7 +190,8 @@ bool ResultWindow::endScan() {
 }
 
 void ResultWindow::btAbortClick() {
-    if (phase_ != Phase::Walk || !abortFlag_) return;
+    // Once: Escape pressed again while the warning is up stops nothing more.
+    if (phase_ != Phase::Walk || !abortFlag_ || userAborted_) return;
     *abortFlag_ = true;
     userAborted_ = true;
     btAbort->hide();
@@ -236,6 +238,16 @@ void ResultWindow::reject() {
         return;
     }
     ToolWindow::reject();
+}
+
+void ResultWindow::keyPressEvent(QKeyEvent* event) {
+    // A user presses Escape to stop a search, not to throw its list away.
+    if (isScanning() && event->matches(QKeySequence::Cancel)) {
+        btAbortClick();
+        event->accept();
+        return;
+    }
+    ToolWindow::keyPressEvent(event);
 }
 
 void ResultWindow::closeEvent(QCloseEvent* event) {

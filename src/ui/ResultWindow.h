@@ -49,10 +49,11 @@ void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
 // A tool window that scans the checked drives and lists what it found in a result grid: the
 // top panel with the drives and the button row, the grid, the status line, and a scan's life.
 //
-// A scan runs in three phases inside its button's handler: the walk (Abort offered; Escape,
-// Close and the title bar's close stop it), the rows going into the grid (nothing left to
-// abort: a close stops the filling), and the epilogue. The window never hides while a scan
-// runs; a close asked for during one closes the window once the scan has stopped.
+// A scan runs in three phases inside its button's handler: the walk (Abort offered, and
+// Escape is Abort; Close and the title bar's close stop it), the rows going into the grid
+// (nothing left to abort: a close stops the filling, Escape does nothing), and the epilogue.
+// The window never hides while a scan runs; a close asked for during one closes the window
+// once the scan has stopped. Escape closes the window only when no scan runs.
 // A scan it runs has an `abort` flag, setPump(EventPump*), pathOf(record) and releaseList().
 class ResultWindow : public ToolWindow {
     Q_OBJECT
@@ -140,6 +141,7 @@ protected:
     bool releaseClose();
 
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -15,6 +15,7 @@
 
 #include "common/Errors.h"
 #include "common/Messages.h"
+#include "common/TextHelpers.h"
 #include "ui/WaitCursor.h"
 
 namespace rk {
@@ -58,6 +59,7 @@ template <typename F>
 bool FileView::guarded(F&& work) {
     try {
         work();
+        noticeShrink();
         return true;
     } catch (const Error& e) {
         failed(e.message());
@@ -77,6 +79,17 @@ void FileView::failed(const QString& message) {
         errorQueued_ = false;
         ShowError(message);
         emit fileFailed();
+    });
+}
+
+void FileView::noticeShrink() {
+    // What was shown may no longer be in the file: said once, after this event.
+    if (!model_.takeShrink() || shrinkQueued_) return;
+    shrinkQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        shrinkQueued_ = false;
+        ShowMessage(MessageKind::Warning,
+                    displayPath(fileName_) + QStringLiteral(" changed while it was read."));
     });
 }
 

@@ -88,6 +88,7 @@ private:
     template <typename F>
     bool guarded(F&& work);
     void failed(const QString& message);
+    void noticeShrink();
     [[nodiscard]] LineCells cellsOf(std::int64_t line);
     [[nodiscard]] CellRules rules() const;
     void setCaret(TextPosition p, bool extend);
@@ -113,6 +114,7 @@ private:
     int widest_ = 0;
     bool settingScroll_ = false;
     bool errorQueued_ = false;
+    bool shrinkQueued_ = false;
 };
 
 }  // namespace rk

@@ -51,6 +51,8 @@ public:
     [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
     [[nodiscard]] const QByteArray& fileName() const { return fileName_; }
     [[nodiscard]] std::int64_t fileSize() const { return cache_.size(); }
+    // Whether the file was found to have shrunk since the last call (once per shrink).
+    [[nodiscard]] bool takeShrink() { return cache_.takeShrink(); }
 
     [[nodiscard]] bool hexMode() const { return hexMode_; }
     void setHexMode(bool on);

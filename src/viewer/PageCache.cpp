@@ -13,6 +13,7 @@ void PageCache::attach(ViewedFile* file) {
     file_ = file;
     status_ = {};
     size_ = 0;
+    shrank_ = false;
     dropAll();
     ++generation_;
     if (!file_) return;
@@ -56,6 +57,7 @@ void PageCache::refresh() {
     ViewedFileStatus now;
     if (const int e = file_->status(now); e < 0) throw ViewerError(-e);
     if (now == status_) return;
+    if (now.size < size_) shrank_ = true;
     status_ = now;
     size_ = now.size;
     dropAll();
@@ -97,6 +99,7 @@ void PageCache::fill(std::int64_t page, int ahead) {
     if (n < expected) {
         // The file ended early: it shrank since its status was read.
         size_ = first * pageSize + n;
+        shrank_ = true;
         ++generation_;
     }
     for (int i = 0; i < count; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "viewer/ViewerFile.h"
@@ -45,6 +46,9 @@ public:
     [[nodiscard]] std::uint64_t generation() const { return generation_; }
     // Reads the status again and drops everything when the file changed.
     void refresh();
+    // Whether the file was found smaller than it was last seen, since the last call: once
+    // for each shrink noticed, by a short read or by its status.
+    [[nodiscard]] bool takeShrink() { return std::exchange(shrank_, false); }
 
 private:
     struct Entry {
@@ -60,6 +64,7 @@ private:
     ViewedFileStatus status_;
     std::int64_t size_ = 0;
     std::uint64_t generation_ = 0;
+    bool shrank_ = false;
     std::uint64_t clock_ = 0;
     std::vector<Entry> entries_;
     std::vector<char> memory_;

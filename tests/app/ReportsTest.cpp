@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QProcess>
 #include <cstdio>
@@ -10,7 +11,10 @@
 #include "TestPlatform.h"
 #include "app/CommandLine.h"
 #include "app/Reports.h"
+#include "common/Drives.h"
 #include "common/Services.h"
+#include "viewer/MemoryFile.h"
+#include "viewer/PageCache.h"
 
 namespace rk {
 namespace {
@@ -188,6 +192,21 @@ TEST(CommandLine, BadArgumentsAreRefused) {
     EXPECT_EQ(last.minKb, 9);
 }
 
+TEST(CommandLine, NumbersAreDigitsOnlyAndOneReportIsAsked) {
+    const auto error = [](const QStringList& args) { return parseCommandLine(argv(args)).error; };
+    for (const char* blank : {" 5", "5 ", "+5", "\t5", "", "0x5"})
+        EXPECT_FALSE(error({"--report", "hogs", "--min-kb", blank}).isEmpty()) << blank;
+    for (const char* option : {"--from", "--bytes"}) {
+        for (const char* bad : {" 16", "16 ", "+16", "0x", "0x 10", "0x+10", "-0"})
+            EXPECT_FALSE(error({"--report", "hex", "f", option, bad}).isEmpty()) << bad;
+        const CommandLine hex = parseCommandLine(argv({"--report", "hex", "f", option, "0x1F"}));
+        EXPECT_EQ(option == QLatin1String("--from") ? hex.from : hex.bytes, 31);
+    }
+    EXPECT_FALSE(error({"--report", "hex", "f", "--from", "99999999999999999999"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--report", "duplicates"}).isEmpty());
+    EXPECT_FALSE(error({"--report", "hogs", "--report=hogs"}).isEmpty());
+}
+
 std::tuple<int, QByteArray, QByteArray> runProgram(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(ROOMKIN_BINARY), args);
@@ -245,6 +264,27 @@ TEST_F(ReportsTest, ADriveThatCannotBeOpenedFailsTheSearch) {
     setPlatform(&old);
     EXPECT_EQ(status, 3);
     EXPECT_EQ(test::scriptedDialogs().texts(), QStringList{"Can't open drive " + root});
+}
+
+TEST_F(ReportsTest, AWalkStoppedByAnErrorSaysWhyInWords) {
+    for (const char* kind : {"hogs", "statistics", "folders"}) {
+        QStringList args{"--report", kind, "--drive", root};
+        if (kind == QLatin1String("folders")) args << "--all";
+        const CommandLine cl = parseCommandLine(argv(args));
+        TestPlatform p({tree.root()});
+        p.failToOpen(tree.path("docs"), EIO);
+        Platform& old = platform();
+        setPlatform(&p);
+        test::scriptedDialogs().clear();
+        DriveTable* table = &driveTable();
+        const int status = runReport(cl, p, stdout);
+        setPlatform(&old);
+        EXPECT_EQ(status, 3) << kind;
+        EXPECT_EQ(test::scriptedDialogs().texts(),
+                  QStringList{"The search stopped: Input/output error."})
+            << kind;
+        EXPECT_EQ(&driveTable(), table) << kind;  // the report's own table is gone with it
+    }
 }
 
 TEST_F(ReportsTest, TheProgramsExitStatuses) {
@@ -308,6 +348,88 @@ TEST_F(ReportsTest, ContentGroupsByteForByteWithABlankLineBetween) {
                             tree.root() + "/copy/\tapplication log\n");
     EXPECT_FALSE(parseCommandLine(argv({"--report", "hogs", "--content"})).ok());
     EXPECT_FALSE(parseCommandLine(argv({"--report", "duplicates", "--content", "--exact"})).ok());
+}
+
+}  // namespace
+}  // namespace rk
+
+namespace rk {
+namespace {
+
+// A report of one file read through the opener given, with the messages it gave.
+std::pair<ReportOutput, QStringList> fileReport(const QStringList& args,
+                                                const ViewedFileOpener* opener = nullptr) {
+    setViewedFileOpener(opener);
+    test::scriptedDialogs().clear();
+    const ReportOutput r = report(args, {});
+    setViewedFileOpener(nullptr);
+    return {r, test::scriptedDialogs().texts()};
+}
+
+TEST(FileReports, AFileThatShrinksWhileItIsReadFailsAfterWhatWasPrinted) {
+    test::MemoryOpener opener;
+    QByteArray bytes;
+    while (bytes.size() < 3 * PageCache::pageSize)
+        bytes += "string number " + QByteArray::number(bytes.size()) + ".";
+    const auto shrinking = opener.add("f", bytes);
+    const auto shrinkAfterFirstRead = [&] {
+        shrinking->bytes = bytes;
+        shrinking->reads = 0;
+        shrinking->shrinkAtRead = 1;
+        shrinking->shrinkTo = 5000;
+    };
+    shrinkAfterFirstRead();
+    const auto [strings, stringsSaid] = fileReport({"--report", "strings", "f"}, &opener);
+    EXPECT_EQ(strings.status, 3);
+    EXPECT_EQ(stringsSaid, QStringList{"f changed while it was read."});
+    // The first block's strings stay printed.
+    EXPECT_TRUE(strings.text.startsWith("string number 0\n"));
+    EXPECT_LT(strings.text.size(), 5000);
+
+    shrinkAfterFirstRead();
+    const auto [hex, hexSaid] = fileReport({"--report", "hex", "f"}, &opener);
+    EXPECT_EQ(hex.status, 3);
+    EXPECT_EQ(hexSaid, QStringList{"f changed while it was read."});
+    EXPECT_EQ(hex.text.count('\n'), (5000 + 15) / 16);
+
+    // A read that fails says why in words.
+    shrinking->shrinkAtRead = -1;
+    shrinking->failAfterReads = 1;
+    for (const char* kind : {"strings", "hex"}) {
+        shrinking->reads = 0;
+        const auto [failed, failedSaid] = fileReport({"--report", kind, "f"}, &opener);
+        EXPECT_EQ(failed.status, 3) << kind;
+        EXPECT_EQ(failedSaid, QStringList{"Can't read f: Input/output error."}) << kind;
+        EXPECT_FALSE(failed.text.isEmpty()) << kind;
+    }
+}
+
+TEST(FileReports, WhatIsNotAFileOrFolderIsSaidInWords) {
+    TempTree tree;
+    const QByteArray file = tree.file("plain.txt", QByteArray("some text\n"));
+    const QByteArray fifo = tree.path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray folder = tree.dir("folder");
+    const QByteArray missing = tree.path("missing");
+    const auto said = [](const QStringList& args) {
+        const auto [r, texts] = fileReport(args);
+        EXPECT_EQ(r.status, 3) << args.join(' ').toStdString();
+        EXPECT_EQ(r.text, "");
+        return texts.join('|');
+    };
+    const auto shown = [](const QByteArray& path) { return QString::fromLocal8Bit(path); };
+    for (const QByteArray& odd : {fifo, folder, QByteArray("/dev/null")})
+        for (const char* kind : {"hex", "strings"})
+            EXPECT_EQ(said({"--report", kind, shown(odd)}), shown(odd) + " is not a regular file.");
+    EXPECT_EQ(said({"--report", "hex", shown(missing)}), "No such file: " + shown(missing));
+    for (const QByteArray& odd : {file, fifo})
+        EXPECT_EQ(said({"--report", "listing", "--folder", shown(odd)}),
+                  shown(odd) + " is not a folder.");
+    EXPECT_EQ(said({"--report", "listing", "--folder", shown(missing)}),
+              "No such folder: " + shown(missing));
+    tree.symlink("link", folder);
+    EXPECT_EQ(said({"--report", "listing", "--folder", shown(tree.path("link"))}),
+              shown(tree.path("link")) + " is not a folder.");  // a link is not followed
 }
 
 }  // namespace

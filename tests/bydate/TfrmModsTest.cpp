@@ -321,10 +321,16 @@ TEST_F(TfrmModsTest, APatternWithAWildcardInItsExtensionHasNoTypeName) {
 
 using TfrmModsScanTest = test::WithSlowPlatform<TfrmModsTest>;
 
-TEST_F(TfrmModsScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+TEST_F(TfrmModsScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     test::expectEachCloseStopsTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
         [](ResultWindow& w) { static_cast<TfrmMods&>(w).btOK->click(); });
+}
+
+TEST_F(TfrmModsScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
+    test::expectEscapeIsAbortDuringTheWalk(
+        slow, [&]() -> ResultWindow& { return open(); },
+        [](ResultWindow& w) { static_cast<TfrmMods&>(w).btOK->click(); }, 4);
 }
 
 TEST_F(TfrmModsScanTest, AnAbortBeforeAnythingWasFoundListsOnlyTheAbortLine) {

@@ -93,6 +93,12 @@ TEST(ShortDate, WrittenDatesRoundTrip) {
     EXPECT_EQ(readShortDate("1/1/1950", 2026), QDate(1950, 1, 1));
     EXPECT_FALSE(readShortDate("1/1/205", 2026));
     EXPECT_FALSE(readShortDate("1/1/20500", 2026));
+    // Four digits are read only for years the calendar can show: a padded "0980" is no year
+    // the program writes.
+    for (const char* odd : {" 1/1/0980", "1/1/0099", "1/1/1599", "12/31/4000"})
+        EXPECT_FALSE(readShortDate(QLatin1String(odd), 2026)) << odd;
+    EXPECT_EQ(readShortDate("1/1/1600", 2026), QDate(1600, 1, 1));
+    EXPECT_EQ(readShortDate("12/31/3999", 2026), QDate(3999, 12, 31));
 }
 
 TEST(FileTimeTexts, CachedTextsMatchTheHelpers) {

@@ -356,11 +356,18 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
 
 using TfrmDupScanTest = test::WithSlowPlatform<TfrmDupTest>;
 
-TEST_F(TfrmDupScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+TEST_F(TfrmDupScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     for (const bool duplicates : {true, false})
         test::expectEachCloseStopsTheWalk(
             slow, [&]() -> ResultWindow& { return open(duplicates); },
             [](ResultWindow& w) { static_cast<TfrmDup&>(w).btScan->click(); });
+}
+
+TEST_F(TfrmDupScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
+    for (const bool duplicates : {true, false})
+        test::expectEscapeIsAbortDuringTheWalk(
+            slow, [&]() -> ResultWindow& { return open(duplicates); },
+            [](ResultWindow& w) { static_cast<TfrmDup&>(w).btScan->click(); }, 3);
 }
 
 TEST_F(TfrmDupScanTest, AnAbortedListSaysSoInItsStatus) {

@@ -363,10 +363,16 @@ TEST_F(TfrmDirHogScanTest, AbortedScanPutsTheAbortLineFirst) {
     EXPECT_FALSE(w.btAbort->isVisible());
 }
 
-TEST_F(TfrmDirHogScanTest, EscapeCloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
+TEST_F(TfrmDirHogScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     test::expectEachCloseStopsTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
         [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); });
+}
+
+TEST_F(TfrmDirHogScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
+    test::expectEscapeIsAbortDuringTheWalk(
+        slow, [&]() -> ResultWindow& { return open(); },
+        [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); }, 4);
 }
 
 TEST_F(TfrmDirHogTest, ClickingAColumnTitleSortsAsItsMenuItem) {

@@ -15,11 +15,11 @@
 
 namespace rk::test {
 
-// The ways a user closes a result window: Escape, its Close button (pressed by its shortcut
-// or before it was disabled), and the title bar's close box.
+// The ways a user closes a result window during a scan: its Close button (pressed by its
+// shortcut or before it was disabled) and the title bar's close box. Escape is not one of
+// them while a scan runs: see expectEscapeIsAbortDuringTheWalk.
 inline std::vector<std::pair<const char*, std::function<void(ResultWindow&)>>> closeWays() {
-    return {{"Escape", [](ResultWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
-            {"Close", [](ResultWindow& w) { emit w.btClose->clicked(); }},
+    return {{"Close", [](ResultWindow& w) { emit w.btClose->clicked(); }},
             {"close box", [](ResultWindow& w) { w.close(); }}};
 }
 
@@ -49,6 +49,42 @@ void expectEachCloseStopsTheWalk(SlowPlatform& slow, Open open, Start start) {
         EXPECT_EQ(w.rowsFilled, 0) << way;
         EXPECT_TRUE(scriptedDialogs().texts().isEmpty()) << way;
     }
+}
+
+// Escape while the walk of the scan `start` begins runs is Abort: pressed in the grid (it goes
+// on to the window) as the walk reads its folder number `atRead`, it stops the walk, and the
+// window stays open listing what Abort pressed at the same moment lists, marked incomplete.
+// Escape once no scan runs closes the window.
+template <class Open, class Start>
+void expectEscapeIsAbortDuringTheWalk(SlowPlatform& slow, Open open, Start start, int atRead) {
+    const auto stoppedBy = [&](const std::function<void(ResultWindow&)>& stop) {
+        ResultWindow& w = open();
+        scriptedDialogs().clear();
+        slow.reads = 0;
+        slow.onRead = [&](int read) {
+            if (read == atRead) stop(w);
+        };
+        start(w);
+        slow.onRead = nullptr;
+        EXPECT_FALSE(w.isScanning());
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.listIncomplete());
+        EXPECT_LE(slow.reads, atRead + 1);
+        EXPECT_EQ(scriptedDialogs().texts().value(0), "LIST INCOMPLETE ... ABORTED BY USER");
+        QStringList rows;
+        for (int r = 1; r < w.grid->results().rowCount(); ++r)
+            rows.append(w.grid->results().recordOf(r));
+        return rows;
+    };
+    const QStringList aborted = stoppedBy([](ResultWindow& w) { emit w.btAbort->clicked(); });
+    const QStringList escaped =
+        stoppedBy([](ResultWindow& w) { QTest::keyClick(w.grid, Qt::Key_Escape); });
+    EXPECT_FALSE(escaped.isEmpty());
+    EXPECT_EQ(escaped, aborted);
+    ResultWindow& w = open();
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
 }
 
 }  // namespace rk::test

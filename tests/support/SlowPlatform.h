@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <functional>
 
 #include "TestPlatform.h"
 #include "common/Services.h"
@@ -15,10 +16,13 @@ public:
     int readFolder(const FolderHandle& folder, bool isDriveRoot,
                    std::vector<SearchRecord>& entries) const override {
         ++reads;
+        if (onRead) onRead(reads);
         QCoreApplication::processEvents();
         return TestPlatform::readFolder(folder, isDriveRoot, entries);
     }
     mutable int reads = 0;
+    // Told the count as each folder is read, before the events come in.
+    std::function<void(int reads)> onRead;
 };
 
 // A window test's fixture whose drive takes a while to read: the fixture's `tree`, its

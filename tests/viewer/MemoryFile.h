@@ -17,6 +17,8 @@ struct MemoryFileState {
     int failAfterReads = -1;  // the read that fails, counted from 0; -1 for none
     int error = EIO;
     std::int64_t maxRead = -1;  // a read returns at most this many bytes (then counts as the end)
+    int shrinkAtRead = -1;      // the read before which the file is cut to shrinkTo bytes
+    qsizetype shrinkTo = 0;
     int reads = 0;
 };
 
@@ -26,6 +28,10 @@ public:
     std::int64_t readAt(std::int64_t offset, char* buffer, std::int64_t length) override {
         if (state_->failAfterReads >= 0 && state_->reads >= state_->failAfterReads)
             return -state_->error;
+        if (state_->reads == state_->shrinkAtRead) {
+            state_->bytes.truncate(state_->shrinkTo);
+            ++state_->modified;
+        }
         ++state_->reads;
         if (state_->maxRead >= 0) length = std::min(length, state_->maxRead);
         if (offset >= state_->bytes.size()) return 0;

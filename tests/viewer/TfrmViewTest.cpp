@@ -220,6 +220,27 @@ TEST_F(TfrmViewTest, AReadErrorIsShownOnceAndClosesTheFile) {
     EXPECT_FALSE(w.Find1->isEnabled());
 }
 
+TEST_F(TfrmViewTest, AFileThatShrinksIsToldOnceWhenTheViewNoticesIt) {
+    test::MemoryOpener opener;
+    const auto state = opener.add("log", lines(20000));  // more than the cache holds
+    setViewedFileOpener(&opener);
+    TfrmView& w = openPath("log");
+    w.Viewer1->viewport()->repaint();
+    QApplication::processEvents();
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    state->bytes.truncate(100);
+    ++state->modified;
+    // The first page not yet read finds the file smaller; painting again finds nothing new.
+    w.Viewer1->moveCaret(19000, 0);
+    for (int i = 0; i < 3; ++i)
+        w.Viewer1->viewport()->repaint();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"log changed while it was read."});
+    EXPECT_TRUE(w.Viewer1->isOpen());
+    EXPECT_EQ(w.Viewer1->fileSize(), 100);
+}
+
 TEST_F(TfrmViewTest, SixtyFourGiBWithoutALineEnd) {
     const QByteArray path = tree.file("sparse", QByteArray());
     ASSERT_EQ(::truncate(path.constData(), std::int64_t(64) << 30), 0);
@@ -362,10 +383,10 @@ TEST_F(TfrmViewTest, TheStringsAndHexReports) {
     EXPECT_EQ(status, 1);
     std::tie(status, out, err) = run({"--report", "strings", bin + "x"});
     EXPECT_EQ(status, 3);
-    EXPECT_EQ(err, "Could not open file " + bin + "x\n");
+    EXPECT_EQ(err, "No such file: " + bin + "x\n");
     std::tie(status, out, err) = run({"--report", "hex", QString::fromLocal8Bit(tree.root())});
     EXPECT_EQ(status, 3);
-    EXPECT_EQ(err, "Viewer: path not found or invalid file name.\n");
+    EXPECT_EQ(err, QString::fromLocal8Bit(tree.root()) + " is not a regular file.\n");
 }
 
 }  // namespace
