@@ -485,7 +485,7 @@ void TfrmBrowse::btDeleteDirectoryClick() {
     }
     const FolderTreeResult& r = done.tree;
     if (!done.removedEmpty) {
-        if (r.refused != FolderProtection::None || r.topChanged) {
+        if (r.wasRefused()) {
             ShowDeletionSummary(r, sendToBin, browserRootFolderText);
         } else {
             QString text = deletionSummary(r, sendToBin);

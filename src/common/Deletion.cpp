@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "common/FolderWalk.h"
@@ -30,6 +32,11 @@ constexpr AttributeQuestion attributeQuestions[] = {
     {attrSystem, " is a system file, "},
 };
 
+// What a file removed adds to the run's savings, whether it goes alone or with its folder.
+std::int64_t savingsOf(const SearchRecord& file) {
+    return file.size;
+}
+
 FolderIdentity identityOf(const FolderHandle& h) {
     return FolderIdentity{h.device, h.inode, h.mountId};
 }
@@ -47,108 +54,138 @@ struct Frame {
     std::size_t next = 0;
 };
 
-class TreeDeletion {
+// The one walk of a folder tree: it counts the tree, deletes it, or sends it to the trash,
+// so that what the user is shown and what goes cannot differ.
+class TreeWalk {
 public:
-    TreeDeletion(const Platform& platform, bool sendToBin, EventPump* pump)
-        : platform_(platform), sendToBin_(sendToBin), pump_(pump) {}
+    enum class Mode { Count, Delete, Trash };
+
+    TreeWalk(const Platform& platform, Mode mode, EventPump* pump)
+        : platform_(platform), mode_(mode), counting_(mode != Mode::Delete), pump_(pump) {}
 
     FolderTreeResult run(const QByteArray& path, const std::optional<FolderIdentity>& expected);
+    FolderTreeCount count(const QByteArray& path);
 
 private:
-    bool openTop(const QByteArray& name, const std::optional<FolderIdentity>& expected);
+    struct Flagged {  // a file to ask about before the tree goes to the trash whole
+        QByteArray path;
+        std::uint8_t attributes = 0;
+    };
+
+    bool openParent(const QByteArray& path);
+    bool openTop(const std::optional<FolderIdentity>& expected);
+    void walk();
+    bool trashWhole();
     void descend(FolderHandle& above, const SearchRecord& entry);
     void ascend();
     void fileStep(const FolderHandle& folder, const SearchRecord& entry);
+    void countFile(const SearchRecord& entry);
+    bool mayRemove(const QByteArray& path, std::uint8_t attributes);
     void pushName(const QByteArray& name) {
         if (!path_.endsWith('/')) path_ += '/';
         path_ += name;
     }
     void stayed(StayReason reason, int error) {
+        if (counting_) {
+            if (reason == StayReason::Unreadable) ++count_.foldersNotRead;
+            count_.complete = false;
+            return;
+        }
         result_.stayed.push_back(StayedEntry{path_, reason, error});
         if (reason == StayReason::Unreadable)
             ++result_.foldersNotRead;
         else
             ++result_.filesNotRemoved;
     }
+    void leftOut() {
+        if (counting_) ++count_.leftOut;
+    }
 
     const Platform& platform_;
-    const bool sendToBin_;
+    const Mode mode_;
+    bool counting_;  // the first pass of a trashing, or a count: nothing is removed
     EventPump* pump_;
     FolderTreeResult result_;
+    FolderTreeCount count_;
+    std::unordered_set<std::uint64_t> linkedInodes_;  // files of several links, counted once
+    std::vector<Flagged> flagged_;
+    std::int64_t savings_ = 0;  // of the files counted, as a file-by-file run would tell them
     bool deleteAborted_ = false;
     std::uint64_t device_ = 0;             // the file system of the tree
     std::uint64_t mountId_ = 0;            // and its mount: nothing on another one is touched
     std::optional<FolderIdentity> trash_;  // the home trash, never entered
+    QByteArray name_;                      // the folder's name in its parent
+    QByteArray parentPath_;                // the parent's link-free path
+    FolderIdentity top_;                   // the folder as it was opened
     QByteArray path_;                      // the full path of where the run is
     FolderHandle parent_;                  // the folder that holds the tree
     std::vector<Frame> stack_;
 };
 
-FolderTreeResult TreeDeletion::run(const QByteArray& path,
-                                   const std::optional<FolderIdentity>& expected) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    const QByteArray name = p.mid(slash + 1);
-    if (slash < 0 || name.isEmpty() || name == "." || name == "..") {
+FolderTreeResult TreeWalk::run(const QByteArray& path,
+                               const std::optional<FolderIdentity>& expected) {
+    if (!openParent(path)) return result_;
+    if (!openTop(expected)) {
         result_.completed = false;
         return result_;
     }
-    if (const FolderProtection why = folderProtection(p); why != FolderProtection::None) {
-        result_.refused = why;
-        result_.completed = false;
-        return result_;
-    }
-    path_ = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
-    if (path_.isEmpty()) return result_;  // already gone
-    OpenedFolder holder = platform_.openFolder(path_);
-    if (!holder.handle.isOpen()) return result_;
-    parent_ = std::move(holder.handle);
-    if (const OpenedFolder t = platform_.openFolder(Trash::homeTrashPath()); t.handle.isOpen())
-        trash_ = identityOf(t.handle);
-
-    if (!openTop(name, expected)) {
-        result_.completed = false;
-        return result_;
-    }
-    while (!stack_.empty() && !deleteAborted_) {
-        Frame& current = stack_.back();
-        if (current.next < current.entries.size()) {
-            const SearchRecord& e = current.entries[current.next++];
-            // A mount point listed on another device is neither entered nor removed; one of
-            // the same device is told apart when it is opened.
-            if (e.device == device_) {
-                if (e.isDirectory())
-                    descend(current.handle, e);
-                else
-                    fileStep(current.handle, e);
-            }
-        } else {
-            ascend();
-        }
-        if (pump_) pump_->poll();
-    }
+    if (mode_ == Mode::Trash && trashWhole()) return result_;
+    walk();
     if (deleteAborted_) result_.completed = false;
     return result_;
 }
 
+FolderTreeCount TreeWalk::count(const QByteArray& path) {
+    if (openParent(path) && openTop(std::nullopt)) walk();
+    count_.isLink = result_.topIsLink;
+    if (deleteAborted_) count_.complete = false;
+    return count_;
+}
+
+// Finds the folder that holds the tree and opens it. False when there is nothing to do: the
+// path names no folder that may go, or it is already gone.
+bool TreeWalk::openParent(const QByteArray& path) {
+    QByteArray p = path;
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    const qsizetype slash = p.lastIndexOf('/');
+    name_ = p.mid(slash + 1);
+    if (slash < 0 || name_.isEmpty() || name_ == "." || name_ == "..") {
+        result_.completed = false;
+        return false;
+    }
+    if (const FolderProtection why = folderProtection(p); why != FolderProtection::None) {
+        result_.refused = why;
+        result_.completed = false;
+        return false;
+    }
+    parentPath_ = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
+    if (parentPath_.isEmpty()) return false;  // already gone
+    OpenedFolder holder = platform_.openFolder(parentPath_);
+    if (!holder.handle.isOpen()) return false;
+    parent_ = std::move(holder.handle);
+    if (const OpenedFolder t = platform_.openFolder(Trash::homeTrashPath()); t.handle.isOpen())
+        trash_ = identityOf(t.handle);
+    return true;
+}
+
 // Opens the folder to delete once, from the folder above it, and makes it the first level.
 // False when the run must not go on.
-bool TreeDeletion::openTop(const QByteArray& name, const std::optional<FolderIdentity>& expected) {
+bool TreeWalk::openTop(const std::optional<FolderIdentity>& expected) {
+    path_ = parentPath_;
     SearchRecord self;
-    if (platform_.statEntry(parent_, name, self) != 0) return true;  // already gone
+    if (platform_.statEntry(parent_, name_, self) != 0) return true;  // already gone
     if (!self.isDirectory()) {
-        if (expected) {
+        // Whatever took the folder's name is not what the user chose; a link given as the
+        // folder is refused as a mount point is, and never removed in its place.
+        if (!expected && (self.attributes & attrSystem))
+            result_.topIsLink = true;
+        else
             result_.topChanged = true;
-            return false;
-        }
-        // A link (or anything else) given as the folder is removed as it is.
-        fileStep(parent_, self);
-        return true;
+        return false;
     }
-    pushName(name);
-    OpenedFolder top = platform_.openSubFolder(parent_, name, path_);
+    pushName(name_);
+    OpenedFolder top = platform_.openSubFolder(parent_, name_, path_);
     if (!top.handle.isOpen()) {
         if (top.error != ENOENT) stayed(StayReason::Unreadable, top.error);
         return true;
@@ -167,10 +204,13 @@ bool TreeDeletion::openTop(const QByteArray& name, const std::optional<FolderIde
         result_.refused = FolderProtection::HoldsTrash;
         return false;
     }
+    top_ = id;
     device_ = id.device;
     mountId_ = id.mountId;
+    count_.counted = true;
+    count_.folderBytes += top.handle.room;
     Frame f;
-    f.name = name;
+    f.name = name_;
     f.pathEnd = path_.size();
     f.device = id.device;
     f.inode = id.inode;
@@ -184,9 +224,78 @@ bool TreeDeletion::openTop(const QByteArray& name, const std::optional<FolderIde
     return true;
 }
 
+void TreeWalk::walk() {
+    while (!stack_.empty() && !deleteAborted_) {
+        Frame& current = stack_.back();
+        if (current.next < current.entries.size()) {
+            const SearchRecord& e = current.entries[current.next++];
+            // A mount point listed on another device, or marked as one, is neither entered nor
+            // removed; one that shows neither is told apart when it is opened.
+            if (e.device != device_ || e.isMountPoint)
+                leftOut();
+            else if (e.isDirectory())
+                descend(current.handle, e);
+            else
+                fileStep(current.handle, e);
+        } else {
+            ascend();
+        }
+        if (pump_) pump_->poll();
+    }
+}
+
+// The trash's first pass has counted the tree. When it lies whole on its file system and
+// every folder in it was read, it goes to the trash as one entry, renamed relative to the
+// folder that holds it. True when that settled the run (sent, or stopped by the user); false
+// when it must go file by file, with the tree opened again for that.
+bool TreeWalk::trashWhole() {
+    walk();
+    counting_ = false;
+    if (deleteAborted_) {  // the tree moved while it was counted
+        result_.completed = false;
+        return true;
+    }
+    if (count_.leftOut > 0) {
+        result_.piecemeal = TrashPiecemeal::MountInside;
+    } else if (!count_.complete) {
+        result_.piecemeal = TrashPiecemeal::FolderNotRead;
+    } else {
+        for (const Flagged& f : flagged_)
+            if (!mayRemove(f.path, f.attributes)) {
+                result_.completed = false;
+                return true;
+            }
+        SearchRecord now;
+        if (platform_.statEntry(parent_, name_, now) != 0 || now.device != top_.device ||
+            now.inode != top_.inode) {
+            result_.topChanged = true;
+            result_.completed = false;
+            return true;
+        }
+        QByteArray otherTrash;
+        const int err = platform_.moveFolderToTrash(parent_, name_, JoinPath(parentPath_, name_),
+                                                    count_.bytes + count_.folderBytes, &otherTrash);
+        if (err == 0) {
+            result_.trashedWhole = true;
+            result_.files = count_.files;
+            result_.bytes = savings_;
+            result_.usedTrash(otherTrash);
+            return true;
+        }
+        result_.piecemeal = TrashPiecemeal::TrashRefused;
+        result_.piecemealError = err;
+    }
+    flagged_.clear();
+    if (!openTop(top_)) {
+        result_.completed = false;
+        return true;
+    }
+    return false;
+}
+
 // above and entry may belong to the top of the stack: they are used before the push that may
 // move it.
-void TreeDeletion::descend(FolderHandle& above, const SearchRecord& entry) {
+void TreeWalk::descend(FolderHandle& above, const SearchRecord& entry) {
     const qsizetype aboveEnd = path_.size();
     pushName(entry.name);
     OpenedFolder child = platform_.openSubFolder(above, entry.name, path_);
@@ -200,10 +309,17 @@ void TreeDeletion::descend(FolderHandle& above, const SearchRecord& entry) {
     }
     const FolderHandle& h = child.handle;
     // Mounted on (a bind mount of this file system has its device but a mount of its own),
-    // or replaced since it was listed, or the trash itself: left alone.
-    if (h.isMountRoot || h.device != device_ || h.mountId != mountId_ || h.inode != entry.inode ||
-        (trash_ && identityOf(h) == *trash_))
+    // or the trash itself: left alone. Replaced since it was listed: not ours.
+    if (h.isMountRoot || h.device != device_ || h.mountId != mountId_ ||
+        (trash_ && identityOf(h) == *trash_)) {
+        leftOut();
         return leave();
+    }
+    if (h.inode != entry.inode) return leave();
+    if (counting_) {
+        ++count_.folders;
+        count_.folderBytes += h.room;
+    }
     Frame f;
     f.name = entry.name;
     f.pathEnd = path_.size();
@@ -218,7 +334,7 @@ void TreeDeletion::descend(FolderHandle& above, const SearchRecord& entry) {
     stack_.push_back(std::move(f));
 }
 
-void TreeDeletion::ascend() {
+void TreeWalk::ascend() {
     Frame done = std::move(stack_.back());
     stack_.pop_back();
     const qsizetype slash = path_.lastIndexOf('/', done.pathEnd - 1);
@@ -236,6 +352,7 @@ void TreeDeletion::ascend() {
         up.handle = std::move(reopened.handle);
     }
     done.handle = FolderHandle();
+    if (counting_) return;
     // Remove only the folder we emptied, not whatever may have taken its name since.
     SearchRecord now;
     if (platform_.statEntry(above, done.name, now) == 0 && now.device == done.device &&
@@ -243,34 +360,57 @@ void TreeDeletion::ascend() {
         platform_.removeEntry(above, done.name, true);  // fails quietly when something stayed
 }
 
-void TreeDeletion::fileStep(const FolderHandle& folder, const SearchRecord& entry) {
-    const qsizetype folderEnd = path_.size();
-    pushName(entry.name);
+// Asks about a read-only, hidden or system file before it goes; false when the user keeps
+// it, which ends the whole run.
+bool TreeWalk::mayRemove(const QByteArray& path, std::uint8_t attributes) {
     for (const AttributeQuestion& q : attributeQuestions) {
-        if (!(entry.attributes & q.bit)) continue;
-        const QString text = displayPath(path_) + QLatin1String(q.text) +
+        if (!(attributes & q.bit)) continue;
+        const QString text = displayPath(path) + QLatin1String(q.text) +
                              QStringLiteral("delete this file and continue deleting other files? ");
         if (Confirm(text, ButtonYes | ButtonNo | ButtonCancel, ButtonNo) != ButtonYes) {
             deleteAborted_ = true;
-            path_.truncate(folderEnd);
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+// A file met while counting. Those the deletion would ask about are kept, so that a tree
+// going to the trash whole asks the same questions first.
+void TreeWalk::countFile(const SearchRecord& entry) {
+    ++count_.files;
+    savings_ += savingsOf(entry);
+    if (entry.links <= 1 || linkedInodes_.insert(entry.inode).second) count_.bytes += entry.room;
+    constexpr int asked = attrReadOnly | attrHidden | attrSystem;
+    if (mode_ == Mode::Trash && (entry.attributes & asked))
+        flagged_.push_back(Flagged{path_, entry.attributes});
+}
+
+void TreeWalk::fileStep(const FolderHandle& folder, const SearchRecord& entry) {
+    const qsizetype folderEnd = path_.size();
+    pushName(entry.name);
+    const auto leave = [&] { path_.truncate(folderEnd); };
+    if (counting_) {
+        countFile(entry);
+        return leave();
+    }
+    if (!mayRemove(path_, entry.attributes)) return leave();
     // Some file systems (those of other systems, shared over the network) refuse to delete a
     // read-only file; the bit goes back if the file stays after all. A trashed file keeps it.
+    const bool sendToBin = mode_ == Mode::Trash;
     bool cleared = false;
-    if ((entry.attributes & attrReadOnly) && !sendToBin_)
+    if ((entry.attributes & attrReadOnly) && !sendToBin)
         cleared = platform_.setReadOnly(folder, entry.name, false) == 0;
     QByteArray otherTrash;
-    const int err = sendToBin_ ? platform_.moveToTrash(folder, entry.name, path_, &otherTrash)
-                               : platform_.removeEntry(folder, entry.name, false);
+    const int err = sendToBin ? platform_.moveToTrash(folder, entry.name, path_, &otherTrash)
+                              : platform_.removeEntry(folder, entry.name, false);
     if (err == 0) {
-        result_.removed(entry.size, otherTrash);
+        result_.removed(savingsOf(entry), otherTrash);
     } else if (err != ENOENT) {  // relative to the open folder, ENOENT means it is gone
         stayed(StayReason::Error, err);
         if (cleared) platform_.setReadOnly(folder, entry.name, true);
     }
-    path_.truncate(folderEnd);
+    leave();
 }
 
 }  // namespace
@@ -281,9 +421,32 @@ std::optional<FolderIdentity> folderIdentity(const QByteArray& path) {
     return identityOf(f.handle);
 }
 
+FolderTreeCount CountFolderTree(const QByteArray& path) {
+    return TreeWalk(platform(), TreeWalk::Mode::Count, nullptr).count(path);
+}
+
+QString folderTreeCountText(const FolderTreeCount& c) {
+    if (c.isLink)
+        return QStringLiteral("This is a symbolic link, not a folder: it will not be deleted.");
+    if (!c.counted) return QStringLiteral("What this folder holds could not be counted.");
+    QString text =
+        (c.complete ? QStringLiteral("It holds ") : QStringLiteral("It holds at least ")) +
+        formatThousands(c.files) + QStringLiteral(" files and ") + formatThousands(c.folders) +
+        QStringLiteral(" folders (") + formatThousands(c.bytes) +
+        QStringLiteral(" bytes on disk).");
+    if (!c.complete)
+        text +=
+            QStringLiteral(" Some folders inside could not be read: the count is not complete.");
+    if (c.leftOut > 0)
+        text +=
+            QStringLiteral(" File systems mounted inside are not counted and stay as they are.");
+    return text;
+}
+
 FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump,
                                   const std::optional<FolderIdentity>& expected) {
-    return TreeDeletion(platform(), sendToBin, pump).run(path, expected);
+    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump)
+        .run(path, expected);
 }
 
 FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump,
@@ -331,6 +494,31 @@ QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
            shown.join(QStringLiteral(", "));
 }
 
+namespace {
+
+// Why a folder sent to the trash went file by file.
+QString piecemealNote(const FolderTreeResult& r) {
+    switch (r.piecemeal) {
+        case TrashPiecemeal::No:
+            return {};
+        case TrashPiecemeal::MountInside:
+            return QStringLiteral(
+                "other file systems are mounted inside the folder, so its files "
+                "went to the trash one by one and the mounted ones stayed");
+        case TrashPiecemeal::FolderNotRead:
+            return QStringLiteral(
+                "a folder inside could not be read, so the files went to the "
+                "trash one by one");
+        case TrashPiecemeal::TrashRefused:
+            return QStringLiteral("the trash could not take the folder whole (") +
+                   QString::fromLocal8Bit(std::strerror(r.piecemealError)) +
+                   QStringLiteral("), so its files went one by one");
+    }
+    return {};
+}
+
+}  // namespace
+
 QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
     QStringList notes;
     if (r.filesNotRemoved > 0)
@@ -340,6 +528,7 @@ QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
         notes << formatThousands(r.foldersNotRead) + QLatin1Char(' ') +
                      countNoun(r.foldersNotRead, "folder") + QStringLiteral(" could not be read");
     if (const QString other = otherTrashesNote(r.otherTrashes); !other.isEmpty()) notes << other;
+    if (const QString why = piecemealNote(r); !why.isEmpty()) notes << why;
     QString text;
     if (r.files > 0) {
         text = (recycledWording ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
@@ -359,6 +548,11 @@ QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
 void ShowDeletionSummary(const FolderTreeResult& r, bool recycledWording, const QString& rootText) {
     if (r.refused != FolderProtection::None) {
         ShowError(protectionText(r.refused, rootText));
+        return;
+    }
+    if (r.topIsLink) {
+        ShowError(QStringLiteral(
+            "This is a symbolic link, not a folder: links are not followed. Nothing was deleted."));
         return;
     }
     if (r.topChanged) {

@@ -28,6 +28,14 @@ struct StayedEntry {
     int error = 0;  // the system's error number for Error and Unreadable
 };
 
+// Why a folder sent to the trash went file by file rather than whole, as one entry.
+enum class TrashPiecemeal {
+    No,             // it went whole, or was deleted, or nothing was done
+    MountInside,    // other file systems are mounted inside: they stay, the rest goes
+    FolderNotRead,  // a folder inside could not be read, so what it holds is not known
+    TrashRefused,   // the trash would not take the folder whole (piecemealError says why)
+};
+
 // What a deletion did.
 struct FolderTreeResult {
     bool completed = true;             // false: the user stopped the run, or it was refused
@@ -43,11 +51,22 @@ struct FolderTreeResult {
     // trash), or it is no longer the folder that was listed.
     FolderProtection refused = FolderProtection::None;
     bool topChanged = false;
+    bool topIsLink = false;     // a link (or another special file) was given as the folder
+    bool trashedWhole = false;  // the folder went to the trash as one entry
+    TrashPiecemeal piecemeal = TrashPiecemeal::No;
+    int piecemealError = 0;
 
+    // Whether nothing was done because the folder was refused as it stood.
+    [[nodiscard]] bool wasRefused() const {
+        return refused != FolderProtection::None || topChanged || topIsLink;
+    }
     // Counts a file removed; otherTrash is the trash it went to when not the home trash.
     void removed(std::int64_t size, const QByteArray& otherTrash = {}) {
         ++files;
         bytes += size;
+        usedTrash(otherTrash);
+    }
+    void usedTrash(const QByteArray& otherTrash) {
         if (!otherTrash.isEmpty() &&
             std::find(otherTrashes.begin(), otherTrashes.end(), otherTrash) == otherTrashes.end())
             otherTrashes.push_back(otherTrash);
@@ -66,14 +85,35 @@ struct FolderIdentity {
 // no folder.
 [[nodiscard]] std::optional<FolderIdentity> folderIdentity(const QByteArray& path);
 
-// Deletes the folder at path with everything in it, or sends its files to the recycle bin
-// one by one (the emptied folders are removed either way). Asks before each read-only, hidden
-// or system file; any answer but Yes ends the whole run. The folder is opened once and checked
-// against expected when given; everything below is reached relative to open folders, never
-// through a link (a link is removed as a link), never into another mount (a bind mount of the
-// same file system included) nor into the trash, with few descriptors open at any depth.
-// A protected folder, a mount point and a folder holding the trash are refused. The pump,
-// when given, lets the window repaint now and then.
+// What a folder tree holds, counted by the walk that deletes it, so that what the user is
+// shown before answering is what would go.
+struct FolderTreeCount {
+    bool counted = false;          // the folder was opened: the figures below mean something
+    bool isLink = false;           // a link (or another special file) stands where the folder was
+    std::int64_t files = 0;        // every entry but a folder: links are removed as files too
+    std::int64_t folders = 0;      // the folders below the top one
+    std::int64_t bytes = 0;        // the files' room on disk, hard links once: what goes
+    std::int64_t folderBytes = 0;  // the folders' own room, the top one's included
+    std::int64_t foldersNotRead = 0;
+    std::int64_t leftOut = 0;  // mount points inside (and the trash), which a deletion leaves
+    bool complete = true;      // false: a folder could not be read, or the tree moved meanwhile
+};
+// Counts the tree at path as DeleteFolderTree would walk it, deleting nothing.
+[[nodiscard]] FolderTreeCount CountFolderTree(const QByteArray& path);
+// The count in words, as the folder confirmation shows it.
+[[nodiscard]] QString folderTreeCountText(const FolderTreeCount& count);
+
+// Deletes the folder at path with everything in it, or sends it to the recycle bin. Asks
+// before each read-only, hidden or system file; any answer but Yes ends the whole run. The
+// folder is opened once and checked against expected when given; everything below is reached
+// relative to open folders, never through a link (a link is removed as a link), never into
+// another mount (a bind mount of the same file system included) nor into the trash, with few
+// descriptors open at any depth. A protected folder, a mount point, a folder holding the
+// trash and a link given as the folder are refused. A folder sent to the trash is counted
+// first: when the whole tree lies on its file system and every folder in it could be read,
+// it goes as one entry, restored in one step; otherwise its files go one by one (the emptied
+// folders are removed), and the result says why. The pump, when given, lets the window
+// repaint now and then.
 FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
                                   const std::optional<FolderIdentity>& expected = std::nullopt);
 

@@ -196,12 +196,13 @@ static OpenedFolder finishOpen(int fd) {
     }
     opened.handle = FolderHandle(fd);
     struct ::statx st {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) == 0) {
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID | STATX_BLOCKS, &st) == 0) {
         opened.handle.device = makedev(st.stx_dev_major, st.stx_dev_minor);
         opened.handle.inode = st.stx_ino;
         opened.handle.mountId = (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
         opened.handle.isMountRoot = (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
                                     (st.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+        if (st.stx_mask & STATX_BLOCKS) opened.handle.room = std::int64_t(st.stx_blocks) * 512;
     }
     return opened;
 }
@@ -317,6 +318,12 @@ int LinuxPlatform::moveToTrash(const QByteArray& path) const {
 int LinuxPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name,
                                const QByteArray& path, QByteArray* otherTrash) const {
     return trash_.moveToTrash(folder.fd(), name, path, otherTrash);
+}
+
+int LinuxPlatform::moveFolderToTrash(const FolderHandle& folder, const QByteArray& name,
+                                     const QByteArray& path, std::int64_t treeRoom,
+                                     QByteArray* otherTrash) const {
+    return trash_.moveToTrash(folder.fd(), name, path, otherTrash, treeRoom);
 }
 
 bool LinuxPlatform::offersTrash(const QByteArray& folder) const {

@@ -46,6 +46,9 @@ public:
     int moveToTrash(const QByteArray& path) const override;
     int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
                     QByteArray* otherTrash = nullptr) const override;
+    int moveFolderToTrash(const FolderHandle& folder, const QByteArray& name,
+                          const QByteArray& path, std::int64_t treeRoom,
+                          QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
     // xdg-open, watched from the event loop until it ends.
     int openWithAssociatedProgram(const QByteArray& path, const QByteArray& folder,

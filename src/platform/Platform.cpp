@@ -15,6 +15,7 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
         inode = other.inode;
         mountId = other.mountId;
         isMountRoot = other.isMountRoot;
+        room = other.room;
     }
     return *this;
 }

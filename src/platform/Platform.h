@@ -43,6 +43,7 @@ public:
           inode(other.inode),
           mountId(other.mountId),
           isMountRoot(other.isMountRoot),
+          room(other.room),
           fd_(other.release()) {}
     FolderHandle& operator=(FolderHandle&& other) noexcept;
     FolderHandle(const FolderHandle&) = delete;
@@ -64,6 +65,9 @@ public:
     // its source but a mount of its own, so crossing into another mount is told by these.
     std::uint64_t mountId = 0;
     bool isMountRoot = false;  // the folder is the top of a mount
+    // The folder's own room on disk (allocated blocks x 512), without what it holds: a trash
+    // records a folder's size with its folders' blocks, as du counts it.
+    std::int64_t room = 0;
 
 private:
     int fd_ = -1;
@@ -142,6 +146,11 @@ public:
     virtual int moveToTrash(const QByteArray& path) const = 0;
     virtual int moveToTrash(const FolderHandle& folder, const QByteArray& name,
                             const QByteArray& path, QByteArray* otherTrash = nullptr) const = 0;
+    // A folder moved into the trash whole, as one entry that is restored in one step;
+    // treeRoom (its room on disk with all it holds) goes to the trash's cache of folder sizes.
+    virtual int moveFolderToTrash(const FolderHandle& folder, const QByteArray& name,
+                                  const QByteArray& path, std::int64_t treeRoom,
+                                  QByteArray* otherTrash = nullptr) const = 0;
     // Whether the files of a folder can be sent to a trash at all.
     [[nodiscard]] virtual bool offersTrash(const QByteArray& folder) const = 0;
 

@@ -65,6 +65,7 @@ bool isOwnFolder(const struct stat& st) {
 
 // An open trash: its files and info folders, and what Path= is relative to.
 struct TrashFolder {
+    FolderHandle top;  // the trash folder itself, which holds the cache of folder sizes
     FolderHandle files;
     FolderHandle info;
     dev_t device = 0;
@@ -87,7 +88,7 @@ int openOwnFolder(int dirFd, const char* name, bool create) {
     return fd;
 }
 
-// Fills files and info from the open trash folder trashFd (which it closes).
+// Fills the trash from its open folder trashFd, which it takes over.
 bool finishTrashFolder(int trashFd, TrashFolder& t) {
     struct stat st {};
     if (trashFd < 0 || ::fstat(trashFd, &st) != 0) {
@@ -95,9 +96,9 @@ bool finishTrashFolder(int trashFd, TrashFolder& t) {
         return false;
     }
     t.device = st.st_dev;
+    t.top = FolderHandle(trashFd);
     t.files = FolderHandle(openOwnFolder(trashFd, "files", true));
     t.info = FolderHandle(openOwnFolder(trashFd, "info", true));
-    ::close(trashFd);
     return t.files.isOpen() && t.info.isOpen();
 }
 
@@ -206,9 +207,54 @@ int renameNoReplace(int fromFd, const QByteArray& from, int toFd, const QByteArr
     return ::renameat(fromFd, from.constData(), toFd, to.constData()) == 0 ? 0 : errno;
 }
 
+QByteArray readAll(int fd) {
+    QByteArray bytes;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return bytes;
+        bytes.append(buffer, n);
+    }
+}
+
+// Records a folder moved into the trash in the trash's cache of folder sizes: one line
+// "room mtime name" per folder, the time being that of its .trashinfo and the name escaped
+// as in URLs. A line of the same name (a folder since removed by a client that left its line)
+// is replaced. Written to a file of its own and renamed over the cache, so that two clients
+// writing at once cannot leave it half written; the cache is a help to other clients, so a
+// failure here fails nothing else.
+void recordFolderSize(const TrashFolder& t, const QByteArray& target, const QByteArray& infoName,
+                      std::int64_t room) {
+    struct stat info {};
+    if (::fstatat(t.info.fd(), infoName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
+    QByteArray cache;
+    if (const int fd = ::openat(t.top.fd(), "directorysizes", O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        fd >= 0) {
+        // Other clients may escape only "%" and line breaks: the name is all after two fields.
+        for (const QByteArray& line : readAll(fd).split('\n')) {
+            const qsizetype second = line.indexOf(' ', line.indexOf(' ') + 1);
+            if (second < 0 || QByteArray::fromPercentEncoding(line.mid(second + 1)) == target)
+                continue;
+            cache += line + '\n';
+        }
+        ::close(fd);
+    }
+    cache += QByteArray::number(qlonglong(room)) + ' ' +
+             QByteArray::number(qlonglong(info.st_mtime)) + ' ' + target.toPercentEncoding() + '\n';
+    const QByteArray temporary = "directorysizes." + randomTag();
+    const int fd = ::openat(t.top.fd(), temporary.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const bool written = writeAll(fd, cache);
+    if (::close(fd) != 0 || !written ||
+        ::renameat(t.top.fd(), temporary.constData(), t.top.fd(), "directorysizes") != 0)
+        ::unlinkat(t.top.fd(), temporary.constData(), 0);
+}
+
 // Writes the .trashinfo under a name free in both halves of the trash, then moves the entry.
 int moveInto(const TrashFolder& t, int folderFd, const QByteArray& name,
-             const QByteArray& originalPath) {
+             const QByteArray& originalPath, std::int64_t folderRoom) {
     QByteArray pathValue = originalPath;
     if (!t.topDir.isEmpty()) {
         const QByteArray prefix = t.topDir.endsWith('/') ? t.topDir : t.topDir + '/';
@@ -235,7 +281,10 @@ int moveInto(const TrashFolder& t, int folderFd, const QByteArray& name,
             return written ? EIO : writeError;
         }
         const int err = renameNoReplace(folderFd, name, t.files.fd(), target);
-        if (err == 0) return 0;
+        if (err == 0) {
+            if (folderRoom >= 0) recordFolderSize(t, target, infoName, folderRoom);
+            return 0;
+        }
         ::unlinkat(t.info.fd(), infoName.constData(), 0);
         if (err != EEXIST) return err;  // a file without its .trashinfo holds this name
     }
@@ -273,7 +322,7 @@ std::uint64_t Trash::namesTried() {
 }
 
 int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& path,
-                       QByteArray* otherTrash) const {
+                       QByteArray* otherTrash, std::int64_t folderRoom) const {
     struct stat st {};
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
     if (!path.startsWith('/')) return EINVAL;
@@ -284,7 +333,7 @@ int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& p
     if (onHomeFileSystem) {
         if (const std::optional<TrashFolder> home = openHomeTrash();
             home && home->device == st.st_dev) {
-            const int err = moveInto(*home, folderFd, name, path);
+            const int err = moveInto(*home, folderFd, name, path, folderRoom);
             if (err != EXDEV) return err;  // EXDEV: the same device seen through a bind mount
         }
     }
@@ -294,7 +343,7 @@ int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& p
     for (auto open : {openSharedTrash, openOwnDriveTrash}) {
         const std::optional<TrashFolder> t = open(topDir);
         if (!t || t->device != st.st_dev) continue;
-        const int err = moveInto(*t, folderFd, name, path);
+        const int err = moveInto(*t, folderFd, name, path, folderRoom);
         if (err == EXDEV) continue;
         if (err == 0 && onHomeFileSystem && otherTrash) *otherTrash = t->path;
         return err;

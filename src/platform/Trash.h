@@ -25,9 +25,11 @@ public:
     // (its .trashinfo records it; the descriptor's own path may be too long to read back).
     // Returns 0 or the system's error number (EXDEV when no trash on the entry's file system
     // can be used). otherTrash, when given, receives the trash folder used when the entry lay
-    // on the home trash's file system but the home trash could not take it.
+    // on the home trash's file system but the home trash could not take it. A folder moved
+    // whole gives its room on disk with all it holds (as du counts it) as folderRoom, for the
+    // trash's cache of folder sizes ("directorysizes"); a file gives none.
     int moveToTrash(int folderFd, const QByteArray& name, const QByteArray& path,
-                    QByteArray* otherTrash = nullptr) const;
+                    QByteArray* otherTrash = nullptr, std::int64_t folderRoom = -1) const;
     int moveToTrash(const QByteArray& path, QByteArray* otherTrash = nullptr) const;
 
     // Whether files of this folder could be trashed: a writable file system with a usable

@@ -7,11 +7,13 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "common/Deletion.h"
 #include "common/Messages.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "ui/DeletionWindows.h"
+#include "ui/WaitCursor.h"
 
 namespace rk {
 
@@ -35,6 +37,13 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent)
     // A long path must not widen the window; it is shortened in the middle when shown.
     lblDirectory->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(lblDirectory);
+    lblContents = new QLabel(this);
+    lblContents->setObjectName(QStringLiteral("lblContents"));
+    lblContents->setAlignment(Qt::AlignCenter);
+    lblContents->setWordWrap(true);
+    // Room for the longest count, so the fixed-size window never cuts it off.
+    lblContents->setMinimumHeight(3 * lblContents->fontMetrics().lineSpacing());
+    layout->addWidget(lblContents);
 
     const auto row = [&](const QString& caption, const QString& hint, const QString& name,
                          const QString& explanation) {
@@ -110,6 +119,10 @@ void TfrmDelDirectory::FormShow() {
     }
     // Where the folder's file system has no trash the files could not be recovered.
     btRecycle->setEnabled(platform().offersTrash(path));
+    // Counted as the deletion would walk it, before the user answers: a folder's row may
+    // show only the files directly in it.
+    WaitCursor wait;
+    lblContents->setText(folderTreeCountText(CountFolderTree(path)));
 }
 
 void TfrmDelDirectory::btDeleteClick() {

@@ -8,7 +8,8 @@
 namespace rk {
 
 // Asks how to delete a folder tree: permanently (OK, sendToBin false), to the recycle bin
-// (OK, sendToBin true) or not at all (Rejected). The caller sets the folder before showing.
+// (OK, sendToBin true) or not at all (Rejected). The caller sets the folder before showing;
+// when shown, the window counts what the tree holds, so the user sees what would go.
 class TfrmDelDirectory : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +25,7 @@ public:
 
     QLabel* Label2 = nullptr;
     QLabel* lblDirectory = nullptr;
+    QLabel* lblContents = nullptr;  // files, folders and bytes of the tree, counted when shown
     QPushButton* btDelete = nullptr;
     QPushButton* btRecycle = nullptr;
     QPushButton* BitBtn3 = nullptr;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -14,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include "common/Deletion.h"
 #include "common/Services.h"
@@ -242,8 +245,14 @@ TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolder
     const QByteArray f2 = t.file("OLD/f2", QByteArray("two"));
     const QByteArray f3 = t.file("OLD/f3", QByteArray("three"));
     p.failToRemove(f3, EXDEV);
+    p.failToTrashWhole(t.path("OLD"), EACCES);  // the trash will not take the folder whole
 
     const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    EXPECT_FALSE(r.trashedWhole);
+    EXPECT_EQ(r.piecemeal, TrashPiecemeal::TrashRefused);
+    EXPECT_TRUE(deletionSummary(r, true).endsWith("(the trash could not take the folder whole (" +
+                                                  QString::fromLocal8Bit(std::strerror(EACCES)) +
+                                                  "), so its files went one by one)"));
     EXPECT_EQ(r.files, 2);
     EXPECT_EQ(r.bytes, 6);
     EXPECT_EQ(r.filesNotRemoved, 1);
@@ -382,6 +391,9 @@ TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
 
 TEST_F(DeleteFolderTreeTest, TrashingFilesDeeperThanAPathCanBeLong) {
     ScopedDataHome home;
+    TestPlatform p;
+    PlatformScope scope(p);
+    p.failToTrashWhole(t.path("OLD"), EACCES);  // the trash will not take the folder whole
     const QByteArray level = "a-folder-level-of-the-tree";
     QByteArray deepPath = t.dir("OLD");
     int fd = ::open(deepPath.constData(), O_RDONLY | O_DIRECTORY);
@@ -431,11 +443,187 @@ TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusabl
     const FolderTreeResult r = DeleteFolderTree(t.path("top/old"), true);
     const QByteArray used = t.path("top/.Trash-" + QByteArray::number(::getuid()));
     EXPECT_EQ(r.files, 1);
-    EXPECT_TRUE(exists(used + "/files/f"));
+    EXPECT_TRUE(exists(used + "/files/old/f"));
     EXPECT_EQ(deletionSummary(r, true),
               "Recycled 1 file for a savings of 4 bytes. (the home trash could not be used: "
               "files were sent to the trash in " +
                   QFile::decodeName(used) + ")");
+}
+
+std::int64_t roomOf(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 ? std::int64_t(st.st_blocks) * 512 : -1;
+}
+
+// What the folder confirmation shows is what the deletion walks: files only in sub-folders,
+// a file of two names, a sparse file, a link and empty folders.
+TEST_F(DeleteFolderTreeTest, CountIsWhatTheDeletionRemovesInRoomHardLinksOnce) {
+    const QByteArray a = t.file("OLD/A/a", QByteArray(5000, 'a'));
+    t.dir("OLD/B");
+    ASSERT_EQ(::link(a.constData(), t.path("OLD/B/a-again").constData()), 0);
+    t.file("OLD/A/C/sparse", 1 << 20);  // a megabyte long, no room on disk
+    t.symlink("OLD/A/C/link", t.dir("outside"));
+    t.file("outside/not-counted", QByteArray(5000, 'x'));
+    t.dir("OLD/empty");
+
+    const FolderTreeCount c = CountFolderTree(t.path("OLD"));
+    EXPECT_EQ(c.files, 4);
+    EXPECT_EQ(c.folders, 4);
+    EXPECT_TRUE(c.complete);
+    EXPECT_EQ(c.bytes, roomOf(a));
+    EXPECT_TRUE(exists(t.path("OLD/A/C/link")));  // counting deletes nothing
+
+    dialogs.answer(ButtonYes);  // the link is a system file
+    EXPECT_EQ(DeleteFolderTree(t.path("OLD"), false).files, c.files);
+    EXPECT_FALSE(exists(t.path("OLD")));
+}
+
+TEST_F(DeleteFolderTreeTest, CountThatCannotFinishOrIsGivenALinkSaysSo) {
+    TestPlatform p;
+    PlatformScope scope(p);
+    t.file("OLD/a", QByteArray("x"));
+    t.file("OLD/locked/b", QByteArray("y"));
+    p.failToRead(t.path("OLD/locked"), EACCES);
+
+    const FolderTreeCount c = CountFolderTree(t.path("OLD"));
+    EXPECT_FALSE(c.complete);
+    EXPECT_EQ(c.foldersNotRead, 1);
+    EXPECT_EQ(c.files, 1);
+    const QString text = folderTreeCountText(c);
+    EXPECT_TRUE(text.startsWith("It holds at least 1 files and 1 folders")) << text.toStdString();
+    EXPECT_TRUE(text.contains("could not be read")) << text.toStdString();
+
+    const FolderTreeCount link = CountFolderTree(t.symlink("LINK", t.path("OLD")));
+    EXPECT_TRUE(link.isLink);
+    EXPECT_TRUE(folderTreeCountText(link).contains("link, not a folder"));
+}
+
+// Reached only through a path that changed: the link is neither removed nor followed.
+TEST_F(DeleteFolderTreeTest, LinkGivenAsTheFolderIsRefusedLikeAMountPoint) {
+    ScopedDataHome home;
+    const QByteArray inside = t.file("real/f", QByteArray("f"));
+    const QByteArray link = t.symlink("LINK", t.path("real"));
+    for (int i = 0; i < 4; ++i)
+        dialogs.answer(ButtonYes);  // what a question about the link as a file would get
+    for (const bool toBin : {false, true}) {
+        const FolderDeletion d = DeleteFolder(link, toBin);
+        EXPECT_TRUE(d.tree.topIsLink);
+        EXPECT_EQ(d.tree.files, 0);
+    }
+    EXPECT_TRUE(exists(link));
+    EXPECT_EQ(contents(inside), "f");
+    EXPECT_TRUE(dialogs.asked.empty());
+    ShowDeletionSummary(DeleteFolderTree(link, false), false);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Error);
+}
+
+TEST_F(DeleteFolderTreeTest, FolderGoesToTheTrashWholeAfterTheQuestionsOfItsFiles) {
+    ScopedDataHome home;
+    const QByteArray old = t.path("OLD");
+    t.file("OLD/sub/f1", QByteArray("one"));
+    const QByteArray hidden = t.file("OLD/.hidden", QByteArray(6000, 'h'));
+    t.dir("OLD/empty/deeper");
+    const QByteArray files = home.trash() + "/files";
+
+    dialogs.answer(ButtonNo);  // the user keeps the hidden file: nothing goes
+    FolderTreeResult r = DeleteFolderTree(old, true);
+    EXPECT_FALSE(r.completed);
+    EXPECT_EQ(r.files, 0);
+    EXPECT_EQ(contents(t.path("OLD/sub/f1")), "one");
+    EXPECT_FALSE(exists(files + "/OLD"));
+
+    dialogs.answer(ButtonYes);
+    r = DeleteFolderTree(old, true);
+    EXPECT_TRUE(r.completed);
+    EXPECT_TRUE(r.trashedWhole);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList({question(hidden, " is hidden, "), question(hidden, " is hidden, ")}));
+    EXPECT_FALSE(exists(old));
+    const auto names = [](const QByteArray& folder) {
+        return QDir(QFile::decodeName(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    EXPECT_EQ(names(files), QStringList({"OLD"}));
+    EXPECT_EQ(names(home.trash() + "/info"), QStringList({"OLD.trashinfo"}));
+    const std::optional<TrashInfo> info =
+        parseTrashInfo(contents(home.trash() + "/info/OLD.trashinfo"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->path, old);
+
+    // The trash's cache of folder sizes: the room as du counts it, the time of the .trashinfo.
+    QProcess du;
+    du.start(QStringLiteral("du"), {"-s", "-B1", QFile::decodeName(files + "/OLD")});
+    ASSERT_TRUE(du.waitForFinished(30000));
+    const QByteArray duRoom = du.readAllStandardOutput().split('\t').value(0);
+    struct stat infoStat {};
+    ASSERT_EQ(::stat((home.trash() + "/info/OLD.trashinfo").constData(), &infoStat), 0);
+    EXPECT_EQ(contents(home.trash() + "/directorysizes"),
+              duRoom + ' ' + QByteArray::number(qlonglong(infoStat.st_mtime)) + " OLD\n");
+}
+
+// Every entry below folder with its contents ("/" for a folder), to compare trees byte for
+// byte.
+std::map<QByteArray, QByteArray> treeContents(const QByteArray& folder) {
+    std::map<QByteArray, QByteArray> tree;
+    QDirIterator it(QFile::decodeName(folder),
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray path = QFile::encodeName(it.next());
+        tree[path.mid(folder.size())] = it.fileInfo().isDir() ? QByteArray("/") : contents(path);
+    }
+    return tree;
+}
+
+QString runClient(const QString& program, const QByteArray& folder, const QByteArray& input) {
+    QProcess client;
+    client.setWorkingDirectory(QFile::decodeName(folder));
+    client.start(program, {});
+    client.write(input);
+    client.closeWriteChannel();
+    return client.waitForFinished(60000) ? QString::fromUtf8(client.readAllStandardOutput())
+                                         : QStringLiteral("(did not finish)");
+}
+
+TEST_F(DeleteFolderTreeTest, FolderTrashedWholeIsOneEntryThatATrashClientRestores) {
+    const QString list = QStandardPaths::findExecutable(QStringLiteral("trash-list"));
+    const QString restore = QStandardPaths::findExecutable(QStringLiteral("trash-restore"));
+    if (list.isEmpty() || restore.isEmpty()) GTEST_SKIP() << "trash-cli is not installed";
+    ScopedDataHome home;
+    const QByteArray old = t.path("OLD");
+    t.file("OLD/a.txt", QByteArray("text\n"));
+    t.file("OLD/sub/b.bin", QByteArray("\0\xff\x01binary", 10));
+    t.file("OLD/sub/deeper/c", QByteArray(70000, 'c'));
+    t.dir("OLD/empty/emptier");
+    const std::map<QByteArray, QByteArray> before = treeContents(old);
+
+    ASSERT_TRUE(DeleteFolderTree(old, true).trashedWhole);
+    const QString listed = runClient(list, t.root(), {});
+    EXPECT_EQ(listed.count(QLatin1Char('\n')), 1) << listed.toStdString();
+    EXPECT_TRUE(listed.trimmed().endsWith(QFile::decodeName(old))) << listed.toStdString();
+
+    runClient(restore, t.root(), "0\n");
+    EXPECT_EQ(treeContents(old), before);
+    EXPECT_EQ(runClient(list, t.root(), {}), "");
+}
+
+TEST_F(DeleteFolderTreeTest, TreeWithAMountInsideIsTrashedFileByFileAndTheMountKeptWhole) {
+    ScopedDataHome home;
+    ScopedMounts mounts;
+    t.file("OLD/a", QByteArray("a"));
+    if (!mounts.tmpfs(t.dir("OLD/ram")))
+        GTEST_SKIP() << "mounting is not allowed here: " << std::strerror(mounts.error);
+    const QByteArray onRam = t.file("OLD/ram/inside", QByteArray("r"));
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    EXPECT_FALSE(r.trashedWhole);
+    EXPECT_EQ(r.piecemeal, TrashPiecemeal::MountInside);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_EQ(contents(home.trash() + "/files/a"), "a");
+    EXPECT_EQ(contents(onRam), "r");
+    EXPECT_TRUE(deletionSummary(r, true).contains("mounted inside the folder"))
+        << deletionSummary(r, true).toStdString();
 }
 
 TEST(DeletionSummary, TellsWhatWasRemovedCanceledAndLeft) {

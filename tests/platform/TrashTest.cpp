@@ -174,6 +174,35 @@ TEST_F(DriveTrash, NoUsableTrashLeavesTheFileWhereItIs) {
     EXPECT_FALSE(exists(t.path("elsewhere/" + uid)));
 }
 
+TEST(Trash, FolderMovedWholeIsRecordedInTheSizeCacheBesideOtherClientsLines) {
+    ScopedDataHome home;
+    TempTree t;
+    TestPlatform p;
+    ASSERT_TRUE(QDir().mkpath(QFile::decodeName(home.trash())));
+    {
+        QFile cache(QFile::decodeName(home.trash() + "/directorysizes"));
+        ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+        // Another client's folder, and a stale line of the name the new folder will take.
+        cache.write("4096 1 Other one\n999 2 a%20b%25\n");
+    }
+    const QByteArray folder = t.path("x/a b%");
+    t.file("x/a b%/f", QByteArray("f"));
+    const OpenedFolder x = p.openFolder(t.path("x"));
+
+    ASSERT_EQ(p.moveFolderToTrash(x.handle, "a b%", folder, 12345), 0);
+    EXPECT_FALSE(exists(folder));
+    EXPECT_EQ(contents(home.trash() + "/files/a b%/f"), "f");
+    struct stat info {};
+    ASSERT_EQ(::stat((home.trash() + "/info/a b%.trashinfo").constData(), &info), 0);
+    EXPECT_EQ(
+        contents(home.trash() + "/directorysizes"),
+        "4096 1 Other one\n12345 " + QByteArray::number(qlonglong(info.st_mtime)) + " a%20b%25\n");
+    // Written aside and renamed over the cache: nothing of the writing is left.
+    EXPECT_EQ(
+        QDir(QFile::decodeName(home.trash())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList({"directorysizes", "files", "info"}));
+}
+
 TEST(Trash, InfoTextEscapesAsUrlsAndReadsBackExactly) {
     const QByteArray text = trashInfoText("dir/with space/#1?.txt", 0);
     EXPECT_EQ(infoLine(text, "Path"), "dir/with%20space/%231%3F.txt");

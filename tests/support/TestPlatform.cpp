@@ -92,6 +92,13 @@ int TestPlatform::moveToTrash(const FolderHandle& folder, const QByteArray& name
     return LinuxPlatform::moveToTrash(folder, name, path, otherTrash);
 }
 
+int TestPlatform::moveFolderToTrash(const FolderHandle& folder, const QByteArray& name,
+                                    const QByteArray& path, std::int64_t treeRoom,
+                                    QByteArray* otherTrash) const {
+    if (wholeFailures_.contains(path)) return wholeFailures_.value(path);
+    return LinuxPlatform::moveFolderToTrash(folder, name, path, treeRoom, otherTrash);
+}
+
 bool TestPlatform::offersTrash(const QByteArray& folder) const {
     return offersTrash_ ? *offersTrash_ : LinuxPlatform::offersTrash(folder);
 }

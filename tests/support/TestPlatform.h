@@ -31,6 +31,8 @@ public:
     // Removing or trashing the file at path fails with error, as permissions cannot make it
     // fail for root.
     void failToRemove(const QByteArray& path, int error) { removeFailures_[path] = error; }
+    // Sending the folder at path to the trash whole fails with error; its files may still go.
+    void failToTrashWhole(const QByteArray& path, int error) { wholeFailures_[path] = error; }
     // Overrides whether folders offer a trash; empty: ask the system.
     void setOffersTrash(std::optional<bool> offers) { offersTrash_ = offers; }
 
@@ -48,6 +50,9 @@ public:
     int moveToTrash(const QByteArray& path) const override;
     int moveToTrash(const FolderHandle& folder, const QByteArray& name, const QByteArray& path,
                     QByteArray* otherTrash = nullptr) const override;
+    int moveFolderToTrash(const FolderHandle& folder, const QByteArray& name,
+                          const QByteArray& path, std::int64_t treeRoom,
+                          QByteArray* otherTrash = nullptr) const override;
     [[nodiscard]] bool offersTrash(const QByteArray& folder) const override;
     // Opening a file with its program is recorded, never done: it starts unless startError
     // is set, and then reports openSucceeds at once.
@@ -72,6 +77,7 @@ private:
     QMap<QByteArray, int> readFailures_;
     QMap<QByteArray, std::int64_t> sizes_;
     QMap<QByteArray, int> removeFailures_;
+    QMap<QByteArray, int> wholeFailures_;
     std::optional<bool> offersTrash_;
     mutable QMap<int, QByteArray> pathOfFd_;
     QByteArray current_;

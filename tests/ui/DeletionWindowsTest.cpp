@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/Services.h"
+#include "common/TextHelpers.h"
 #include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
@@ -230,6 +231,24 @@ TEST_F(DeletionWindowTest, FolderWindowChoices) {
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
     EXPECT_TRUE(exists(old));  // the window only asks; it deletes nothing
+}
+
+// A folder-hog row counts only the files directly in a folder: this one would show none.
+TEST_F(DeletionWindowTest, FolderWindowShowsTheWholeTreeBeforeTheUserAnswers) {
+    const QByteArray one = t.file("OLD/a/one", QByteArray(5000, '1'));
+    const QByteArray two = t.file("OLD/b/c/two", QByteArray(100, '2'));
+    struct stat st1 {
+    }, st2{};
+    ASSERT_EQ(::stat(one.constData(), &st1), 0);
+    ASSERT_EQ(::stat(two.constData(), &st2), 0);
+    const std::int64_t room = (std::int64_t(st1.st_blocks) + st2.st_blocks) * 512;
+
+    TfrmDelDirectory d;
+    d.setDirectory(t.path("OLD"));
+    d.show();
+    EXPECT_EQ(d.lblContents->text(),
+              "It holds 2 files and 3 folders (" + formatThousands(room) + " bytes on disk).");
+    EXPECT_TRUE(exists(two));
 }
 
 }  // namespace
