@@ -105,7 +105,8 @@ StatisticsScan::StatisticsScan(const Platform& platform) : platform_(platform) {
 int StatisticsScan::progressPercent() const {
     const std::int64_t used = usedBytes();
     if (used <= 0) return 0;
-    // Sparse files and files counted on another drive can pass the used space.
+    // Files that are still open after deletion hold room no file shows, and the used space
+    // moves while the run goes on: the share is kept within 0 to 100.
     const long double share = (long double)tallies_.bytesProcessed * 100.0L / (long double)used;
     return int(std::clamp<long double>(share, 0.0L, 100.0L));
 }
@@ -121,7 +122,9 @@ bool StatisticsScan::firstSighting(const SearchRecord& e) {
 void StatisticsScan::crunchNumbers(const SearchRecord& e) {
     StatisticsTallies& t = tallies_;
     if (t.fileCount % 25 == 0 && showCount) showCount(t.fileCount);
-    const std::int64_t size = e.size;
+    // The byte sums count the room files take on disk, as df and du do; only the size class
+    // goes by the length, which is what a file's contents are.
+    const std::int64_t size = e.room;
     const auto age = [&](std::int64_t stamp) {
         return ageToIndex(fileAgeDays(days_.dayOf(stamp), todayDay_));
     };
@@ -143,7 +146,7 @@ void StatisticsScan::crunchNumbers(const SearchRecord& e) {
     }
     if (dot < 0 || length > 0) t.insertType(QByteArrayView(ext, length), size);
 
-    t.sizes[std::size_t(sizeClassOf(size))].add(size);
+    t.sizes[std::size_t(sizeClassOf(e.size))].add(size);
     t.bytesProcessed += size;
     ++t.fileCount;
 }
