@@ -261,11 +261,15 @@ void TreeDeletion::fileStep(const FolderHandle& folder, const SearchRecord& entr
     bool cleared = false;
     if ((entry.attributes & attrReadOnly) && !sendToBin_)
         cleared = platform_.setReadOnly(folder, entry.name, false) == 0;
+    // Another name of the file may have gone since the folder was read: its links now tell
+    // whether this removal frees its room.
+    SearchRecord asRemoved = entry;
+    if (entry.links > 1) (void)platform_.statEntry(folder, entry.name, asRemoved);
     QByteArray otherTrash;
     const int err = sendToBin_ ? platform_.moveToTrash(folder, entry.name, path_, &otherTrash)
                                : platform_.removeEntry(folder, entry.name, false);
     if (err == 0) {
-        result_.removed(entry.size, otherTrash);
+        result_.removed(asRemoved, otherTrash);
     } else if (err != ENOENT) {  // relative to the open folder, ENOENT means it is gone
         stayed(StayReason::Error, err);
         if (cleared) platform_.setReadOnly(folder, entry.name, true);
@@ -331,12 +335,19 @@ QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
            shown.join(QStringLiteral(", "));
 }
 
+QString keptByLinksNote(std::int64_t files) {
+    if (files == 1) return QStringLiteral("1 file keeps another hard link: its room is not freed");
+    return formatThousands(files) +
+           QStringLiteral(" files keep other hard links: their room is not freed");
+}
+
 QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
     QStringList notes;
     if (r.filesNotRemoved > 0)
         notes << formatThousands(r.filesNotRemoved) + QStringLiteral(" files could not be deleted");
     if (r.foldersNotRead > 0)
         notes << formatThousands(r.foldersNotRead) + QStringLiteral(" folders could not be read");
+    if (r.keptByLinks > 0) notes << keptByLinksNote(r.keptByLinks);
     if (const QString other = otherTrashesNote(r.otherTrashes); !other.isEmpty()) notes << other;
     QString text;
     if (r.files > 0) {

@@ -70,7 +70,7 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
             }
         }
         if (err == 0) {
-            result.removed(now.size, otherTrash);
+            result.removed(now, otherTrash);
             continue;
         }
         stay(path, StayReason::Error, err);
@@ -93,7 +93,7 @@ std::optional<MarkedFile> markFile(const Platform& platform, const QByteArray& p
     SearchRecord r;
     r.name = path.mid(slash + 1);
     if (platform.statEntry(opened.handle, r.name, r) != 0 || r.isDirectory()) return std::nullopt;
-    return MarkedFile{path, r.size, r.raw.write, r.device, r.inode};
+    return MarkedFile{path, r.size, r.raw.write, r.device, r.inode, r.room, r.links};
 }
 
 }  // namespace rk

@@ -22,6 +22,8 @@ struct MarkedFile {
     std::int64_t modified = 0;  // last write, seconds since the epoch
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t room = 0;    // on disk, freed with the last of its links
+    std::uint32_t links = 1;  // hard links when marked
 };
 
 // What the file at path is now; empty when it is not there or is a folder. A link is not

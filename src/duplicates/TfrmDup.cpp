@@ -334,6 +334,7 @@ void TfrmDup::btDeleteClick() {
     TfrmReallyDelete confirm(this);
     confirm.addFiles(marks_.files());
     confirm.savings = marks_.bytes();
+    confirm.keptByLinks = marks_.keptByLinks();
     if (!groupOfRow_.empty()) confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
     if (confirm.exec() == QDialog::Rejected) return;
     accept();
