@@ -10,6 +10,7 @@
 // rows' memory is measured above: bench/dates.sh runs both.
 #include <sys/resource.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -47,8 +48,12 @@ int main(int argc, char** argv) {
     rk::setPlatform(&platform);
     SilentDialogs dialogs;
     rk::setDialogService(&dialogs);
+    // The drive the window offers checked is the one the program starts in.
+    if (::chdir(root.constData()) != 0) {
+        std::perror(argv[1]);
+        return 2;
+    }
     rk::DriveTable drives(platform);
-    drives.setLastWalked(root);
     rk::setDriveTable(&drives);
 
     rk::TfrmMods window;

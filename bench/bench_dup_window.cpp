@@ -9,6 +9,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/peak build/bench/bench_dup_window DIR
 #include <sys/resource.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSpinBox>
@@ -33,8 +34,12 @@ int main(int argc, char** argv) {
     rk::setPlatform(&platform);
     rk::QtDialogService dialogs;
     rk::setDialogService(&dialogs);
+    // The drive the window offers checked is the one the program starts in.
+    if (::chdir(root.constData()) != 0) {
+        std::perror(argv[1]);
+        return 2;
+    }
     rk::DriveTable drives(platform);
-    drives.setLastWalked(root);
     rk::setDriveTable(&drives);
 
     rk::DupMode = false;

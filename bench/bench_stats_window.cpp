@@ -10,6 +10,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/peak build/bench/bench_stats_window DIR
 #include <sys/resource.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -32,8 +33,12 @@ int main(int argc, char** argv) {
     rk::setPlatform(&platform);
     rk::StderrDialogs dialogs;  // the "will be scanned" notice takes its OK
     rk::setDialogService(&dialogs);
+    // The drive the window offers checked is the one the program starts in.
+    if (::chdir(root.constData()) != 0) {
+        std::perror(argv[1]);
+        return 2;
+    }
     rk::DriveTable drives(platform);
-    drives.setLastWalked(root);
     rk::setDriveTable(&drives);
 
     rk::TfrmStatistics window;

@@ -447,6 +447,7 @@ void TfrmBrowse::btDeleteFilesClick() {
         TfrmReallyDelete confirm(this);
         confirm.addFiles(marks_.files());
         confirm.savings = marks_.bytes();
+        confirm.keptByLinks = marks_.keptByLinks();
         confirm.exec();
     }
     // Whatever was done: the grid shows what is left, without marks.

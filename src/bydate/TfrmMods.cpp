@@ -445,6 +445,7 @@ void TfrmMods::btDeleteClick() {
     TfrmReallyDelete confirm(this);
     confirm.addFiles(marks_.files());
     confirm.savings = marks_.bytes();
+    confirm.keptByLinks = marks_.keptByLinks();
     if (confirm.exec() == QDialog::Rejected) return;
     accept();
 }

@@ -32,11 +32,6 @@ constexpr AttributeQuestion attributeQuestions[] = {
     {attrSystem, " is a system file, "},
 };
 
-// What a file removed adds to the run's savings, whether it goes alone or with its folder.
-std::int64_t savingsOf(const SearchRecord& file) {
-    return file.size;
-}
-
 FolderIdentity identityOf(const FolderHandle& h) {
     return FolderIdentity{h.device, h.inode, h.mountId};
 }
@@ -109,7 +104,9 @@ private:
     FolderTreeCount count_;
     std::unordered_set<std::uint64_t> linkedInodes_;  // files of several links, counted once
     std::vector<Flagged> flagged_;
-    std::int64_t savings_ = 0;  // of the files counted, as a file-by-file run would tell them
+    // The files counted, as a file-by-file run would tell them (room freed, files another
+    // link keeps), for a folder that goes to the trash whole.
+    FolderTreeResult asWhole_;
     bool deleteAborted_ = false;
     std::uint64_t device_ = 0;             // the file system of the tree
     std::uint64_t mountId_ = 0;            // and its mount: nothing on another one is touched
@@ -277,8 +274,9 @@ bool TreeWalk::trashWhole() {
                                                     count_.bytes + count_.folderBytes, &otherTrash);
         if (err == 0) {
             result_.trashedWhole = true;
-            result_.files = count_.files;
-            result_.bytes = savings_;
+            result_.files = asWhole_.files;
+            result_.bytes = asWhole_.bytes;
+            result_.keptByLinks = asWhole_.keptByLinks;
             result_.usedTrash(otherTrash);
             return true;
         }
@@ -379,7 +377,7 @@ bool TreeWalk::mayRemove(const QByteArray& path, std::uint8_t attributes) {
 // going to the trash whole asks the same questions first.
 void TreeWalk::countFile(const SearchRecord& entry) {
     ++count_.files;
-    savings_ += savingsOf(entry);
+    asWhole_.removed(entry);
     if (entry.links <= 1 || linkedInodes_.insert(entry.inode).second) count_.bytes += entry.room;
     constexpr int asked = attrReadOnly | attrHidden | attrSystem;
     if (mode_ == Mode::Trash && (entry.attributes & asked))
@@ -401,11 +399,15 @@ void TreeWalk::fileStep(const FolderHandle& folder, const SearchRecord& entry) {
     bool cleared = false;
     if ((entry.attributes & attrReadOnly) && !sendToBin)
         cleared = platform_.setReadOnly(folder, entry.name, false) == 0;
+    // Another name of the file may have gone since the folder was read: its links now tell
+    // whether this removal frees its room.
+    SearchRecord asRemoved = entry;
+    if (entry.links > 1) (void)platform_.statEntry(folder, entry.name, asRemoved);
     QByteArray otherTrash;
     const int err = sendToBin ? platform_.moveToTrash(folder, entry.name, path_, &otherTrash)
                               : platform_.removeEntry(folder, entry.name, false);
     if (err == 0) {
-        result_.removed(savingsOf(entry), otherTrash);
+        result_.removed(asRemoved, otherTrash);
     } else if (err != ENOENT) {  // relative to the open folder, ENOENT means it is gone
         stayed(StayReason::Error, err);
         if (cleared) platform_.setReadOnly(folder, entry.name, true);
@@ -494,6 +496,13 @@ QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
            shown.join(QStringLiteral(", "));
 }
 
+QString keptByLinksNote(std::int64_t files) {
+    if (files == 1) return QStringLiteral("1 file keeps another hard link: its room is not freed");
+    return formatThousands(files) +
+           QStringLiteral(" files keep other hard links: their room is not freed");
+}
+
+
 namespace {
 
 // Why a folder sent to the trash went file by file.
@@ -527,6 +536,7 @@ QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
     if (r.foldersNotRead > 0)
         notes << formatThousands(r.foldersNotRead) + QLatin1Char(' ') +
                      countNoun(r.foldersNotRead, "folder") + QStringLiteral(" could not be read");
+    if (r.keptByLinks > 0) notes << keptByLinksNote(r.keptByLinks);
     if (const QString other = otherTrashesNote(r.otherTrashes); !other.isEmpty()) notes << other;
     if (const QString why = piecemealNote(r); !why.isEmpty()) notes << why;
     QString text;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/ProtectedFolders.h"
+#include "platform/SearchRecord.h"
 
 namespace rk {
 
@@ -40,7 +41,8 @@ enum class TrashPiecemeal {
 struct FolderTreeResult {
     bool completed = true;             // false: the user stopped the run, or it was refused
     std::int64_t files = 0;            // files actually deleted or recycled
-    std::int64_t bytes = 0;            // their total size
+    std::int64_t bytes = 0;            // the room on disk their removal freed
+    std::int64_t keptByLinks = 0;      // of them, files another hard link keeps: no room freed
     std::int64_t filesNotRemoved = 0;  // files that stayed (every reason but Unreadable)
     std::int64_t foldersNotRead = 0;   // folders whose contents could not be seen
     std::vector<StayedEntry> stayed;   // every file and folder counted above
@@ -60,10 +62,14 @@ struct FolderTreeResult {
     [[nodiscard]] bool wasRefused() const {
         return refused != FolderProtection::None || topChanged || topIsLink;
     }
-    // Counts a file removed; otherTrash is the trash it went to when not the home trash.
-    void removed(std::int64_t size, const QByteArray& otherTrash = {}) {
+    // Counts a file removed, as it was just before: its room is freed only with its last
+    // link. otherTrash is the trash it went to when not the home trash.
+    void removed(const SearchRecord& file, const QByteArray& otherTrash = {}) {
         ++files;
-        bytes += size;
+        if (file.links > 1)
+            ++keptByLinks;
+        else
+            bytes += file.room;
         usedTrash(otherTrash);
     }
     void usedTrash(const QByteArray& otherTrash) {
@@ -141,6 +147,9 @@ inline const QString deletionCanceledNote =
 // some could not be, or why the deletion was refused.
 void ShowDeletionSummary(const FolderTreeResult& result, bool recycledWording,
                          const QString& rootText = rootFolderText);
+// Why the savings leave out files: "2 files keep other hard links: their room is not freed"; for
+// the savings to come and those made alike.
+[[nodiscard]] QString keptByLinksNote(std::int64_t files);
 // Where files went that did not go to the home trash; empty when none did.
 [[nodiscard]] QString otherTrashesNote(const std::vector<QByteArray>& trashes);
 

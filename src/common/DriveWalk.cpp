@@ -10,11 +10,8 @@ namespace rk {
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      WalkSink& sink) {
     const WalkResult result = walk.walk(drive.mountPoint, true, settings, sink);
-    if (!result.rootOpened && !result.aborted) {
+    if (!result.rootOpened && !result.aborted)
         ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + drive.caption());
-        return result;
-    }
-    driveTable().setLastWalked(drive.mountPoint);
     return result;
 }
 

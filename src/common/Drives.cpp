@@ -7,11 +7,12 @@
 
 namespace rk {
 
-DriveTable::DriveTable(const Platform& platform) : platform_(&platform) {
+DriveTable::DriveTable(const Platform& platform)
+    : platform_(&platform), startFolder_(platform.currentFolder()) {
     reload();
 }
 
-DriveTable::DriveTable() {
+DriveTable::DriveTable() : startFolder_(source().currentFolder()) {
     reload();
 }
 
@@ -21,8 +22,7 @@ const Platform& DriveTable::source() const {
 
 void DriveTable::reload() {
     drives_ = source().drives();
-    current_ = lastWalked_.isEmpty() ? -1 : indexOf(lastWalked_);
-    if (current_ < 0) current_ = indexOfDriveHolding(source().currentFolder());
+    current_ = indexOfDriveHolding(startFolder_);
 }
 
 int DriveTable::indexOf(const QByteArray& mountPoint) const {
@@ -34,13 +34,6 @@ int DriveTable::indexOf(const QByteArray& mountPoint) const {
 const Drive* DriveTable::find(const QByteArray& mountPoint) const {
     const int i = indexOf(mountPoint);
     return i < 0 ? nullptr : &drives_[std::size_t(i)];
-}
-
-void DriveTable::setLastWalked(const QByteArray& mountPoint) {
-    const int i = indexOf(mountPoint);
-    if (i < 0) return;
-    lastWalked_ = mountPoint;
-    current_ = i;
 }
 
 int DriveTable::indexOfDriveHolding(const QByteArray& path) const {
@@ -73,16 +66,18 @@ void setDriveTable(DriveTable* table) {
 }
 
 QString driveBoxText(const Drive& drive, bool upperCase) {
+    // Most file systems have no label: their mount point says all there is, without "[]".
     const QString label = upperCase ? drive.label.toUpper() : drive.label.toLower();
-    const QString bracketed = QStringLiteral("[%1]").arg(label);
+    const QString bracketed = label.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(label);
     switch (drive.type) {
         case DriveType::Removable:
             return drive.caption();
         case DriveType::Remote:
-            return drive.caption() + QLatin1Char(' ') +
-                   (drive.networkName.isEmpty() ? bracketed : drive.networkName);
+            return drive.networkName.isEmpty()
+                       ? drive.caption() + bracketed
+                       : drive.caption() + QLatin1Char(' ') + drive.networkName;
         default:
-            return drive.caption() + QLatin1Char(' ') + bracketed;
+            return drive.caption() + bracketed;
     }
 }
 

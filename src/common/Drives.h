@@ -8,13 +8,14 @@
 
 namespace rk {
 
-// The drives the tools offer, as the platform last reported them, and the drive a tool opened
-// next offers checked: the last drive walked while it is still there, else the one holding
-// the program's current folder. Drives come and go while the program runs (a USB stick is
+// The drives the tools offer, as the platform last reported them, and the drive a tool offers
+// checked: the one holding the folder the program was started in, the same all through a run
+// whatever the scans walked since. Drives come and go while the program runs (a USB stick is
 // plugged in), so each window re-reads the table when it opens.
 class DriveTable {
 public:
-    // The platform outlives the table.
+    // The platform outlives the table. The start folder is the platform's current folder when
+    // the table is made, at start-up.
     explicit DriveTable(const Platform& platform);
     // A table of whichever platform is installed when it reads.
     DriveTable();
@@ -25,9 +26,9 @@ public:
     [[nodiscard]] const std::vector<Drive>& drives() const { return drives_; }
     // The drive of exactly these mount-point bytes, or null.
     [[nodiscard]] const Drive* find(const QByteArray& mountPoint) const;
-    // Index of the current drive, or -1 when no drive holds it.
+    // Index of the drive holding the start folder, or -1 when no drive holds it.
     [[nodiscard]] int currentIndex() const { return current_; }
-    void setLastWalked(const QByteArray& mountPoint);
+    [[nodiscard]] const QByteArray& startFolder() const { return startFolder_; }
 
     // The drive holding a path: the one with the longest mount point that contains it.
     [[nodiscard]] int indexOfDriveHolding(const QByteArray& path) const;
@@ -39,7 +40,7 @@ private:
 
     const Platform* platform_ = nullptr;
     std::vector<Drive> drives_;
-    QByteArray lastWalked_;
+    QByteArray startFolder_;
     int current_ = -1;
 };
 

@@ -19,7 +19,9 @@ MarkedFile markedAs(const QByteArray& path, const SearchRecord& r) {
                       .device = r.device,
                       .inode = r.inode,
                       .modifiedNs = r.writeNs,
-                      .changedNs = r.changeNs};
+                      .changedNs = r.changeNs,
+                      .room = r.room,
+                      .links = r.links};
 }
 
 bool changedSinceMarked(const MarkedFile& marked, const SearchRecord& now) {
@@ -84,7 +86,7 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
             }
         }
         if (err == 0) {
-            result.removed(now.size, otherTrash);
+            result.removed(now, otherTrash);
             continue;
         }
         stay(path, StayReason::Error, err);

@@ -27,8 +27,17 @@ struct MarkedFile {
     // (ctime): a file rewritten in place keeping its size and time still differs in these.
     std::uint32_t modifiedNs = 0;
     std::int64_t changedNs = 0;
+    // What removing it frees, for the counts; not part of its identity (a change to either
+    // moves the ctime anyway).
+    std::int64_t room = 0;    // on disk, freed with the last of its links
+    std::uint32_t links = 1;  // hard links when marked
 
-    friend bool operator==(const MarkedFile&, const MarkedFile&) = default;
+    // The same file, unchanged: identity and contents' stamps, not the counting fields.
+    friend bool operator==(const MarkedFile& a, const MarkedFile& b) {
+        return a.path == b.path && a.size == b.size && a.modified == b.modified &&
+               a.device == b.device && a.inode == b.inode && a.modifiedNs == b.modifiedNs &&
+               a.changedNs == b.changedNs;
+    }
 };
 
 // What the file at path is now; empty when it is not there or is a folder. A link is not

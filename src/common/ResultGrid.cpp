@@ -375,6 +375,11 @@ QVariant ResultGrid::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell(index.column(), index.row());
     if (role == MarkRole) return isMarked(index.column(), index.row());
+    if (role == Qt::ToolTipRole && tipOf_ && isDataRow(index.row())) {
+        const QByteArray path = pathOf(index.row());
+        const QString tip = path.isEmpty() ? QString() : tipOf_(path);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     if (role == Qt::TextAlignmentRole && rightAligned_.contains(index.column()))
         return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     return {};

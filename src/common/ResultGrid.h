@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -114,6 +115,10 @@ public:
 
     [[nodiscard]] int rowCount(const QModelIndex& parent) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent) const override;
+    // A data row's tool tip, from the exact path it stands for; asked only when a tip shows.
+    void setToolTips(std::function<QString(const QByteArray& path)> tipOf) {
+        tipOf_ = std::move(tipOf);
+    }
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
@@ -167,6 +172,7 @@ private:
     std::vector<Chunk> chunks_;
     std::deque<QByteArray> shared_;      // scans' records the rows share
     QHash<quint64, QString> rewritten_;  // by cellKey
+    std::function<QString(const QByteArray&)> tipOf_;
     int filled_ = 0;
 };
 

@@ -160,6 +160,7 @@ void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
         }
         File f;
         f.size = e.size;
+        f.freed = e.links <= 1 ? e.room : 0;
         f.modified = e.raw.write;
         const auto device = std::find(devices_.begin(), devices_.end(), e.device);
         f.device = std::uint32_t(device - devices_.begin());
@@ -473,17 +474,23 @@ void ContentScan::list(std::vector<Group> groups) {
             g[i] = keyed[i].second;
         first[k] = std::move(keyed.front().first);
     }
-    const auto waste = [this](const Group& g) {
-        return files_[g.front()].size * std::int64_t(g.size() - 1);
-    };
+    // What deleting all copies but one frees: the copy that would free least is the one kept.
+    std::vector<std::int64_t> waste(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        std::int64_t least = INT64_MAX;
+        for (const std::uint32_t f : groups[k]) {
+            waste[k] += files_[f].freed;
+            least = std::min(least, files_[f].freed);
+        }
+        waste[k] -= least;
+    }
     std::vector<std::uint32_t> order(groups.size());
     for (std::size_t k = 0; k < order.size(); ++k)
         order[k] = std::uint32_t(k);
     std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const Group& ga = groups[a];
-        const Group& gb = groups[b];
-        if (waste(ga) != waste(gb)) return waste(ga) > waste(gb);
-        const std::int64_t sa = files_[ga.front()].size, sb = files_[gb.front()].size;
+        if (waste[a] != waste[b]) return waste[a] > waste[b];
+        const std::int64_t sa = files_[groups[a].front()].size;
+        const std::int64_t sb = files_[groups[b].front()].size;
         if (sa != sb) return sa > sb;
         return compareFolded(first[a], first[b]) < 0;
     });
@@ -492,7 +499,7 @@ void ContentScan::list(std::vector<Group> groups) {
         for (const std::uint32_t f : groups[k])
             listed_.push_back({f, std::uint32_t(tally_.groups), readAs_[f]});
         ++tally_.groups;
-        tally_.freeable += waste(groups[k]);
+        tally_.freeable += waste[k];
     }
 }
 

@@ -36,8 +36,8 @@ struct ContentHash {
 // are not read: they read as zeros, and are hashed and compared as such.
 // A file that cannot be opened or read is skipped and counted, as is one whose size or last
 // write differs from what the walk saw, or changes while it is read.
-// Groups come largest saving first (size × (copies − 1)); each group's records are in the
-// duplicate layout, ordered by folder and name.
+// Groups come largest saving first (the room of the copies but the one kept); each group's
+// records are in the duplicate layout, ordered by folder and name.
 class ContentScan {
 public:
     struct Query {
@@ -64,7 +64,8 @@ public:
     [[nodiscard]] const std::vector<DupRecord>& lbFiles() const;
     [[nodiscard]] std::size_t listedCount() const { return listed_.size(); }
     [[nodiscard]] std::size_t groupCount() const { return tally_.groups; }
-    // The room the deletion of all but one copy of each group would give.
+    // The room on disk the deletion of all but one copy of each group could give: the copy
+    // that frees least stays, and a copy that keeps another hard link frees nothing.
     [[nodiscard]] std::int64_t freeableBytes() const { return tally_.freeable; }
     // The group of listed file i; the files of a group are listed together.
     [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
@@ -90,10 +91,11 @@ public:
 
 private:
     // A collected file. A search collects millions and drops most after the size pass, so
-    // it stays small (56 bytes); its name is in names_, ended by a NUL, its device in
+    // it stays small (64 bytes); its name is in names_, ended by a NUL, its device in
     // devices_ (a search meets few).
     struct File {
-        std::int64_t size = 0;
+        std::int64_t size = 0;      // length: what contents are compared by
+        std::int64_t freed = 0;     // room on disk its deletion frees: 0 with other hard links
         std::int64_t modified = 0;  // last write as the walk saw it, seconds
         std::uint64_t inode = 0;
         ContentHash hash;  // of the first block, then of the whole file

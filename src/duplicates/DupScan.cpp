@@ -209,8 +209,10 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
     for (const SearchRecord& e : folder.entries) {
         if (abort) return;
         if (pump_) pump_->poll();
+        // A hog is what takes room on disk; a duplicate is about contents, so its length.
+        const std::int64_t measure = query_.duplicates ? e.size : e.room;
         if (e.isDotEntry() || !includedBy(includeDupFiles, e.attributes) ||
-            (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
+            (e.attributes & attrDirectory) || measure <= limit || !pattern_.matches(e.name))
             continue;
         if (candidates_.size() + collected_.size() + hogs_.size() >= collectLimit) {
             warnListFull();
@@ -251,7 +253,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
 
 void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     Hog h;
-    h.size = e.size;
+    h.room = e.room;
     h.written = e.time;
     h.accessed = packFileTime(e.raw.access);
     h.folder = folder;
@@ -434,7 +436,7 @@ void DupScan::rankHogs() {
     std::vector<Key> keys(hogs_.size());
     for (std::size_t i = 0; i < hogs_.size(); ++i) {
         const Hog& h = hogs_[i];
-        keys[i] = {std::uint64_t(std::max<std::int64_t>(h.size / 1024, 0)),
+        keys[i] = {std::uint64_t(std::max<std::int64_t>(h.room / 1024, 0)),
                    std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
                        std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
                        dateRank[dateKey(h.accessed)],
@@ -471,7 +473,7 @@ QByteArrayView DupScan::hogName(const Hog& h) const {
 void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
     // The size as sizeInKText writes it: whole K, right-aligned to five places.
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, h.size / 1024).ptr;
+    const auto end = std::to_chars(digits, digits + sizeof digits, h.room / 1024).ptr;
     for (auto pad = 5 - (end - digits); pad > 0; --pad)
         out.append(' ');
     out.append(digits, end - digits).append(" K\t");

@@ -71,9 +71,10 @@ void walkDupDrive(const Platform& platform, const Drive& drive,
 void warnListFull();
 
 // The duplicate and file-hog scan, without a window: the window and the command-line report
-// both run it. A duplicate record has seven fields (name padded to 14, size, modified, time,
-// access, folder with "/", type), a file-hog record six (size, modified, time, access, full
-// path, type); a folder on the search path adds "*(SEARCHPATH)*" after the folder.
+// both run it. A duplicate record has seven fields (name padded to 14, length, modified, time,
+// access, folder with "/", type), a file-hog record six (room on disk, modified, time, access,
+// full path, type); a folder on the search path adds "*(SEARCHPATH)*" after the folder. The
+// size limit applies to the same measure the record shows.
 // Chosen drives that overlap are walked once (distinctDrives), and one file (device and inode)
 // is never listed twice in a duplicate group, so no group offers the only copy for deletion.
 class DupScan {
@@ -146,7 +147,7 @@ private:
     // A file hog as the scan keeps it until its record is shown or written: a list of
     // millions costs little more than its names (32 bytes and the name).
     struct Hog {
-        std::int64_t size = 0;
+        std::int64_t room = 0;  // on disk: what a hog is ranked by
         PackedTime written = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_

@@ -356,6 +356,7 @@ void TfrmDup::btDeleteClick() {
     TfrmReallyDelete confirm(this);
     confirm.addFiles(marks_.files());
     confirm.savings = marks_.bytes();
+    confirm.keptByLinks = marks_.keptByLinks();
     withheld_.clear();
     if (!groupOfRow_.empty()) {
         confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };

@@ -91,7 +91,7 @@ void FolderHogScan::scanfiles(const FolderVisit& folder) {
             continue;
         }
         if (!firstSighting(e)) continue;
-        totals.bytes += e.size;
+        totals.bytes += e.room;
         ++totals.files;
         totals.latest = std::max(totals.latest, packFileTime(e.raw.access));
     }
@@ -127,7 +127,7 @@ void FolderHogScan::td_scanfiles(const FolderVisit& folder) {
         if (abort) break;
         if (pump_) pump_->poll();
         if (!firstSighting(e)) continue;
-        mainTotals_.bytes += e.size;
+        mainTotals_.bytes += e.room;
         ++mainTotals_.files;
         mainTotals_.latest = std::max(mainTotals_.latest, e.time);
     }

@@ -16,7 +16,7 @@ namespace rk {
 
 // What a folder holds, as one row of the folder-hog list counts it.
 struct FolderTotals {
-    std::int64_t bytes = 0;
+    std::int64_t bytes = 0;  // room on disk, as du counts it: what deleting the folder frees
     std::int64_t files = 0;
     std::int64_t subFolders = 0;
     PackedTime latest = 0;

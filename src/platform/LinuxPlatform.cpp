@@ -177,6 +177,8 @@ std::optional<DriveSpace> LinuxPlatform::driveSpace(const QByteArray& mountPoint
     s.clusterSize = std::int64_t(v.f_frsize ? v.f_frsize : v.f_bsize);
     s.total = std::int64_t(v.f_blocks) * s.clusterSize;
     s.free = std::int64_t(v.f_bavail) * s.clusterSize;
+    // f_bfree counts the blocks only the administrator may still use as well.
+    s.reserved = std::int64_t(v.f_bfree > v.f_bavail ? v.f_bfree - v.f_bavail : 0) * s.clusterSize;
     return s;
 }
 

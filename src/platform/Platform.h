@@ -27,10 +27,15 @@ struct Drive {
     [[nodiscard]] QString caption() const { return QString::fromLocal8Bit(mountPoint); }
 };
 
+// A drive's size as df reads it. Some file systems keep blocks back for the administrator:
+// they are neither free to the user nor in use, so used = total - free - reserved.
 struct DriveSpace {
     std::int64_t total = 0;
-    std::int64_t free = 0;
+    std::int64_t free = 0;  // what the user can still write
     std::int64_t clusterSize = 0;
+    std::int64_t reserved = 0;
+
+    [[nodiscard]] std::int64_t used() const { return total - free - reserved; }
 };
 
 // An open folder. Owns its descriptor; the walk holds at most two of these at a time.

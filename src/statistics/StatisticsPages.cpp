@@ -38,19 +38,26 @@ std::vector<GaugeRow> gaugeRows(const std::array<Tally, N>& tally, std::size_t f
 
 DiskFigures diskFigures(const DriveSpace& space, const QString& driveName) {
     DiskFigures d;
-    d.total = space.total;
-    d.free = std::clamp<std::int64_t>(space.free, 0, std::max<std::int64_t>(space.total, 0));
-    d.used = d.total - d.free;
-    // A drive that reports no capacity (FUSE, some network file systems) shows 0 % of both.
-    if (d.total > 0) {
-        d.freePercent = percentOf(d.free, d.total);
-        d.usedPercent = 100 - d.freePercent;
+    d.total = std::max<std::int64_t>(space.total, 0);
+    d.free = std::clamp<std::int64_t>(space.free, 0, d.total);
+    d.reserved = std::clamp<std::int64_t>(space.reserved, 0, d.total - d.free);
+    d.used = d.total - d.free - d.reserved;
+    // The share as df gives it: of what the user could hold (used and free, the reserve left
+    // out), rounded up, so a drive with a byte in use never shows 0 % used. A drive that
+    // reports no capacity (FUSE, some network file systems) shows 0 % of both.
+    if (const std::int64_t usable = d.used + d.free; usable > 0) {
+        const auto scaled = (__int128)d.used * 100;
+        d.usedPercent = int(scaled / usable + (scaled % usable != 0));
+        d.freePercent = 100 - d.usedPercent;
         d.low = d.freePercent <= 5;
     }
     d.freeCaption = QStringLiteral("Free Space on Drive ") + driveName + QStringLiteral(": ");
     d.usedCaption = QStringLiteral("Used Space on Drive ") + driveName + QStringLiteral(": ");
     d.pctText = QStringLiteral("bytes (%1 %) ").arg(d.freePercent);
     d.pct2Text = QStringLiteral("bytes (%1 %) ").arg(d.usedPercent);
+    if (d.reserved > 0)
+        d.reservedText = QStringLiteral("Reserved for the administrator: ") +
+                         formatThousands(d.reserved) + QStringLiteral(" bytes");
     return d;
 }
 
@@ -166,6 +173,11 @@ QString runCaption(const QString& driveBoxText, bool incomplete) {
     return QStringLiteral("Statistics for drive ") + driveBoxText + QStringLiteral(" completed.");
 }
 
+QString runningCaption(const QString& driveBoxText) {
+    return QStringLiteral("Collecting statistics for drive ") + driveBoxText +
+           QStringLiteral(" ...");
+}
+
 const QStringList& pageTitles() {
     static const QStringList titles{
         QStringLiteral("Disk Space"),    QStringLiteral("File Types"),
@@ -186,6 +198,7 @@ QStringList statisticsReport(const StatisticsScan& scan, const Drive& drive, con
                QStringLiteral("bytes")
         << d.freeCaption + tab + formatThousands(d.free) + tab + d.pctText
         << d.usedCaption + tab + formatThousands(d.used) + tab + d.pct2Text;
+    if (!d.reservedText.isEmpty()) out << d.reservedText;
 
     out << pageTitles()[1] << typeColumnTitles().join(tab);
     for (const TypeRow& r : typeRows(t))

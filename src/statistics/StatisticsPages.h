@@ -14,18 +14,21 @@ namespace rk {
 // What the statistics pages show, computed once for the window and the command-line report
 // alike. Counts and byte values are written with formatThousands.
 
-// The Disk Space page of a drive.
+// The Disk Space page of a drive. Space reserved for the administrator is neither used nor
+// free: the percentages are of used + free, as df gives them.
 struct DiskFigures {
     std::int64_t total = 0;
     std::int64_t free = 0;
     std::int64_t used = 0;
-    int freePercent = 0;  // truncated; 0 on a drive that reports no capacity
-    int usedPercent = 0;  // 100 - freePercent, or 0 without a capacity
-    bool low = false;     // 5 % free or less: the free space is shown in red
-    QString freeCaption;  // lblFreeC, "Free Space on Drive /home: "
-    QString usedCaption;  // Label26
-    QString pctText;      // lblPct, "bytes (33 %) "
-    QString pct2Text;     // lblPct2
+    std::int64_t reserved = 0;
+    int usedPercent = 0;   // rounded up; 0 on a drive that reports no capacity
+    int freePercent = 0;   // 100 - usedPercent, or 0 without a capacity
+    bool low = false;      // 5 % free or less: the free space is shown in red
+    QString freeCaption;   // lblFreeC, "Free Space on Drive /home: "
+    QString usedCaption;   // Label26
+    QString pctText;       // lblPct, "bytes (33 %) "
+    QString pct2Text;      // lblPct2
+    QString reservedText;  // lblReserved; empty when nothing is reserved
 };
 [[nodiscard]] DiskFigures diskFigures(const DriveSpace& space, const QString& driveName);
 
@@ -68,6 +71,8 @@ struct TypeRow {
 [[nodiscard]] QString clusterNote(const QString& driveName, std::int64_t clusterSize);
 [[nodiscard]] QString finishedText(std::int64_t files, bool incomplete);
 [[nodiscard]] QString runCaption(const QString& driveBoxText, bool incomplete);
+// The caption while a run goes on.
+[[nodiscard]] QString runningCaption(const QString& driveBoxText);
 
 // The page titles in the window's order.
 [[nodiscard]] const QStringList& pageTitles();

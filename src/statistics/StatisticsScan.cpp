@@ -105,7 +105,8 @@ StatisticsScan::StatisticsScan(const Platform& platform) : platform_(platform) {
 int StatisticsScan::progressPercent() const {
     const std::int64_t used = usedBytes();
     if (used <= 0) return 0;
-    // Sparse files and files counted on another drive can pass the used space.
+    // The used space moves while the run goes on, and files grow as they are counted: the
+    // share is kept within 0 to 100.
     const long double share = (long double)tallies_.bytesProcessed * 100.0L / (long double)used;
     return int(std::clamp<long double>(share, 0.0L, 100.0L));
 }
@@ -121,13 +122,15 @@ bool StatisticsScan::firstSighting(const SearchRecord& e) {
 void StatisticsScan::crunchNumbers(const SearchRecord& e) {
     StatisticsTallies& t = tallies_;
     if (t.fileCount % 25 == 0 && showCount) showCount(t.fileCount);
-    const std::int64_t size = e.size;
+    // The byte sums count the room files take on disk, as df and du do; only the size class
+    // goes by the length, which is what a file's contents are.
+    const std::int64_t room = e.room;
     const auto age = [&](std::int64_t stamp) {
         return ageToIndex(fileAgeDays(days_.dayOf(stamp), todayDay_));
     };
-    t.access[std::size_t(age(e.raw.access))].add(size);
-    t.create[std::size_t(age(e.raw.creation))].add(size);
-    t.write[std::size_t(age(e.raw.write))].add(size);
+    t.access[std::size_t(age(e.raw.access))].add(room);
+    t.create[std::size_t(age(e.raw.creation))].add(room);
+    t.write[std::size_t(age(e.raw.write))].add(room);
 
     // The extension upper-cased into a buffer of its own: no allocation per file. One longer
     // than the buffer has more than five characters and gets no line.
@@ -141,10 +144,10 @@ void StatisticsScan::crunchNumbers(const SearchRecord& e) {
             ext[i] = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
         }
     }
-    if (dot < 0 || length > 0) t.insertType(QByteArrayView(ext, length), size);
+    if (dot < 0 || length > 0) t.insertType(QByteArrayView(ext, length), room);
 
-    t.sizes[std::size_t(sizeClassOf(size))].add(size);
-    t.bytesProcessed += size;
+    t.sizes[std::size_t(sizeClassOf(e.size))].add(room);
+    t.bytesProcessed += room;
     ++t.fileCount;
 }
 

@@ -16,7 +16,7 @@
 
 namespace rk {
 
-// Files and bytes of one row of a tally.
+// Files and bytes of one row of a tally; the bytes are the room the files take on disk.
 struct Tally {
     std::int64_t files = 0;
     std::int64_t bytes = 0;
@@ -37,7 +37,8 @@ struct TypeTally {
 constexpr int sizeClassCount = 9;  // classes 1..9
 constexpr int ageRowCount = 10;    // rows 0..9, row 0 for a time not recorded
 
-// The size class 1..9 of a file: up to 16 K, 32 K, 128 K, 1, 2, 4, 8, 16 MB, then over.
+// The size class 1..9 of a file by its length: up to 16 K, 32 K, 128 K, 1, 2, 4, 8, 16 MB, then
+// over.
 [[nodiscard]] int sizeClassOf(std::int64_t size);
 // The age row 0..9 of an age in whole days; a negative age (no time) is row 0.
 [[nodiscard]] int ageToIndex(std::int64_t days);
@@ -79,7 +80,7 @@ struct StatisticsTallies {
     std::array<Tally, ageRowCount> write{};
     std::vector<TypeTally> types;  // in order of first appearance, without a cap
     std::int64_t fileCount = 0;
-    std::int64_t bytesProcessed = 0;
+    std::int64_t bytesProcessed = 0;  // room on disk, measured against the used space
 
     void clear();
     // Adds one file to its extension's line; an extension too long for the table is passed
@@ -119,7 +120,7 @@ public:
     [[nodiscard]] const StatisticsTallies& tallies() const { return tallies_; }
     // What the drive reported when the run began (used space drives the progress).
     [[nodiscard]] const DriveSpace& space() const { return space_; }
-    [[nodiscard]] std::int64_t usedBytes() const { return space_.total - space_.free; }
+    [[nodiscard]] std::int64_t usedBytes() const { return space_.used(); }
     // The progress of the run under way, 0 to 100.
     [[nodiscard]] int progressPercent() const;
     // The day the last run counted ages from.

@@ -143,11 +143,12 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         Label26 = makeLabel(TabSheet3, QStringLiteral("Label26"));
         lblUsed = makeLabel(TabSheet3, QStringLiteral("lblUsed"), {}, right);
         lblPct2 = makeLabel(TabSheet3, QStringLiteral("lblPct2"));
+        lblReserved = makeLabel(TabSheet3, QStringLiteral("lblReserved"));
         auto* total =
             makeLabel(TabSheet3, QStringLiteral("Label20"), QStringLiteral("Total Capacity"));
         auto* bytes = makeLabel(TabSheet3, QStringLiteral("Label21"), QStringLiteral("bytes"));
-        for (QLabel* l :
-             {lblTotal, lblFreeC, lblFree, lblPct, Label26, lblUsed, lblPct2, total, bytes})
+        for (QLabel* l : {lblTotal, lblFreeC, lblFree, lblPct, Label26, lblUsed, lblPct2,
+                          lblReserved, total, bytes})
             l->setFont(big);
         // Values wide enough for "9,999,999,999" and more (drives of terabytes are ordinary).
         // The free and used captions name the mount point: each has a line of its own across
@@ -157,7 +158,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
             l->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("999,999,999,999")));
         for (QLabel* l : {lblPct, lblPct2, bytes})
             l->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("bytes (100 %) ")));
-        for (QLabel* l : {lblFreeC, Label26}) {
+        for (QLabel* l : {lblFreeC, Label26, lblReserved}) {
             l->setWordWrap(true);
             l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }
@@ -179,7 +180,9 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
         Gauge1 = new StatGauge(TabSheet3, QStringLiteral("Gauge1"), Qt::blue, Qt::magenta, false);
         Gauge1->setMinimumHeight(px(40));
         g->addWidget(Gauge1, 8, 0, 1, 4);
-        g->setRowStretch(9, 1);
+        g->addWidget(lblReserved, 9, 0, 1, 4);
+        lblReserved->setVisible(false);
+        g->setRowStretch(10, 1);
         g->setColumnStretch(1, 1);
     }
 
@@ -459,6 +462,8 @@ void TfrmStatistics::doDiskSize() {
     lblUsed->setText(formatThousands(d.used));
     lblPct->setText(d.pctText);
     lblPct2->setText(d.pct2Text);
+    lblReserved->setText(d.reservedText);
+    lblReserved->setVisible(!d.reservedText.isEmpty());
     lblFreeC->setText(d.freeCaption);
     Label26->setText(d.usedCaption);
     Gauge1->setProgress(d.usedPercent);
@@ -618,10 +623,14 @@ void TfrmStatistics::btOKClick() {
     scanning_ = true;
     pnlNotYet->setText(QStringLiteral("Collecting statistics.  Standby."));
     const QString statusBefore = StatusBar1->currentMessage();
+    // The caption of the last run would say it is done while this one goes on.
+    const QString captionBefore = windowTitle();
+    setWindowTitle(runningCaption(boxText));
     StatisticsScan::Outcome outcome;
     try {
         outcome = scan(drive);
     } catch (...) {
+        setWindowTitle(captionBefore);
         finish();
         throw;
     }
@@ -629,6 +638,7 @@ void TfrmStatistics::btOKClick() {
     if (outcome == Outcome::NotReady || outcome == Outcome::RootNotOpened) {
         // Nothing was counted: the figures, the caption and the status stay as they were.
         StatusBar1->showMessage(statusBefore);
+        setWindowTitle(captionBefore);
         if (outcome == Outcome::NotReady)
             ShowError(QStringLiteral("There is no disk in drive ") + boxText);
         else

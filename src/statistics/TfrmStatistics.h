@@ -81,6 +81,7 @@ public:
     QLabel* Label26;
     QLabel* lblUsed;
     QLabel* lblPct2;
+    QLabel* lblReserved;  // only where the file system keeps space for the administrator
     StatGauge* Gauge1;
 
     ResultGridView* gridTypes;

@@ -7,6 +7,9 @@
 #include <QStyledItemDelegate>
 #include <cmath>
 
+#include "common/RoomTip.h"
+#include "common/Services.h"
+
 namespace rk {
 
 namespace {
@@ -59,6 +62,8 @@ private:
 
 ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
     setModel(&grid_);
+    // A listed file whose room on disk is far from its length says both in its tip.
+    grid_.setToolTips([](const QByteArray& path) { return roomToolTip(platform(), path); });
     // The grid's designed font is the desktop's at 8 points.
     QFont small = font();
     small.setPointSize(8);

@@ -187,7 +187,9 @@ void TfrmReallyDelete::showEvent(QShowEvent* event) {
 }
 
 void TfrmReallyDelete::FormShow() {
-    lblSavings->setText(formatThousands(savings) + QStringLiteral(" bytes"));
+    QString saved = formatThousands(savings) + QStringLiteral(" bytes");
+    if (keptByLinks > 0) saved += QStringLiteral(" (") + keptByLinksNote(keptByLinks) + u')';
+    lblSavings->setText(saved);
     UpdateHeaders();
     // A file whose file system has no trash could not be recycled: the choice is not offered.
     QSet<QByteArray> folders;

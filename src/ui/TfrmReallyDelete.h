@@ -49,7 +49,8 @@ public:
     QProgressBar* bar = nullptr;
     QPushButton* btClose = nullptr;
 
-    std::int64_t savings = 0;  // the total size of the files, set by the caller
+    std::int64_t savings = 0;      // the room on disk deleting the files frees, set by the caller
+    std::int64_t keptByLinks = 0;  // files whose room another hard link keeps, by the caller
     // Asked once the user has said yes, just before the first file goes: false leaves every
     // file where it is and the window open (the caller has said why).
     std::function<bool()> beforeDeleting;

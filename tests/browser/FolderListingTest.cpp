@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "FileChecks.h"
+#include "RoomTree.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -122,8 +123,9 @@ TEST(FolderListingTest, FolderLinesFromTheMountPointDown) {
 
 TEST(MarkedFileListTest, UnmarkingTakesBackExactlyWhatItsMarkAdded) {
     TempTree tree;
-    const QByteArray lower = tree.file("a.txt", std::int64_t(10));
-    const QByteArray upper = tree.file("A.TXT", std::int64_t(20));
+    const QByteArray lower = tree.file("a.txt", QByteArray(10, 'a'));
+    const QByteArray upper = tree.file("A.TXT", QByteArray(20, 'A'));
+    const std::int64_t lowerRoom = test::duBytes({lower});
     const QByteArray gone = tree.path("gone.txt");
     TestPlatform p;
     MarkedFileList marks;
@@ -131,15 +133,15 @@ TEST(MarkedFileListTest, UnmarkingTakesBackExactlyWhatItsMarkAdded) {
     marks.mark(p, upper);
     marks.mark(p, gone);  // marked, but counts nothing
     EXPECT_EQ(marks.count(), 2);
-    EXPECT_EQ(marks.bytes(), 30);
+    EXPECT_EQ(marks.bytes(), test::duBytes({lower, upper}));
 
-    // The file grew after it was marked: its unmark subtracts the size it was marked with.
+    // The file grew after it was marked: its unmark subtracts the room it was marked with.
     tree.file("A.TXT", std::int64_t(5000));
     EXPECT_TRUE(marks.unmark(upper));
     ASSERT_EQ(marks.files().size(), 2u);
     EXPECT_EQ(marks.files()[0].path, lower);
     EXPECT_EQ(marks.count(), 1);
-    EXPECT_EQ(marks.bytes(), 10);
+    EXPECT_EQ(marks.bytes(), lowerRoom);
     EXPECT_TRUE(marks.unmark(gone));
     EXPECT_EQ(marks.count(), 1);
     EXPECT_FALSE(marks.unmark(upper));

@@ -65,6 +65,8 @@ protected:
         tree.setTimes("c.txt", 1998, 6, 1);
         tree.file("sub/inner.dat", std::int64_t(7));
         tree.file("sub/huge.dat", std::int64_t(70));
+        // Sparse files, taken to fill their length: hogs and marked bytes below are lengths.
+        installed.platform().setRoomFollowsLength(true);
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
     }

@@ -44,6 +44,8 @@ protected:
         tree.file("old/gone.txt");
         tree.setTimes("old/gone.txt", 2001, 5, 5);
         tree.file(".hidden.txt");
+        // Sparse files, taken to fill their length: the marked bytes below are lengths.
+        installed.platform().setRoomFollowsLength(true);
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
         scriptedDialogs().clear();

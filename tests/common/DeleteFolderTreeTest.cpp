@@ -19,10 +19,13 @@
 #include <map>
 
 #include "common/Deletion.h"
+#include "common/MarkedFileList.h"
 #include "common/Services.h"
+#include "common/TextHelpers.h"
 #include "platform/TrashInfo.h"
 #include "support/FileChecks.h"
 #include "support/MountHelper.h"
+#include "support/RoomTree.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
@@ -67,14 +70,14 @@ protected:
 
 TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredYesRemovesTheWholeTree) {
     const QByteArray old = t.dir("OLD");
-    const QByteArray x = t.file("OLD/A/.x.txt", 100);
-    t.file("OLD/y.txt", 50);
+    const QByteArray x = t.file("OLD/A/.x.txt", QByteArray(100, 'x'));
+    const std::int64_t room = test::duBytes({x, t.file("OLD/y.txt", QByteArray(50, 'y'))});
     dialogs.answer(ButtonYes);
 
     const FolderTreeResult r = DeleteFolderTree(old, false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
-    EXPECT_EQ(r.bytes, 150);
+    EXPECT_EQ(r.bytes, room);
     EXPECT_EQ(r.filesNotRemoved, 0);
     EXPECT_FALSE(exists(old));
     ASSERT_EQ(dialogs.asked.size(), 1u);
@@ -132,13 +135,13 @@ TEST_F(DeleteFolderTreeTest, LinkToAFolderOutsideIsRemovedAsALink) {
     t.file("outside/keep/f1", 5);
     t.file("outside/f2", 7);
     const QByteArray link = t.symlink("OLD/link", outside);
-    t.file("OLD/z", 3);
+    const std::int64_t room = test::duBytes({t.file("OLD/z", QByteArray("abc"))});
     dialogs.answer(ButtonYes);
 
     const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
-    EXPECT_EQ(r.bytes, 3);
+    EXPECT_EQ(r.bytes, room);  // the link takes no room of its own
     EXPECT_FALSE(exists(t.path("OLD")));
     EXPECT_TRUE(exists(t.path("outside/keep/f1")));
     EXPECT_TRUE(exists(t.path("outside/f2")));
@@ -222,19 +225,60 @@ TEST_F(DeleteFolderTreeTest, MountPointInsideIsNeitherEnteredNorRemoved) {
 TEST_F(DeleteFolderTreeTest, FileThatCannotBeDeletedIsNotCounted) {
     TestPlatform p;
     PlatformScope scope(p);
-    t.file("OLD/a", 100);
-    const QByteArray b = t.file("OLD/sub/b", 1000);
-    t.file("OLD/c", 200);
+    const QByteArray a = t.file("OLD/a", QByteArray(100, 'a'));
+    const QByteArray b = t.file("OLD/sub/b", QByteArray(1000, 'b'));
+    const std::int64_t room = test::duBytes({a, t.file("OLD/c", QByteArray(200, 'c'))});
     p.failToRemove(b, EPERM);
 
     const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
-    EXPECT_EQ(r.bytes, 300);
+    EXPECT_EQ(r.bytes, room);
     EXPECT_EQ(r.filesNotRemoved, 1);
     EXPECT_TRUE(exists(b));
-    EXPECT_EQ(deletionSummary(r, false),
-              "Deleted 2 files for a savings of 300 bytes. (1 file could not be deleted)");
+    EXPECT_EQ(deletionSummary(r, false), "Deleted 2 files for a savings of " +
+                                             formatThousands(room) +
+                                             " bytes. (1 file could not be deleted)");
+}
+
+TEST_F(DeleteFolderTreeTest, SavingsAreTheRoomFreedAndHardLinksKeepTheirs) {
+    TestPlatform p;
+    PlatformScope scope(p);
+    const QByteArray plain = test::writeSparse(t, "OLD/plain.bin", 10000, {{0, 10000}});
+    const QByteArray image = test::writeSparse(t, "OLD/image.img", 8 << 20, {{0, 4096}});
+    const QByteArray kept = test::writeSparse(t, "OLD/kept.bin", 50000, {{0, 50000}});
+    ASSERT_EQ(::link(kept.constData(), t.path("elsewhere.bin").constData()), 0);
+    // Two names inside the tree: the second removed frees the file's room.
+    const QByteArray both = test::writeSparse(t, "OLD/a/both.bin", 20000, {{0, 20000}});
+    ASSERT_EQ(::link(both.constData(), (t.dir("OLD/b") + "/both.bin").constData()), 0);
+    const std::int64_t freed = test::duBytes({plain, image, both});
+
+    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    EXPECT_EQ(r.files, 5);
+    EXPECT_EQ(r.bytes, freed);
+    EXPECT_EQ(r.keptByLinks, 2);  // kept.bin, and the first name of both.bin
+    EXPECT_TRUE(deletionSummary(r, false).contains(formatThousands(freed) + " bytes"));
+    EXPECT_TRUE(deletionSummary(r, false).contains(keptByLinksNote(2)));
+    EXPECT_GT(test::duBytes({t.path("elsewhere.bin")}), 0);
+}
+
+TEST(MarkedFileList, CountsTheRoomAFileFreesOnlyWhenEveryNameIsMarked) {
+    TempTree t;
+    const QByteArray one = test::writeWhole(t, "one.bin", 30000);
+    const QByteArray twice = test::writeWhole(t, "twice.bin", 9000);
+    const QByteArray again = t.path("again.bin");
+    ASSERT_EQ(::link(twice.constData(), again.constData()), 0);
+    MarkedFileList marks;
+    marks.mark(platform(), one);
+    marks.mark(platform(), twice);
+    EXPECT_EQ(marks.bytes(), test::duBytes({one}));
+    EXPECT_EQ(marks.keptByLinks(), 1);
+    marks.mark(platform(), again);
+    EXPECT_EQ(marks.bytes(), test::duBytes({one, twice}));
+    EXPECT_EQ(marks.keptByLinks(), 0);
+    ASSERT_TRUE(marks.unmark(twice));
+    EXPECT_EQ(marks.bytes(), test::duBytes({one}));
+    EXPECT_EQ(marks.keptByLinks(), 1);
 }
 
 TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolders) {
@@ -246,6 +290,7 @@ TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolder
     const QByteArray f3 = t.file("OLD/f3", QByteArray("three"));
     p.failToRemove(f3, EXDEV);
     p.failToTrashWhole(t.path("OLD"), EACCES);  // the trash will not take the folder whole
+    const std::int64_t room = test::duBytes({f1, f2});
 
     const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
     EXPECT_FALSE(r.trashedWhole);
@@ -254,7 +299,7 @@ TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolder
                                                   QString::fromLocal8Bit(std::strerror(EACCES)) +
                                                   "), so its files went one by one)"));
     EXPECT_EQ(r.files, 2);
-    EXPECT_EQ(r.bytes, 6);
+    EXPECT_EQ(r.bytes, room);
     EXPECT_EQ(r.filesNotRemoved, 1);
     EXPECT_TRUE(exists(home.trash() + "/files/f1"));
     EXPECT_TRUE(exists(home.trash() + "/files/f2"));
@@ -355,7 +400,7 @@ TEST_F(DeleteFolderTreeTest, AncestorSwappedForALinkAfterListingSendsNothingElse
 }
 
 TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
-    t.file("OLD/a", 2);
+    const std::int64_t room = test::duBytes({t.file("OLD/a", QByteArray("ab"))});
     t.file("OLD/locked/x", 1);
     t.file("OLD/locked/y", 1);
     ASSERT_EQ(QProcess::execute("chown", {"-R", "65534:65534", QFile::decodeName(t.root())}), 0);
@@ -385,7 +430,8 @@ TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(text, "Deleted 1 file for a savings of 2 bytes. (1 folder could not be read)");
+    EXPECT_EQ(text, "Deleted 1 file for a savings of " + formatThousands(room).toUtf8() +
+                        " bytes. (1 folder could not be read)");
     EXPECT_TRUE(exists(t.path("OLD/locked/x")));
 }
 
@@ -435,7 +481,7 @@ TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusabl
     TestPlatform p;
     PlatformScope scope(p);
     p.setTrashMountPoints([&](const QByteArray&) { return t.path("top"); });
-    t.file("top/old/f", 4);
+    const std::int64_t room = test::duBytes({t.file("top/old/f", QByteArray("four"))});
     QDir().mkpath(QFile::decodeName(home.dataHome()));
     QFile blocker(QFile::decodeName(home.trash()));  // a file where the trash should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -445,8 +491,8 @@ TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusabl
     EXPECT_EQ(r.files, 1);
     EXPECT_TRUE(exists(used + "/files/old/f"));
     EXPECT_EQ(deletionSummary(r, true),
-              "Recycled 1 file for a savings of 4 bytes. (the home trash could not be used: "
-              "files were sent to the trash in " +
+              "Recycled 1 file for a savings of " + formatThousands(room) +
+                  " bytes. (the home trash could not be used: files were sent to the trash in " +
                   QFile::decodeName(used) + ")");
 }
 

@@ -13,7 +13,7 @@ namespace {
 using test::TempTree;
 using test::TestPlatform;
 
-TEST(DriveTable, CurrentDriveHoldsTheCurrentFolderAndFollowsTheLastWalk) {
+TEST(DriveTable, CurrentDriveHoldsTheStartFolderForTheWholeRun) {
     TempTree t;
     t.dir("one/inner");
     t.dir("two");
@@ -23,8 +23,11 @@ TEST(DriveTable, CurrentDriveHoldsTheCurrentFolderAndFollowsTheLastWalk) {
     ASSERT_EQ(table.drives().size(), 2u);
     EXPECT_EQ(table.drives()[0].mountPoint, t.path("one"));  // sorted by path
     EXPECT_EQ(table.currentIndex(), 0);
-    table.setLastWalked(t.path("two"));
-    EXPECT_EQ(table.currentIndex(), 1);
+    // The start folder was taken once: a folder the platform reports later changes nothing.
+    p.setCurrentFolder(t.path("two"));
+    table.reload();
+    EXPECT_EQ(table.currentIndex(), 0);
+    EXPECT_EQ(table.startFolder(), t.path("one/inner"));
     p.setCurrentFolder("/somewhere/else");
     EXPECT_EQ(DriveTable(p).currentIndex(), -1);
 }
@@ -69,6 +72,8 @@ TEST(DriveBoxText, LabelsAndNetworkNames) {
     fixed.label = "MyDisk";
     EXPECT_EQ(driveBoxText(fixed, true), "/home [MYDISK]");
     EXPECT_EQ(driveBoxText(fixed, false), "/home [mydisk]");
+    fixed.label.clear();  // no label: the mount point alone, no empty brackets
+    EXPECT_EQ(driveBoxText(fixed, true), "/home");
     Drive usb;
     usb.mountPoint = "/media/Ann/Stick";
     usb.type = DriveType::Removable;
@@ -81,6 +86,8 @@ TEST(DriveBoxText, LabelsAndNetworkNames) {
     share.networkName.clear();
     share.label = "x";
     EXPECT_EQ(driveBoxText(share, true), "/mnt/share [X]");
+    share.label.clear();
+    EXPECT_EQ(driveBoxText(share, true), "/mnt/share");
 }
 
 TEST(EntryKind, DotsFoldersAndFiles) {

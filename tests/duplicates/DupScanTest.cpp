@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "InstalledPlatform.h"
+#include "RoomTree.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -22,7 +23,12 @@ using test::TestPlatform;
 // A drive made of a temporary tree, installed as the only drive while the test runs.
 class DupScanTest : public ::testing::Test {
 protected:
-    void SetUp() override { setSearchPathList({}); }
+    void SetUp() override {
+        setSearchPathList({});
+        // The files are made sparse, of any length at no cost; the hogs rank as if each byte
+        // took its room, except where a test is about the room itself.
+        installed.platform().setRoomFollowsLength(true);
+    }
     void TearDown() override { setSearchPathList({}); }
 
     std::vector<DupRecord> run(bool duplicates, bool exact = false, int limitKb = 0,
@@ -103,6 +109,33 @@ TEST_F(DupScanTest, HogsAreRankedByNumberLargestFirst) {
     EXPECT_EQ(field(hogs, 1), QStringList({"3145728 K", "1048576 K", "204800 K", "    9 K"}));
     EXPECT_EQ(field(hogs, 5).first(), tree.path("huge.iso"));
     EXPECT_EQ(field(hogs, 6).first(), "raw CD image");
+}
+
+TEST_F(DupScanTest, HogsRankByTheRoomDuGives) {
+    installed.platform().setRoomFollowsLength(false);
+    const QList<QByteArray> files = test::makeRoomTree(tree);
+    const auto hogs = run(false);
+    QList<std::int64_t> listed;
+    for (const DupRecord& r : hogs) {
+        const QByteArray path = scan_->pathOf(r);
+        const std::int64_t du = test::duBytes({path});
+        EXPECT_EQ(tabField(QString::fromUtf8(r.text()), 1).trimmed(),
+                  QString::number(du / 1024) + " K")
+            << path.constData();
+        listed << du;
+    }
+    // Largest room first: the 64 MB image with 320 K written ranks below the 1 MB clip, and
+    // the image never written takes no room, so it is no hog at all.
+    EXPECT_TRUE(std::is_sorted(listed.rbegin(), listed.rend()));
+    const QStringList paths = field(hogs, 5);
+    EXPECT_FALSE(paths.contains(tree.path("disk/empty.img")));
+    EXPECT_LT(paths.indexOf(tree.path("clips/clip.bin")),
+              paths.indexOf(tree.path("disk/image.img")));
+    EXPECT_EQ(hogs.size(), std::size_t(files.size() - 1));
+    // The limit is on the room too: over 1 M the movie and the clip, by two names each; over
+    // 300 K the image's 320 K as well, though it is 64 M long.
+    EXPECT_EQ(field(run(false, false, 1024), 5).size(), 4);
+    EXPECT_EQ(field(run(false, false, 300), 5).size(), 5);
 }
 
 TEST_F(DupScanTest, RecordFieldsInBothModes) {

@@ -12,6 +12,7 @@
 #include "CloseWays.h"
 #include "FileChecks.h"
 #include "InstalledPlatform.h"
+#include "RoomTree.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
@@ -38,10 +39,11 @@ using test::TestPlatform;
 class TfrmDupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        tree.file("a/readme.txt", std::int64_t(300 * 1024));
-        tree.file("b/README.TXT", std::int64_t(300 * 1024));
-        tree.file("b/big.iso", std::int64_t(900 * 1024));
-        tree.file("c/readme.txt", std::int64_t(400 * 1024));
+        // Ordinary files, whose room on disk is their length.
+        test::writeWhole(tree, "a/readme.txt", 300 * 1024);
+        test::writeWhole(tree, "b/README.TXT", 300 * 1024);
+        test::writeWhole(tree, "b/big.iso", 900 * 1024);
+        test::writeWhole(tree, "c/readme.txt", 400 * 1024);
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
         setSearchPathList({});
@@ -432,7 +434,8 @@ void deleteMarked(TfrmDup& w, std::initializer_list<Button> answers) {
 }
 
 TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
-    tree.file("d/other.bin", std::int64_t(300 * 1024));  // the same zeros as both readme.txt
+    // The same zeros as both readme.txt, but sparse: keeping it would free the most room.
+    tree.file("d/other.bin", std::int64_t(300 * 1024));
     TfrmDup& w = open(true);
     ASSERT_TRUE(w.btContent->isVisible());
     w.btContent->click();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "InstalledPlatform.h"
+#include "RoomTree.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -63,37 +64,39 @@ TEST_F(FolderHogScanTest, MainFolderWithOnlyEmptySubFolders) {
 }
 
 TEST_F(FolderHogScanTest, AllFoldersCountOnlyDirectFilesAndTheRootHasItsRow) {
-    tree.file("top.bin", std::int64_t(2048));
-    tree.file("A/exact.bin", std::int64_t(1023));
-    tree.file("B/one.bin", std::int64_t(1024));
-    tree.file("B/.hidden-file", std::int64_t(4096));
+    const QByteArray top = test::writeWhole(tree, "top.bin", 2048);
+    test::writeWhole(tree, "A/exact.bin", 1023);
+    const QByteArray one = test::writeWhole(tree, "B/one.bin", 1024);
+    const QByteArray hidden = test::writeWhole(tree, "B/.hidden-file", 4096);
+    const QString bK = rightAlign7(test::duBytes({one, hidden}));
     tree.symlink("B/link", "one.bin");  // a system entry counts as a file of 0 bytes
     tree.file("B/.secret/inside.bin", std::int64_t(9999));
     for (const char* f : {"B/one.bin", "B/.hidden-file", "B/link"})
         tree.setTimes(f, 2001, 2, 3);
     const auto rows = run(false);
     EXPECT_EQ(rows.size(), 3);  // no row for the hidden folder
+    const QString aK = rightAlign7(test::duBytes({tree.path("A/exact.bin")}));
     EXPECT_EQ(row(rows, tree.path("A")).mid(0, 4),
-              QStringList({"      0 K", row(rows, tree.path("A"))[1], "1", "0"}));
+              QStringList({aK, row(rows, tree.path("A"))[1], "1", "0"}));
     const QStringList b = row(rows, tree.path("B"));
-    EXPECT_EQ(b[0], "      5 K");
+    EXPECT_EQ(b[0], bK);
     EXPECT_EQ(b[2], "3");
     EXPECT_EQ(b[3], "1");  // the hidden folder is counted
     EXPECT_EQ(b[4], "2/3/01");
     const QStringList root = row(rows, tree.root());
-    EXPECT_EQ(root[0], "      2 K");
+    EXPECT_EQ(root[0], rightAlign7(test::duBytes({top})));
     EXPECT_EQ(root[2], "1");
     EXPECT_EQ(root[3], "2");
     // Main folders: hidden files count, hidden folders neither counted nor entered.
     const auto main = run(true);
-    EXPECT_EQ(row(main, tree.path("B"))[0], "      5 K");
+    EXPECT_EQ(row(main, tree.path("B"))[0], bK);
     EXPECT_EQ(row(main, tree.path("B"))[3], "0");
     EXPECT_EQ(row(main, tree.path("B"))[2], "3");
 }
 
 TEST_F(FolderHogScanTest, OneKAndItsBoundary) {
-    tree.file("a/f", std::int64_t(1023));
-    tree.file("b/f", std::int64_t(1024));
+    installed.platform().setRoom(tree.file("a/f"), 1023);
+    installed.platform().setRoom(tree.file("b/f"), 1024);
     const auto rows = run(true);
     EXPECT_EQ(row(rows, tree.path("a"))[0], "      0 K");
     EXPECT_EQ(row(rows, tree.path("b"))[0], "      1 K");
@@ -114,7 +117,8 @@ TEST_F(FolderHogScanTest, PercentOfTheDrive) {
     const std::int64_t fourTB = std::int64_t(4) << 40;
     EXPECT_EQ(percentOfDrive(std::int64_t(1) << 40, fourTB), "25.00");
     EXPECT_EQ(percentOfDrive(std::int64_t(3) << 30, fourTB), "0.07");
-    tree.file("m/f", std::int64_t(3) << 30);  // sparse: 3 GB on a "4 TB" drive
+    // 3 GB on a "4 TB" drive, as the platform reports them.
+    installed.platform().setRoom(tree.file("m/f"), std::int64_t(3) << 30);
     installed.platform().setDriveSize(tree.root(), fourTB);
     const auto rows = run(true);
     ASSERT_EQ(rows.size(), 1);
@@ -125,6 +129,7 @@ TEST_F(FolderHogScanTest, PercentOfTheDrive) {
 }
 
 TEST_F(FolderHogScanTest, RankedByNumberAboveTenMillionK) {
+    installed.platform().setRoomFollowsLength(true);
     tree.file("huge/f", std::int64_t(10240000) * 1024);  // 10,240,000 K: eight digits
     tree.file("big/f", std::int64_t(9999999) * 1024);
     tree.file("small/f", std::int64_t(2) * 1024);
@@ -133,7 +138,7 @@ TEST_F(FolderHogScanTest, RankedByNumberAboveTenMillionK) {
 }
 
 TEST_F(FolderHogScanTest, HardLinksCountOnce) {
-    const QByteArray first = tree.file("a/data.bin", std::int64_t(8192));
+    const QByteArray first = test::writeWhole(tree, "a/data.bin", 8192);
     tree.dir("b");
     ASSERT_EQ(::link(first.constData(), tree.path("b/again.bin").constData()), 0);
     ASSERT_EQ(::link(first.constData(), tree.path("a/twice.bin").constData()), 0);
@@ -145,11 +150,41 @@ TEST_F(FolderHogScanTest, HardLinksCountOnce) {
         kb += r[0].trimmed().chopped(2).toLongLong();
     }
     EXPECT_EQ(files, 1);
-    EXPECT_EQ(kb, 8);
+    EXPECT_EQ(kb, test::duBytes({first}) / 1024);
     const auto main = run(true);
     EXPECT_EQ(main.size(), 2);
-    EXPECT_EQ(main[0][0], "      8 K");
+    EXPECT_EQ(main[0][0], rightAlign7(test::duBytes({first})));
     EXPECT_EQ(main[1][0], "      0 K");
+}
+
+TEST_F(FolderHogScanTest, FoldersTotalTheRoomDuGives) {
+    const QList<QByteArray> files = test::makeRoomTree(tree);
+    const auto inFolder = [&](const QByteArray& folder) {
+        QList<QByteArray> here;
+        for (const QByteArray& f : files)
+            if (f.startsWith(tree.path(folder) + '/')) here << f;
+        return here;
+    };
+    const auto kb = [](const QStringList& r) {
+        return r.value(0).trimmed().chopped(2).toLongLong();
+    };
+    const auto all = run(false);
+    // The 80 MB of disk images take 320 K, six files of 100 bytes a block each; the movie's
+    // two names count once. Every folder holds its files' room as du counts it.
+    for (const QByteArray folder : {"disk", "small", "media"})
+        EXPECT_EQ(kb(row(all, tree.path(folder))), test::duBytes(inFolder(folder)) / 1024)
+            << folder.constData();
+    // The clip's second name is in another folder: counted once in the whole list, in
+    // whichever folder the walk meets first.
+    std::int64_t total = 0;
+    for (const QStringList& r : all)
+        total += kb(r);
+    EXPECT_EQ(total * 1024, test::duBytes(files));
+    // Main folders: the disk images' folder is no hog.
+    const auto main = run(true);
+    EXPECT_EQ(kb(row(main, tree.path("disk"))), test::duBytes(inFolder("disk")) / 1024);
+    EXPECT_LT(kb(row(main, tree.path("disk"))), 1024);
+    EXPECT_EQ(column(main, 6).first(), QString::fromLocal8Bit(tree.path("media")));
 }
 
 TEST_F(FolderHogScanTest, AbortedMainScanListsTheFoldersDoneAndTheOneInProgress) {
@@ -171,9 +206,9 @@ TEST_F(FolderHogScanTest, AbortedMainScanListsTheFoldersDoneAndTheOneInProgress)
 
 TEST_F(FolderHogScanTest, SecondDriveGetsItsOwnPercentages) {
     TempTree other;
-    other.file("m/f", std::int64_t(500));
-    tree.file("m/f", std::int64_t(500));
     use({tree.root(), other.root()});
+    installed.platform().setRoom(other.file("m/f"), 500);
+    installed.platform().setRoom(tree.file("m/f"), 500);
     installed.platform().setDriveSize(tree.root(), 1000);
     installed.platform().setDriveSize(other.root(), 10000);
     const auto rows = run(true);

@@ -46,6 +46,8 @@ protected:
         for (int i = 0; i < 9; ++i)
             tree.file("b/f" + QByteArray::number(i), std::int64_t(2048));
         tree.dir("e");
+        // Sparse files, taken to fill their length: the sizes and savings below are lengths.
+        installed.platform().setRoomFollowsLength(true);
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
     }

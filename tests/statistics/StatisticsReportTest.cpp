@@ -43,6 +43,8 @@ protected:
         dated("d1/B.TXT", 20'000, 400);
         dated("a.txt", 100, 7);
         dated("README", 0, 8);
+        // The files are sparse; the sums below take each to fill its length.
+        drive.setRoomFollowsLength(true);
     }
     QByteArray run() {
         const CommandLine cl = parseCommandLine(
@@ -91,7 +93,7 @@ TEST_F(StatisticsReportTest, ByteForByte) {
     const QList<QByteArray> created{probe.raw.creation ? "0%\t0\t0%\t0" : "100%\t4\t100%\t20,105",
                                     probe.raw.creation ? "100%\t4\t100%\t20,105" : "0%\t0\t0%\t0"};
     const QByteArray expected =
-        "Statistics for drive " + root + " [] completed.\n" + "Finished - 4 files processed\n" +
+        "Statistics for drive " + root + " completed.\n" + "Finished - 4 files processed\n" +
         "Today " + QDate::currentDate().toString(Qt::ISODate).toUtf8() + "\n" +
         "Disk Space\n"
         "Total Capacity\t3,000\tbytes\n"
@@ -128,7 +130,7 @@ TEST_F(StatisticsReportTest, FailuresExitWithThreeAndSayWhy) {
     scriptedDialogs().clear();
     EXPECT_EQ(run(), "");
     EXPECT_EQ(status, 3);
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Can't open drive " + tree.root() + " []"});
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Can't open drive " + tree.root()});
     EXPECT_FALSE(
         parseCommandLine({"roomkin", "--report", "statistics", "--drive", "/", "--drive", "/tmp"})
             .ok());

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <QDateTime>
+#include <QProcess>
 #include <QTimeZone>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
+#include "RoomTree.h"
+#include "ScopedMount.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/TextHelpers.h"
@@ -121,6 +125,16 @@ TEST(StatisticsClasses, DiskFigures) {
     EXPECT_EQ(none.freePercent, 0);
     EXPECT_EQ(none.usedPercent, 0);
     EXPECT_FALSE(none.low);
+    // Space kept for the administrator is neither used nor free, and the shares leave it out.
+    const DiskFigures reserved = diskFigures(DriveSpace{1000, 300, 1, 100}, "/");
+    EXPECT_EQ(reserved.used, 600);
+    EXPECT_EQ(reserved.free, 300);
+    EXPECT_EQ(reserved.reserved, 100);
+    EXPECT_EQ(reserved.usedPercent, 67);
+    EXPECT_EQ(reserved.freePercent, 33);
+    EXPECT_FALSE(reserved.reservedText.isEmpty());
+    // A single byte in use is not 0 %.
+    EXPECT_EQ(diskFigures(DriveSpace{1000, 999, 1}, "/").usedPercent, 1);
     // Terabytes do not overflow the percentage.
     EXPECT_EQ(
         diskFigures(DriveSpace{std::int64_t(1) << 50, std::int64_t(1) << 49, 1}, "/").freePercent,
@@ -161,22 +175,26 @@ protected:
 
 TEST_F(StatisticsScanTest, TalliesEveryFileOnceIn64Bits) {
     const std::int64_t fiveGb = std::int64_t(5) << 30;
-    tree.file("big.iso", fiveGb);  // sparse
+    tree.file("big.iso", fiveGb);  // taken up whole, as the platform reports them below
     tree.file("sub/big2.ISO", fiveGb);
-    tree.file("sub/.hidden.txt", std::int64_t(16'385));
+    platform.setRoom(tree.path("big.iso"), fiveGb);
+    platform.setRoom(tree.path("sub/big2.ISO"), fiveGb);
+    test::writeSparse(tree, "sub/.hidden.txt", 16'385, {{0, 16'385}});
     tree.file(".dot/inside.txt", std::int64_t(1));  // a hidden folder is not entered
-    tree.file("sub/a.txt", std::int64_t(100));
+    test::writeSparse(tree, "sub/a.txt", 100, {{0, 100}});
     ASSERT_EQ(::link(tree.path("sub/a.txt").constData(), tree.path("hard.txt").constData()), 0);
     tree.symlink("sub/link", "a.txt");
     tree.setTimes("big.iso", 2030, 6, 8);       // 7 days
     tree.setTimes("sub/big2.ISO", 2030, 6, 7);  // 8 days
+    const std::int64_t hidden = test::duBytes({tree.path("sub/.hidden.txt")});
+    const std::int64_t small = test::duBytes({tree.path("sub/a.txt")});
     ASSERT_EQ(run(), StatisticsScan::Outcome::Completed);
     const StatisticsTallies& t = scan.tallies();
     EXPECT_EQ(t.fileCount, 5);  // the hard link once, the symbolic link as a file
     EXPECT_EQ(t.sizes[9], (Tally{2, 2 * fiveGb}));
-    EXPECT_EQ(t.sizes[2], (Tally{1, 16'385}));
-    EXPECT_EQ(t.sizes[1], (Tally{2, 100}));
-    EXPECT_EQ(t.bytesProcessed, 2 * fiveGb + 16'485);
+    EXPECT_EQ(t.sizes[2], (Tally{1, hidden}));
+    EXPECT_EQ(t.sizes[1], (Tally{2, small}));  // the link takes no room of its own
+    EXPECT_EQ(t.bytesProcessed, 2 * fiveGb + hidden + small);
     EXPECT_EQ(t.write[1].bytes, fiveGb);
     EXPECT_EQ(t.write[2].bytes, fiveGb);
     ASSERT_EQ(t.types.size(), 3u);
@@ -185,53 +203,52 @@ TEST_F(StatisticsScanTest, TalliesEveryFileOnceIn64Bits) {
             EXPECT_EQ(type.tally, (Tally{2, 2 * fiveGb}));
         }
     EXPECT_EQ(formatThousands(t.sizes[9].bytes), "10,737,418,240");
-    // Ten gigabytes of sparse files pass the drive's used space: the progress stops at 100.
+    // Ten gigabytes that are not there pass the drive's used space: the progress stops at 100.
     if (scan.usedBytes() < 2 * fiveGb) {
         EXPECT_EQ(scan.progressPercent(), 100);
     }
 }
 
-TEST_F(StatisticsScanTest, SixHundredExtensionsAllKept) {
-    for (int i = 0; i < 600; ++i)
-        tree.file("f.e" + QByteArray::number(i).rightJustified(3, '0'), std::int64_t(i));
+TEST_F(StatisticsScanTest, SizeClassesByLengthByteSumsByRoom) {
+    const QList<QByteArray> files = test::makeRoomTree(tree);
     ASSERT_EQ(run(), StatisticsScan::Outcome::Completed);
-    EXPECT_EQ(scan.tallies().types.size(), 600u);
-    EXPECT_EQ(typeRows(scan.tallies()).size(), 600u);
+    const StatisticsTallies& t = scan.tallies();
+    // The 64 MB image is over 16 MB long but takes the 320 K written in it; the one never
+    // written is 16 MB long and takes nothing. Hard links count once, as du counts them.
+    EXPECT_EQ(t.sizes[9], (Tally{1, test::duBytes({tree.path("disk/image.img")})}));
+    EXPECT_EQ(t.sizes[8], (Tally{1, 0}));
+    EXPECT_EQ(t.bytesProcessed, test::duBytes(files));
+    std::int64_t typed = 0;
+    for (const TypeTally& type : t.types)
+        typed += type.tally.bytes;
+    EXPECT_EQ(typed, t.bytesProcessed);
 }
 
-TEST_F(StatisticsScanTest, FailuresKeepOrMarkTheFigures) {
-    tree.file("one.txt", std::int64_t(10));
-    tree.file("sub/two.txt", std::int64_t(20));
-    ASSERT_EQ(run(), StatisticsScan::Outcome::Completed);
-    EXPECT_EQ(scan.tallies().fileCount, 2);
-
-    // A root that cannot be opened changes nothing.
-    platform.rootError = EACCES;
-    tree.file("three.txt", std::int64_t(30));
-    EXPECT_EQ(run(), StatisticsScan::Outcome::RootNotOpened);
-    EXPECT_EQ(scan.tallies().fileCount, 2);
-    platform.rootError = 0;
-
-    // An I/O error below the root ends the run with what was tallied; the next run is clean.
-    platform.badFolder = tree.path("sub");
-    EXPECT_EQ(run(), StatisticsScan::Outcome::IoError);
-    EXPECT_EQ(scan.errorText(), "I/O error 5");
-    EXPECT_EQ(scan.tallies().fileCount, 0);
-    EXPECT_FALSE(scan.abort);
-
-    platform.badFolder.clear();
-    int reports = 0;
-    scan.showCount = [&](std::int64_t files) {
-        EXPECT_EQ(files % 25, 0);
-        ++reports;
-        scan.abort = true;
-    };
-    EXPECT_EQ(run(), StatisticsScan::Outcome::Aborted);
-    EXPECT_EQ(reports, 1);
-    EXPECT_EQ(scan.tallies().fileCount, 1);
-    scan.showCount = nullptr;
-    EXPECT_EQ(run(), StatisticsScan::Outcome::Completed);
-    EXPECT_EQ(scan.tallies().fileCount, 3);
+TEST(DiskSpace, FiguresOfATmpfsAsStatvfsAndDfGiveThem) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+    TempTree t;
+    const QByteArray at = t.dir("mnt");
+    const test::ScopedMount mount = test::ScopedMount::tmpfs(at);  // 4 MB
+    if (!mount.ok()) GTEST_SKIP() << mount.reason();
+    test::writeSparse(t, "mnt/data", 1536 * 1024, {{0, 1536 * 1024}});
+    const std::optional<DriveSpace> space = LinuxPlatform().driveSpace(at);
+    ASSERT_TRUE(space);
+    const DiskFigures d = diskFigures(*space, QString::fromLocal8Bit(at));
+    struct statvfs v {};
+    ASSERT_EQ(::statvfs(at.constData(), &v), 0);
+    EXPECT_EQ(d.total, 4 * 1024 * 1024);
+    EXPECT_EQ(d.total, std::int64_t(v.f_blocks * v.f_frsize));
+    EXPECT_EQ(d.used, std::int64_t((v.f_blocks - v.f_bfree) * v.f_frsize));
+    EXPECT_EQ(d.free, std::int64_t(v.f_bavail * v.f_frsize));
+    EXPECT_EQ(d.used, 1536 * 1024);
+    EXPECT_EQ(d.reserved, 0);
+    // 37.5 % in use: df rounds up.
+    QProcess df;
+    df.start(QStringLiteral("df"), {QStringLiteral("--output=pcent"), QString::fromLocal8Bit(at)});
+    ASSERT_TRUE(df.waitForFinished());
+    EXPECT_EQ(df.readAllStandardOutput().split('\n').value(1).trimmed(), "38%");
+    EXPECT_EQ(d.usedPercent, 38);
+    EXPECT_EQ(d.freePercent, 62);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ protected:
         installed.reloadDrives();
         drive.root = tree.root();
         drive.setCurrentFolder(tree.root());
+        drive.setRoomFollowsLength(true);  // sparse files, counted as if they filled their length
         setPlatform(&drive);
         scriptedDialogs().clear();
     }
@@ -69,7 +70,7 @@ protected:
         window->show();
         return *window;
     }
-    QString boxText() const { return QString::fromLocal8Bit(tree.root()) + " []"; }
+    QString boxText() const { return QString::fromLocal8Bit(tree.root()); }
     // Calls act once the walk has read `reads` folders.
     void during(int reads, std::function<void()> act) {
         auto* timer = new QTimer(window.get());
@@ -148,6 +149,19 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     EXPECT_EQ(scriptedDialogs().texts().last(), "I/O error 5");
 }
 
+TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {
+    TfrmStatistics& w = open();
+    w.btOKClick();
+    const QString completed = w.windowTitle();
+    QString duringRun;
+    during(4, [&] { duringRun = w.windowTitle(); });
+    w.btOKClick();
+    EXPECT_FALSE(duringRun.isEmpty());
+    EXPECT_NE(duringRun, completed);
+    EXPECT_FALSE(duringRun.endsWith("completed."));
+    EXPECT_EQ(w.windowTitle(), completed);  // and once the run is done, it says so again
+}
+
 TEST_F(TfrmStatisticsTest, CancelEscAndCloseBoxStopARunAndKeepTheWindow) {
     const std::vector<std::pair<const char*, std::function<void(TfrmStatistics&)>>> ways{
         {"Escape", [](TfrmStatistics& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
@@ -199,6 +213,14 @@ TEST_F(TfrmStatisticsTest, DiskSpacePage) {
     EXPECT_EQ(w.lblPct2->text(), "bytes (67 %) ");
     EXPECT_EQ(w.Gauge1->progress(), 67);
     EXPECT_EQ(w.lblFreeC->text(), "Free Space on Drive " + tree.root() + ": ");
+    EXPECT_TRUE(w.lblReserved->isHidden());
+    // Space kept for the administrator: a line of its own, neither used nor free.
+    drive.space = DriveSpace{3000, 900, 512, 300};
+    w.cbDriveClick();
+    EXPECT_EQ(w.lblUsed->text(), "1,800");
+    EXPECT_EQ(w.lblPct2->text(), "bytes (67 %) ");
+    EXPECT_FALSE(w.lblReserved->isHidden());
+    EXPECT_TRUE(w.lblReserved->text().contains("300"));
     const auto colour = [&] { return w.lblFree->palette().color(QPalette::WindowText); };
     const std::vector<std::tuple<DriveSpace, int, QColor>> cases{
         {{100, 5, 1}, 95, Qt::red}, {{100, 6, 1}, 94, Qt::black}, {{0, 0, 1}, 0, Qt::black}};

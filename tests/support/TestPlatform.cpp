@@ -52,7 +52,23 @@ int TestPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
                              std::vector<SearchRecord>& entries) const {
     lastReadPath = pathOfFd_.value(folder.fd());
     if (readFailures_.contains(lastReadPath)) return readFailures_.value(lastReadPath);
-    return LinuxPlatform::readFolder(folder, isDriveRoot, entries);
+    const int error = LinuxPlatform::readFolder(folder, isDriveRoot, entries);
+    for (SearchRecord& e : entries)
+        e.room = roomOf(lastReadPath, e);
+    return error;
+}
+
+int TestPlatform::statEntry(const FolderHandle& folder, const QByteArray& name,
+                            SearchRecord& record) const {
+    const int error = LinuxPlatform::statEntry(folder, name, record);
+    if (error == 0) record.room = roomOf(pathOfFd_.value(folder.fd()), record);
+    return error;
+}
+
+std::int64_t TestPlatform::roomOf(const QByteArray& folder, const SearchRecord& entry) const {
+    if (roomFollowsLength_ && !(entry.attributes & (attrDirectory | attrSystem))) return entry.size;
+    if (rooms_.isEmpty()) return entry.room;
+    return rooms_.value(JoinPath(folder, entry.name), entry.room);
 }
 
 std::optional<DriveSpace> TestPlatform::driveSpace(const QByteArray& mountPoint) const {

@@ -33,6 +33,12 @@ public:
     void failToRemove(const QByteArray& path, int error) { removeFailures_[path] = error; }
     // Sending the folder at path to the trash whole fails with error; its files may still go.
     void failToTrashWhole(const QByteArray& path, int error) { wholeFailures_[path] = error; }
+    // The file at path reports this room on disk, as a preallocated or compressed file would:
+    // big figures without the disk space behind them.
+    void setRoom(const QByteArray& path, std::int64_t room) { rooms_[path] = room; }
+    // Every regular file reports its length as its room, as if each byte were allocated: for
+    // tests of ranking and layout whose files are made sparse (quick, and of any size).
+    void setRoomFollowsLength(bool on) { roomFollowsLength_ = on; }
     // Overrides whether folders offer a trash; empty: ask the system.
     void setOffersTrash(std::optional<bool> offers) { offersTrash_ = offers; }
 
@@ -42,6 +48,8 @@ public:
                                              const QByteArray& path) const override;
     int readFolder(const FolderHandle& folder, bool isDriveRoot,
                    std::vector<SearchRecord>& entries) const override;
+    int statEntry(const FolderHandle& folder, const QByteArray& name,
+                  SearchRecord& record) const override;
     [[nodiscard]] QByteArray searchPathVariable() const override { return path_; }
     void beep(Beep kind) const override;
     int removeFile(const QByteArray& path) const override;
@@ -72,10 +80,13 @@ public:
 
 private:
     OpenedFolder track(OpenedFolder opened, const QByteArray& path) const;
+    [[nodiscard]] std::int64_t roomOf(const QByteArray& folder, const SearchRecord& entry) const;
 
     QMap<QByteArray, int> failures_;
     QMap<QByteArray, int> readFailures_;
     QMap<QByteArray, std::int64_t> sizes_;
+    QMap<QByteArray, std::int64_t> rooms_;
+    bool roomFollowsLength_ = false;
     QMap<QByteArray, int> removeFailures_;
     QMap<QByteArray, int> wholeFailures_;
     std::optional<bool> offersTrash_;

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "InstalledPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "ui/DriveCheckPanel.h"
 
@@ -67,27 +69,38 @@ TEST(DriveCheckPanel, ClicksReportWhetherAnyDriveIsChecked) {
     EXPECT_FALSE(panel.anyChecked());
 }
 
-TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowAndKeepsTheLastWalkedChecked) {
+TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowWithTheStartDriveChecked) {
     TempTree t;
+    t.file("stick/sub/f.txt", std::int64_t(10));
     test::InstalledPlatform installed({t.dir("disk")});
     installed.platform().setCurrentFolder(t.path("disk"));
     installed.reloadDrives();
     DriveCheckPanel first;
     first.FillDriveBoxes(driveTable());
     EXPECT_TRUE(first.box(2)->isHidden());
-    // A stick mounted after start-up, walked once: the next window offers it, checked.
-    installed.platform().addDriveFolder(t.dir("stick"));
+    // A stick mounted after start-up: the next window offers it.
+    installed.platform().addDriveFolder(t.path("stick"));
     DriveCheckPanel second;
     second.FillDriveBoxes(driveTable());
     ASSERT_FALSE(second.box(2)->isHidden());
     EXPECT_EQ(second.box(2)->text(), QString::fromLocal8Bit(t.path("stick")));
-    driveTable().setLastWalked(t.path("stick"));
-    DriveCheckPanel third;
-    third.FillDriveBoxes(driveTable());
-    EXPECT_FALSE(third.box(1)->isChecked());
-    EXPECT_TRUE(third.box(2)->isChecked());
-    // Gone again: no longer offered, and the current folder's drive is checked once more.
-    ASSERT_EQ(::rmdir(t.path("stick").constData()), 0);
+    // Walking the stick (and the platform's folder moving there) leaves the drive of the
+    // start folder checked: the next Scan walks what the user started on, not the last walk.
+    bool abort = false;
+    FolderWalk walk(installed.platform(), abort);
+    int steps = 0;
+    const Drive stick = driveTable().drives()[1];
+    (void)walkDrive(walk, stick, WalkSettings{true}, [&](const FolderVisit&) { ++steps; });
+    EXPECT_EQ(steps, 2);
+    installed.platform().setCurrentFolder(t.path("stick/sub"));
+    for (int run = 0; run < 2; ++run) {
+        DriveCheckPanel third;
+        third.FillDriveBoxes(driveTable());
+        EXPECT_TRUE(third.box(1)->isChecked()) << run;
+        EXPECT_FALSE(third.box(2)->isChecked()) << run;
+    }
+    // Gone again: no longer offered, and the start drive is still the one checked.
+    ASSERT_TRUE(QDir(QString::fromLocal8Bit(t.path("stick"))).removeRecursively());
     DriveCheckPanel fourth;
     fourth.FillDriveBoxes(driveTable());
     EXPECT_TRUE(fourth.box(2)->isHidden());

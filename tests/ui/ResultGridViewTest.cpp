@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "RoomTree.h"
+#include "common/RoomTip.h"
+#include "common/TextHelpers.h"
 #include "ui/ResultGridView.h"
 #include "ui/SortMenu.h"
 
@@ -34,6 +37,27 @@ TEST(ResultGridView, ShowsTitlesAsHeaderAndDesignedSizes) {
     grid.setColumns({"One", "Two"});
     EXPECT_TRUE(view.isRowHidden(0));
     EXPECT_EQ(view.columnWidth(1), view.scaled(90));
+}
+
+TEST(ResultGridView, ARowWhoseRoomAndLengthPartSaysBothInItsTip) {
+    test::TempTree tree;
+    const QByteArray image = test::writeSparse(tree, "image.img", 64 << 20, {{0, 65536}});
+    ResultGridView view;
+    ResultGrid& grid = view.results();
+    grid.setColumns({"Size", "Name"});
+    for (const QByteArray& p : {image, test::writeWhole(tree, "notes.txt", 5000), tree.dir("d")})
+        grid.addRecord(QStringLiteral("x\ty"), p);
+    const auto tip = [&](int row, int column) {
+        return grid.data(grid.index(row, column), Qt::ToolTipRole).toString();
+    };
+    EXPECT_TRUE(tip(1, 1).contains("67,108,864"));
+    EXPECT_TRUE(tip(1, 1).contains(formatThousands(test::duBytes({image}))));
+    EXPECT_EQ(tip(1, 0), tip(1, 1));  // the whole row
+    EXPECT_TRUE(tip(2, 0).isEmpty());
+    EXPECT_TRUE(tip(3, 0).isEmpty());  // a folder
+    // More than 1 MB apart, not 1 MB.
+    EXPECT_FALSE(roomToolTip(1048577, 0).isEmpty());
+    EXPECT_TRUE(roomToolTip(1048576, 0).isEmpty());
 }
 
 TEST(ResultGridView, TabLeavesTheGridAndTheArrowsMoveWithinIt) {
