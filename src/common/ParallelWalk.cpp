@@ -42,6 +42,7 @@ struct Task {
     enum class State { Waiting, Taken };
 
     std::shared_ptr<FolderRef> ref;
+    QByteArray path;  // the folder's whole path, until it has been read
     Outcome outcome = Outcome::Listed;
     int error = 0;
     std::vector<SearchRecord> entries;
@@ -62,18 +63,6 @@ std::size_t footprint(const Task& t) {
     for (const SearchRecord& e : t.entries)
         bytes += std::size_t(e.name.size());
     return bytes;
-}
-
-QByteArray pathOf(const FolderRef& ref) {
-    std::vector<const FolderRef*> chain;
-    for (const FolderRef* r = &ref; r; r = r->parent.get())
-        chain.push_back(r);
-    QByteArray path = chain.back()->name;
-    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
-        if (!path.endsWith('/')) path.append('/');
-        path.append((*it)->name);
-    }
-    return path;
 }
 
 // One folder on the walk's current path, as FolderWalk keeps it.
@@ -139,6 +128,9 @@ struct ParallelWalk::Impl {
             sub->ref = std::make_shared<FolderRef>();
             sub->ref->parent = t.ref;
             sub->ref->name = e.name;
+            sub->path = t.path;
+            if (!sub->path.endsWith('/')) sub->path.append('/');
+            sub->path.append(e.name);
             t.subFolders.push_back(std::move(sub));
         }
         if (t.subFolders.empty()) return;
@@ -165,19 +157,27 @@ struct ParallelWalk::Impl {
         return ref.handle;
     }
 
+    // The path of ref's parent, from ref's own.
+    static QByteArray parentPath(const QByteArray& path, const FolderRef& ref) {
+        const FolderRef& parent = *ref.parent;
+        const bool joined = parent.parent || !parent.name.endsWith('/');
+        return path.left(path.size() - ref.name.size() - (joined ? 1 : 0));
+    }
+
     static bool isFolder(const FolderHandle& h, const FolderRef& ref) {
         return h.device == ref.device && h.inode == ref.inode;
     }
 
-    // The descriptor of a read folder: the kept one, or the folder opened again and checked to
-    // be the one read (as FolderWalk checks ".." on its way up). By path where the system takes
+    // The descriptor of the folder t lies in: the kept one, or the folder opened again and checked
+    // to be the one read (as FolderWalk checks ".." on its way up). By path where the system takes
     // it in one piece, else one name at a time down from the nearest folder above that can be.
-    std::shared_ptr<FolderHandle> handleOf(const FolderRef& ref, int& error) {
+    std::shared_ptr<FolderHandle> parentHandleOf(const Task& t, int& error) {
+        const FolderRef& ref = *t.ref->parent;
         std::shared_ptr<FolderHandle> base = keptHandle(ref);
         if (base) return base;
+        QByteArray atPath = parentPath(t.path, *t.ref);
         std::vector<const FolderRef*> down;
         const FolderRef* at = &ref;
-        QByteArray atPath = pathOf(ref);
         for (;;) {
             if (at != &ref && (base = keptHandle(*at))) break;
             if (atPath.size() < longestOpenedPath || !at->parent) {
@@ -194,9 +194,8 @@ struct ParallelWalk::Impl {
                 break;
             }
             down.push_back(at);
-            atPath.chop(at->name.size());
+            atPath = parentPath(atPath, *at);
             at = at->parent.get();
-            if (at->parent || !at->name.endsWith('/')) atPath.chop(1);
         }
         for (auto it = down.rbegin(); it != down.rend(); ++it) {
             OpenedFolder o = platform.openSubFolder(*base, (*it)->name, QByteArray());
@@ -214,9 +213,9 @@ struct ParallelWalk::Impl {
         FolderRef& parent = *t.ref->parent;
         int error = 0;
         OpenedFolder opened;
-        std::shared_ptr<FolderHandle> from = handleOf(parent, error);
+        std::shared_ptr<FolderHandle> from = parentHandleOf(t, error);
         const bool reached = from != nullptr;
-        if (reached) opened = platform.openSubFolder(*from, t.ref->name, pathOf(*t.ref));
+        if (reached) opened = platform.openSubFolder(*from, t.ref->name, t.path);
         from.reset();
         openedOne(parent);
         if (!reached) {
@@ -232,6 +231,7 @@ struct ParallelWalk::Impl {
         } else {
             list(t, std::move(opened.handle), false);
         }
+        t.path = QByteArray();
     }
 
     // The same, never throwing: a worker has no one to throw to, so a failure such as a lack of
@@ -403,6 +403,7 @@ struct ParallelWalk::Impl {
         Task t;
         t.ref = std::make_shared<FolderRef>();
         t.ref->name = root;
+        t.path = root;
         list(t, std::move(opened.handle), rootIsDrive);
         path = root;
         if (t.outcome == Outcome::ReadFailed) {
