@@ -127,8 +127,11 @@ struct ParallelWalk::Impl {
             auto sub = std::make_shared<Task>();
             sub->ref = std::make_shared<FolderRef>();
             sub->ref->parent = t.ref;
-            sub->ref->name = e.name;
-            sub->path = t.path;
+            // Copies of their own, not shares of the listing's: the listing goes to the walk's
+            // thread, and text shared between threads is freed wherever it is let go last.
+            sub->ref->name = QByteArray(e.name.constData(), e.name.size());
+            sub->path.reserve(t.path.size() + 1 + e.name.size());
+            sub->path.append(t.path);
             if (!sub->path.endsWith('/')) sub->path.append('/');
             sub->path.append(e.name);
             t.subFolders.push_back(std::move(sub));

@@ -27,12 +27,13 @@ public:
     using TestPlatform::TestPlatform;
     OpenedFolder openFolder(const QByteArray& path) const override {
         std::lock_guard lock(mutex_);
-        return TestPlatform::openFolder(path);
+        return TestPlatform::openFolder(QByteArray(path.constData(), path.size()));
     }
     OpenedFolder openSubFolder(const FolderHandle& parent, const QByteArray& name,
                                const QByteArray& path) const override {
         std::lock_guard lock(mutex_);
-        return TestPlatform::openSubFolder(parent, name, path);
+        // The platform keeps the path: a copy, so that the walk's text is never shared with it.
+        return TestPlatform::openSubFolder(parent, name, QByteArray(path.constData(), path.size()));
     }
     int readFolder(const FolderHandle& folder, bool isDriveRoot,
                    std::vector<SearchRecord>& entries) const override {
