@@ -6,6 +6,7 @@
 
 #include "common/Errors.h"
 #include "common/TextHelpers.h"
+#include "common/WalkRules.h"
 
 namespace rk {
 
@@ -76,18 +77,10 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
 WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const WalkSettings& settings,
                             WalkSink& sink) {
     WalkResult result;
-    if (abort_) {
-        result.aborted = true;
-        return result;
-    }
-    OpenedFolder opened = platform_.openFolder(root);
-    if (!opened.handle.isOpen()) {
-        result.rootOpened = false;
-        result.rootError = opened.error;
-        return result;
-    }
+    OpenedFolder opened = openWalkRoot(platform_, root, abort_, result);
+    if (!opened.handle.isOpen()) return result;
+    const WalkBounds bounds{opened.handle.device, opened.handle.mountId};
     const std::uint64_t device = opened.handle.device;
-    const std::uint64_t mountId = opened.handle.mountId;
     const std::uint64_t rootInode = opened.handle.inode;
     FolderHandle current = std::move(opened.handle);
     std::size_t currentDepth = 0;  // depth of the folder `current` is open at
@@ -95,16 +88,6 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     std::vector<FolderKey> chain{{device, rootInode}};  // of `current` and above it
     QByteArray path = root;  // the path of the deepest folder on the stack, or of its child
 
-    // A folder on another mount is another drive's, even when it is a bind mount of this
-    // file system (same device). Where the system tells no mount identity, the device does.
-    const auto onOtherMount = [&](const FolderHandle& h) {
-        return h.device != device || h.isMountRoot ||
-               (mountId != 0 && h.mountId != 0 && h.mountId != mountId);
-    };
-    const auto isOtherRoot = [&](const FolderHandle& h) {
-        const FolderKey id{h.device, h.inode};
-        return std::find(otherRoots.begin(), otherRoots.end(), id) != otherRoots.end();
-    };
     const auto visitOf = [&](const Frame& f) {
         return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1};
     };
@@ -122,12 +105,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
             ++result.skippedFolders;
             return false;
         }
-        f.isEmpty = true;
-        for (const SearchRecord& e : f.entries)
-            if (includedBy(includeWalk, e.attributes)) {
-                f.isEmpty = false;
-                break;
-            }
+        f.isEmpty = holdsNothingWalked(f.entries);
         stack.push_back(std::move(f));
         sink.enterFolder(visitOf(stack.back()));
         return true;
@@ -137,11 +115,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     const auto nextSubFolder = [&](Frame& f) -> const SearchRecord* {
         while (f.next < f.entries.size()) {
             const SearchRecord& e = f.entries[f.next++];
-            // Hidden and system folders are not entered; mount points are told by the listing
-            // already, so that an automount point is never opened (which would mount it).
-            if (e.isDirectory() && !e.isDotEntry() && includedBy(includeWalk, e.attributes) &&
-                e.device == device && !e.isMountPoint)
-                return &e;
+            if (bounds.entersSubFolder(e)) return &e;
         }
         return nullptr;
     };
@@ -197,8 +171,9 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
                 ++result.skippedFolders;
                 continue;
             }
-            if (onOtherMount(child.handle)) continue;  // a mount point, or mounted on since
-            if (isOtherRoot(child.handle)) continue;
+            // A mount point, or mounted on since, or another drive of the search.
+            if (bounds.onOtherMount(child.handle) || isOtherRoot(otherRoots, child.handle))
+                continue;
             current = std::move(child.handle);
             currentDepth = stack.size();
             chain.resize(currentDepth);

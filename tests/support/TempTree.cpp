@@ -3,10 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QFile>
-#include <QProcess>
 
 #include <stdexcept>
 
@@ -23,8 +23,15 @@ TempTree::TempTree() {
 }
 
 TempTree::~TempTree() {
-    QProcess::execute(QStringLiteral("rm"),
-                      {QStringLiteral("-rf"), QStringLiteral("--"), QFile::decodeName(root_)});
+    // A plain fork, which the thread sanitizer follows: Qt's way of starting a process is
+    // hidden from it and leaves its record of locks wrong for the tests that come after.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("rm", "rm", "-rf", "--", root_.constData(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid > 0) ::waitpid(pid, &status, 0);
 }
 
 QByteArray TempTree::path(const QByteArray& relative) const {
