@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Lays out two sample drives (a home folder and a USB stick, sparse files with fixed dates and recent ones)
+# Lays out two sample drives (a home folder and a USB stick, files with fixed dates and recent ones)
 # and makes the README's pictures from them: docs/screenshots.sh BUILD-DIR
 # Needs a build configured with -DROOMKIN_DOCS=ON, root for the sample folders' places, and
 # xvfb-run (Debian packages xvfb and xauth): the windows are drawn on a virtual X display, as
@@ -12,7 +12,8 @@ stick=/media/demo/STICK
 rm -rf "$home" "$stick"
 put() {  # put FILE SIZE DATE [LAST-ACCESS]
     mkdir -p "$(dirname "$1")"
-    truncate -s "$2" "$1"
+    # Allocated, not sparse: the tools rank and total the room files take on disk.
+    fallocate -l "$2" "$1" 2>/dev/null || truncate -s "$2" "$1"
     touch -d "$3" "$1"
     if [ $# -ge 4 ]; then touch -a -d "$4" "$1"; fi
 }
