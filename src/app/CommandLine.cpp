@@ -51,6 +51,9 @@ constexpr std::array options{
     Option{"from", "OFFSET",
            "Hex report: start at the line holding byte OFFSET, decimal or 0x hex (default 0)."},
     Option{"bytes", "N", "Hex report: show the lines of N bytes from there (default: all)."},
+    Option{"threads", "N",
+           "Reports: read folders with N worker threads, 1 to 64 (default: one a processor, at "
+           "most 8)."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
     Option{"help-file", nullptr,
@@ -329,6 +332,16 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             return fail(QStringLiteral("--min-kb %1: give a whole number from 0 to 50000.")
                             .arg(shown(text)));
         result.minKb = int(*value);
+    }
+    if (given.isSet("threads")) {
+        const QByteArray text = given.value("threads");
+        const std::optional<qlonglong> value = wholeNumber(text, 10);
+        if (!value || *value < 1 || *value > 64)
+            return fail(
+                QStringLiteral("--threads %1: give a whole number from 1 to 64.").arg(shown(text)));
+        if (result.report == ReportKind::None)
+            return fail(QStringLiteral("--threads goes with --report."));
+        result.threads = int(*value);
     }
     if (given.isSet("pattern")) {
         result.pattern = shown(given.value("pattern"));

@@ -18,6 +18,7 @@ struct CommandLine {
     bool exact = false;                       // --exact
     bool content = false;                     // --content
     int minKb = 250;                          // --min-kb N
+    int threads = 0;                          // --threads N; 0 for the machine's
     QString pattern = QStringLiteral("*.*");  // --pattern P
     bool mainFolders = false;                 // --main (else --all)
     // The dates report: which time (0 accessed, 1 created, 2 modified), which relation

@@ -6,6 +6,7 @@
 #include "browser/FolderListing.h"
 #include "bydate/DateColumns.h"
 #include "bydate/DateScan.h"
+#include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -387,7 +388,12 @@ int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out
     DriveTable table(platform);
     DriveTable* previous = &driveTable();
     setDriveTable(&table);
-    const auto restore = qScopeGuard([previous] { setDriveTable(previous); });
+    const int previousThreads = walkThreads();
+    setWalkThreads(commandLine.threads);
+    const auto restore = qScopeGuard([previous, previousThreads] {
+        setDriveTable(previous);
+        setWalkThreads(previousThreads);
+    });
     const std::vector<Drive> drives = reportDrives(commandLine, table);
     try {
         return driveReport(commandLine, platform, drives, out);

@@ -134,9 +134,8 @@ void DateScan::scan_dir(const Drive& drive) {
         }
         void folderStep(const FolderVisit& v) override { scan.scanfiles(v); }
     } sink(*this);
-    FolderWalk walk(platform_, abort, pump_);
-    walk.otherRoots = otherRoots_;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
+    const WalkResult result =
+        walkDrive(platform_, drive, WalkSettings{true}, sink, abort, pump_, otherRoots_);
     skipped_ += result.skippedFolders;
     if (!result.rootOpened && !result.aborted) ++unopened_;
 }

@@ -1,18 +1,96 @@
 #include "common/DriveWalk.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 
 #include "common/Drives.h"
 #include "common/Messages.h"
 
 namespace rk {
 
-WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
-                     WalkSink& sink) {
-    const WalkResult result = walk.walk(drive.mountPoint, true, settings, sink);
+namespace {
+
+std::atomic<int> readerThreads{0};
+
+WalkResult reportUnopenedDrive(const WalkResult& result, const Drive& drive) {
     if (!result.rootOpened && !result.aborted)
         ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + drive.caption());
     return result;
+}
+
+// Passes the walk's calls on, and stops the walk once a call has seen the abort flag set.
+class AbortingSink : public WalkSink {
+public:
+    AbortingSink(WalkSink& sink, const bool& abort) : sink_(sink), abort_(abort) {}
+    void attach(ParallelWalk& walk) { walk_ = &walk; }
+    void check() {
+        if (abort_ && !stopped_) {
+            stopped_ = true;
+            walk_->stop();
+        }
+    }
+    void enterFolder(const FolderVisit& v) override {
+        sink_.enterFolder(v);
+        check();
+    }
+    void folderStep(const FolderVisit& v) override {
+        sink_.folderStep(v);
+        check();
+    }
+    void leaveFolder(const FolderVisit& v, bool stepped) override {
+        sink_.leaveFolder(v, stepped);
+        check();
+    }
+
+private:
+    WalkSink& sink_;
+    const bool& abort_;
+    ParallelWalk* walk_ = nullptr;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+void setWalkThreads(int threads) {
+    readerThreads = threads;
+}
+
+int walkThreads() {
+    return readerThreads;
+}
+
+WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool isDriveRoot,
+                       const WalkSettings& settings, WalkSink& sink, const bool& abort,
+                       EventPump* pump, const std::vector<FolderKey>& otherRoots) {
+    AbortingSink guard(sink, abort);
+    ReaderSettings reader;
+    reader.threads = platform.readsFromWorkers() ? walkThreads() : -1;
+    ParallelWalk walk(platform, guard, reader);
+    guard.attach(walk);
+    walk.otherRoots = otherRoots;
+    walk.start(root, isDriveRoot, settings);
+    guard.check();
+    if (!pump) return walk.run();
+    // Slices well inside the pump's interval, so the window answers as often as it did.
+    while (!walk.pump(std::chrono::milliseconds(10))) {
+        pump->poll();
+        guard.check();
+    }
+    return walk.result();
+}
+
+WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSettings& settings,
+                     WalkSink& sink, const bool& abort, EventPump* pump,
+                     const std::vector<FolderKey>& otherRoots) {
+    return reportUnopenedDrive(
+        walkFolders(platform, drive.mountPoint, true, settings, sink, abort, pump, otherRoots),
+        drive);
+}
+
+WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
+                     WalkSink& sink) {
+    return reportUnopenedDrive(walk.walk(drive.mountPoint, true, settings, sink), drive);
 }
 
 std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {

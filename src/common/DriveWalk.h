@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/FolderWalk.h"
+#include "common/ParallelWalk.h"
 #include "platform/Platform.h"
 
 namespace rk {
@@ -15,6 +16,24 @@ WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& s
 // The same with only a per-folder step.
 WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
                      const FolderStep& step);
+
+// How every scan walks: folders read ahead by worker threads (ParallelWalk), the sink's calls
+// on this thread. With a window's event pump the walk goes in short slices with the window's
+// events between them; without one (the reports) it runs straight through. The abort flag,
+// whether set by an event or by the sink itself, stops the walk as soon as it is seen, so the
+// folders still open are left as FolderWalk leaves them.
+WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool isDriveRoot,
+                       const WalkSettings& settings, WalkSink& sink, const bool& abort,
+                       EventPump* pump, const std::vector<FolderKey>& otherRoots = {});
+// One chosen drive walked so, with the same message as above when its root cannot be opened.
+WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSettings& settings,
+                     WalkSink& sink, const bool& abort, EventPump* pump,
+                     const std::vector<FolderKey>& otherRoots);
+
+// The worker threads the scans' walks read with, as ReaderSettings::threads takes it (0: the
+// machine's). The command line's --threads sets it for the reports.
+void setWalkThreads(int threads);
+[[nodiscard]] int walkThreads();
 
 // The chosen drives that are ready (IsDriveReady), in their order: the others are passed
 // over without a message.

@@ -252,7 +252,7 @@ struct ParallelWalk::Impl {
     }
 
     void publish(const std::vector<TaskPtr>& subs) {
-        if (subs.empty()) return;
+        if (subs.empty() || workers.empty()) return;
         {
             std::lock_guard lock(mutex);
             waiting.insert(waiting.end(), subs.rbegin(), subs.rend());
@@ -299,6 +299,7 @@ struct ParallelWalk::Impl {
     }
 
     void startWorkers() {
+        if (reader.threads < 0) return;
         const int n = reader.threads > 0 ? reader.threads : defaultThreads();
         workers.reserve(std::size_t(n));
         for (int i = 0; i < n; ++i)
@@ -351,7 +352,7 @@ struct ParallelWalk::Impl {
                 work.notify_one();
             }
             // With the look-ahead full of folders needed later, no worker may start this one.
-            if (queue.full() && claim(*t)) {
+            if ((workers.empty() || queue.full()) && claim(*t)) {
                 read(*t);
                 publish(t->subFolders);
                 t->arrived = true;

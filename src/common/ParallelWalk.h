@@ -12,7 +12,10 @@ namespace rk {
 
 // How the parallel walk reads ahead.
 struct ReaderSettings {
-    int threads = 0;  // worker threads; 0: the machine's hardware threads, at most 8
+    // Worker threads; 0: the machine's hardware threads, at most 8; below 0: none, the pumping
+    // thread reads each folder as the walk comes to it (for a platform whose reads must come on
+    // that thread).
+    int threads = 0;
     // The look-ahead: listings being read or read and not yet handed to the sink. No worker
     // starts another folder while this many are in flight, or while those handed over hold
     // maxBytes or more (each worker under way may then add one more listing).

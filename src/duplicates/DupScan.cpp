@@ -77,9 +77,8 @@ void walkDupDrive(const Platform& platform, const Drive& drive,
         }
         void folderStep(const FolderVisit& v) override { step(v); }
     } sink(showFolder, step);
-    FolderWalk walk(platform, abort, pump);
-    walk.otherRoots = otherRoots;
-    const WalkResult result = walkDrive(walk, drive, WalkSettings{true}, sink);
+    const WalkResult result =
+        walkDrive(platform, drive, WalkSettings{true}, sink, abort, pump, otherRoots);
     totals.skippedFolders += result.skippedFolders;
     if (!result.rootOpened && !result.aborted) ++totals.unopenedDrives;
 }

@@ -58,10 +58,9 @@ bool FolderHogScan::firstSighting(const SearchRecord& e) {
 }
 
 void FolderHogScan::walkOneDrive(const Drive& drive, WalkSink& sink) {
-    FolderWalk walk(platform_, abort, pump_);
-    walk.otherRoots = otherRoots_;
     // An empty root gives no record: only the root can list nothing at all.
-    const WalkResult r = walkDrive(walk, drive, WalkSettings{false}, sink);
+    const WalkResult r =
+        walkDrive(platform_, drive, WalkSettings{false}, sink, abort, pump_, otherRoots_);
     skipped_ += r.skippedFolders;
     if (!r.rootOpened && !r.aborted) ++unopened_;
 }

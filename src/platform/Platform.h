@@ -111,6 +111,9 @@ public:
     // Returns 0 or the system's error number.
     virtual int readFolder(const FolderHandle& folder, bool isDriveRoot,
                            std::vector<SearchRecord>& entries) const = 0;
+    // Whether the three calls above may come from several threads at once, as the scans' walks
+    // make them; a platform that says no has each folder read on the walk's own thread.
+    [[nodiscard]] virtual bool readsFromWorkers() const { return true; }
 
     // The folder listing by name pattern and attribute include-set: an entry is skipped when
     // it has any of the hidden, system, volume-label or directory bits that includeSet lacks.

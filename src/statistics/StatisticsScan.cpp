@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "common/DriveWalk.h"
 #include "common/Errors.h"
 
 namespace rk {
@@ -182,10 +183,10 @@ StatisticsScan::Outcome StatisticsScan::run(const Drive& drive, const QDate& tod
         }
     } sink(*this, today);
 
-    FolderWalk walk(platform_, abort, pump_);
     WalkResult result;
     try {
-        result = walk.walk(drive.mountPoint, true, WalkSettings{true}, sink);
+        result =
+            walkFolders(platform_, drive.mountPoint, true, WalkSettings{true}, sink, abort, pump_);
     } catch (const IoError& e) {
         error_ = e.message();
         errorNumber_ = e.errorNumber();

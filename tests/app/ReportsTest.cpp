@@ -212,6 +212,51 @@ TEST(CommandLine, NumbersAreDigitsOnlyAndOneReportIsAsked) {
     EXPECT_FALSE(error({"--report", "hogs", "--report=hogs"}).isEmpty());
 }
 
+TEST(CommandLine, ThreadsAreAWholeNumberFrom1To64ForAReport) {
+    const auto parsed = [](const QStringList& args) { return parseCommandLine(argv(args)); };
+    for (const char* bad : {"0", "65", "-1", "+4", " 4", "4x", "", "0x4", "99999999999999999999"})
+        EXPECT_FALSE(parsed({"--report", "hogs", "--threads", bad}).ok()) << bad;
+    EXPECT_FALSE(parsed({"--threads", "4"}).ok());  // the windows pick their own
+    EXPECT_EQ(parsed({"--report", "hogs", "--threads", "64"}).threads, 64);
+    EXPECT_EQ(parsed({"--report", "hogs"}).threads, 0);
+}
+
+TEST_F(ReportsTest, EveryReportIsTheSameWhateverTheThreads) {
+    // Deep and wide, hidden folders, hard links and a link back to the root: the order of a
+    // report must not depend on which worker read which folder first.
+    QByteArray deep = "deep";
+    for (int i = 0; i < 60; ++i)
+        deep += "/" + QByteArray::number(i % 7);
+    tree.file(deep + "/bottom.txt", std::int64_t(5000));
+    for (int i = 0; i < 120; ++i)
+        tree.file(
+            "wide/" + QByteArray::number(i * 37 % 120) + "/f" + QByteArray::number(i % 9) + ".txt",
+            std::int64_t(1000 + i % 5));
+    tree.file(".hidden/h/inside.txt", std::int64_t(2000));
+    ASSERT_EQ(::link(tree.path("docs/notes.txt").constData(),
+                     tree.dir("wide/linked").append("/notes.txt").constData()),
+              0);
+    tree.symlink("wide/up", tree.root());
+    const std::vector<QStringList> reports{{"hogs", "--min-kb", "0"},
+                                           {"duplicates", "--min-kb", "0"},
+                                           {"duplicates", "--content", "--min-kb", "0"},
+                                           {"folders", "--all"},
+                                           {"folders", "--main"},
+                                           {"statistics"},
+                                           {"dates", "--when", "after", "--start", "1990-01-01"}};
+    for (const QStringList& kind : reports) {
+        const QStringList args = QStringList{"--report"} + kind + QStringList{"--drive", root};
+        const ReportOutput one = report(args + QStringList{"--threads", "1"}, {tree.root()});
+        EXPECT_GT(one.text.count('\n'), 1) << kind.join(' ').toStdString();
+        for (const char* threads : {"4", "13"}) {
+            const ReportOutput many =
+                report(args + QStringList{"--threads", threads}, {tree.root()});
+            EXPECT_EQ(many.status, one.status) << kind.join(' ').toStdString() << threads;
+            EXPECT_EQ(many.text, one.text) << kind.join(' ').toStdString() << threads;
+        }
+    }
+}
+
 std::tuple<int, QByteArray, QByteArray> runProgram(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(ROOMKIN_BINARY), args);

@@ -51,5 +51,52 @@ TEST(DistinctDrives, DropsOnlyTheDrivesAnotherDrivesWalkReaches) {
               QList<QByteArray>{t.root()});
 }
 
+// Counts the walk's calls and sets the abort flag once it has seen `stopAt` folders entered.
+struct CountingSink : WalkSink {
+    bool abort = false;
+    int stopAt = -1;
+    int entered = 0;
+    int steps = 0;
+    int left = 0;
+    void enterFolder(const FolderVisit&) override {
+        if (++entered == stopAt) abort = true;
+    }
+    void folderStep(const FolderVisit&) override { ++steps; }
+    void leaveFolder(const FolderVisit&, bool) override { ++left; }
+};
+
+TEST(WalkFolders, AnAbortMidWalkStopsAtOnceAndLeavesEveryFolderEntered) {
+    TempTree t;
+    for (int i = 0; i < 40; ++i)
+        t.file("w" + QByteArray::number(i) + "/a/b/c/f");
+    TestPlatform p;
+    const int previous = walkThreads();
+    setWalkThreads(4);
+    // Set by the sink itself, with and without a window's events between slices.
+    for (const bool windowed : {false, true}) {
+        CountingSink sink;
+        sink.stopAt = 30;
+        EventPump pump([] {}, 0);
+        const WalkResult r = walkFolders(p, t.root(), true, WalkSettings{}, sink, sink.abort,
+                                         windowed ? &pump : nullptr);
+        EXPECT_TRUE(r.aborted) << windowed;
+        EXPECT_EQ(sink.entered, 30) << windowed;  // not one folder more once the flag is set
+        EXPECT_EQ(sink.left, sink.entered) << windowed;
+    }
+    // Set by an event the window handles between slices (its Abort button).
+    CountingSink sink;
+    EventPump pump([&] { sink.abort = sink.entered > 0; }, 0);
+    const WalkResult r = walkFolders(p, t.root(), true, WalkSettings{}, sink, sink.abort, &pump);
+    EXPECT_EQ(sink.left, sink.entered);
+    EXPECT_EQ(r.aborted, sink.steps < 161);
+    // Set before the walk: nothing is entered.
+    CountingSink early;
+    early.abort = true;
+    EXPECT_TRUE(
+        walkFolders(p, t.root(), true, WalkSettings{}, early, early.abort, nullptr).aborted);
+    EXPECT_EQ(early.entered, 0);
+    setWalkThreads(previous);
+}
+
 }  // namespace
 }  // namespace rk

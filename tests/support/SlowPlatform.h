@@ -20,6 +20,8 @@ public:
         QCoreApplication::processEvents();
         return TestPlatform::readFolder(folder, isDriveRoot, entries);
     }
+    // The events come on the walk's thread, as a window's scan would meet them: no workers.
+    [[nodiscard]] bool readsFromWorkers() const override { return false; }
     mutable int reads = 0;
     // Told the count as each folder is read, before the events come in.
     std::function<void(int reads)> onRead;

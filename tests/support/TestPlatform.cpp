@@ -28,8 +28,15 @@ std::vector<Drive> TestPlatform::drives() const {
 }
 
 OpenedFolder TestPlatform::track(OpenedFolder opened, const QByteArray& path) const {
-    if (opened.handle.isOpen()) pathOfFd_[opened.handle.fd()] = path;
+    if (!opened.handle.isOpen()) return opened;
+    std::lock_guard lock(fdMutex_);
+    pathOfFd_[opened.handle.fd()] = path;
     return opened;
+}
+
+QByteArray TestPlatform::pathOf(const FolderHandle& folder) const {
+    std::lock_guard lock(fdMutex_);
+    return pathOfFd_.value(folder.fd());
 }
 
 int openDescriptorCount() {
@@ -50,18 +57,19 @@ OpenedFolder TestPlatform::openSubFolder(const FolderHandle& parent, const QByte
 
 int TestPlatform::readFolder(const FolderHandle& folder, bool isDriveRoot,
                              std::vector<SearchRecord>& entries) const {
-    lastReadPath = pathOfFd_.value(folder.fd());
-    if (readFailures_.contains(lastReadPath)) return readFailures_.value(lastReadPath);
+    const QByteArray path = pathOf(folder);
+    lastReadPath = path;
+    if (readFailures_.contains(path)) return readFailures_.value(path);
     const int error = LinuxPlatform::readFolder(folder, isDriveRoot, entries);
     for (SearchRecord& e : entries)
-        e.room = roomOf(lastReadPath, e);
+        e.room = roomOf(path, e);
     return error;
 }
 
 int TestPlatform::statEntry(const FolderHandle& folder, const QByteArray& name,
                             SearchRecord& record) const {
     const int error = LinuxPlatform::statEntry(folder, name, record);
-    if (error == 0) record.room = roomOf(pathOfFd_.value(folder.fd()), record);
+    if (error == 0) record.room = roomOf(pathOf(folder), record);
     return error;
 }
 
@@ -92,7 +100,7 @@ int TestPlatform::removeFile(const QByteArray& path) const {
 
 int TestPlatform::removeEntry(const FolderHandle& folder, const QByteArray& name,
                               bool isFolder) const {
-    const QByteArray path = JoinPath(pathOfFd_.value(folder.fd()), name);
+    const QByteArray path = JoinPath(pathOf(folder), name);
     if (removeFailures_.contains(path)) return removeFailures_.value(path);
     return LinuxPlatform::removeEntry(folder, name, isFolder);
 }

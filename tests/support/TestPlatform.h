@@ -2,12 +2,37 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/LinuxPlatform.h"
 
 namespace rk::test {
+
+// A value each thread sets and reads back for itself, for what a platform remembers of the
+// call it just made while the walk's workers make theirs.
+template <class T>
+class PerThread {
+public:
+    PerThread& operator=(T value) {
+        std::lock_guard lock(mutex_);
+        values_[std::this_thread::get_id()] = std::move(value);
+        return *this;
+    }
+    operator T() const {  // NOLINT: read as the value itself
+        std::lock_guard lock(mutex_);
+        const auto it = values_.find(std::this_thread::get_id());
+        return it == values_.end() ? T() : it->second;
+    }
+    friend bool operator==(const PerThread& a, const T& b) { return T(a) == b; }
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::thread::id, T> values_;
+};
 
 // The Linux platform with a drive table of chosen folders only, a beep that is counted, and
 // folders that can be made to fail to open (the tests run as root, where permissions stop
@@ -76,9 +101,11 @@ public:
 
     mutable int beeps = 0;
     mutable std::vector<Beep> beepKinds;
-    mutable QByteArray lastReadPath;
+    // The folder this thread read last.
+    mutable PerThread<QByteArray> lastReadPath;
 
 private:
+    [[nodiscard]] QByteArray pathOf(const FolderHandle& folder) const;
     OpenedFolder track(OpenedFolder opened, const QByteArray& path) const;
     [[nodiscard]] std::int64_t roomOf(const QByteArray& folder, const SearchRecord& entry) const;
 
@@ -90,6 +117,7 @@ private:
     QMap<QByteArray, int> removeFailures_;
     QMap<QByteArray, int> wholeFailures_;
     std::optional<bool> offersTrash_;
+    mutable std::mutex fdMutex_;  // the walk's workers open and read folders at once
     mutable QMap<int, QByteArray> pathOfFd_;
     QByteArray current_;
     QByteArray path_;
