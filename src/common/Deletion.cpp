@@ -502,7 +502,6 @@ QString keptByLinksNote(std::int64_t files) {
            QStringLiteral(" files keep other hard links: their room is not freed");
 }
 
-
 namespace {
 
 // Why a folder sent to the trash went file by file.

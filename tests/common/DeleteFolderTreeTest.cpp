@@ -639,7 +639,9 @@ TEST_F(DeleteFolderTreeTest, FolderTrashedWholeIsOneEntryThatATrashClientRestore
     ScopedDataHome home;
     const QByteArray old = t.path("OLD");
     t.file("OLD/a.txt", QByteArray("text\n"));
-    t.file("OLD/sub/b.bin", QByteArray("\0\xff\x01" "binary", 9));
+    t.file("OLD/sub/b.bin", QByteArray("\0\xff\x01"
+                                       "binary",
+                                       9));
     t.file("OLD/sub/deeper/c", QByteArray(70000, 'c'));
     t.dir("OLD/empty/emptier");
     const std::map<QByteArray, QByteArray> before = treeContents(old);
