@@ -29,14 +29,18 @@ std::vector<Drive> TestPlatform::drives() const {
 
 OpenedFolder TestPlatform::track(OpenedFolder opened, const QByteArray& path) const {
     if (!opened.handle.isOpen()) return opened;
+    // Copies of their own, in and out: a byte array shared between workers is freed inside Qt,
+    // where the thread sanitizer cannot see the count that makes it safe.
+    const QByteArray own(path.constData(), path.size());
     std::lock_guard lock(fdMutex_);
-    pathOfFd_[opened.handle.fd()] = path;
+    pathOfFd_[opened.handle.fd()] = own;
     return opened;
 }
 
 QByteArray TestPlatform::pathOf(const FolderHandle& folder) const {
     std::lock_guard lock(fdMutex_);
-    return pathOfFd_.value(folder.fd());
+    const auto it = pathOfFd_.constFind(folder.fd());
+    return it == pathOfFd_.cend() ? QByteArray() : QByteArray(it->constData(), it->size());
 }
 
 int openDescriptorCount() {
