@@ -88,22 +88,11 @@ WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSet
         drive);
 }
 
-WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
-                     WalkSink& sink) {
-    return reportUnopenedDrive(walk.walk(drive.mountPoint, true, settings, sink), drive);
-}
-
 std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
     std::vector<Drive> ready;
     for (const Drive& d : chosen)
         if (IsDriveReady(d.mountPoint)) ready.push_back(d);
     return ready;
-}
-
-WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
-                     const FolderStep& step) {
-    StepSink sink(step);
-    return walkDrive(walk, drive, settings, sink);
 }
 
 namespace {

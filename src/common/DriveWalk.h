@@ -8,15 +8,6 @@
 
 namespace rk {
 
-// One chosen drive's walk, as every multi-drive tool's scan_dir does it: a root that cannot be
-// opened is reported ("Can't open drive " and the drive's caption, an error box without a
-// beep) and the scan goes on with the next drive.
-WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
-                     WalkSink& sink);
-// The same with only a per-folder step.
-WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& settings,
-                     const FolderStep& step);
-
 // How every scan walks: folders read ahead by worker threads (ParallelWalk), the sink's calls
 // on this thread. With a window's event pump the walk goes in short slices with the window's
 // events between them; without one (the reports) it runs straight through. The abort flag,
@@ -25,7 +16,9 @@ WalkResult walkDrive(FolderWalk& walk, const Drive& drive, const WalkSettings& s
 WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool isDriveRoot,
                        const WalkSettings& settings, WalkSink& sink, const bool& abort,
                        EventPump* pump, const std::vector<FolderKey>& otherRoots = {});
-// One chosen drive walked so, with the same message as above when its root cannot be opened.
+// One chosen drive walked so, as every multi-drive tool's scan_dir does it: a root that cannot
+// be opened is reported ("Can't open drive " and the drive's caption, an error box without a
+// beep) and the scan goes on with the next drive.
 WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSettings& settings,
                      WalkSink& sink, const bool& abort, EventPump* pump,
                      const std::vector<FolderKey>& otherRoots);

@@ -86,11 +86,12 @@ TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowWithTheStartDriveChecked)
     EXPECT_EQ(second.box(2)->text(), QString::fromLocal8Bit(t.path("stick")));
     // Walking the stick (and the platform's folder moving there) leaves the drive of the
     // start folder checked: the next Scan walks what the user started on, not the last walk.
-    bool abort = false;
-    FolderWalk walk(installed.platform(), abort);
+    const bool abort = false;
     int steps = 0;
+    const FolderStep count = [&](const FolderVisit&) { ++steps; };
+    StepSink sink(count);
     const Drive stick = driveTable().drives()[1];
-    (void)walkDrive(walk, stick, WalkSettings{true}, [&](const FolderVisit&) { ++steps; });
+    (void)walkDrive(installed.platform(), stick, WalkSettings{true}, sink, abort, nullptr, {});
     EXPECT_EQ(steps, 2);
     installed.platform().setCurrentFolder(t.path("stick/sub"));
     for (int run = 0; run < 2; ++run) {
