@@ -19,6 +19,7 @@
 
 #include "bydate/TfrmMods.h"
 #include "common/Drives.h"
+#include "common/ScanJob.h"
 #include "common/Services.h"
 #include "common/TimeHelpers.h"
 #include "platform/LinuxPlatform.h"
@@ -35,6 +36,12 @@ public:
 };
 
 }  // namespace
+
+// The window's handler only starts its scan: the event loop runs it to its end.
+static void waitForScans() {
+    while (rk::ScanJob::runningCount() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -73,6 +80,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     window.btOKClick();
+    waitForScans();
     const qint64 scanMs = clock.elapsed();
     longest = std::max(longest, sinceTick.elapsed());
     ticker.stop();

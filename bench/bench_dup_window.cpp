@@ -17,11 +17,18 @@
 #include <cstdio>
 
 #include "common/Drives.h"
+#include "common/ScanJob.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/QtDialogService.h"
 #include "ui/ResultGridView.h"
+
+// The window's handler only starts its scan: the event loop runs it to its end.
+static void waitForScans() {
+    while (rk::ScanJob::runningCount() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -58,6 +65,7 @@ int main(int argc, char** argv) {
     QElapsedTimer total;
     total.start();
     window.btScanClick();
+    waitForScans();
     const qint64 ms = total.elapsed();
     longest = std::max(longest, sinceTick.elapsed());
     struct rusage usage {};

@@ -18,9 +18,16 @@
 
 #include "app/StderrDialogs.h"
 #include "common/Drives.h"
+#include "common/ScanJob.h"
 #include "common/Services.h"
 #include "platform/LinuxPlatform.h"
 #include "statistics/TfrmStatistics.h"
+
+// The window's handler only starts its scan: the event loop runs it to its end.
+static void waitForScans() {
+    while (rk::ScanJob::runningCount() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -55,6 +62,7 @@ int main(int argc, char** argv) {
     QElapsedTimer total;
     total.start();
     window.btOKClick();
+    waitForScans();
     const qint64 ms = total.elapsed();
     longest = std::max(longest, sinceTick.elapsed());
     const long long files = window.scanner().tallies().fileCount;
@@ -69,6 +77,7 @@ int main(int argc, char** argv) {
             window.btCancelClick();
         });
         window.btOKClick();
+        waitForScans();
     }
     const qint64 cancelMs = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
     const long long cancelledAt = window.scanner().tallies().fileCount;

@@ -5,7 +5,6 @@
 
 #include "app/Version.h"
 
-#include "common/Errors.h"
 #include "common/Messages.h"
 
 namespace rk {
@@ -21,12 +20,8 @@ RoomkinApplication::RoomkinApplication(int& argc, char** argv) : QApplication(ar
 bool RoomkinApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const Error& e) {
-        ShowGeneralError(e.message());
-    } catch (const std::exception& e) {
-        ShowGeneralError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        ShowGeneralError(QStringLiteral("Unknown error"));
+        ShowGeneralError(std::current_exception());
     }
     return false;
 }

@@ -187,7 +187,9 @@ TfrmMods::TfrmMods(QWidget* parent)
     };
 }
 
-TfrmMods::~TfrmMods() = default;
+TfrmMods::~TfrmMods() {
+    discardScan();
+}
 
 void TfrmMods::setWhat(int index) {
     if (QAbstractButton* b = whatItems->button(index)) b->click();
@@ -251,7 +253,7 @@ void TfrmMods::btOKClick() {
     const std::optional<DateQuery> query = readQuery();
     if (!query) return;
     ClearGrid();
-    scan(*query);
+    startScan([this, query = *query] { scan(query); });
 }
 
 void TfrmMods::scan(const DateQuery& query) {

@@ -1,5 +1,6 @@
 #include "common/Messages.h"
 
+#include "common/Errors.h"
 #include "common/Services.h"
 #include "platform/Platform.h"
 
@@ -51,6 +52,18 @@ Button Confirm(const QString& text, int buttons, Button defaultButton) {
 
 void ShowGeneralError(const QString& message) {
     ShowMessage(MessageKind::Application, message + QLatin1Char('.'));
+}
+
+void ShowGeneralError(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error& e) {
+        ShowGeneralError(e.message());
+    } catch (const std::exception& e) {
+        ShowGeneralError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowGeneralError(QStringLiteral("Unknown error"));
+    }
 }
 
 }  // namespace rk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 #include "common/Dialogs.h"
 
@@ -22,5 +23,8 @@ Button Confirm(const QString& text, int buttons = ButtonYes | ButtonNo,
                Button defaultButton = ButtonYes);
 // The general error box: titled with the application title, the message followed by ".".
 void ShowGeneralError(const QString& message);
+// The same for an error no handler caught: the program's own errors say what they are, others
+// what the library says.
+void ShowGeneralError(const std::exception_ptr& error);
 
 }  // namespace rk

@@ -158,7 +158,9 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     KiloToMega();
 }
 
-TfrmDup::~TfrmDup() = default;
+TfrmDup::~TfrmDup() {
+    discardScan();
+}
 
 void TfrmDup::FormShow() {
     ClearGrid();
@@ -187,18 +189,21 @@ void TfrmDup::ClearGrid() {
 }
 
 void TfrmDup::btScanClick() {
+    if (isScanning()) return;
     ClearGrid();
-    scan(false);
+    startScan([this] { scan(false); });
 }
 
 void TfrmDup::btExactClick() {
+    if (isScanning()) return;
     ClearGrid();
-    scan(true);
+    startScan([this] { scan(true); });
 }
 
 void TfrmDup::btContentClick() {
+    if (isScanning()) return;
     ClearGrid();
-    scanContent();
+    startScan([this] { scanContent(); });
 }
 
 void TfrmDup::scanContent() {

@@ -115,7 +115,9 @@ TfrmDirHog::TfrmDirHog(QWidget* parent)
     scanner_->showFolder = [this](const QString& folder) { pnlScan->setText(folder); };
 }
 
-TfrmDirHog::~TfrmDirHog() = default;
+TfrmDirHog::~TfrmDirHog() {
+    discardScan();
+}
 
 void TfrmDirHog::FormShow() {
     ClearGrid();
@@ -137,13 +139,15 @@ void TfrmDirHog::ClearGrid() {
 }
 
 void TfrmDirHog::btTopClick() {
+    if (isScanning()) return;
     ClearGrid();
-    scan(true);
+    startScan([this] { scan(true); });
 }
 
 void TfrmDirHog::btAllClick() {
+    if (isScanning()) return;
     ClearGrid();
-    scan(false);
+    startScan([this] { scan(false); });
 }
 
 void TfrmDirHog::scan(bool main) {

@@ -344,7 +344,9 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
     fillDriveBox();
 }
 
-TfrmStatistics::~TfrmStatistics() = default;
+TfrmStatistics::~TfrmStatistics() {
+    job_.discard();
+}
 
 QWidget* TfrmStatistics::makeGaugePage(const QString& name, GaugePage& page, int firstRow, int rows,
                                        const QString& countGauge, const QString& countLabel,
@@ -579,10 +581,13 @@ StatisticsScan::Outcome TfrmStatistics::scan(const Drive& drive) {
     });
     shownCount_ = -1;
     lastCount_ = 0;
-    EventPump pump([this] {
-        showProgress();
-        QCoreApplication::processEvents();
-    });
+    // Each slice of the job ends with the progress shown.
+    EventPump pump(
+        [this] {
+            showProgress();
+            ScanJob::pump().pump();
+        },
+        ScanJob::sliceMs);
     scanner_->setPump(&pump);
     const StatisticsScan::Outcome outcome = scanner_->run(drive, QDate::currentDate());
     scanner_->setPump(nullptr);
@@ -599,7 +604,7 @@ StatisticsScan::Outcome TfrmStatistics::scan(const Drive& drive) {
 }
 
 void TfrmStatistics::btOKClick() {
-    if (scanning_) return;
+    if (scanning_ || job_.running()) return;
     scanner_->abort = false;
     const Drive* chosen = chosenDrive();
     const QString boxText = cbDrive->currentText();
@@ -626,6 +631,13 @@ void TfrmStatistics::btOKClick() {
     // The caption of the last run would say it is done while this one goes on.
     const QString captionBefore = windowTitle();
     setWindowTitle(runningCaption(boxText));
+    job_.start([this, drive, boxText, statusBefore, captionBefore, finish] {
+        runJob(drive, boxText, statusBefore, captionBefore, finish);
+    });
+}
+
+void TfrmStatistics::runJob(const Drive& drive, const QString& boxText, const QString& statusBefore,
+                            const QString& captionBefore, const std::function<void()>& finish) {
     StatisticsScan::Outcome outcome;
     try {
         outcome = scan(drive);

@@ -11,9 +11,11 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "common/ScanJob.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
 
@@ -52,10 +54,10 @@ struct GaugePage {
 };
 
 // The disk statistics window. Created once at start-up and kept for the whole run: shown
-// without modality, hidden by Cancel, it keeps its figures between showings. A run goes on
-// inside btOKClick while the window answers; Cancel, Esc and the close box then only stop
-// it, and the window stays. Closing the main window stops a run and closes this window once
-// the run has ended.
+// without modality, hidden by Cancel, it keeps its figures between showings. A run is the window's
+// job (ScanJob): it goes on while the window answers, and while a tool window is modal; Cancel, Esc
+// and the close box then only stop it, and the window stays. Closing the main window stops a run
+// and closes this window once the run has ended.
 class TfrmStatistics : public QDialog {
     Q_OBJECT
 public:
@@ -113,7 +115,7 @@ public:
     void FormShow();
     void PageControl1Change(int page);
     void cbDriveClick();
-    // Starts a run for the drive in the drive box; returns when it has ended.
+    // Starts a run for the drive in the drive box as the window's job.
     void btOKClick();
     // During a run: stops it. Otherwise hides the window.
     void btCancelClick();
@@ -135,6 +137,9 @@ protected:
 
 private:
     StatisticsScan::Outcome scan(const Drive& drive);
+    // The run after its start: the walk, the figures, the caption and the messages.
+    void runJob(const Drive& drive, const QString& boxText, const QString& statusBefore,
+                const QString& captionBefore, const std::function<void()>& finish);
     void fillDriveBox();
     [[nodiscard]] const Drive* chosenDrive() const;
     void showProgress();
@@ -159,6 +164,7 @@ private:
     bool ownerClosed_ = false;
     std::int64_t shownCount_ = -1;
     std::int64_t lastCount_ = 0;
+    ScanJob job_;  // last: discarded while what the run uses still stands
 };
 
 }  // namespace rk

@@ -186,7 +186,8 @@ bool ResultWindow::endScan() {
         w->setEnabled(true);
     inputs_.clear();
     cb1Click(pnlDrives->anyChecked());
-    return !closeIfAsked();
+    // A close asked for meanwhile closes the window once the job has ended.
+    return !closeAsked_ || held_;
 }
 
 void ResultWindow::btAbortClick() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QList>
@@ -9,9 +8,11 @@
 #include <QString>
 #include <QStyle>
 #include <cstdint>
+#include <functional>
 
 #include "common/ColumnSchema.h"
 #include "common/FolderWalk.h"
+#include "common/ScanJob.h"
 #include "ui/ResultGridView.h"
 #include "ui/ToolWindow.h"
 
@@ -27,12 +28,11 @@ class DriveCheckPanel;
                                           const QString& caption, const QString& hint,
                                           QStyle::StandardPixmap glyph);
 
-// Runs the scan while the window processes events. When it throws, leaveScanning runs before
+// Runs the scan with the pump of the job it runs in. When it throws, leaveScanning runs before
 // the error goes on to the general error box, so the window never stays in its scanning state.
 template <class Scan, class Run, class Leave>
 void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
-    EventPump pump([] { QCoreApplication::processEvents(); });
-    scanner.setPump(&pump);
+    scanner.setPump(&ScanJob::pump());
     try {
         run();
     } catch (...) {
@@ -49,9 +49,10 @@ void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
 // A tool window that scans the checked drives and lists what it found in a result grid: the
 // top panel with the drives and the button row, the grid, the status line, and a scan's life.
 //
-// A scan runs in three phases inside its button's handler: the walk (Abort offered, and
-// Escape is Abort; Close and the title bar's close stop it), the rows going into the grid
-// (nothing left to abort: a close stops the filling, Escape does nothing), and the epilogue.
+// A scan runs as the window's job (ScanJob), which its button's handler starts, in three
+// phases: the walk (Abort offered, and Escape is Abort; Close and the title bar's close stop
+// it), the rows going into the grid (nothing left to abort: a close stops the filling, Escape
+// does nothing), and the epilogue.
 // The window never hides while a scan runs; a close asked for during one closes the window
 // once the scan has stopped. Escape closes the window only when no scan runs.
 // A scan it runs has an `abort` flag, setPump(EventPump*), pathOf(record) and releaseList().
@@ -66,7 +67,7 @@ public:
     ResultGridView* grid;
     int rowsFilled = 0;
 
-    [[nodiscard]] bool isScanning() const { return phase_ != Phase::Idle; }
+    [[nodiscard]] bool isScanning() const { return phase_ != Phase::Idle || job_.running(); }
     // The last scan's walk was stopped before its end, so its list is not the whole answer.
     [[nodiscard]] bool listIncomplete() const { return incomplete_; }
     // What the status and a list say of it: stopped by the user, or by the scan itself (a
@@ -104,6 +105,15 @@ protected:
     // first `sampleRows` rows, at most 200 pixels.
     void fitColumnsToTexts(int sampleRows);
 
+    // Starts `work` (a scan and what follows it) as the window's job, unless one runs: the
+    // handler returns after its first slice.
+    void startScan(std::function<void()> work) {
+        job_.start(std::move(work), [this] { closeIfAsked(); });
+    }
+    // A derived window's destructor discards a job still under way while what the job uses
+    // (its scanner, its widgets) still stands.
+    void discardScan() { job_.discard(); }
+
     // The walk: disables the inputs, Close and the drives, shows Abort and the hourglass.
     void beginScan(bool& abortFlag, const QList<QWidget*>& inputs);
     // The walk, then the row phase: the grid takes the records list() gives (sharing their
@@ -116,7 +126,7 @@ protected:
         if (open) {
             ResultGrid& rows = grid->results();
             rows.reserveRows(list().size());
-            EventPump pump([] { QCoreApplication::processEvents(); });
+            EventPump& pump = ScanJob::pump();
             for (const auto& r : list()) {
                 if (closeAsked_) break;
                 ++rowsFilled;
@@ -128,7 +138,7 @@ protected:
         scanner.releaseList();
         return open;
     }
-    // Back to idle; false when the window closed because a close was asked for.
+    // Back to idle; false when a close was asked for (the window closes as the job ends).
     bool endScan();
     // The status after a scan: the text, the skipped-folders note, the incomplete mark.
     [[nodiscard]] QString scanStatus(const QString& text, std::uint64_t skippedFolders) const;
@@ -160,6 +170,7 @@ private:
     bool userAborted_ = false;
     bool closeAsked_ = false;
     bool held_ = false;
+    ScanJob job_;
 };
 
 }  // namespace rk

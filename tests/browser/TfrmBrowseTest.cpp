@@ -11,6 +11,7 @@
 
 #include "FileChecks.h"
 #include "InstalledPlatform.h"
+#include "Jobs.h"
 #include "ScopedMount.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
@@ -231,6 +232,7 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
     dup.show();
     dup.SpinEdit1->setValue(0);
     dup.btScan->click();
+    test::finishScans();
     const ResultGrid& hogs = dup.grid->results();
     int row = 0;
     for (int r = 1; r < hogs.rowCount(); ++r)

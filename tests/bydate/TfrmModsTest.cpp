@@ -15,6 +15,7 @@
 
 #include "CloseWays.h"
 #include "InstalledPlatform.h"
+#include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
@@ -77,9 +78,11 @@ protected:
 TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
     TfrmMods& w = open();
     w.btOK->click();
+    test::finishScans();
     ASSERT_EQ(w.rowsFilled, 4);
     w.dtStart->setText(QStringLiteral("13/45/26"));
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid start date."});
     EXPECT_EQ(w.focusWidget(), w.dtStart);
     EXPECT_EQ(w.rowsFilled, 4);  // nothing cleared, nothing scanned
@@ -90,6 +93,7 @@ TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
     w.setWhen(int(DateRelation::OnOrAfter));
     EXPECT_FALSE(w.dtEnd->isVisibleTo(&w));
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
     // Leaving a box with no date in it puts the focus back.
     scriptedDialogs().clear();
@@ -105,6 +109,7 @@ TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
 TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
     TfrmMods& w = open();
     w.btOK->click();
+    test::finishScans();
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
     ASSERT_EQ(w.rowsFilled, 4);
     EXPECT_EQ(w.grid->results().rowCount(), 5);
@@ -124,6 +129,7 @@ TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
     w.setWhen(int(DateRelation::OnOrBefore));
     w.dtStart->setText(shortDateText(QDate(2001, 12, 31)));
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(shownPaths(), std::vector<QByteArray>{tree.path("old/gone.txt")});
     EXPECT_EQ(w.printTitle(), "Files Modified before " + shortDateText(QDate(2001, 12, 31)));
     // Nothing found: the message, no result buttons.
@@ -132,6 +138,7 @@ TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
     w.dtEnd->setText(shortDateText(QDate(1999, 1, 1)));
     scriptedDialogs().clear();
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"No files found."});
     EXPECT_FALSE(w.btMark->isVisibleTo(&w));
 }
@@ -141,6 +148,7 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
     const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
     TfrmMods& w = open();
     w.btOK->click();
+    test::finishScans();
     w.deleteOneFile(rowOf(upper));
     w.deleteOneFile(rowOf(lower));
     ASSERT_EQ(w.marks().count(), 2);
@@ -181,6 +189,7 @@ TEST_F(TfrmModsTest, UnmarkingTakesBackExactlyWhatItsOwnMarkAdded) {
         deep += "/a-folder-name-of-some-thirty-chars";
     const QByteArray longPath = tree.file(deep + "/end.txt", std::int64_t(7));
     w.btOK->click();
+    test::finishScans();
     ASSERT_GT(longPath.size(), 300);
     w.deleteOneFile(rowOf(longPath));
     ASSERT_EQ(w.marks().files().size(), 1u);
@@ -193,6 +202,7 @@ TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards)
     const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
     TfrmMods& w = open();
     w.btOK->click();
+    test::finishScans();
     for (const QByteArray& p : {upper, lower, upper})
         w.deleteOneFile(rowOf(p));
     ASSERT_EQ(w.marks().count(), 1);
@@ -231,6 +241,7 @@ TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
                           QPoint(titles->sectionViewportPosition(DateColumns::Filename) + 5, 5));
     });
     w.btOK->click();
+    test::finishScans();
     QObject::disconnect(hook);
     EXPECT_GT(asked, 0);
     ASSERT_EQ(w.rowsFilled, 4);
@@ -262,11 +273,13 @@ TEST_F(TfrmModsTest, ATimeChosenDuringTheScanIsTestedFromTheNextFileOn) {
             w.setWhat(int(DateField::Modified));
     });
     w.btOK->click();
+    test::finishScans();
     QObject::disconnect(hook);
     EXPECT_EQ(w.rowsFilled, 5);
     EXPECT_GT(rowOf(late), 0);
     w.setWhat(int(DateField::Accessed));
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(rowOf(late), 0);
 }
 
@@ -339,6 +352,7 @@ TEST_F(TfrmModsScanTest, AnAbortBeforeAnythingWasFoundListsOnlyTheAbortLine) {
     TfrmMods& w = open();
     QTimer::singleShot(0, [&] { emit w.btAbort->clicked(); });
     w.btOK->click();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"LIST INCOMPLETE ... ABORTED BY USER"});
     EXPECT_EQ(w.lbFiles(), QStringList{" LIST INCOMPLETE ... ABORTED BY USER"});
     EXPECT_TRUE(w.pnlScan->text().startsWith("Found : 0")) << w.pnlScan->text().toStdString();

@@ -9,10 +9,12 @@
 #include <functional>
 
 #include "InstalledPlatform.h"
+#include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
 #include "common/Services.h"
+#include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
 #include "ui/ResultGridView.h"
 
@@ -102,12 +104,14 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     // Not ready: the message alone, and the notice.
     drive.notReady = true;
     w.btOKClick();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"There is no disk in drive " + boxText()});
     EXPECT_TRUE(w.pnlNotYet->isVisible());
     EXPECT_FALSE(w.collected());
 
     drive.notReady = false;
     w.btOKClick();
+    test::finishScans();
     EXPECT_EQ(w.windowTitle(), "Statistics for drive " + boxText() + " completed.");
     EXPECT_EQ(w.StatusBar1->currentMessage(), "Finished - 10 files processed");
     EXPECT_FALSE(w.pnlNotYet->isVisible());
@@ -128,6 +132,7 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     scriptedDialogs().clear();
     w.setWindowTitle("before");
     w.btOKClick();
+    test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts().last(), "Can't open drive " + boxText());
     EXPECT_EQ(w.windowTitle(), "before");
     EXPECT_EQ(w.StatusBar1->currentMessage(), "Finished - 10 files processed");
@@ -138,6 +143,7 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     drive.badFolder = tree.path("d3");
     scriptedDialogs().clear();
     w.btOKClick();
+    test::finishScans();
     EXPECT_FALSE(w.scanning());
     EXPECT_TRUE(w.btOK->isEnabled());
     EXPECT_TRUE(w.cbDrive->isEnabled());
@@ -152,10 +158,12 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
 TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {
     TfrmStatistics& w = open();
     w.btOKClick();
+    test::finishScans();
     const QString completed = w.windowTitle();
     QString duringRun;
     during(4, [&] { duringRun = w.windowTitle(); });
     w.btOKClick();
+    test::finishScans();
     EXPECT_FALSE(duringRun.isEmpty());
     EXPECT_NE(duringRun, completed);
     EXPECT_FALSE(duringRun.endsWith("completed."));
@@ -176,6 +184,7 @@ TEST_F(TfrmStatisticsTest, CancelEscAndCloseBoxStopARunAndKeepTheWindow) {
             shownAfter = w.isVisible();
         });
         w.btOKClick();
+        test::finishScans();
         EXPECT_TRUE(shownAfter) << way;
         EXPECT_TRUE(w.isVisible()) << way;
         EXPECT_GT(files(), 0) << way;
@@ -187,6 +196,7 @@ TEST_F(TfrmStatisticsTest, CancelEscAndCloseBoxStopARunAndKeepTheWindow) {
     }
     // The next run starts clean.
     w.btOKClick();
+    test::finishScans();
     EXPECT_EQ(files(), 10);
     EXPECT_EQ(w.windowTitle(), "Statistics for drive " + boxText() + " completed.");
 }
@@ -199,6 +209,7 @@ TEST_F(TfrmStatisticsTest, ClosingTheMainWindowStopsARunAndClosesAfterIt) {
     w.show();
     during(4, [&] { owner.close(); });
     w.btOKClick();
+    test::finishScans();
     EXPECT_LT(files(), 10);
     EXPECT_FALSE(w.isVisible());
     w.setParent(nullptr);  // the fixture's window goes first
@@ -248,6 +259,7 @@ TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
     tree.file("b.TIE2", std::int64_t(7));
     TfrmStatistics& w = open();
     w.btOKClick();
+    test::finishScans();
     const ResultGrid& g = w.gridTypes->results();
     ASSERT_EQ(g.rowCount(), 6);
     const auto rowOf = [&](const QString& ext) {
@@ -282,6 +294,7 @@ TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
     for (const char* f : {"big.NINE", "big.TWLV", "a.TIE", "b.TIE2"})
         QFile::remove(QString::fromLocal8Bit(tree.path(f)));
     w.btOKClick();
+    test::finishScans();
     ASSERT_EQ(g.rowCount(), 2);
     w.SortbySize->setChecked(true);  // as a click on the item does
     w.SortbyExtensionClick(w.SortbySize);
@@ -327,6 +340,40 @@ TEST(StatGaugeTest, TextShowsOnBothSidesOfTheBar) {
         EXPECT_TRUE(inked(60 - text.width() / 2, edge - 1, Qt::blue)) << percent;
         EXPECT_TRUE(inked(edge + 1, 60 + text.width() / 2, Qt::white)) << percent;
     }
+}
+
+TEST_F(TfrmStatisticsTest, ARunGoesOnWhileAToolWindowIsModalAndScansBesideIt) {
+    TfrmStatistics& w = open();
+    TfrmDirHog alone;
+    alone.show();
+    alone.btAll->click();
+    test::finishScans();
+    const QStringList aloneLines = alone.clipboardLines();
+    alone.close();
+    scriptedDialogs().clear();
+
+    w.btOKClick();
+    ASSERT_TRUE(w.scanning());
+    TfrmDirHog hogs;
+    bool both = false;
+    int turns = 0;
+    // In the modal window's own loop: its scan starts, and it closes once both have ended
+    // (or, should one stall, after many turns of the loop).
+    QTimer::singleShot(0, &hogs, [&] { hogs.btAll->click(); });
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        both = both || (w.scanning() && hogs.isScanning());
+        if ((!w.scanning() && !hogs.isScanning() && turns > 0) || ++turns > 200000) hogs.reject();
+        ++turns;
+    });
+    watch.start();
+    hogs.exec();
+    EXPECT_TRUE(both);
+    EXPECT_LT(turns, 200000);
+    EXPECT_TRUE(w.collected());
+    EXPECT_EQ(files(), 10);
+    EXPECT_EQ(hogs.clipboardLines(), aloneLines);
 }
 
 }  // namespace

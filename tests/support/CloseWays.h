@@ -9,6 +9,7 @@
 
 #include <QTimer>
 
+#include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "ui/ResultWindow.h"
@@ -41,6 +42,7 @@ void expectEachCloseStopsTheWalk(SlowPlatform& slow, Open open, Start start) {
         });
         slow.reads = 0;
         start(w);
+        finishScans();
         EXPECT_TRUE(shownAfter) << way;
         EXPECT_FALSE(w.isScanning()) << way;
         EXPECT_FALSE(w.isVisible()) << way;
@@ -65,6 +67,7 @@ void expectEscapeIsAbortDuringTheWalk(SlowPlatform& slow, Open open, Start start
             if (read == atRead) stop(w);
         };
         start(w);
+        finishScans();
         slow.onRead = nullptr;
         EXPECT_FALSE(w.isScanning());
         EXPECT_TRUE(w.isVisible());

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <functional>
 
 #include "TestPlatform.h"
+#include "common/ScanJob.h"
 #include "common/Services.h"
 
 namespace rk::test {
 
-// Events come in while each folder is read, as they would during a long scan; the folders
-// read are counted, so a test can tell whether a walk ran on.
+// Each folder read ends a slice of the scan's job, so events come in between reads as they
+// would during a long scan; the folders read are counted, so a test can tell whether a walk
+// ran on.
 class SlowPlatform : public TestPlatform {
 public:
     using TestPlatform::TestPlatform;
@@ -17,7 +18,7 @@ public:
                    std::vector<SearchRecord>& entries) const override {
         ++reads;
         if (onRead) onRead(reads);
-        QCoreApplication::processEvents();
+        ScanJob::pump().pump();
         return TestPlatform::readFolder(folder, isDriveRoot, entries);
     }
     // The events come on the walk's thread, as a window's scan would meet them: no workers.
