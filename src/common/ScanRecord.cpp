@@ -59,6 +59,43 @@ int compareFolded(QByteArrayView a, QByteArrayView b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::uint64_t foldedKey(QByteArrayView text) {
+    std::uint64_t key = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        key = key << 8 | (i < text.size() ? fold(text[i]) : 0u);
+    return key;
+}
+
+int compareFolded(std::initializer_list<QByteArrayView> a,
+                  std::initializer_list<QByteArrayView> b) {
+    const QByteArrayView* pa = a.begin();
+    const QByteArrayView* pb = b.begin();
+    qsizetype ia = 0;  // within *pa
+    qsizetype ib = 0;
+    for (;;) {
+        while (pa != a.end() && ia == pa->size()) {
+            ++pa;
+            ia = 0;
+        }
+        while (pb != b.end() && ib == pb->size()) {
+            ++pb;
+            ib = 0;
+        }
+        if (pa == a.end() || pb == b.end()) return int(pb == b.end()) - int(pa == a.end());
+        const qsizetype n = std::min(pa->size() - ia, pb->size() - ib);
+        const char* ca = pa->data() + ia;
+        const qsizetype same = std::mismatch(ca, ca + n, pb->data() + ib).first - ca;
+        ia += same;
+        ib += same;
+        if (same == n) continue;
+        const unsigned char fa = fold((*pa)[ia]);
+        const unsigned char fb = fold((*pb)[ib]);
+        if (fa != fb) return fa < fb ? -1 : 1;
+        ++ia;
+        ++ib;
+    }
+}
+
 namespace {
 
 // Up to `count` folded bytes of a text from `from` on, big-endian: most comparisons end there.

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace rk {
@@ -39,6 +40,13 @@ private:
 // Byte order with ASCII letters upper-cased: the order of the program's sorted lists, in
 // which blanks come before digits and letters and equal keys end up next to each other.
 [[nodiscard]] int compareFolded(QByteArrayView a, QByteArrayView b);
+// The first eight bytes of a text folded, big-endian, zeros past its end: texts whose keys
+// differ compare as their keys do, so a sort compares the texts only on ties.
+[[nodiscard]] std::uint64_t foldedKey(QByteArrayView text);
+// The same for texts made of pieces (a folder, a name, a mark...), compared as if joined:
+// a sort's tie-break then builds no text.
+[[nodiscard]] int compareFolded(std::initializer_list<QByteArrayView> a,
+                                std::initializer_list<QByteArrayView> b);
 
 // Ascending in that order, as a sorted list of the records would hold them. With a pump,
 // the window's events are handled while a long list is sorted.

@@ -296,9 +296,6 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
 void DupScan::addDups(bool exact) {
     // Files without a partner are dropped before any record is written: group the
     // candidates by their key (the padded name, with Exact also the size in K).
-    std::vector<std::uint32_t> order(candidates_.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = std::uint32_t(i);
     const auto compareKeys = [&](std::uint32_t a, std::uint32_t b) {
         const int byName = compareFolded(keyOf(candidates_[a]), keyOf(candidates_[b]));
         if (byName != 0 || !exact) return byName;
@@ -306,14 +303,27 @@ void DupScan::addDups(bool exact) {
         const std::int64_t kb = candidates_[b].size / 1024;
         return ka == kb ? 0 : (ka < kb ? -1 : 1);
     };
+    // The names' first bytes folded go beside them: most comparisons end there.
+    struct Keyed {
+        std::uint64_t prefix;
+        std::uint32_t index;
+    };
+    std::vector<Keyed> keyed(candidates_.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = {foldedKey(keyOf(candidates_[i])), std::uint32_t(i)};
     sortWithEvents(
-        order.begin(), order.end(),
-        [&](std::uint32_t a, std::uint32_t b) {
+        keyed.begin(), keyed.end(),
+        [&](const Keyed& a, const Keyed& b) {
+            if (a.prefix != b.prefix) return a.prefix < b.prefix;
             // Ties in walk order, so which name of a file stays listed does not vary.
-            const int order = compareKeys(a, b);
-            return order != 0 ? order < 0 : a < b;
+            const int order = compareKeys(a.index, b.index);
+            return order != 0 ? order < 0 : a.index < b.index;
         },
         pump_);
+    std::vector<std::uint32_t> order(keyed.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = keyed[i].index;
+    keyed = {};
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
@@ -441,21 +451,27 @@ void DupScan::rankHogs() {
                        dateRank[dateKey(h.accessed)],
                    std::uint32_t(i)};
     }
-    QByteArray tailA, tailB;
-    const auto tailOf = [this](QByteArray& out, const Hog& h) {
-        const DupFolder& f = folders_[h.folder];
-        out.truncate(0);
-        out.append(f.slashedUtf8).append(hogName(h)).append(f.marker.toUtf8()).append('\t');
-        out.append(hogTypes_[h.type]);
-    };
+    // The rest of a record: folder, name, mark, tab, type; its pieces compared as they stand.
+    std::vector<QByteArray> markers(folders_.size());
+    for (std::size_t f = 0; f < folders_.size(); ++f)
+        markers[f] = folders_[f].marker.toUtf8();
+    const QByteArrayView tab("\t");
     sortWithEvents(
         keys.begin(), keys.end(),
         [&](const Key& a, const Key& b) {
             if (a.kilobytes != b.kilobytes) return a.kilobytes > b.kilobytes;
             if (a.times != b.times) return a.times > b.times;
-            tailOf(tailA, hogs_[a.index]);
-            tailOf(tailB, hogs_[b.index]);
-            return compareFolded(tailA, tailB) > 0;
+            const Hog& ha = hogs_[a.index];
+            const Hog& hb = hogs_[b.index];
+            const QByteArrayView typeA(hogTypes_[ha.type]);
+            const QByteArrayView typeB(hogTypes_[hb.type]);
+            if (ha.folder == hb.folder)
+                return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
+                                     {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
+            return compareFolded({folders_[ha.folder].slashedUtf8, hogName(ha), markers[ha.folder],
+                                  tab, typeA},
+                                 {folders_[hb.folder].slashedUtf8, hogName(hb), markers[hb.folder],
+                                  tab, typeB}) > 0;
         },
         pump_);
     std::vector<std::uint32_t> order(keys.size());

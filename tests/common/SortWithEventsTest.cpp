@@ -23,6 +23,26 @@ TEST(SortWithEvents, PiecesAndMergesGiveTheSameOrderAndLetEventsIn) {
     EXPECT_GT(polls, 6);  // once a piece and once a merge
 }
 
+TEST(CompareFolded, PiecesCompareAsTheTextTheyJoinTo) {
+    // Short pieces from few letters in both cases, so that differences fall on every kind of
+    // boundary and one text is often the other's beginning.
+    QRandomGenerator random(3);
+    const auto piece = [&] {
+        QByteArray p;
+        for (int n = int(random.bounded(4)); n > 0; --n)
+            p.append("aAb/\t\xc3"[random.bounded(6)]);
+        return p;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const QByteArray a[3] = {piece(), piece(), piece()};
+        const QByteArray b[3] = {piece(), piece(), piece()};
+        const int joined = compareFolded(a[0] + a[1] + a[2], b[0] + b[1] + b[2]);
+        ASSERT_EQ(compareFolded({a[0], a[1], a[2]}, {b[0], b[1], b[2]}), joined)
+            << (a[0] + '|' + a[1] + '|' + a[2] + " against " + b[0] + '|' + b[1] + '|' + b[2])
+                   .toStdString();
+    }
+}
+
 TEST(SortWithEvents, RankingIsTheSameWithAndWithoutAWindow) {
     QRandomGenerator random(7);
     std::vector<ScanRecord> plain;
