@@ -55,9 +55,11 @@ void sortFolded(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 // Largest first by the number of K, then by the rest of the record, descending.
 void rankLargestFirst(std::vector<ScanRecord>& records, EventPump* pump = nullptr);
 
-// Puts items[order[i]] at i for every i, along the permutation's cycles: no second list.
-template <typename T>
-void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& order) {
+// Puts items[order[i]] at i for every i, along the permutation's cycles: no second list. The
+// pump (an EventPump, complete where this is used) is polled as items move.
+template <typename T, typename Pump = EventPump>
+void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& order,
+                    Pump* pump = nullptr) {
     std::vector<bool> placed(order.size());
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (placed[start]) continue;
@@ -72,6 +74,7 @@ void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& ord
             }
             items[at] = std::move(items[from]);
             at = from;
+            if (pump) pump->poll();
         }
     }
 }

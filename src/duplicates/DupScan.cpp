@@ -8,6 +8,7 @@
 #include "common/Drives.h"
 #include "common/FileTypes.h"
 #include "common/Messages.h"
+#include "common/ScanJob.h"
 #include "common/SearchPath.h"
 #include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
@@ -392,7 +393,8 @@ std::uint32_t timeKey(PackedTime t) {
 // list: where two records differ first in a date or time, that place decides their order.
 template <typename Texts>
 std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_t>& used,
-                                     const std::function<QByteArray(std::uint32_t)>& textOf) {
+                                     const std::function<QByteArray(std::uint32_t)>& textOf,
+                                     EventPump* pump) {
     texts.at.assign(noTime + 2, 0);
     texts.bytes.clear();
     std::vector<std::uint32_t> keys;
@@ -401,6 +403,7 @@ std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_
         if (used[k]) {
             texts.bytes.append(textOf(k));
             keys.push_back(k);
+            if (pump) pump->poll();  // tens of thousands of times of day are written
         }
     }
     texts.at[noTime + 1] = std::uint32_t(texts.bytes.size());
@@ -427,15 +430,19 @@ void DupScan::rankHogs() {
         datesUsed[dateKey(h.written)] = datesUsed[dateKey(h.accessed)] = 1;
         timesUsed[timeKey(h.written)] = 1;
     }
-    const std::vector<std::uint32_t> dateRank =
-        rankTexts(dateTexts_, datesUsed, [this](std::uint32_t k) {
+    const std::vector<std::uint32_t> dateRank = rankTexts(
+        dateTexts_, datesUsed,
+        [this](std::uint32_t k) {
             return k == noTime ? QByteArray("") : times_.date(PackedTime(k) << 16).toUtf8();
-        });
+        },
+        pump_);
     // Any valid date will do for a time of day: 1 January 1980.
-    const std::vector<std::uint32_t> timeRank =
-        rankTexts(timeTexts_, timesUsed, [this](std::uint32_t k) {
+    const std::vector<std::uint32_t> timeRank = rankTexts(
+        timeTexts_, timesUsed,
+        [this](std::uint32_t k) {
             return times_.time(k == noTime ? 0 : (PackedTime(0x21) << 16) | k).toUtf8();
-        });
+        },
+        pump_);
 
     struct Key {
         std::uint64_t kilobytes;
@@ -478,7 +485,7 @@ void DupScan::rankHogs() {
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].index;
     keys = {};
-    permuteInPlace(hogs_, order);
+    permuteInPlace(hogs_, order, pump_);
 }
 
 QByteArrayView DupScan::hogName(const Hog& h) const {
@@ -519,8 +526,12 @@ ScanRecord DupScan::hogRecord(const Hog& h) const {
 const std::vector<DupRecord>& DupScan::lbFiles() const {
     if (listed_.empty() && !hogs_.empty()) {
         listed_.reserve(hogs_.size());
-        for (const Hog& h : hogs_)
+        // A window's job gives its thread back now and then while a million records are made.
+        EventPump& pump = ScanJob::pump();
+        for (const Hog& h : hogs_) {
             listed_.push_back(hogRecord(h));
+            pump.poll();
+        }
         hogs_ = {};  // the records say it all now
         names_ = {};
     }
