@@ -536,7 +536,14 @@ void ContentScan::progress() {
 }
 
 QByteArray ContentScan::pathOf(const File& file) const {
-    return JoinPath(folders_[file.folder].path, QByteArray(names_.constData() + file.name));
+    // Made of the bytes, sharing nothing with the folder's path: the workers make paths too.
+    const QByteArray& folder = folders_[file.folder].path;
+    const char* name = names_.constData() + file.name;
+    QByteArray path;
+    path.reserve(folder.size() + 1 + qsizetype(std::strlen(name)));
+    path.append(folder.constData(), folder.size());
+    if (!folder.endsWith('/')) path.append('/');
+    return path.append(name);
 }
 
 QByteArray ContentScan::shownPath(const File& file) const {

@@ -68,7 +68,8 @@ public:
     std::function<void(const QString&)> showStatus;
     void setPump(EventPump* pump) { pump_ = pump; }
     std::size_t collectLimit = DupScan::defaultCollectLimit;
-    // The hash of a block of bytes: XXH3-128 unless a test puts a worse one in its place.
+    // The hash of a block of bytes: XXH3-128 unless a test puts a worse one in its place,
+    // which the workers call at once.
     std::function<ContentHash(QByteArrayView bytes)> hashBlock;
 
     void run(const Query& query);

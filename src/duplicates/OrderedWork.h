@@ -45,8 +45,9 @@ public:
           work_(std::move(work)),
           bytesOf_(std::move(bytesOf)),
           slots_(threads > 0 ? limits_.items : 0) {
-        running_ = std::min(std::size_t(std::max(threads, 0)), count);
-        for (std::size_t w = 0; w < running_; ++w)
+        const std::size_t workers = std::min(std::size_t(std::max(threads, 0)), count);
+        running_ = workers;
+        for (std::size_t w = 0; w < workers; ++w)
             workers_.emplace_back([this, w] { serve(int(w)); });
     }
     ~OrderedWork() {

@@ -1,10 +1,27 @@
 #include <atomic>
 
 #include "ContentScanFixture.h"
+#include "TestPlatform.h"
 #include "common/DriveWalk.h"
+#include "common/Services.h"
 
 namespace rk {
 namespace {
+
+// The race checker's test program installs no services of its own: a platform without drives
+// for the tree's to stand on (the whole suite's environment, set up later, replaces it).
+class BasePlatform : public ::testing::Environment {
+public:
+    void SetUp() override {
+        platform_ = std::make_unique<test::TestPlatform>();
+        setPlatform(platform_.get());
+    }
+
+private:
+    std::unique_ptr<test::TestPlatform> platform_;
+};
+[[maybe_unused]] const auto* const basePlatform =
+    ::testing::AddGlobalTestEnvironment(new BasePlatform);
 
 // The content search's reading handed to worker threads: these run under the race checker too.
 class ContentScanThreads : public ContentScanTest {

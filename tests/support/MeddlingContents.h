@@ -57,7 +57,7 @@ public:
         lock.unlock();
         OpenedFile f = FileContents::open(path, sequential);
         lock.lock();
-        paths_[f.fd] = path;
+        paths_[f.fd] = QByteArray(path.constData(), path.size());  // shared by no thread
         return f;
     }
     std::int64_t read(const OpenedFile& file, char* into, std::int64_t length,
@@ -83,7 +83,8 @@ public:
 private:
     QByteArray pathOf(const OpenedFile& file) const {
         std::lock_guard lock(mutex_);
-        return paths_.value(file.fd);
+        const QByteArray& path = paths_[file.fd];
+        return QByteArray(path.constData(), path.size());
     }
 
     const std::thread::id owner_ = std::this_thread::get_id();
