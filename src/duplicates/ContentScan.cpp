@@ -327,7 +327,8 @@ ContentScan::Read ContentScan::opened(const File& file, OpenedFile& f, bool sequ
 ContentScan::Outcome ContentScan::hashFile(const File& file, bool whole, int worker) const {
     Outcome out;
     OpenedFile f;
-    if ((out.read = opened(file, f, whole)) != Read::Ok) return out;
+    // The system's read-ahead only for what takes more than one read.
+    if ((out.read = opened(file, f, whole && file.size > segment)) != Read::Ok) return out;
     QByteArray& buffer = scratchOf(worker).buffer;
     const std::function<bool()> going = goOn(worker);
     const auto fail = [&](Read r) {
@@ -377,7 +378,7 @@ ContentScan::Outcome ContentScan::check(Check pair, int worker) const {
     Outcome out;
     OpenedFile f;
     const File& file = files_[pair.b];
-    if ((out.read = opened(file, f, true)) != Read::Ok) return out;
+    if ((out.read = opened(file, f, false)) != Read::Ok) return out;  // one read
     out.bytes.resize(qsizetype(file.size));
     const std::int64_t n = contents_->read(f, out.bytes.data(), file.size, 0);
     std::int64_t size = 0, modified = 0;

@@ -22,6 +22,9 @@ namespace rk {
 // hold limits.bytes or more (as told by bytesOf; each worker under way may add one more beyond
 // that). So at most limits.items items are being worked on or wait to be taken at any time.
 //
+// The calling thread, once it has caught up with the workers, sleeps until a run of results is
+// there (a quarter of limits.items) or the workers can start no more, not for every result.
+//
 // With no threads the calling thread works on each item as next() asks for it: work is then
 // called with worker -1. stop() makes stopping() true for the work under way, which should end
 // at its next check, and no worker starts another item; the destructor stops and waits.
@@ -44,6 +47,7 @@ public:
           limits_{std::max<std::size_t>(limits.items, 1), limits.bytes},
           work_(std::move(work)),
           bytesOf_(std::move(bytesOf)),
+          batch_(std::max<std::size_t>(limits_.items / 4, 1)),
           slots_(threads > 0 ? limits_.items : 0) {
         const std::size_t workers = std::min(std::size_t(std::max(threads, 0)), count);
         running_ = workers;
@@ -68,7 +72,11 @@ public:
         if (workers_.empty()) return work_(taken_++, -1);
         std::unique_lock lock(mutex_);
         std::optional<Result>& slot = slots_[taken_ % slots_.size()];
-        arrived_.wait_until(lock, deadline, [&] { return stopping() || slot.has_value(); });
+        if (!slot) {
+            waiting_ = true;
+            arrived_.wait_until(lock, deadline, [&] { return stopping() || slot.has_value(); });
+            waiting_ = false;
+        }
         if (stopping() || !slot) return std::nullopt;
         std::optional<Result> result = std::move(slot);
         slot.reset();
@@ -94,13 +102,29 @@ public:
     }
 
 private:
+    // Whether a worker may start the next item now.
+    bool mayStart() const {
+        return !stopping() && started_ < count_ && started_ < taken_ + limits_.items &&
+               bytes_ < limits_.bytes;
+    }
+    // Wakes the calling thread if it waits and a run of results is there, or (stalled) the
+    // workers can start nothing more until it takes some.
+    void tell(bool stalled) {
+        if (!waiting_) return;
+        std::size_t ready = 0;
+        while (ready < batch_ && taken_ + ready < started_ &&
+               slots_[(taken_ + ready) % slots_.size()].has_value())
+            ++ready;
+        if (ready == batch_ || (stalled && ready > 0) || stopping()) arrived_.notify_one();
+    }
+
     void serve(int worker) {
         std::unique_lock lock(mutex_);
         for (;;) {
-            room_.wait(lock, [&] {
-                return stopping() || started_ == count_ ||
-                       (started_ < taken_ + limits_.items && bytes_ < limits_.bytes);
-            });
+            if (!mayStart()) {
+                tell(true);
+                room_.wait(lock, [&] { return stopping() || started_ == count_ || mayStart(); });
+            }
             if (stopping() || started_ == count_) break;
             const std::size_t item = started_++;
             lock.unlock();
@@ -108,9 +132,10 @@ private:
             lock.lock();
             if (bytesOf_) bytes_ += bytesOf_(result);
             slots_[item % slots_.size()] = std::move(result);
-            arrived_.notify_one();
+            tell(!mayStart());
         }
         --running_;
+        if (waiting_) arrived_.notify_one();  // the last results, whatever their number
         ended_.notify_all();
     }
 
@@ -118,6 +143,7 @@ private:
     const Limits limits_;
     const Work work_;
     const std::function<std::size_t(const Result&)> bytesOf_;
+    const std::size_t batch_;
     std::mutex mutex_;
     std::condition_variable room_;     // workers wait on it for an item they may start
     std::condition_variable arrived_;  // the calling thread waits on it for the next result
@@ -128,6 +154,7 @@ private:
     std::size_t taken_ = 0;
     std::size_t bytes_ = 0;  // of the results done and not yet taken
     std::size_t running_ = 0;
+    bool waiting_ = false;  // the calling thread waits for the result of item taken_
     std::vector<std::thread> workers_;
 };
 
