@@ -175,6 +175,8 @@ void ContentScan::run(const Query& query) {
                 for (Group& c : splitByBytes(g, work))
                     if (c.size() >= 2) equal.push_back(std::move(c));
             }
+        // Abort seen in a comparison made here: the workers too stop within their block.
+        if (abort) stopReading_ = true;
     }
     list(std::move(equal));
     readAs_ = {};
