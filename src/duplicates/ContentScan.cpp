@@ -10,6 +10,7 @@
 #include "common/DriveWalk.h"
 #include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
+#include "duplicates/OrderedWork.h"
 
 namespace rk {
 
@@ -19,6 +20,9 @@ constexpr int includeDupFiles = 41;          // ordinary, read-only and archive 
 constexpr std::int64_t firstBlock = 4096;    // the first pass hashes this much of each file
 constexpr std::int64_t segment = 1 << 20;    // reads, and the unit a hole is skipped in
 constexpr std::int64_t keptWhole = 1 << 20;  // a group's first file this small is read once
+// What the workers may have in hand: files being read or waiting to be taken, and the bytes of
+// the whole files read for the byte check and not yet taken.
+constexpr WorkLimits inFlight{64, std::size_t(16) << 20};
 
 std::int64_t seconds(std::int64_t ns) {
     return ns >= 0 ? ns / 1'000'000'000 : -((-ns + 999'999'999) / 1'000'000'000);
@@ -79,15 +83,39 @@ ContentHash ContentScan::hash(QByteArrayView bytes) const {
     return {h.low64, h.high64};
 }
 
-ContentHash ContentScan::zeroSegmentHash(std::int64_t length) {
-    if (length == segment && zeroHashMade_) return zeroHash_;
-    const QByteArray zeros(qsizetype(length), '\0');
-    const ContentHash h = hash(zeros);
-    if (length == segment) {
-        zeroHash_ = h;
-        zeroHashMade_ = true;
+ContentHash ContentScan::zeroSegmentHash(std::int64_t length) const {
+    if (length == segment) return zeroHash_;
+    return hash(QByteArray(qsizetype(length), '\0'));
+}
+
+std::function<bool()> ContentScan::goOn(int worker) const {
+    if (worker >= 0) return [this] { return !stopReading_.load(std::memory_order_relaxed); };
+    return [this] {
+        const_cast<ContentScan*>(this)->progress();
+        return !abort;
+    };
+}
+
+ContentScan::Scratch& ContentScan::scratchOf(int worker) const {
+    return worker < 0 ? scratch_.back() : scratch_[std::size_t(worker)];
+}
+
+template <class Result>
+std::optional<Result> ContentScan::take(OrderedWork<Result>& work) {
+    while (!abort && !work.done()) {
+        std::optional<Result> result =
+            work.next(std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+        progress();
+        if (result && !abort) return result;
     }
-    return h;
+    if (abort) {
+        // The workers end within the block each is reading; the window stays live meanwhile.
+        stopReading_ = true;
+        work.stop();
+        while (!work.stopped(std::chrono::steady_clock::now() + std::chrono::milliseconds(10)))
+            if (pump_) pump_->poll();
+    }
+    return std::nullopt;
 }
 
 void ContentScan::run(const Query& query) {
@@ -101,10 +129,18 @@ void ContentScan::run(const Query& query) {
     readAs_.clear();
     records_.clear();
     tally_ = {};
+    bytesRead_ = 0;
     abort = false;
-    zeroHashMade_ = false;
-    buffer_.resize(segment);
-    other_.resize(segment);
+    stopReading_ = false;
+    const int threads = walkThreads() != 0 ? walkThreads() : ParallelWalk::defaultThreads();
+    threads_ = platform_.readsFromWorkers() ? std::max(threads, 0) : 0;
+    scratch_.assign(std::size_t(threads_), {});
+    scratch_.push_back({});  // this thread's, last
+    for (Scratch& s : scratch_) {
+        s.buffer.resize(segment);
+        s.other.resize(segment);
+    }
+    zeroHash_ = hash(QByteArray(qsizetype(segment), '\0'));
 
     walkDrives();
     std::vector<Group> groups = sizeGroups();
@@ -117,16 +153,34 @@ void ContentScan::run(const Query& query) {
     for (Group& g : groups)
         (files_[g.front()].size <= firstBlock ? small : large).push_back(std::move(g));
     large = splitByHash(std::move(large), true);
+    // The byte check: each small file read whole, each large one compared with its group's
+    // first, as the check will most likely need them.
+    std::vector<Check> checks;
+    for (const std::vector<Group>* part : {&small, &large})
+        for (const Group& g : *part)
+            for (const std::uint32_t f : g)
+                if (files_[f].size <= keptWhole)
+                    checks.push_back({f, f});
+                else if (f != g.front())
+                    checks.push_back({g.front(), f});
     std::vector<Group> equal;
-    for (std::vector<Group>* part : {&small, &large})
-        for (const Group& g : *part) {
-            if (abort) break;
-            for (Group& c : splitByBytes(g))
-                if (c.size() >= 2) equal.push_back(std::move(c));
-        }
+    {
+        OrderedWork<Outcome> work(
+            threads_, abort ? 0 : checks.size(), inFlight,
+            [&](std::size_t i, int worker) { return check(checks[i], worker); },
+            [](const Outcome& o) { return std::size_t(o.bytes.size()); });
+        for (std::vector<Group>* part : {&small, &large})
+            for (const Group& g : *part) {
+                if (abort) break;
+                for (Group& c : splitByBytes(g, work))
+                    if (c.size() >= 2) equal.push_back(std::move(c));
+            }
+        // Abort seen in a comparison made here: the workers too stop within their block.
+        if (abort) stopReading_ = true;
+    }
     list(std::move(equal));
     readAs_ = {};
-    buffer_ = other_ = QByteArray();
+    scratch_ = {};
 }
 
 void ContentScan::walkDrives() {
@@ -222,13 +276,20 @@ std::vector<ContentScan::Group> ContentScan::splitByHash(std::vector<Group> grou
         return fa.device != fb.device ? fa.device < fb.device : fa.inode < fb.inode;
     });
     std::vector<bool> failed(files_.size());
-    for (const std::uint32_t f : reads) {
-        if (abort) return {};
-        const Read outcome = hashFile(files_[f], whole);
-        if (outcome == Read::Aborted) return {};
-        if (outcome != Read::Ok) {
-            failed[f] = true;
-            settle(outcome);
+    {
+        OrderedWork<Outcome> work(
+            threads_, abort ? 0 : reads.size(), inFlight,
+            [&](std::size_t i, int worker) { return hashFile(files_[reads[i]], whole, worker); });
+        for (const std::uint32_t f : reads) {
+            const std::optional<Outcome> outcome = take(work);
+            if (!outcome) return {};
+            if (outcome->read == Read::Ok) {
+                files_[f].hash = outcome->hash;
+                if (whole || files_[f].size <= firstBlock) ++tally_.filesHashed;
+            } else {
+                failed[f] = true;
+                settle(outcome->read);
+            }
         }
     }
     std::vector<Group> split;
@@ -247,7 +308,7 @@ std::vector<ContentScan::Group> ContentScan::splitByHash(std::vector<Group> grou
                 split.push_back(std::move(part));
             } else if (!whole) {
                 // A file with no partner is settled: the rest of it is never read.
-                tally_.bytesRead += std::max<std::int64_t>(files_[g[i]].size - firstBlock, 0);
+                bytesRead_ += std::max<std::int64_t>(files_[g[i]].size - firstBlock, 0);
             }
             i = j;
         }
@@ -265,16 +326,24 @@ ContentScan::Read ContentScan::opened(const File& file, OpenedFile& f, bool sequ
     return Read::Ok;
 }
 
-ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
+ContentScan::Outcome ContentScan::hashFile(const File& file, bool whole, int worker) const {
+    Outcome out;
     OpenedFile f;
-    if (const Read r = opened(file, f, whole); r != Read::Ok) return r;
+    // The system's read-ahead only for what takes more than one read.
+    if ((out.read = opened(file, f, whole && file.size > segment)) != Read::Ok) return out;
+    QByteArray& buffer = scratchOf(worker).buffer;
+    const std::function<bool()> going = goOn(worker);
+    const auto fail = [&](Read r) {
+        out.read = r;
+        return out;
+    };
     if (!whole) {
         const std::int64_t length = std::min(file.size, firstBlock);
-        const std::int64_t n = contents_->read(f, buffer_.data(), length, 0);
-        if (n < 0) return Read::Unreadable;
-        if (n != length) return Read::Changed;
-        file.hash = hash(QByteArrayView(buffer_.constData(), length));
-        tally_.bytesRead += length;
+        const std::int64_t n = contents_->read(f, buffer.data(), length, 0);
+        if (n < 0) return fail(Read::Unreadable);
+        if (n != length) return fail(Read::Changed);
+        out.hash = hash(QByteArrayView(buffer.constData(), length));
+        bytesRead_ += length;
     } else {
         // A hash of the hashes of its segments: a hole is hashed as the zeros it reads as,
         // without reading it.
@@ -287,46 +356,65 @@ ContentScan::Read ContentScan::hashFile(File& file, bool whole) {
             if (holes.isHole(*contents_, f, at, length)) {
                 h = zeroSegmentHash(length);
             } else {
-                const std::int64_t n = contents_->read(f, buffer_.data(), length, at);
-                if (n < 0) return Read::Unreadable;
-                if (n != length) return Read::Changed;
-                h = hash(QByteArrayView(buffer_.constData(), length));
+                const std::int64_t n = contents_->read(f, buffer.data(), length, at);
+                if (n < 0) return fail(Read::Unreadable);
+                if (n != length) return fail(Read::Changed);
+                h = hash(QByteArrayView(buffer.constData(), length));
             }
             hashes.append(reinterpret_cast<const char*>(&h), sizeof h);
             // The first block was counted in the first pass.
-            tally_.bytesRead += std::max<std::int64_t>(
+            bytesRead_ += std::max<std::int64_t>(
                 0, std::min(at + length, file.size) - std::max(at, firstBlock));
-            progress();
-            if (abort) return Read::Aborted;
+            if (!going()) return fail(Read::Aborted);
         }
-        file.hash = hash(hashes);
+        out.hash = hash(hashes);
     }
     std::int64_t size = 0, modified = 0;
-    if (!contents_->stateNow(f, size, modified)) return Read::Unreadable;
-    if (size != f.size || modified != f.modifiedNs) return Read::Changed;
-    if (whole || file.size <= firstBlock) ++tally_.filesHashed;
-    progress();
-    return abort ? Read::Aborted : Read::Ok;
+    if (!contents_->stateNow(f, size, modified)) return fail(Read::Unreadable);
+    if (size != f.size || modified != f.modifiedNs) return fail(Read::Changed);
+    return out;
 }
 
-ContentScan::Read ContentScan::compareFiles(std::uint32_t a, std::uint32_t b, bool& equal) {
+ContentScan::Outcome ContentScan::check(Check pair, int worker) const {
+    if (pair.a != pair.b) return compareFiles(pair.a, pair.b, scratchOf(worker), goOn(worker));
+    Outcome out;
+    OpenedFile f;
+    const File& file = files_[pair.b];
+    if ((out.read = opened(file, f, false)) != Read::Ok) return out;  // one read
+    out.bytes.resize(qsizetype(file.size));
+    const std::int64_t n = contents_->read(f, out.bytes.data(), file.size, 0);
+    std::int64_t size = 0, modified = 0;
+    if (n != file.size)
+        out.read = n < 0 ? Read::Unreadable : Read::Changed;
+    else if (!contents_->stateNow(f, size, modified) || size != f.size || modified != f.modifiedNs)
+        out.read = Read::Changed;
+    else
+        out.a = out.b = {f.modifiedNs, f.changedNs};
+    if (out.read != Read::Ok) out.bytes = {};
+    return out;
+}
+
+ContentScan::Outcome ContentScan::compareFiles(std::uint32_t a, std::uint32_t b, Scratch& scratch,
+                                               const std::function<bool()>& goOn) const {
     // The outcome is a's; b failing is told by Changed or Unreadable with equal set.
+    Outcome out;
     OpenedFile fa, fb;
-    if (const Read r = opened(files_[a], fa, true); r != Read::Ok) return r;
-    if (const Read r = opened(files_[b], fb, true); r != Read::Ok) {
-        equal = true;
-        return r;
+    if ((out.read = opened(files_[a], fa, true)) != Read::Ok) return out;
+    if ((out.read = opened(files_[b], fb, true)) != Read::Ok) {
+        out.equal = true;
+        return out;
     }
-    const Read r = compareOpened(fa, fb, equal, true);
-    if (r == Read::Ok && equal) {
-        readAs_[a] = {fa.modifiedNs, fa.changedNs};
-        readAs_[b] = {fb.modifiedNs, fb.changedNs};
-    }
-    return r;
+    out.read = compareOpened(fa, fb, out.equal, scratch, goOn);
+    out.a = {fa.modifiedNs, fa.changedNs};
+    out.b = {fb.modifiedNs, fb.changedNs};
+    return out;
 }
 
 ContentScan::Read ContentScan::compareOpened(const OpenedFile& fa, const OpenedFile& fb,
-                                             bool& equal, bool scanning) {
+                                             bool& equal, Scratch& scratch,
+                                             const std::function<bool()>& goOn) const {
+    QByteArray& buffer = scratch.buffer;
+    QByteArray& other = scratch.other;
     equal = false;
     HoleCursor ha, hb;
     for (std::int64_t at = 0; at < fa.size; at += segment) {
@@ -335,24 +423,23 @@ ContentScan::Read ContentScan::compareOpened(const OpenedFile& fa, const OpenedF
         const bool holeB = hb.isHole(*contents_, fb, at, length);
         if (!holeA || !holeB) {
             if (!holeA) {
-                const std::int64_t n = contents_->read(fa, buffer_.data(), length, at);
+                const std::int64_t n = contents_->read(fa, buffer.data(), length, at);
                 if (n != length) return n < 0 ? Read::Unreadable : Read::Changed;
             }
             if (!holeB) {
-                const std::int64_t n = contents_->read(fb, other_.data(), length, at);
+                const std::int64_t n = contents_->read(fb, other.data(), length, at);
                 if (n != length) {
                     equal = true;
                     return n < 0 ? Read::Unreadable : Read::Changed;
                 }
             }
-            const bool same = holeA   ? allZero(other_.constData(), length)
-                              : holeB ? allZero(buffer_.constData(), length)
-                                      : std::memcmp(buffer_.constData(), other_.constData(),
+            const bool same = holeA   ? allZero(other.constData(), length)
+                              : holeB ? allZero(buffer.constData(), length)
+                                      : std::memcmp(buffer.constData(), other.constData(),
                                                     std::size_t(length)) == 0;
             if (!same) return Read::Ok;
         }
-        if (scanning && pump_) pump_->poll();
-        if (scanning && abort) return Read::Aborted;
+        if (!goOn()) return Read::Aborted;
     }
     std::int64_t size = 0, modified = 0;
     if (!contents_->stateNow(fa, size, modified) || size != fa.size || modified != fa.modifiedNs)
@@ -365,62 +452,67 @@ ContentScan::Read ContentScan::compareOpened(const OpenedFile& fa, const OpenedF
     return Read::Ok;
 }
 
-std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group) {
+std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group,
+                                                          OrderedWork<Outcome>& work) {
     // Each member joins the first class whose first file it equals byte for byte. Equal
     // hashes make one class the rule; a collision makes another.
     std::vector<Group> classes;
     std::vector<QByteArray> firstBytes;  // a class's first file, where it is small
     const std::int64_t size = files_[group.front()].size;
-    const auto readWhole = [&](std::uint32_t k, QByteArray& into) {
-        OpenedFile f;
-        if (const Read r = opened(files_[k], f, true); r != Read::Ok) return r;
-        into.resize(qsizetype(size));
-        const std::int64_t n = contents_->read(f, into.data(), size, 0);
-        if (n != size) return n < 0 ? Read::Unreadable : Read::Changed;
-        std::int64_t nowSize = 0, modified = 0;
-        if (!contents_->stateNow(f, nowSize, modified) || nowSize != f.size ||
-            modified != f.modifiedNs)
-            return Read::Changed;
-        readAs_[k] = {f.modifiedNs, f.changedNs};
-        return Read::Ok;
+    const auto taken = [&](std::uint32_t a, std::uint32_t b, const Outcome& o) {
+        if (o.read == Read::Ok && (o.equal || a == b)) {
+            readAs_[a] = o.a;
+            readAs_[b] = o.b;
+        }
     };
-    QByteArray member;
     for (const std::uint32_t m : group) {
         if (abort) return {};
         bool placed = false, dropped = false;
         if (size <= keptWhole) {
-            const Read r = readWhole(m, member);
-            if (r != Read::Ok) {
-                settle(r);
+            std::optional<Outcome> read = take(work);
+            if (!read) return {};
+            if (read->read != Read::Ok) {
+                settle(read->read);
                 continue;
             }
+            taken(m, m, *read);
             for (std::size_t c = 0; c < classes.size() && !placed; ++c)
-                if (firstBytes[c] == member) {
+                if (firstBytes[c] == read->bytes) {
                     classes[c].push_back(m);
                     placed = true;
                 }
             if (!placed) {
                 classes.push_back({m});
-                firstBytes.push_back(member);
+                firstBytes.push_back(std::move(read->bytes));
             }
         } else {
+            // The comparison with the group's first file, made ahead; any other is made here.
+            std::optional<Outcome> ahead;
+            if (m != group.front() && !(ahead = take(work))) return {};
             for (std::size_t c = 0; c < classes.size() && !placed && !dropped;) {
-                bool equal = false;
-                const Read r = compareFiles(classes[c].front(), m, equal);
-                if (r == Read::Aborted) return {};
-                if (r == Read::Ok) {
-                    if (equal) {
+                const std::uint32_t lead = classes[c].front();
+                Outcome o;
+                if (ahead && lead == group.front()) {
+                    o = std::move(*ahead);
+                    ahead.reset();
+                } else {
+                    o = compareFiles(lead, m, scratchOf(-1), goOn(-1));
+                }
+                if (o.read == Read::Aborted) return {};
+                taken(lead, m, o);
+                if (o.read == Read::Ok) {
+                    if (o.equal) {
                         classes[c].push_back(m);
                         placed = true;
                     }
                     ++c;
-                } else if (equal) {
-                    settle(r);  // the member failed
+                } else if (o.equal) {
+                    settle(o.read);  // the member failed
                     dropped = true;
                 } else {
                     // The class's first file failed: the others equal it as it was read, so
                     // they equal each other; the next one leads.
-                    settle(r);
+                    settle(o.read);
                     classes[c].erase(classes[c].begin());
                     if (classes[c].empty()) classes.erase(classes.begin() + std::ptrdiff_t(c));
                 }
@@ -443,11 +535,18 @@ void ContentScan::progress() {
     shown_.start();
     showStatus(QStringLiteral("%1 files hashed, %2 of %3 bytes read")
                    .arg(formatThousands(std::int64_t(tally_.filesHashed)),
-                        formatThousands(tally_.bytesRead), formatThousands(tally_.bytesTotal)));
+                        formatThousands(bytesRead_.load()), formatThousands(tally_.bytesTotal)));
 }
 
 QByteArray ContentScan::pathOf(const File& file) const {
-    return JoinPath(folders_[file.folder].path, QByteArray(names_.constData() + file.name));
+    // Made of the bytes, sharing nothing with the folder's path: the workers make paths too.
+    const QByteArray& folder = folders_[file.folder].path;
+    const char* name = names_.constData() + file.name;
+    QByteArray path;
+    path.reserve(folder.size() + 1 + qsizetype(std::strlen(name)));
+    path.append(folder.constData(), folder.size());
+    if (!folder.endsWith('/')) path.append('/');
+    return path.append(name);
 }
 
 QByteArray ContentScan::shownPath(const File& file) const {
@@ -562,11 +661,9 @@ bool ContentScan::keptCopyHolds(std::size_t kept, const QByteArray& going, std::
     const OpenedFile g = contents_->open(going, true);
     if (!g.isOpen() || g.device != device || g.inode != inode || g.size != k.size) return false;
     const auto length = qsizetype(std::min(segment, k.size));
-    buffer_.resize(length);
-    other_.resize(length);
+    Scratch scratch{QByteArray(length, Qt::Uninitialized), QByteArray(length, Qt::Uninitialized)};
     bool equal = false;
-    const Read r = compareOpened(k, g, equal, false);
-    buffer_ = other_ = QByteArray();
+    const Read r = compareOpened(k, g, equal, scratch, [] { return true; });
     return r == Read::Ok && equal;
 }
 

@@ -4,9 +4,11 @@
 #include <QByteArrayView>
 #include <QElapsedTimer>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -17,6 +19,9 @@
 #include "platform/Platform.h"
 
 namespace rk {
+
+template <class Result>
+class OrderedWork;
 
 // A 128-bit hash of file contents.
 struct ContentHash {
@@ -36,6 +41,14 @@ struct ContentHash {
 // are not read: they read as zeros, and are hashed and compared as such.
 // A file that cannot be opened or read is skipped and counted, as is one whose size or last
 // write differs from what the walk saw, or changes while it is read.
+// The files are read and hashed, and compared byte for byte, by a pool of worker threads (as
+// many as the walk's, none when the platform's reads must come on this thread), each with two
+// segments of buffer (2 MiB). At most 64 files are being read or wait to be taken, and the
+// whole small files read for the byte check and not yet compared hold at most 16 MiB; so the
+// reading adds at most 32 MiB however big the search. What the workers find is taken on this
+// thread in the order of a reading without them, so the groups, the counts and what is skipped
+// are the same whatever the threads; events are handled while it waits, and Abort stops the
+// workers within a block.
 // Groups come largest saving first (the room of the copies but the one kept); each group's
 // records are in the duplicate layout, ordered by folder and name.
 class ContentScan {
@@ -55,7 +68,8 @@ public:
     std::function<void(const QString&)> showStatus;
     void setPump(EventPump* pump) { pump_ = pump; }
     std::size_t collectLimit = DupScan::defaultCollectLimit;
-    // The hash of a block of bytes: XXH3-128 unless a test puts a worse one in its place.
+    // The hash of a block of bytes: XXH3-128 unless a test puts a worse one in its place,
+    // which the workers call at once.
     std::function<ContentHash(QByteArrayView bytes)> hashBlock;
 
     void run(const Query& query);
@@ -139,6 +153,23 @@ private:
     };
     enum class Read { Ok, Unreadable, Changed, Aborted };
     using Group = std::vector<std::uint32_t>;  // indices in files_
+    // What reading one file, or comparing two, found; made on a worker, taken on this thread.
+    struct Outcome {
+        Read read = Read::Ok;
+        bool equal = false;  // compared: the files hold the same bytes (or, failed: b failed)
+        ContentHash hash;    // hashed
+        QByteArray bytes;    // read whole: what it holds
+        ReadAs a, b;         // how the file (or the two compared) stood when read
+    };
+    // A pair of files the byte check needs compared (a == b: b read whole), in its order.
+    struct Check {
+        std::uint32_t a;
+        std::uint32_t b;
+    };
+    // A worker's buffers: a segment each for the two files of a comparison.
+    struct Scratch {
+        QByteArray buffer, other;
+    };
 
     void walkDrives();
     void collect(const FolderVisit& folder, std::int64_t limit);
@@ -147,13 +178,24 @@ private:
     // them by it; files that fail drop out.
     std::vector<Group> splitByHash(std::vector<Group> groups, bool whole);
     // Compares the members of a group byte for byte: the classes of equal files.
-    std::vector<Group> splitByBytes(const Group& group);
-    Read hashFile(File& file, bool whole);
-    Read compareFiles(std::uint32_t a, std::uint32_t b, bool& equal);
-    // The same for two files opened already, of a's size; during a scan (scanning) events
-    // are handled between segments and Abort is heeded.
-    Read compareOpened(const OpenedFile& a, const OpenedFile& b, bool& equal, bool scanning);
+    // Each of its checks taken in turn from work, the speculative comparisons with the group's
+    // first file among them.
+    std::vector<Group> splitByBytes(const Group& group, OrderedWork<Outcome>& work);
+    // The work of a worker (-1: this thread); between blocks it asks goOn() whether to go on.
+    Outcome hashFile(const File& file, bool whole, int worker) const;
+    Outcome check(Check pair, int worker) const;
+    Outcome compareFiles(std::uint32_t a, std::uint32_t b, Scratch& scratch,
+                         const std::function<bool()>& goOn) const;
+    // The same for two files opened already, of a's size, asking goOn between segments.
+    Read compareOpened(const OpenedFile& a, const OpenedFile& b, bool& equal, Scratch& scratch,
+                       const std::function<bool()>& goOn) const;
     Read opened(const File& file, OpenedFile& opened, bool sequential) const;
+    [[nodiscard]] std::function<bool()> goOn(int worker) const;
+    [[nodiscard]] Scratch& scratchOf(int worker) const;
+    // The next result of work, events handled while it is awaited; nothing once all is taken
+    // or on Abort, which stops the workers.
+    template <class Result>
+    std::optional<Result> take(OrderedWork<Result>& work);
     void list(std::vector<Group> groups);
     void settle(Read outcome);
     void progress();
@@ -162,7 +204,7 @@ private:
     // The file's folder and name as a record shows them: the order within a group.
     [[nodiscard]] QByteArray shownPath(const File& file) const;
     [[nodiscard]] ContentHash hash(QByteArrayView bytes) const;
-    [[nodiscard]] ContentHash zeroSegmentHash(std::int64_t length);
+    [[nodiscard]] ContentHash zeroSegmentHash(std::int64_t length) const;
 
     const Platform& platform_;
     EventPump* pump_;
@@ -185,15 +227,17 @@ private:
         std::uint64_t unreadable = 0;
         std::uint64_t changed = 0;
         int unopened = 0;
-        // Reading's progress: files read through, bytes read (holes included) of the total.
+        // Reading's progress: files read through, bytes of the total read (holes included;
+        // bytesRead_ the workers add to).
         std::uint64_t filesHashed = 0;
-        std::int64_t bytesRead = 0;
         std::int64_t bytesTotal = 0;
     } tally_;
+    mutable std::atomic<std::int64_t> bytesRead_{0};
     QElapsedTimer shown_;  // since the progress was last shown
-    QByteArray buffer_, other_;
-    ContentHash zeroHash_;  // of a whole segment of zeros, once made
-    bool zeroHashMade_ = false;
+    int threads_ = 0;      // the workers reading for this run
+    std::atomic<bool> stopReading_{false};
+    mutable std::vector<Scratch> scratch_;  // each worker's, then this thread's
+    ContentHash zeroHash_;                  // of a whole segment of zeros
 };
 
 // What the status adds for files skipped by the content search: " (2 files could not be

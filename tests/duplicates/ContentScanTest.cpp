@@ -3,110 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QMap>
-
+#include "ContentScanFixture.h"
 #include "FileChecks.h"
-#include "InstalledPlatform.h"
 #include "RoomTree.h"
-#include "TempTree.h"
-#include "common/SearchPath.h"
 #include "common/TextHelpers.h"
-#include "duplicates/ContentScan.h"
 
 namespace rk {
 namespace {
-
-using test::TempTree;
-
-// Contents that make a file unreadable (root reads everything) or change it as it is
-// opened or read.
-class MeddlingContents : public FileContents {
-public:
-    QMap<QByteArray, int> failOpen;
-    QMap<QByteArray, int> failRead;
-    QByteArray growOnOpen;   // changed between the size pass and the hash pass
-    QByteArray touchOnRead;  // changed while it is read
-    int reads = 0;
-
-    OpenedFile open(const QByteArray& path, bool sequential) const override {
-        if (path == growOnOpen) {
-            const int fd = ::open(path.constData(), O_WRONLY | O_APPEND);
-            (void)!::write(fd, "x", 1);
-            ::close(fd);
-        }
-        if (failOpen.contains(path)) {
-            OpenedFile f;
-            f.error = failOpen[path];
-            return f;
-        }
-        OpenedFile f = FileContents::open(path, sequential);
-        paths_[f.fd] = path;
-        return f;
-    }
-    std::int64_t read(const OpenedFile& file, char* into, std::int64_t length,
-                      std::int64_t offset) const override {
-        const QByteArray path = paths_.value(file.fd);
-        if (failRead.contains(path)) return -failRead[path];
-        const_cast<MeddlingContents*>(this)->reads++;
-        const std::int64_t n = FileContents::read(file, into, length, offset);
-        if (path == touchOnRead) {
-            const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
-            ::futimens(file.fd, times);
-        }
-        return n;
-    }
-
-private:
-    mutable QMap<int, QByteArray> paths_;
-};
-
-class ContentScanTest : public ::testing::Test {
-protected:
-    void SetUp() override { setSearchPathList({}); }
-
-    // The listed files, relative to the tree, each group in braces.
-    QString run(int limitKb = 0) {
-        ContentScan::Query q;
-        q.sizeLimitKb = limitKb;
-        q.drives = installed.table().drives();
-        scan = std::make_unique<ContentScan>(installed.platform(), nullptr, &contents);
-        if (collide) scan->hashBlock = [](QByteArrayView) { return ContentHash{1, 2}; };
-        scan->run(q);
-        QString out;
-        const auto& records = scan->lbFiles();
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            if (i == 0 || scan->groupOf(i) != scan->groupOf(i - 1))
-                out += (i == 0 ? "{" : "} {");
-            else
-                out += ' ';
-            out += QString::fromUtf8(scan->pathOf(records[i]).mid(tree.root().size() + 1));
-        }
-        return out.isEmpty() ? out : out + '}';
-    }
-    static QByteArray bytes(int size, char fill, char last) {
-        QByteArray b(size, fill);
-        b[size - 1] = last;
-        return b;
-    }
-    // A file of size bytes, sparse or written out, with one byte 'x' at `at`.
-    QByteArray sparse(const QByteArray& name, std::int64_t size, std::int64_t at, bool dense) {
-        const QByteArray p = tree.file(name, dense ? std::int64_t(0) : size);
-        const int fd = ::open(p.constData(), O_WRONLY);
-        if (dense) {
-            const QByteArray zeros(int(size), '\0');
-            EXPECT_EQ(::write(fd, zeros.constData(), zeros.size()), size);
-        }
-        EXPECT_EQ(::pwrite(fd, "x", 1, at), 1);
-        ::close(fd);
-        return p;
-    }
-
-    TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
-    MeddlingContents contents;
-    bool collide = false;
-    std::unique_ptr<ContentScan> scan;
-};
 
 TEST_F(ContentScanTest, ContentsDecideWhateverTheNamesAndTheFirstBlock) {
     const QByteArray text = bytes(6000, 'a', 'z');
@@ -190,32 +93,6 @@ TEST_F(ContentScanTest, AHashCollisionNeverMakesACopy) {
     sparse("big/b", big, 8, false);
     sparse("big/c", big, 7, false);
     EXPECT_EQ(run(), "{big/a big/c} {small/a small/c}");
-}
-
-TEST_F(ContentScanTest, AbortStopsInsideTheReadingAndListsNothingUnchecked) {
-    const std::int64_t big = 8 * (1 << 20);
-    sparse("a", big, 1, true);
-    sparse("b", big, 1, true);
-    ContentScan::Query q;
-    q.sizeLimitKb = 0;
-    q.drives = installed.table().drives();
-    std::int64_t now = 0;
-    ContentScan* running = nullptr;
-    int readsAtAbort = -1;
-    EventPump pump(
-        [&] {
-            if (contents.reads > 2 && readsAtAbort < 0) {
-                running->abort = true;
-                readsAtAbort = contents.reads;
-            }
-        },
-        0, [&] { return ++now; });
-    ContentScan s(installed.platform(), &pump, &contents);
-    running = &s;
-    s.run(q);
-    EXPECT_TRUE(s.incomplete());
-    EXPECT_EQ(s.listedCount(), 0u);
-    EXPECT_LE(contents.reads, readsAtAbort + 1);  // not the rest of an 8 MiB file
 }
 
 }  // namespace
