@@ -1,8 +1,9 @@
 // The file-hog window over a tree, offscreen: scans with the size limit 0 and reports how long
 // the scan took, how many rows it showed, and the longest time the window went without
-// handling its events (a timer asks every 10 ms).
+// handling its events (a timer asks every 10 ms). With "folders", the folder-hog window lists
+// all folders instead.
 //
-//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR
+//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR [folders]
 //
 // Its memory beside the report's, on the same tree in one run:
 //   build/bench/peak build/src/roomkin --report hogs --min-kb 0 --drive DIR >/dev/null
@@ -15,11 +16,14 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "common/Drives.h"
 #include "common/ScanJob.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
+#include "folderhogs/TfrmDirHog.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/QtDialogService.h"
 #include "ui/ResultGridView.h"
@@ -49,10 +53,17 @@ int main(int argc, char** argv) {
     rk::DriveTable drives(platform);
     rk::setDriveTable(&drives);
 
+    const bool folders = argc > 2 && std::strcmp(argv[2], "folders") == 0;
     rk::DupMode = false;
-    rk::TfrmDup window;
-    window.show();
-    window.SpinEdit1->setValue(0);
+    std::unique_ptr<rk::ResultWindow> window;
+    if (folders) {
+        window = std::make_unique<rk::TfrmDirHog>();
+    } else {
+        auto dup = std::make_unique<rk::TfrmDup>();
+        dup->SpinEdit1->setValue(0);
+        window = std::move(dup);
+    }
+    window->show();
 
     QElapsedTimer sinceTick;
     qint64 longest = 0;
@@ -64,14 +75,17 @@ int main(int argc, char** argv) {
     ticker.start();
     QElapsedTimer total;
     total.start();
-    window.btScanClick();
+    if (folders)
+        static_cast<rk::TfrmDirHog&>(*window).btAllClick();
+    else
+        static_cast<rk::TfrmDup&>(*window).btScanClick();
     waitForScans();
     const qint64 ms = total.elapsed();
     longest = std::max(longest, sinceTick.elapsed());
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("rows %d scan_ms %lld longest_pause_ms %lld peak_kb %ld\n",
-                window.grid->results().rowCount() - 1, (long long)ms, (long long)longest,
+                window->grid->results().rowCount() - 1, (long long)ms, (long long)longest,
                 usage.ru_maxrss);
     return 0;
 }
