@@ -26,6 +26,7 @@
 #include "bydate/TfrmMods.h"
 #include "bydate/TfrmPickDate.h"
 #include "common/Drives.h"
+#include "common/ScanJob.h"
 #include "common/Services.h"
 #include "common/TimeHelpers.h"
 #include "duplicates/TfrmDup.h"
@@ -39,6 +40,12 @@
 #include "viewer/TfrmView.h"
 
 namespace {
+
+// A window's handler only starts its scan: the event loop runs it to its end.
+void finishScans() {
+    while (rk::ScanJob::runningCount() > 0)
+        QCoreApplication::processEvents();
+}
 
 QString outFolder;
 int failures = 0;
@@ -156,6 +163,7 @@ void fileHogs(Context&) {
     rk::TfrmDup hogs(nullptr, false);
     prepare(hogs);
     hogs.btScan->click();
+    finishScans();
     save(hogs, QStringLiteral("file-hogs.png"));
 }
 
@@ -165,6 +173,7 @@ void duplicates(Context&) {
     prepare(dups);
     dups.SpinEdit1->setValue(0);
     dups.btScan->click();
+    finishScans();
     for (int row = 1; row < dups.grid->results().rowCount(); ++row)
         if (dups.grid->results().pathOf(row).startsWith("/media/demo/STICK/")) {
             dups.grid->setCurrentRow(row);
@@ -179,6 +188,7 @@ void folderHogs(Context&) {
     rk::TfrmDirHog folders;
     prepare(folders);
     folders.btTop->click();
+    finishScans();
     save(folders, QStringLiteral("folder-hogs.png"));
     folders.grid->setCurrentRow(rowOf(*folders.grid, "/home/demo/Videos"));
     saveModal(QStringLiteral("folder-delete-confirmation.png"), [&] { folders.btDelete->click(); });
@@ -188,6 +198,7 @@ void allFolders(Context&) {
     rk::TfrmDirHog folders;
     prepare(folders);
     folders.btAll->click();
+    finishScans();
     save(folders, QStringLiteral("folder-hogs-all.png"));
 }
 
@@ -201,6 +212,7 @@ void filesByDate(Context&) {
     mods.dtStart->setText(rk::shortDateText(today.addDays(-90)));
     mods.dtEnd->setText(rk::shortDateText(today));
     mods.btOK->click();
+    finishScans();
     mods.grid->setCurrentRow(1);
     save(mods, QStringLiteral("files-by-date.png"));
     saveModal(
@@ -219,6 +231,7 @@ void statistics(Context& c) {
         stats.cbDrive->findText(QStringLiteral("/home/demo"), Qt::MatchStartsWith));
     stats.cbDriveClick();
     stats.btOKClick();
+    finishScans();
     static const char* const pages[] = {"disk-space",     "file-types",    "file-sizes",
                                         "files-accessed", "files-created", "files-modified"};
     for (int page = 0; page < stats.PageControl1->count(); ++page) {
@@ -261,6 +274,7 @@ void browserFromResults(Context&) {
     rk::TfrmDup hogs(nullptr, false);
     prepare(hogs);
     hogs.btScan->click();
+    finishScans();
     hogs.grid->setCurrentRow(rowOf(*hogs.grid, "/home/demo/Pictures/2026/IMG_2202.jpg"));
     hogs.grid->scrollTo(hogs.grid->currentIndex(), QAbstractItemView::PositionAtCenter);
     saveModal(
@@ -306,6 +320,7 @@ void contentDuplicates(Context&) {
     dups.SpinEdit1->setValue(0);
     dups.cbWildCard->setEditText(QStringLiteral("*.jpg"));
     dups.btContent->click();
+    finishScans();
     dups.grid->setCurrentRow(rowOf(*dups.grid, "/home/demo/Desktop/wallpaper.jpg"));
     dups.gridDblClick();
     dups.grid->setCurrentRow(1);
