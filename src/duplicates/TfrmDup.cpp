@@ -255,10 +255,16 @@ void TfrmDup::scan(bool exact) {
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->hide();
     beginScan(scanner_->abort, {btScan, btExact, SpinEdit1, cbWildCard});
-    // The grid reads its rows on demand, so even a million rows show at once.
-    const bool open = runScan(
-        *scanner_, [&] { scanner_->run(query); },
-        [this]() -> const std::vector<DupRecord>& { return scanner_->lbFiles(); });
+    // The grid reads its rows on demand, so even a million rows show at once. File hogs go
+    // into it straight from the scan's compact list, never held as records besides.
+    const auto run = [&] { scanner_->run(query); };
+    const bool open =
+        duplicates_
+            ? runScan(*scanner_, run,
+                      [this]() -> const std::vector<DupRecord>& { return scanner_->lbFiles(); })
+            : runScanRows(
+                  *scanner_, run, [this] { return scanner_->listedCount(); },
+                  [this](const auto& row) { scanner_->forEachListed(row); });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
     if (!endScan() || !open) return;
     showResultButtons(rowsFilled > 0);

@@ -138,6 +138,27 @@ protected:
         scanner.releaseList();
         return open;
     }
+    // The same for a scan that hands its rows over one at a time, forEachRow(row(text, path)),
+    // rather than as a list: the grid keeps its own copy of each and nothing is held twice.
+    template <class Scan, class Run, class Count, class ForEachRow>
+    bool runScanRows(Scan& scanner, Run run, Count count, ForEachRow forEachRow) {
+        runScanWithEvents(scanner, run, [this] { endScan(); });
+        bool open = walkEnded();
+        if (open) {
+            ResultGrid& rows = grid->results();
+            rows.reserveRows(count());
+            EventPump& pump = ScanJob::pump();
+            forEachRow([&](QByteArrayView text, const QByteArray& path) {
+                if (closeAsked_) return;
+                ++rowsFilled;
+                rows.addRecordUtf8(text, path);
+                pump.poll();
+            });
+            open = !closeAsked_;
+        }
+        scanner.releaseList();
+        return open;
+    }
     // Back to idle; false when a close was asked for (the window closes as the job ends).
     bool endScan();
     // The status after a scan: the text, the skipped-folders note, the incomplete mark.
