@@ -34,9 +34,11 @@ struct ContentHash {
 // The duplicate search by content, without a window: the window's Content button and the
 // report run it. The files of the query (pattern, size limit, neither hidden nor system) are
 // grouped by size; within a size each file (device and inode) counts once, whatever names it
-// has; then the first 4 KiB are hashed, then the whole file, and the members of each group
-// are compared byte for byte before it is listed, so a hash collision never lists a file as
-// a copy of one it is not. Files are read in large blocks, and events are handled between
+// has. A file of at most 64 KiB is read whole once, and hashed and compared byte for byte
+// with that one reading; a larger one first has its first 4 KiB hashed, and one of more than
+// 1 MiB then its whole contents, and is compared after. So the members of each group are
+// compared byte for byte before it is listed, and a hash collision never lists a file as a
+// copy of one it is not. Files are read in large blocks, and events are handled between
 // blocks, so Abort is noticed within a block even inside a huge file. Holes of sparse files
 // are not read: they read as zeros, and are hashed and compared as such.
 // A file that cannot be opened or read is skipped and counted, as is one whose size or last
@@ -44,8 +46,10 @@ struct ContentHash {
 // The files are read and hashed, and compared byte for byte, by a pool of worker threads (as
 // many as the walk's, none when the platform's reads must come on this thread), each with two
 // segments of buffer (2 MiB). At most 64 files are being read or wait to be taken, and the
-// whole small files read for the byte check and not yet compared hold at most 16 MiB; so the
-// reading adds at most 32 MiB however big the search. What the workers find is taken on this
+// whole files (of at most 1 MiB) read for the byte check and not yet compared hold at most
+// 16 MiB; the first files of a group's classes kept to compare the others with hold at most
+// 16 MiB more (a class begun beyond that has its first file read again for each comparison);
+// so the reading adds at most 48 MiB however big the search. What the workers find is taken on this
 // thread in the order of a reading without them, so the groups, the counts and what is skipped
 // are the same whatever the threads; events are handled while it waits, and Abort stops the
 // workers within a block.
