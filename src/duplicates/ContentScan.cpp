@@ -28,7 +28,7 @@ constexpr std::int64_t readOnce = 64 << 10;
 constexpr std::int64_t keptLeads = 16 << 20;
 // What the workers may have in hand: files being read or waiting to be taken, and the bytes of
 // the whole files read for the byte check and not yet taken.
-constexpr WorkLimits inFlight{64, std::size_t(16) << 20};
+constexpr WorkLimits inFlight{256, std::size_t(16) << 20};
 
 std::int64_t seconds(std::int64_t ns) {
     return ns >= 0 ? ns / 1'000'000'000 : -((-ns + 999'999'999) / 1'000'000'000);
@@ -155,17 +155,23 @@ void ContentScan::run(const Query& query) {
             tally_.bytesTotal += files_[f].size;
     // Files of at most readOnce are read whole once, by the byte check, which hashes them as
     // it goes; larger ones first have their first block hashed, and those beyond keptWhole
-    // their whole contents, before they are compared.
-    std::vector<Group> once, rest, large;
+    // their whole contents, before they are compared. Not a pair of them: hashing both whole
+    // first would read each twice to tell no more than the comparison does.
+    std::vector<Group> once, rest, pairs, large;
     for (Group& g : groups)
         (files_[g.front()].size <= readOnce ? once : rest).push_back(std::move(g));
     for (Group& g : splitByHash(std::move(rest), false))
-        (files_[g.front()].size <= keptWhole ? once : large).push_back(std::move(g));
+        (files_[g.front()].size <= keptWhole ? once
+         : g.size() == 2                     ? pairs
+                                             : large)
+            .push_back(std::move(g));
+    for (const Group& g : pairs)
+        bytesRead_ += 2 * (files_[g.front()].size - firstBlock);
     large = splitByHash(std::move(large), true);
     // The byte check: each file of at most keptWhole read whole, each larger one compared with
     // its group's first, as the check will most likely need them.
     std::vector<Check> checks;
-    for (const std::vector<Group>* part : {&once, &large})
+    for (const std::vector<Group>* part : {&once, &pairs, &large})
         for (const Group& g : *part)
             for (const std::uint32_t f : g)
                 if (files_[f].size <= keptWhole)
@@ -179,7 +185,7 @@ void ContentScan::run(const Query& query) {
             threads_, abort ? 0 : checks.size(), inFlight,
             [&](std::size_t i, int worker) { return check(checks[i], worker); },
             [](const Outcome& o) { return std::size_t(o.bytes.size()); });
-        for (std::vector<Group>* part : {&once, &large})
+        for (std::vector<Group>* part : {&once, &pairs, &large})
             for (const Group& g : *part) {
                 if (abort) break;
                 for (Group& c : splitByBytes(g, work))

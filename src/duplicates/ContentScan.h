@@ -35,8 +35,9 @@ struct ContentHash {
 // report run it. The files of the query (pattern, size limit, neither hidden nor system) are
 // grouped by size; within a size each file (device and inode) counts once, whatever names it
 // has. A file of at most 64 KiB is read whole once, and hashed and compared byte for byte
-// with that one reading; a larger one first has its first 4 KiB hashed, and one of more than
-// 1 MiB then its whole contents, and is compared after. So the members of each group are
+// with that one reading; a larger one first has its first 4 KiB hashed, then one of at most
+// 1 MiB is read whole once as a small one is, and a larger one has its whole contents hashed
+// (unless it has one partner left) and is compared after. So the members of each group are
 // compared byte for byte before it is listed, and a hash collision never lists a file as a
 // copy of one it is not. Files are read in large blocks, and events are handled between
 // blocks, so Abort is noticed within a block even inside a huge file. Holes of sparse files
@@ -45,7 +46,7 @@ struct ContentHash {
 // write differs from what the walk saw, or changes while it is read.
 // The files are read and hashed, and compared byte for byte, by a pool of worker threads (as
 // many as the walk's, none when the platform's reads must come on this thread), each with two
-// segments of buffer (2 MiB). At most 64 files are being read or wait to be taken, and the
+// segments of buffer (2 MiB). At most 256 files are being read or wait to be taken, and the
 // whole files (of at most 1 MiB) read for the byte check and not yet compared hold at most
 // 16 MiB; the first files of a group's classes kept to compare the others with hold at most
 // 16 MiB more (a class begun beyond that has its first file read again for each comparison);

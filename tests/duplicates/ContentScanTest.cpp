@@ -93,6 +93,12 @@ TEST_F(ContentScanTest, AHashCollisionNeverMakesACopy) {
     sparse("big/b", big, 8, false);
     sparse("big/c", big, 7, false);
     EXPECT_EQ(run(), "{big/a big/c} {small/a small/c}");
+    // Large files with one partner are compared without their whole hash.
+    sparse("pair/a", big, big - 1, false);
+    sparse("pair/b", big, big - 1, true);
+    sparse("odd/a", big + 1, big, false);
+    sparse("odd/b", big + 1, big - 1, false);
+    EXPECT_EQ(run(), "{big/a big/c} {pair/a pair/b} {small/a small/c}");
 }
 
 // Files read whole once, at the size that skips the first block's hash and just beyond it; and
