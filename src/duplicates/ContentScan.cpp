@@ -175,7 +175,7 @@ void ContentScan::run(const Query& query) {
         for (const Group& g : *part)
             for (const std::uint32_t f : g)
                 if (files_[f].size <= keptWhole)
-                    checks.push_back({f, f});
+                    checks.push_back({f, f, g.size() > 2});
                 else if (f != g.front())
                     checks.push_back({g.front(), f});
     std::vector<Group> equal;
@@ -410,7 +410,8 @@ ContentScan::Outcome ContentScan::check(Check pair, int worker) const {
         out.bytes = {};
         return out;
     }
-    out.hash = hash(out.bytes);
+    // Two files are simply compared: a hash would tell nothing more.
+    if (pair.hashed) out.hash = hash(out.bytes);
     // What the first block's hash read of it was counted then.
     bytesRead_ += file.size > readOnce ? file.size - firstBlock : file.size;
     return out;
@@ -501,7 +502,7 @@ std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group,
                 continue;
             }
             taken(m, m, *ahead);
-            files_[m].hash = ahead->hash;
+            if (group.size() > 2) files_[m].hash = ahead->hash;
             ++tally_.filesHashed;
             bytes = std::move(ahead->bytes);
             ahead.reset();

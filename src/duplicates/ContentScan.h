@@ -166,10 +166,12 @@ private:
         QByteArray bytes;    // read whole: what it holds
         ReadAs a, b;         // how the file (or the two compared) stood when read
     };
-    // A pair of files the byte check needs compared (a == b: b read whole), in its order.
+    // A pair of files the byte check needs compared (a == b: b read whole, and hashed when its
+    // group has more than two members to tell apart), in its order.
     struct Check {
         std::uint32_t a;
         std::uint32_t b;
+        bool hashed = false;
     };
     // A worker's buffers: a segment each for the two files of a comparison.
     struct Scratch {

@@ -117,6 +117,8 @@ TEST_F(ContentScanTest, FilesReadOnceAtTheBoundsAndBeyondTheKeptFirstFiles) {
     tree.file("w/s", bytes(1 << 20, 'r', 'x'));  // as w/r, the 18th, whose bytes are not kept
     tree.file("w/t", bytes(1 << 20, 'q', 'x'));  // as w/q, which fails when read again
     contents.opensLeft[tree.path("w/q")] = 1;
+    tree.file("two/a", bytes(5000, 'p', '1'));  // two of a size are compared without a hash
+    tree.file("two/b", bytes(5000, 'p', '2'));
     EXPECT_EQ(run(), "{w/r w/s} {65537/a 65537/c} {65536/a 65536/c}");
     EXPECT_EQ(scan->unreadableFiles(), 1u);
 }
