@@ -6,19 +6,29 @@
 # scratch folder.
 #   bench/content_usr.sh [BUILD_DIR]      (TREE, RUNS to change; the copy is made when missing)
 #
-# Figures (2-core machine shared with other builds, load about 3.5-3.9; 3 runs, warm):
-#   workers by default      6.35 s  (user 1.90, system 4.66)
-#   --threads 1             6.16 s  (user 1.78, system 4.26)
-#   jdupes -r -q            5.54 s  (user 1.09, system 3.82)
-#   rdfind -dryrun true     8.71 s  (user 3.23, system 4.59)
-# so 1.15x jdupes and 0.73x rdfind: the workers hide no reading on a machine with no idle core,
-# and the search is bound by system calls. perf: 71% of the time in the kernel, of it openat
-# 21% (the path looked up from / for every open: __d_lookup_rcu, link_path_walk), pread 15%
-# (copying from the page cache), statx 8% (the walk), close 5%, futex 4.5% (the hand-over
-# after batching; 18% before, when the calling thread woke for every result). Most duplicate
-# files are opened three times (first block, whole hash, byte check): opening them relative to
-# their folder's descriptor, and reading files of at most 1 MiB once for both the whole hash
-# and the byte check, are what is left to win.
+# Figures (2-core machine shared with other builds; warm unless said):
+#                           before (load 1.7-2.5, 1 run)    after (load 2.4-3.1, 3 runs)
+#   workers by default      7.33 s (user 2.17, sys 4.85)    4.87 s (user 1.51, sys 3.29)
+#   --threads 1             6.98 s (user 2.00, sys 4.61)    5.31 s (user 1.46, sys 3.19)
+#   jdupes -r -q            5.43 s (user 1.14, sys 4.26)    5.71 s (user 1.26, sys 4.28)
+#   rdfind -dryrun true     (73 s: the cache was emptied)   9.08 s (user 3.34, sys 4.91)
+# so 0.85x jdupes and 0.54x rdfind with the machine busy; at load 1.0 (perf stat) the default
+# run took 2.96-3.08 s with 1.68 CPUs used, about 0.55x jdupes. The same search on one core's
+# worth (perf stat, the other cores taken): 7.26 s of CPU before, 5.69 s after; system calls
+# openat 358,584 -> 206,782 (21,665 of them the walk's), pread 337,911 -> 185,655, fadvise
+# 336,931 -> 8,293, futex 100,357 -> 45,712 (45,542 of them the walk's).
+# Where the time went before: 71% in the kernel, openat 21% (the path looked up from / for
+# every open), pread 15%, statx 8% (the walk), close 5%, futex 4.5%, with most duplicates opened
+# three times (first block, whole hash, byte check). Now a file of at most 64 KiB (131,000 of
+# the 181,000 files in size groups are at most 4 KiB, 46,000 more at most 64 KiB) is opened
+# once, read whole, and compared from that reading; one of at most 1 MiB twice; a pair of large
+# files is compared without hashing both whole first. What is left: openat 18% (of it the path
+# walk 7%), pread 12-19% (copying from the page cache), statx 9% and getdents 3% (the walk),
+# close 4%, futex 4% (the walk's hand-over), XXH3 3% (less since two files alone go unhashed).
+# Opening files relative to a descriptor of their folder was weighed and left: the byte check
+# reads files in the order of their groups, which hops between folders (an LRU of 256 folders
+# would hit 47% of opens, one folder 23%), so the folder opens would cost about what the
+# shorter look-ups save.
 set -euo pipefail
 build=${1:-build}
 tree=${TREE:-/tmp/cp-usr}

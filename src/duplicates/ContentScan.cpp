@@ -19,10 +19,16 @@ namespace {
 constexpr int includeDupFiles = 41;          // ordinary, read-only and archive files
 constexpr std::int64_t firstBlock = 4096;    // the first pass hashes this much of each file
 constexpr std::int64_t segment = 1 << 20;    // reads, and the unit a hole is skipped in
-constexpr std::int64_t keptWhole = 1 << 20;  // a group's first file this small is read once
+constexpr std::int64_t keptWhole = 1 << 20;  // files this small are read whole, once
+// Files this small skip the first block's hash: reading them whole costs hardly more than a
+// block (the system's read-ahead brings in as much), and spares an open.
+constexpr std::int64_t readOnce = 64 << 10;
+// The bytes of the first files of a group's classes kept for the byte check; a class whose
+// first file comes beyond it is compared by reading that file again.
+constexpr std::int64_t keptLeads = 16 << 20;
 // What the workers may have in hand: files being read or waiting to be taken, and the bytes of
 // the whole files read for the byte check and not yet taken.
-constexpr WorkLimits inFlight{64, std::size_t(16) << 20};
+constexpr WorkLimits inFlight{256, std::size_t(16) << 20};
 
 std::int64_t seconds(std::int64_t ns) {
     return ns >= 0 ? ns / 1'000'000'000 : -((-ns + 999'999'999) / 1'000'000'000);
@@ -147,29 +153,39 @@ void ContentScan::run(const Query& query) {
     for (const Group& g : groups)
         for (const std::uint32_t f : g)
             tally_.bytesTotal += files_[f].size;
-    groups = splitByHash(std::move(groups), false);
-    // Files no larger than the first block have been hashed whole already.
-    std::vector<Group> small, large;
+    // Files of at most readOnce are read whole once, by the byte check, which hashes them as
+    // it goes; larger ones first have their first block hashed, and those beyond keptWhole
+    // their whole contents, before they are compared. Not a pair of them: hashing both whole
+    // first would read each twice to tell no more than the comparison does.
+    std::vector<Group> once, rest, pairs, large;
     for (Group& g : groups)
-        (files_[g.front()].size <= firstBlock ? small : large).push_back(std::move(g));
+        (files_[g.front()].size <= readOnce ? once : rest).push_back(std::move(g));
+    for (Group& g : splitByHash(std::move(rest), false))
+        (files_[g.front()].size <= keptWhole ? once
+         : g.size() == 2                     ? pairs
+                                             : large)
+            .push_back(std::move(g));
+    for (const Group& g : pairs)
+        bytesRead_ += 2 * (files_[g.front()].size - firstBlock);
     large = splitByHash(std::move(large), true);
-    // The byte check: each small file read whole, each large one compared with its group's
-    // first, as the check will most likely need them.
+    // The byte check: each file of at most keptWhole read whole, each larger one compared with
+    // its group's first, as the check will most likely need them.
     std::vector<Check> checks;
-    for (const std::vector<Group>* part : {&small, &large})
+    for (const std::vector<Group>* part : {&once, &pairs, &large})
         for (const Group& g : *part)
             for (const std::uint32_t f : g)
                 if (files_[f].size <= keptWhole)
-                    checks.push_back({f, f});
+                    checks.push_back({f, f, g.size() > 2});
                 else if (f != g.front())
                     checks.push_back({g.front(), f});
     std::vector<Group> equal;
+    readAs_.reserve(checks.size());
     {
         OrderedWork<Outcome> work(
             threads_, abort ? 0 : checks.size(), inFlight,
             [&](std::size_t i, int worker) { return check(checks[i], worker); },
             [](const Outcome& o) { return std::size_t(o.bytes.size()); });
-        for (std::vector<Group>* part : {&small, &large})
+        for (std::vector<Group>* part : {&once, &pairs, &large})
             for (const Group& g : *part) {
                 if (abort) break;
                 for (Group& c : splitByBytes(g, work))
@@ -390,7 +406,14 @@ ContentScan::Outcome ContentScan::check(Check pair, int worker) const {
         out.read = Read::Changed;
     else
         out.a = out.b = {f.modifiedNs, f.changedNs};
-    if (out.read != Read::Ok) out.bytes = {};
+    if (out.read != Read::Ok) {
+        out.bytes = {};
+        return out;
+    }
+    // Two files are simply compared: a hash would tell nothing more.
+    if (pair.hashed) out.hash = hash(out.bytes);
+    // What the first block's hash read of it was counted then.
+    bytesRead_ += file.size > readOnce ? file.size - firstBlock : file.size;
     return out;
 }
 
@@ -454,11 +477,13 @@ ContentScan::Read ContentScan::compareOpened(const OpenedFile& fa, const OpenedF
 
 std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group,
                                                           OrderedWork<Outcome>& work) {
-    // Each member joins the first class whose first file it equals byte for byte. Equal
-    // hashes make one class the rule; a collision makes another.
+    // Each member joins the first class whose first file it equals byte for byte; only a class
+    // of the same hash is tried. Equal hashes make one class the rule; a collision makes another.
     std::vector<Group> classes;
-    std::vector<QByteArray> firstBytes;  // a class's first file, where it is small
+    std::vector<QByteArray> firstBytes;  // a class's first file, read whole, while keptLeads
+    std::int64_t kept = 0;
     const std::int64_t size = files_[group.front()].size;
+    const bool whole = size <= keptWhole;
     const auto taken = [&](std::uint32_t a, std::uint32_t b, const Outcome& o) {
         if (o.read == Read::Ok && (o.equal || a == b)) {
             readAs_[a] = o.a;
@@ -467,57 +492,70 @@ std::vector<ContentScan::Group> ContentScan::splitByBytes(const Group& group,
     };
     for (const std::uint32_t m : group) {
         if (abort) return {};
-        bool placed = false, dropped = false;
-        if (size <= keptWhole) {
-            std::optional<Outcome> read = take(work);
-            if (!read) return {};
-            if (read->read != Read::Ok) {
-                settle(read->read);
+        // Read ahead: m whole, or its comparison with the group's first file.
+        std::optional<Outcome> ahead;
+        if ((whole || m != group.front()) && !(ahead = take(work))) return {};
+        QByteArray bytes;
+        if (whole) {
+            if (ahead->read != Read::Ok) {
+                settle(ahead->read);
                 continue;
             }
-            taken(m, m, *read);
-            for (std::size_t c = 0; c < classes.size() && !placed; ++c)
-                if (firstBytes[c] == read->bytes) {
+            taken(m, m, *ahead);
+            if (group.size() > 2) files_[m].hash = ahead->hash;
+            ++tally_.filesHashed;
+            bytes = std::move(ahead->bytes);
+            ahead.reset();
+        }
+        bool placed = false, dropped = false;
+        for (std::size_t c = 0; c < classes.size() && !placed && !dropped;) {
+            const std::uint32_t lead = classes[c].front();
+            if (files_[lead].hash != files_[m].hash) {
+                ++c;
+                continue;
+            }
+            if (!firstBytes[c].isEmpty()) {
+                placed = firstBytes[c] == bytes;
+                if (placed) classes[c].push_back(m);
+                ++c;
+                continue;
+            }
+            Outcome o;
+            if (ahead && lead == group.front()) {
+                o = std::move(*ahead);
+                ahead.reset();
+            } else {
+                o = compareFiles(lead, m, scratchOf(-1), goOn(-1));
+            }
+            if (o.read == Read::Aborted) return {};
+            taken(lead, m, o);
+            if (o.read == Read::Ok) {
+                if (o.equal) {
                     classes[c].push_back(m);
                     placed = true;
                 }
-            if (!placed) {
-                classes.push_back({m});
-                firstBytes.push_back(std::move(read->bytes));
-            }
-        } else {
-            // The comparison with the group's first file, made ahead; any other is made here.
-            std::optional<Outcome> ahead;
-            if (m != group.front() && !(ahead = take(work))) return {};
-            for (std::size_t c = 0; c < classes.size() && !placed && !dropped;) {
-                const std::uint32_t lead = classes[c].front();
-                Outcome o;
-                if (ahead && lead == group.front()) {
-                    o = std::move(*ahead);
-                    ahead.reset();
-                } else {
-                    o = compareFiles(lead, m, scratchOf(-1), goOn(-1));
-                }
-                if (o.read == Read::Aborted) return {};
-                taken(lead, m, o);
-                if (o.read == Read::Ok) {
-                    if (o.equal) {
-                        classes[c].push_back(m);
-                        placed = true;
-                    }
-                    ++c;
-                } else if (o.equal) {
-                    settle(o.read);  // the member failed
-                    dropped = true;
-                } else {
-                    // The class's first file failed: the others equal it as it was read, so
-                    // they equal each other; the next one leads.
-                    settle(o.read);
-                    classes[c].erase(classes[c].begin());
-                    if (classes[c].empty()) classes.erase(classes.begin() + std::ptrdiff_t(c));
+                ++c;
+            } else if (o.equal) {
+                settle(o.read);  // the member failed
+                dropped = true;
+            } else {
+                // The class's first file failed: the others equal it as it was read, so
+                // they equal each other; the next one leads.
+                settle(o.read);
+                classes[c].erase(classes[c].begin());
+                if (classes[c].empty()) {
+                    classes.erase(classes.begin() + std::ptrdiff_t(c));
+                    firstBytes.erase(firstBytes.begin() + std::ptrdiff_t(c));
                 }
             }
-            if (!placed && !dropped) classes.push_back({m});
+        }
+        if (!placed && !dropped) {
+            classes.push_back({m});
+            firstBytes.emplace_back();
+            if (kept + size <= keptLeads) {
+                kept += size;
+                firstBytes.back() = std::move(bytes);
+            }
         }
         if (pump_) pump_->poll();
     }
@@ -591,7 +629,10 @@ void ContentScan::list(std::vector<Group> groups) {
         const std::int64_t sa = files_[groups[a].front()].size;
         const std::int64_t sb = files_[groups[b].front()].size;
         if (sa != sb) return sa > sb;
-        return compareFolded(first[a], first[b]) < 0;
+        // Paths alike but for case are told apart by their bytes: the order never depends on
+        // the order the groups were found in.
+        const int order = compareFolded(first[a], first[b]);
+        return order != 0 ? order < 0 : first[a] < first[b];
     });
     first = {};
     for (const std::uint32_t k : order) {

@@ -34,18 +34,23 @@ struct ContentHash {
 // The duplicate search by content, without a window: the window's Content button and the
 // report run it. The files of the query (pattern, size limit, neither hidden nor system) are
 // grouped by size; within a size each file (device and inode) counts once, whatever names it
-// has; then the first 4 KiB are hashed, then the whole file, and the members of each group
-// are compared byte for byte before it is listed, so a hash collision never lists a file as
-// a copy of one it is not. Files are read in large blocks, and events are handled between
+// has. A file of at most 64 KiB is read whole once, and hashed and compared byte for byte
+// with that one reading; a larger one first has its first 4 KiB hashed, then one of at most
+// 1 MiB is read whole once as a small one is, and a larger one has its whole contents hashed
+// (unless it has one partner left) and is compared after. So the members of each group are
+// compared byte for byte before it is listed, and a hash collision never lists a file as a
+// copy of one it is not. Files are read in large blocks, and events are handled between
 // blocks, so Abort is noticed within a block even inside a huge file. Holes of sparse files
 // are not read: they read as zeros, and are hashed and compared as such.
 // A file that cannot be opened or read is skipped and counted, as is one whose size or last
 // write differs from what the walk saw, or changes while it is read.
 // The files are read and hashed, and compared byte for byte, by a pool of worker threads (as
 // many as the walk's, none when the platform's reads must come on this thread), each with two
-// segments of buffer (2 MiB). At most 64 files are being read or wait to be taken, and the
-// whole small files read for the byte check and not yet compared hold at most 16 MiB; so the
-// reading adds at most 32 MiB however big the search. What the workers find is taken on this
+// segments of buffer (2 MiB). At most 256 files are being read or wait to be taken, and the
+// whole files (of at most 1 MiB) read for the byte check and not yet compared hold at most
+// 16 MiB; the first files of a group's classes kept to compare the others with hold at most
+// 16 MiB more (a class begun beyond that has its first file read again for each comparison);
+// so the reading adds at most 48 MiB however big the search. What the workers find is taken on this
 // thread in the order of a reading without them, so the groups, the counts and what is skipped
 // are the same whatever the threads; events are handled while it waits, and Abort stops the
 // workers within a block.
@@ -161,10 +166,12 @@ private:
         QByteArray bytes;    // read whole: what it holds
         ReadAs a, b;         // how the file (or the two compared) stood when read
     };
-    // A pair of files the byte check needs compared (a == b: b read whole), in its order.
+    // A pair of files the byte check needs compared (a == b: b read whole, and hashed when its
+    // group has more than two members to tell apart), in its order.
     struct Check {
         std::uint32_t a;
         std::uint32_t b;
+        bool hashed = false;
     };
     // A worker's buffers: a segment each for the two files of a comparison.
     struct Scratch {

@@ -23,7 +23,8 @@ namespace rk {
 // that). So at most limits.items items are being worked on or wait to be taken at any time.
 //
 // The calling thread, once it has caught up with the workers, sleeps until a run of results is
-// there (a quarter of limits.items) or the workers can start no more, not for every result.
+// there (a quarter of limits.items) or the workers can start no more, not for every result;
+// likewise workers that wait for room wake once a run of items may start.
 //
 // With no threads the calling thread works on each item as next() asks for it: work is then
 // called with worker -1. stop() makes stopping() true for the work under way, which should end
@@ -82,8 +83,9 @@ public:
         slot.reset();
         ++taken_;
         if (bytesOf_) bytes_ -= bytesOf_(*result);
+        const bool room = roomForRun();
         lock.unlock();
-        room_.notify_all();
+        if (room) room_.notify_all();
         return result;
     }
 
@@ -106,6 +108,12 @@ private:
     bool mayStart() const {
         return !stopping() && started_ < count_ && started_ < taken_ + limits_.items &&
                bytes_ < limits_.bytes;
+    }
+    // Whether workers that wait for room are woken: only once a run of items may start (or
+    // the bytes in hand are down to half), so that they do not wake for every result taken.
+    bool roomForRun() const {
+        return (started_ + batch_ <= taken_ + limits_.items && bytes_ <= limits_.bytes / 2) ||
+               started_ == taken_;
     }
     // Wakes the calling thread if it waits and a run of results is there, or (stalled) the
     // workers can start nothing more until it takes some.

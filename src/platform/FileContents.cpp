@@ -29,6 +29,8 @@ OpenedFile::~OpenedFile() {
 
 namespace {
 
+constexpr std::int64_t smallFile = 64 << 10;
+
 std::int64_t nanoseconds(const struct timespec& t) {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
@@ -61,7 +63,9 @@ OpenedFile FileContents::open(const QByteArray& path, bool sequential) const {
     file.changedNs = nanoseconds(st.st_ctim);
     file.device = st.st_dev;
     file.inode = st.st_ino;
-    ::posix_fadvise(file.fd, 0, 0, sequential ? POSIX_FADV_SEQUENTIAL : POSIX_FADV_RANDOM);
+    // A small file comes in one read, and whole with the system's first read-ahead: no advice.
+    if (file.size > smallFile)
+        ::posix_fadvise(file.fd, 0, 0, sequential ? POSIX_FADV_SEQUENTIAL : POSIX_FADV_RANDOM);
     return file;
 }
 

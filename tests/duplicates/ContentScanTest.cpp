@@ -93,6 +93,34 @@ TEST_F(ContentScanTest, AHashCollisionNeverMakesACopy) {
     sparse("big/b", big, 8, false);
     sparse("big/c", big, 7, false);
     EXPECT_EQ(run(), "{big/a big/c} {small/a small/c}");
+    // Large files with one partner are compared without their whole hash.
+    sparse("pair/a", big, big - 1, false);
+    sparse("pair/b", big, big - 1, true);
+    sparse("odd/a", big + 1, big, false);
+    sparse("odd/b", big + 1, big - 1, false);
+    EXPECT_EQ(run(), "{big/a big/c} {pair/a pair/b} {small/a small/c}");
+}
+
+// Files read whole once, at the size that skips the first block's hash and just beyond it; and
+// more distinct files of a size than the first files kept: those beyond are read again to be
+// compared, and one that cannot be then is skipped and its class goes.
+TEST_F(ContentScanTest, FilesReadOnceAtTheBoundsAndBeyondTheKeptFirstFiles) {
+    collide = true;
+    for (const int size : {64 << 10, (64 << 10) + 1}) {
+        const QByteArray folder = QByteArray::number(size);
+        tree.file(folder + "/a", bytes(size, 'a', '1'));
+        tree.file(folder + "/b", bytes(size, 'a', '2'));
+        tree.file(folder + "/c", bytes(size, 'a', '1'));
+    }
+    for (int i = 0; i < 18; ++i)
+        tree.file(QByteArray("w/") + char('a' + i), bytes(1 << 20, char('a' + i), 'x'));
+    tree.file("w/s", bytes(1 << 20, 'r', 'x'));  // as w/r, the 18th, whose bytes are not kept
+    tree.file("w/t", bytes(1 << 20, 'q', 'x'));  // as w/q, which fails when read again
+    contents.opensLeft[tree.path("w/q")] = 1;
+    tree.file("two/a", bytes(5000, 'p', '1'));  // two of a size are compared without a hash
+    tree.file("two/b", bytes(5000, 'p', '2'));
+    EXPECT_EQ(run(), "{w/r w/s} {65537/a 65537/c} {65536/a 65536/c}");
+    EXPECT_EQ(scan->unreadableFiles(), 1u);
 }
 
 }  // namespace
