@@ -40,17 +40,16 @@ std::int64_t nanoseconds(const struct timespec& t) {
 OpenedFile FileContents::open(const QByteArray& path, bool sequential) const {
     OpenedFile file;
     // O_NONBLOCK: a FIFO put in the file's place must not hang the scan; it fails below.
-    const int fd = ::open(path.constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOATIME);
-    const int fdRetry =
-        fd >= 0 || errno != EPERM
-            ? fd
-            : ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fdRetry < 0) {
+    const int fd =
+        ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
         file.error = errno;
         return file;
     }
-    file.fd = fdRetry;
+    // Reading leaves the last access alone where the system lets it: only for the file's owner
+    // (or root). Asked for after the open, a refusal costs no second look-up of the path.
+    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags | O_NOATIME);
+    file.fd = fd;
     struct stat st {};
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         file.error = S_ISREG(st.st_mode) ? errno : EINVAL;

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <ctime>
+
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/TimeHelpers.h"
+#include "platform/FileContents.h"
 
 namespace rk {
 namespace {
@@ -122,6 +126,30 @@ TEST(LinuxPlatform, OpeningNeverFollowsALink) {
     ASSERT_TRUE(parent.handle.isOpen());
     EXPECT_FALSE(p.openSubFolder(parent.handle, "link", t.path("link")).handle.isOpen());
     EXPECT_TRUE(p.openSubFolder(parent.handle, "real", t.path("real")).handle.isOpen());
+}
+
+}  // namespace
+}  // namespace rk
+
+namespace rk {
+namespace {
+
+TEST(FileContents, ReadingLeavesTheLastAccessAlone) {
+    // The files-by-access search must not find a file accessed because a search read it.
+    test::TempTree t;
+    const QByteArray path = t.file("seen.txt", QByteArray("some bytes"));
+    const timespec twoDaysAgo{::time(nullptr) - 2 * 86400, 0};
+    const timespec times[2] = {twoDaysAgo, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+    FileContents contents;
+    const OpenedFile file = contents.open(path, false);
+    ASSERT_TRUE(file.isOpen());
+    char bytes[16];
+    EXPECT_EQ(contents.read(file, bytes, sizeof bytes, 0), 10);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.constData(), &st), 0);
+    if (::geteuid() != 0 && st.st_uid != ::geteuid()) GTEST_SKIP() << "not the file's owner";
+    EXPECT_EQ(st.st_atim.tv_sec, twoDaysAgo.tv_sec);
 }
 
 }  // namespace
