@@ -25,10 +25,10 @@ constexpr std::int64_t keptWhole = 1 << 20;  // files this small are read whole,
 constexpr std::int64_t readOnce = 64 << 10;
 // The bytes of the first files of a group's classes kept for the byte check; a class whose
 // first file comes beyond it is compared by reading that file again.
-constexpr std::int64_t keptLeads = 16 << 20;
+constexpr std::int64_t keptLeads = 8 << 20;
 // What the workers may have in hand: files being read or waiting to be taken, and the bytes of
 // the whole files read for the byte check and not yet taken.
-constexpr WorkLimits inFlight{256, std::size_t(16) << 20};
+constexpr WorkLimits inFlight{256, std::size_t(8) << 20};
 
 std::int64_t seconds(std::int64_t ns) {
     return ns >= 0 ? ns / 1'000'000'000 : -((-ns + 999'999'999) / 1'000'000'000);

@@ -48,14 +48,13 @@ struct ContentHash {
 // many as the walk's, none when the platform's reads must come on this thread), each with two
 // segments of buffer (2 MiB). At most 256 files are being read or wait to be taken, and the
 // whole files (of at most 1 MiB) read for the byte check and not yet compared hold at most
-// 16 MiB; the first files of a group's classes kept to compare the others with hold at most
-// 16 MiB more (a class begun beyond that has its first file read again for each comparison);
-// so the reading adds at most 48 MiB however big the search. What the workers find is taken on this
-// thread in the order of a reading without them, so the groups, the counts and what is skipped
-// are the same whatever the threads; events are handled while it waits, and Abort stops the
-// workers within a block.
-// Groups come largest saving first (the room of the copies but the one kept); each group's
-// records are in the duplicate layout, ordered by folder and name.
+// 8 MiB; the first files of a group's classes kept to compare the others with hold at most
+// 8 MiB more (a class begun beyond that has its first file read again for each comparison);
+// so the reading adds at most 32 MiB (with 8 workers) however big the search. What the workers find
+// is taken on this thread in the order of a reading without them, so the groups, the counts and
+// what is skipped are the same whatever the threads; events are handled while it waits, and Abort
+// stops the workers within a block. Groups come largest saving first (the room of the copies but
+// the one kept); each group's records are in the duplicate layout, ordered by folder and name.
 class ContentScan {
 public:
     struct Query {
