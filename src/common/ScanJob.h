@@ -23,7 +23,8 @@ namespace rk {
 class ScanJob {
 public:
     ScanJob();
-    // A job still under way is discarded.
+    // A job still under way is discarded. Not from inside the job's own work: its stack is
+    // the one running then (no window deletes itself from within its scan).
     ~ScanJob();
     ScanJob(const ScanJob&) = delete;
     ScanJob& operator=(const ScanJob&) = delete;
