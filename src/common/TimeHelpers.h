@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/PackedTime.h"
 #include "platform/SearchRecord.h"
 
 namespace rk {
@@ -19,9 +20,6 @@ namespace rk {
 // The long time format without its time-zone part.
 [[nodiscard]] QString longTimeFormat();
 
-// Packs seconds since the epoch (UTC) into the DOS layout in local time; 0 for no time,
-// and for dates before 1980 or after 2107, which the layout cannot hold.
-[[nodiscard]] PackedTime packFileTime(std::int64_t unixSeconds);
 [[nodiscard]] PackedTime packDateTime(const QDateTime& local);
 // The packed value's date and time, when its fields form a valid one.
 [[nodiscard]] std::optional<QDateTime> unpackFileTime(PackedTime t);

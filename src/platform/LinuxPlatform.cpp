@@ -24,8 +24,8 @@
 #include <cstring>
 #include <vector>
 
-#include "common/TimeHelpers.h"
 #include "platform/MountTable.h"
+#include "platform/PackedTime.h"
 
 Q_LOGGING_CATEGORY(lcPlatform, "roomkin.platform")
 
