@@ -30,7 +30,6 @@ struct Fiber::Impl {
     ucontext_t own{};
     ucontext_t resumer{};
     Fiber* outer = nullptr;  // the fiber that resumed this one, if any
-    bool started = false;
     bool ended = false;
     bool active = false;
     std::exception_ptr error;
@@ -110,7 +109,6 @@ bool Fiber::resume() {
     d.active = true;
     d.outer = running;
     running = this;
-    d.started = true;
 #ifdef RK_FIBER_ASAN
     __sanitizer_start_switch_fiber(&d.fakeStack, d.own.uc_stack.ss_sp, d.own.uc_stack.ss_size);
 #endif

@@ -82,8 +82,7 @@ void ScanJob::discard() {
         // What a discarded job threw on its way out concerns nobody now.
     }
     current = outer;
-    fiber_.reset();
-    --underWay;
+    end();
 }
 
 EventPump& ScanJob::pump() {

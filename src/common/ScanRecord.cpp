@@ -59,13 +59,6 @@ int compareFolded(QByteArrayView a, QByteArrayView b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-std::uint64_t foldedKey(QByteArrayView text) {
-    std::uint64_t key = 0;
-    for (qsizetype i = 0; i < 8; ++i)
-        key = key << 8 | (i < text.size() ? fold(text[i]) : 0u);
-    return key;
-}
-
 int compareFolded(std::initializer_list<QByteArrayView> a,
                   std::initializer_list<QByteArrayView> b) {
     const QByteArrayView* pa = a.begin();
@@ -143,6 +136,10 @@ void sortRecords(std::vector<ScanRecord>& records, KeyOf keyOf, bool descending,
 }
 
 }  // namespace
+
+std::uint64_t foldedKey(QByteArrayView text) {
+    return foldedBytes(text, 0, 8);
+}
 
 void sortFolded(std::vector<ScanRecord>& records, EventPump* pump) {
     sortRecords(

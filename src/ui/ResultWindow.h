@@ -121,22 +121,14 @@ protected:
     // stopped it.
     template <class Scan, class Run, class List>
     bool runScan(Scan& scanner, Run run, List list) {
-        runScanWithEvents(scanner, run, [this] { endScan(); });
-        bool open = walkEnded();
-        if (open) {
-            ResultGrid& rows = grid->results();
-            rows.reserveRows(list().size());
-            EventPump& pump = ScanJob::pump();
-            for (const auto& r : list()) {
-                if (closeAsked_) break;
-                ++rowsFilled;
-                rows.addRecord(r, scanner.pathOf(r));
-                pump.poll();
-            }
-            open = !closeAsked_;
-        }
-        scanner.releaseList();
-        return open;
+        return runScanRows(
+            scanner, run, [&] { return list().size(); },
+            [&](const auto& row) {
+                for (const auto& r : list()) {
+                    if (closeAsked_) break;
+                    row(r, scanner.pathOf(r));
+                }
+            });
     }
     // The same for a scan that hands its rows over one at a time, forEachRow(row(text, path)),
     // rather than as a list: the grid keeps its own copy of each and nothing is held twice.
@@ -148,10 +140,10 @@ protected:
             ResultGrid& rows = grid->results();
             rows.reserveRows(count());
             EventPump& pump = ScanJob::pump();
-            forEachRow([&](QByteArrayView text, const QByteArray& path) {
+            forEachRow([&](const auto& record, const QByteArray& path) {
                 if (closeAsked_) return;
                 ++rowsFilled;
-                rows.addRecordUtf8(text, path);
+                addRow(rows, record, path);
                 pump.poll();
             });
             open = !closeAsked_;
@@ -177,6 +169,13 @@ protected:
 
 private:
     enum class Phase { Idle, Walk, Rows };
+    // A scan's record shares its bytes with the row; a text handed over is copied.
+    static void addRow(ResultGrid& rows, const ScanRecord& record, const QByteArray& path) {
+        rows.addRecord(record, path);
+    }
+    static void addRow(ResultGrid& rows, QByteArrayView text, const QByteArray& path) {
+        rows.addRecordUtf8(text, path);
+    }
     bool walkEnded();
     void askClose();
     bool closeIfAsked();
