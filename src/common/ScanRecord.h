@@ -57,13 +57,12 @@ void rankLargestFirst(std::vector<ScanRecord>& records, EventPump* pump = nullpt
 
 // Puts items[order[i]] at i for every i, along the permutation's cycles: no second list. The
 // pump (an EventPump, complete where this is used) is polled as items move.
-template <typename T, typename Pump = EventPump>
-void permuteInPlace(std::vector<T>& items, const std::vector<std::uint32_t>& order,
-                    Pump* pump = nullptr) {
+template <typename Items, typename Pump = EventPump>
+void permuteInPlace(Items& items, const std::vector<std::uint32_t>& order, Pump* pump = nullptr) {
     std::vector<bool> placed(order.size());
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (placed[start]) continue;
-        T held = std::move(items[start]);
+        auto held = std::move(items[start]);
         std::size_t at = start;
         for (;;) {
             placed[at] = true;

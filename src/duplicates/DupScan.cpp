@@ -99,10 +99,12 @@ DupFolder DupFolder::of(const QByteArray& path, bool asText) {
     const QString slashed = text.endsWith(QLatin1Char('/')) ? text : text + QLatin1Char('/');
     if (IsOnSearchPath(text)) f.marker = searchPathMarker;
     f.shownExactly = showsBytesAsTheyAre(path, text);
-    if (asText)
+    if (asText) {
         f.slashed = slashed;
-    else
-        f.slashedUtf8 = slashed.toUtf8();
+    } else if (!f.shownExactly) {
+        f.shownSlashedUtf8_ = slashed.toUtf8();
+        f.shownSlashedUtf8_.squeeze();  // the conversion leaves room for three bytes a character
+    }
     return f;
 }
 
@@ -253,7 +255,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
 
 void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     Hog h;
-    h.room = e.room;
+    h.setRoom(e.room);
     h.written = e.time;
     h.accessed = packFileTime(e.raw.access);
     h.folder = folder;
@@ -444,20 +446,53 @@ void DupScan::rankHogs() {
         },
         pump_);
 
+    // The names grew by doubling; what they did not fill goes before the keys come.
+    names_.squeeze();
+    const auto kilobytesOf = [](const Hog& h) { return h.kilobytes(); };
+    // A key is 16 bytes, as a list of millions holds one per hog: the K's place among the
+    // distinct K listed (far fewer than the hogs) stands for the K itself.
+    std::vector<std::uint64_t> kilobytes;
+    {
+        std::vector<std::uint8_t> seen;
+        for (const Hog& h : hogs_) {
+            const std::uint64_t k = kilobytesOf(h);
+            if (k < 65536) {
+                if (seen.empty()) seen.resize(65536);
+                if (!seen[k]) kilobytes.push_back(k);
+                seen[k] = 1;
+            } else {
+                kilobytes.push_back(k);
+            }
+        }
+        if (pump_) pump_->poll();
+        std::sort(kilobytes.begin(), kilobytes.end());
+        kilobytes.erase(std::unique(kilobytes.begin(), kilobytes.end()), kilobytes.end());
+        kilobytes.shrink_to_fit();
+    }
+    std::vector<std::uint32_t> smallPlace(65536);  // the place of each K below 64 MB
+    for (std::size_t p = 0; p < kilobytes.size() && kilobytes[p] < 65536; ++p)
+        smallPlace[kilobytes[p]] = std::uint32_t(p);
+    const auto placeOf = [&](std::uint64_t k) {
+        if (k < 65536) return smallPlace[k];
+        return std::uint32_t(std::lower_bound(kilobytes.begin(), kilobytes.end(), k) -
+                             kilobytes.begin());
+    };
     struct Key {
-        std::uint64_t kilobytes;
         std::uint64_t times;
+        std::uint32_t kilobytes;  // place among the distinct K, ascending
         std::uint32_t index;
     };
+    static_assert(sizeof(Key) == 16);
     std::vector<Key> keys(hogs_.size());
     for (std::size_t i = 0; i < hogs_.size(); ++i) {
         const Hog& h = hogs_[i];
-        keys[i] = {std::uint64_t(std::max<std::int64_t>(h.room / 1024, 0)),
-                   std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
+        keys[i] = {std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
                        std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
                        dateRank[dateKey(h.accessed)],
-                   std::uint32_t(i)};
+                   placeOf(kilobytesOf(h)), std::uint32_t(i)};
     }
+    kilobytes = {};
+    smallPlace = {};
     // The rest of a record: folder, name, mark, tab, type; its pieces compared as they stand.
     std::vector<QByteArray> markers(folders_.size());
     for (std::size_t f = 0; f < folders_.size(); ++f)
@@ -475,10 +510,11 @@ void DupScan::rankHogs() {
             if (ha.folder == hb.folder)
                 return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
                                      {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
-            return compareFolded({folders_[ha.folder].slashedUtf8, hogName(ha), markers[ha.folder],
-                                  tab, typeA},
-                                 {folders_[hb.folder].slashedUtf8, hogName(hb), markers[hb.folder],
-                                  tab, typeB}) > 0;
+            const auto folderA = folders_[ha.folder].slashedUtf8();
+            const auto folderB = folders_[hb.folder].slashedUtf8();
+            return compareFolded(
+                       {folderA[0], folderA[1], hogName(ha), markers[ha.folder], tab, typeA},
+                       {folderB[0], folderB[1], hogName(hb), markers[hb.folder], tab, typeB}) > 0;
         },
         pump_);
     std::vector<std::uint32_t> order(keys.size());
@@ -495,7 +531,7 @@ QByteArrayView DupScan::hogName(const Hog& h) const {
 void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
     // The size as sizeInKText writes it: whole K, right-aligned to five places.
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, h.room / 1024).ptr;
+    const auto end = std::to_chars(digits, digits + sizeof digits, h.kilobytes()).ptr;
     for (auto pad = 5 - (end - digits); pad > 0; --pad)
         out.append(' ');
     out.append(digits, end - digits).append(" K\t");
@@ -503,7 +539,8 @@ void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
     out.append(dateTexts_[dateKey(h.written)]).append('\t');
     out.append(timeTexts_[timeKey(h.written)]).append('\t');
     out.append(dateTexts_[dateKey(h.accessed)]).append('\t');
-    out.append(f.slashedUtf8).append(hogName(h));
+    const auto folder = f.slashedUtf8();
+    out.append(folder[0]).append(folder[1]).append(hogName(h));
     if (!f.marker.isEmpty()) out.append(f.marker.toUtf8());
     out.append('\t').append(hogTypes_[h.type]);
 }
@@ -591,7 +628,7 @@ void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& lin
             __builtin_prefetch(&folders_[later.folder]);
         }
         if (i + ahead < hogs_.size())
-            __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8.constData());
+            __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8()[0].data());
         text.truncate(0);  // keeps the buffer, unlike clear()
         appendHogText(text, hogs_[i]);
         line(text, hogs_[i]);

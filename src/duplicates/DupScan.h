@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -32,11 +34,19 @@ using DupRecord = ScanRecord;
 struct DupFolder {
     QByteArray path;  // exact bytes
     QString slashed;
-    QByteArray slashedUtf8;
     QString marker;  // "*(SEARCHPATH)*" or empty
     bool shownExactly = true;
 
     [[nodiscard]] static DupFolder of(const QByteArray& path, bool asText);
+    // The UTF-8 text in the two pieces it is kept in: a folder whose path is shown as its
+    // bytes (nearly all) keeps no second copy of them, only the "/" to follow.
+    [[nodiscard]] std::array<QByteArrayView, 2> slashedUtf8() const {
+        if (!shownSlashedUtf8_.isEmpty()) return {shownSlashedUtf8_, {}};
+        return {path, path.endsWith('/') ? QByteArrayView() : QByteArrayView("/")};
+    }
+
+private:
+    QByteArray shownSlashedUtf8_;  // of a file hog's folder not shown as its bytes
 };
 
 // Writes the seven-field duplicate record of a file, keeping the type names it looked up.
@@ -146,15 +156,30 @@ private:
 
     // A file hog as the scan keeps it until its record is shown or written: a list of
     // millions costs little more than its names (32 bytes and the name).
+    // A file hog as the scan keeps it until its record is shown or written: 28 bytes and
+    // the name, as a list may hold millions.
     struct Hog {
-        std::int64_t room = 0;  // on disk: what a hog is ranked by
+        // The room on disk in whole K, what a hog is ranked by and shows, in two words so that
+        // no padding follows the last field.
+        std::uint32_t kilobytesLow = 0;
+        std::uint32_t kilobytesHigh : 31 = 0;
+        std::uint32_t shownExactly : 1 = 1;  // else the exact name follows the shown one in names_
         PackedTime written = 0;
         PackedTime accessed = 0;
         std::uint32_t folder = 0;  // in folders_
         std::uint32_t name = 0;    // offset in names_ of the name as the record shows it
         std::uint32_t type = 0;    // in hogTypes_
-        bool shownExactly = true;  // else the exact name follows the shown one in names_
+
+        [[nodiscard]] std::uint64_t kilobytes() const {
+            return std::uint64_t(kilobytesHigh) << 32 | kilobytesLow;
+        }
+        void setRoom(std::int64_t room) {
+            const std::uint64_t k = room > 0 ? std::uint64_t(room) / 1024 : 0;  // below 2^53
+            kilobytesLow = std::uint32_t(k);
+            kilobytesHigh = std::uint32_t(k >> 32);
+        }
     };
+    static_assert(sizeof(Hog) == 28);
     void addHog(const SearchRecord& entry, std::uint32_t folder);
     void rankHogs();
     void appendHogText(QByteArray& out, const Hog& hog) const;
@@ -167,13 +192,15 @@ private:
     EventPump* pump_;
     DupQuery query_;
     NamePattern pattern_;
-    std::vector<DupFolder> folders_;
+    // In blocks rather than one array that doubles: a list of millions never holds a half-empty
+    // array, nor two arrays while it grows.
+    std::deque<DupFolder> folders_;
     std::vector<Candidate> candidates_;
     std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
     mutable std::vector<DupRecord> listed_;  // lbFiles
     // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks; or the
     // duplicate candidates' names.
-    mutable std::vector<Hog> hogs_;
+    mutable std::deque<Hog> hogs_;
     mutable QByteArray names_;
     std::vector<QByteArray> hogTypes_;               // type names, UTF-8
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
