@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
-#include <cerrno>
 #include <functional>
 
 #include "CloseWays.h"
@@ -18,9 +16,7 @@
 #include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
-#include "common/Deletion.h"
 #include "common/Drives.h"
-#include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "ui/DriveCheckPanel.h"
