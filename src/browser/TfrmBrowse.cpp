@@ -1,6 +1,5 @@
 #include "browser/TfrmBrowse.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,18 +8,16 @@
 #include <QVBoxLayout>
 
 #include "browser/BrowseColumns.h"
-#include "common/Deletion.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
-#include "common/FolderWalk.h"
 #include "common/Messages.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "ui/FolderDeletionFlow.h"
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
-#include "ui/TfrmDelDirectory.h"
 #include "ui/TfrmReallyDelete.h"
 #include "ui/TfrmWildCard.h"
 #include "ui/ViewerLink.h"
@@ -456,49 +453,13 @@ void TfrmBrowse::btDeleteFilesClick() {
 
 void TfrmBrowse::btDeleteDirectoryClick() {
     const QByteArray dir = folder_;
-    if (dir.isEmpty() || RefuseProtectedFolder(dir, browserRootFolderText)) return;
-    // What the user is shown is what gets deleted: a folder swapped meanwhile is refused.
-    const std::optional<FolderIdentity> shown = folderIdentity(dir);
-    bool sendToBin = false;
-    {
-        TfrmDelDirectory confirm(this);
-        confirm.setDirectory(dir);
-        if (confirm.exec() == QDialog::Rejected) return;
-        sendToBin = confirm.sendToBin;
-    }
+    FolderFlowSteps steps;
+    steps.rootText = browserRootFolderText;
+    steps.stilled = {Panel2, Panel3, grid};
+    steps.running = [this](bool running) { deleting_ = running; };
     // The parent is shown first, so no handle of this window keeps the folder.
-    if (!changeFolder(parentFolder(dir))) return;
-    FolderDeletion done;
-    {
-        // The window repaints during a long deletion but takes no orders; the questions about
-        // single files stay answerable.
-        WaitCursor wait;
-        deleting_ = true;
-        for (QWidget* w : {static_cast<QWidget*>(Panel2), static_cast<QWidget*>(Panel3),
-                           static_cast<QWidget*>(grid)})
-            w->setEnabled(false);
-        EventPump pump([] { QCoreApplication::processEvents(); });
-        done = DeleteFolder(dir, sendToBin, &pump, shown);
-        for (QWidget* w : {static_cast<QWidget*>(Panel2), static_cast<QWidget*>(Panel3),
-                           static_cast<QWidget*>(grid)})
-            w->setEnabled(true);
-        deleting_ = false;
-    }
-    const FolderTreeResult& r = done.tree;
-    if (!done.removedEmpty) {
-        if (r.wasRefused()) {
-            ShowDeletionSummary(r, sendToBin, browserRootFolderText);
-        } else {
-            QString text = deletionSummary(r, sendToBin);
-            if (r.completed && folderIdentity(dir)) {
-                if (!text.isEmpty()) text += QLatin1Char(' ');
-                text += QStringLiteral("The folder ") + displayPath(dir) +
-                        QStringLiteral(" still exists.");
-            }
-            if (!text.isEmpty()) r.files > 0 ? ShowInfo(text) : ShowError(text);
-        }
-    }
-    rebuild();
+    steps.beforeDeleting = [this, &dir] { return changeFolder(parentFolder(dir)); };
+    if (askAndDeleteFolder(this, dir, steps) != FolderFate::Untouched) rebuild();
 }
 
 bool TfrmBrowse::FormCloseQuery() {

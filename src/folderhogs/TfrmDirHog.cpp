@@ -1,34 +1,26 @@
 #include "folderhogs/TfrmDirHog.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QScopeGuard>
 #include <QVBoxLayout>
 
-#include "common/Deletion.h"
 #include "common/Drives.h"
-#include "common/FolderWalk.h"
 #include "common/Messages.h"
-#include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "folderhogs/FolderHogColumns.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
+#include "ui/FolderDeletionFlow.h"
 #include "ui/ReportOutput.h"
 #include "ui/ResultGridView.h"
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
-#include "ui/TfrmDelDirectory.h"
 
 namespace rk {
 
 namespace {
-
-const QString deletedText = QStringLiteral("DELETED");
-const QString recycledText = QStringLiteral("RECYCLED");
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -214,18 +206,9 @@ QStringList TfrmDirHog::clipboardLines() const {
     return lines;
 }
 
-void TfrmDirHog::markRemoved(const QByteArray& path, const QString& how) {
+void TfrmDirHog::markRemoved(const QByteArray& path, FolderFate fate) {
     removed_.insert(path);
-    ResultGrid& g = grid->results();
-    const int size = schema().sizeColumn;
-    const QByteArray inside = path.endsWith('/') ? path : path + '/';
-    for (int r = 1; r < g.rowCount(); ++r) {
-        const QByteArray row = g.pathOf(r);
-        // A row already removed keeps what it says.
-        const QString cell = g.cell(size, r);
-        if (cell == deletedText || cell == recycledText) continue;
-        if (row == path || row.startsWith(inside)) g.setCell(size, r, how);
-    }
+    markRemovedFolderRows(grid->results(), schema().sizeColumn, path, fate);
 }
 
 void TfrmDirHog::btClipClick() {
@@ -240,55 +223,27 @@ void TfrmDirHog::btBrowseClick() {
 
 void TfrmDirHog::btDeleteClick() {
     const int row = grid->currentRow();
-    ResultGrid& g = grid->results();
+    const ResultGrid& g = grid->results();
     if (row < 1 || isScanning() || deleting_) return;
     const QString size = g.cell(schema().sizeColumn, row);
     if (size.isEmpty()) return;
-    if (size == deletedText || size == recycledText) {
+    if (isRemovedFolderText(size)) {
         ShowError(QStringLiteral("Folder already deleted/recycled"));
         return;
     }
     const QByteArray path = g.pathOf(row);
-    if (RefuseProtectedFolder(path)) return;
-    // What the user is shown is what gets deleted: a folder swapped for another (or for a
-    // link) while the question is open is refused, not followed.
-    const std::optional<FolderIdentity> shown = folderIdentity(path);
-
-    bool sendToBin = false;
-    {
-        TfrmDelDirectory confirm(this);
-        confirm.setDirectory(path);
-        if (confirm.exec() == QDialog::Rejected) return;
-        sendToBin = confirm.sendToBin;
-    }
-
-    // The window repaints during a long deletion, but takes no other orders until it ends;
-    // a close asked for meanwhile closes it then.
-    FolderDeletion done;
-    {
-        // The hourglass over this window only: the questions about single files keep the arrow.
-        deleting_ = true;
-        holdClose();
-        Panel1->setEnabled(false);
-        grid->setEnabled(false);
-        setCursor(Qt::WaitCursor);
-        const auto takeOrders = qScopeGuard([this] {
-            deleting_ = false;
-            unsetCursor();
-            Panel1->setEnabled(true);
-            grid->setEnabled(true);
+    FolderFlowSteps steps;
+    steps.stilled = {Panel1, grid};
+    // A close asked for during the deletion closes the window once it has ended.
+    steps.running = [this](bool running) {
+        deleting_ = running;
+        if (running)
+            holdClose();
+        else
             releaseClose();
-        });
-        EventPump pump([] { QCoreApplication::processEvents(); });
-        done = DeleteFolder(path, sendToBin, &pump, shown);
-    }
-
-    // A run that went to its end but left files behind has not removed the folder: its row
-    // keeps its size.
-    const bool gone =
-        done.removedEmpty || (done.tree.completed && platform().realPath(path).isEmpty());
-    if (gone) markRemoved(path, done.removedEmpty || !sendToBin ? deletedText : recycledText);
-    if (!done.removedEmpty) ShowDeletionSummary(done.tree, sendToBin);
+    };
+    const FolderFate fate = askAndDeleteFolder(this, path, steps);
+    if (fate == FolderFate::Deleted || fate == FolderFate::Recycled) markRemoved(path, fate);
 }
 
 }  // namespace rk

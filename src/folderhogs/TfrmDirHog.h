@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "folderhogs/FolderHogScan.h"
+#include "ui/FolderDeletionFlow.h"
 #include "ui/ResultWindow.h"
 
 namespace rk {
@@ -66,7 +67,7 @@ public:
 private:
     [[nodiscard]] bool wasRemoved(QByteArrayView path) const;
     // The rows of the folder and of every listed folder inside it say how they went.
-    void markRemoved(const QByteArray& path, const QString& how);
+    void markRemoved(const QByteArray& path, FolderFate fate);
 
     std::unique_ptr<FolderHogScan> scanner_;
     bool deleting_ = false;  // a folder deletion runs

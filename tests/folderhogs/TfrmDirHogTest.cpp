@@ -1,25 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
-#include <cerrno>
 #include <functional>
 
 #include "CloseWays.h"
 #include "InstalledPlatform.h"
 #include "Jobs.h"
+#include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
-#include "common/Deletion.h"
 #include "common/Drives.h"
-#include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "ui/DriveCheckPanel.h"
@@ -78,45 +75,19 @@ protected:
     QString name(const QByteArray& relative) const {
         return QString::fromLocal8Bit(tree.path(relative));
     }
-    // Runs act; a modal window it opens is answered by `answer` (rejected without one).
-    // Returns whether one opened.
-    static bool opensModal(const std::function<void()>& act,
-                           const std::function<void(QDialog&)>& answer = {}) {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                opened = true;
-                if (answer)
-                    answer(*modal);
-                else
-                    modal->reject();
-            }
-        });
-        act();
-        QCoreApplication::processEvents();
-        return opened;
-    }
     // Runs Delete on the row; the folder confirmation, when it opens, is answered by
     // `answer`. Returns whether it opened.
     bool deleteRow(int row, const std::function<void(TfrmDelDirectory&)>& answer = {},
                    bool byDoubleClick = false) {
         const QByteArray path = window->grid->results().pathOf(row);
         window->grid->setCurrentRow(row);
-        return opensModal(
+        return test::asksToDeleteFolder(
             [&] {
                 if (!byDoubleClick) return window->btDeleteClick();
                 const QRect cell = window->grid->visualRect(window->grid->model()->index(row, 0));
                 doubleClick(window->grid->viewport(), cell.center());
             },
-            [&](QDialog& modal) {
-                auto* confirm = qobject_cast<TfrmDelDirectory*>(&modal);
-                ASSERT_TRUE(confirm);
-                EXPECT_EQ(confirm->directory(), path);
-                if (answer)
-                    answer(*confirm);
-                else
-                    confirm->reject();
-            });
+            path, answer);
     }
 
     TempTree tree;
@@ -172,134 +143,40 @@ TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
     EXPECT_EQ(w.pnlScan->text(), "Folders : 5");  // the root has a row of its own
 }
 
-TEST_F(TfrmDirHogTest, ProtectedFoldersAreRefused) {
-    TfrmDirHog& w = open();
-    w.btAll->click();
-    test::finishScans();
-    // The drive's root.
-    ASSERT_GT(rowOf(tree.root()), 0);
-    EXPECT_FALSE(deleteRow(rowOf(tree.root())));
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList({rootFolderText}));
-    // A system folder, and the folder that holds the user's home.
-    const QByteArray oldHome = qgetenv("HOME");
-    qputenv("HOME", tree.path("a/deep"));
-    scriptedDialogs().clear();
-    EXPECT_FALSE(deleteRow(rowOf(tree.path("a"))));
-    qputenv("HOME", oldHome);
-    w.grid->results().setRecord(1, "      9 K\t0.00\t1\t0\t\t/usr", "/usr");
-    EXPECT_FALSE(deleteRow(1));
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList({windowsFolderText, windowsFolderText}));
-    EXPECT_TRUE(QFileInfo::exists(name("a/deep/big")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      0 K");
-}
-
 TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
     installed.platform().setOffersTrash(true);
-    TfrmDirHog& w = open();
-    w.btTop->click();
-    test::finishScans();
-
-    // Cancelled: nothing changes.
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("b"))));
-    EXPECT_TRUE(QFileInfo::exists(name("b/f0")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
-
-    // An empty folder is removed as it is, also when the recycle bin was chosen; no message.
-    // A double click on the row asks as the button does.
-    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
-    EXPECT_TRUE(deleteRow(
-        rowOf(tree.path("e")),
-        [](TfrmDelDirectory& d) {
-            ASSERT_TRUE(d.btRecycle->isEnabled());
-            d.btRecycleClick();
-        },
-        true));
-    EXPECT_FALSE(QFileInfo::exists(name("e")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("e"))), "DELETED");
-    EXPECT_EQ(scriptedDialogs().texts().size(), 1);  // only the recycle bin note
-
-    // A tree: its files are counted in the summary.
-    scriptedDialogs().clear();
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
-    EXPECT_FALSE(QFileInfo::exists(name("b")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "DELETED");
-    EXPECT_EQ(w.grid->results().cell(2, rowOf(tree.path("b"))), "9");
-    EXPECT_EQ(scriptedDialogs().texts(),
-              QStringList({"Deleted 9 files for a savings of 18,432 bytes."}));
-
-    // A second delete on a removed row.
-    scriptedDialogs().clear();
-    EXPECT_FALSE(deleteRow(rowOf(tree.path("b"))));
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Folder already deleted/recycled"}));
-
-    // Sorting by size puts the removed rows above every size.
-    w.SortbySize1Click(w.SortbySize1);
-    EXPECT_EQ(column(0), QStringList({"DELETED", "DELETED", "      4 K"}));
-
-    // Clipboard copies what still exists.
-    const QStringList lines = w.clipboardLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith("\t" + name("a")));
-}
-
-TEST_F(TfrmDirHogTest, DeletingAFolderDropsTheLinesOfTheFoldersInIt) {
     TfrmDirHog& w = open();
     w.btAll->click();
     test::finishScans();
     ASSERT_EQ(w.clipboardLines().size(), 5);
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    const ResultGrid& g = w.grid->results();
+
+    // A double click on the row asks as the button does.
+    EXPECT_TRUE(deleteRow(
+        rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }, true));
+    EXPECT_FALSE(QFileInfo::exists(name("a")));
     EXPECT_EQ(scriptedDialogs().texts(),
               QStringList({"Deleted 11 files for a savings of 5,096 bytes."}));
+    // The folder inside went with it, and so did both their lines.
+    EXPECT_EQ(g.cell(0, rowOf(tree.path("a"))), "DELETED");
+    EXPECT_EQ(g.cell(0, rowOf(tree.path("a/deep"))), "DELETED");
+    EXPECT_EQ(g.cell(2, rowOf(tree.path("a"))), "10");
     const QStringList lines = w.clipboardLines();
     EXPECT_EQ(lines.size(), 3);
     for (const QString& line : lines)
         EXPECT_FALSE(line.endsWith(name("a")) || line.endsWith(name("a/deep")))
             << line.toStdString();
-    // The folder inside went with it; a folder whose name only begins the same stays.
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "DELETED");
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "DELETED");
-    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("b"))), "DELETED");
-}
 
-TEST_F(TfrmDirHogTest, RecyclingATreeMarksTheFoldersInsideRecycled) {
-    installed.platform().setOffersTrash(true);
-    tree.file("ab/f", std::int64_t(10));
-    TfrmDirHog& w = open();
-    w.btAll->click();
-    test::finishScans();
-    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btRecycleClick(); }));
-    ASSERT_FALSE(QFileInfo::exists(name("a")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a/deep"))), "RECYCLED");
-    EXPECT_NE(w.grid->results().cell(0, rowOf(tree.path("ab"))), "RECYCLED");
-}
-
-TEST_F(TfrmDirHogTest, AFolderThatStaysKeepsItsRowAndItsLine) {
-    installed.platform().failToRemove(tree.path("b/f0"), EACCES);
-    TfrmDirHog& w = open();
-    w.btTop->click();
-    test::finishScans();
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("b")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
-    EXPECT_TRUE(QFileInfo::exists(name("b/f0")));
-    EXPECT_EQ(scriptedDialogs().texts(),
-              QStringList({"Deleted 8 files for a savings of 16,384 bytes. (1 file could not be "
-                           "deleted)"}));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("b"))), "     18 K");
-    EXPECT_EQ(w.clipboardLines().size(), 3);
-
-    // Stopped at the question about a hidden file (its default answer is No).
-    tree.file("a/.hidden", std::int64_t(10));
+    // A second delete on a removed row.
     scriptedDialogs().clear();
-    EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
-    const QStringList texts = scriptedDialogs().texts();
-    ASSERT_FALSE(texts.isEmpty());
-    EXPECT_TRUE(texts.first().contains(" is hidden, "));
-    if (texts.size() > 1) {
-        EXPECT_TRUE(texts.last().endsWith(deletionCanceledNote));
-    }
-    EXPECT_TRUE(QFileInfo::exists(name("a/.hidden")));
-    EXPECT_EQ(w.grid->results().cell(0, rowOf(tree.path("a"))), "      4 K");
-    EXPECT_EQ(w.clipboardLines().size(), 3);
+    EXPECT_FALSE(deleteRow(rowOf(tree.path("a"))));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"Folder already deleted/recycled"}));
+
+    // Sorting by size puts the removed rows above every size.
+    scriptedDialogs().answer(ButtonYes);  // the recycle bin note
+    EXPECT_TRUE(deleteRow(rowOf(tree.path("e")), [](TfrmDelDirectory& d) { d.btRecycleClick(); }));
+    w.SortbySize1Click(w.SortbySize1);
+    EXPECT_EQ(column(0).mid(0, 4), QStringList({"DELETED", "DELETED", "DELETED", "     18 K"}));
 }
 
 TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
@@ -334,14 +211,14 @@ TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
     // Before any scan the grid holds one empty row.
     const QModelIndex empty = w.grid->model()->index(1, 0);
     ASSERT_TRUE(w.grid->visualRect(empty).isValid());
-    EXPECT_FALSE(
-        opensModal([&] { doubleClick(w.grid->viewport(), w.grid->visualRect(empty).center()); }));
+    EXPECT_FALSE(test::opensModal(
+        [&] { doubleClick(w.grid->viewport(), w.grid->visualRect(empty).center()); }));
     EXPECT_EQ(w.grid->currentRow(), 1);
 
     w.btTop->click();
     test::finishScans();
     w.grid->setCurrentRow(0);
-    EXPECT_FALSE(opensModal([&] {
+    EXPECT_FALSE(test::opensModal([&] {
         doubleClick(w.grid->horizontalHeader()->viewport(),
                     QPoint(10, w.grid->horizontalHeader()->height() / 2));
     }));

@@ -1,0 +1,120 @@
+#include "ui/FolderDeletionFlow.h"
+
+#include <QCoreApplication>
+#include <QScopeGuard>
+#include <QWidget>
+#include <optional>
+
+#include "common/Deletion.h"
+#include "common/FolderWalk.h"
+#include "common/Messages.h"
+#include "common/ResultGrid.h"
+#include "common/TextHelpers.h"
+#include "ui/TfrmDelDirectory.h"
+
+namespace rk {
+
+namespace {
+
+const QString deletedText = QStringLiteral("DELETED");
+const QString recycledText = QStringLiteral("RECYCLED");
+
+FolderDeletion runDeletion(QWidget* parent, const QByteArray& path, bool sendToBin,
+                           const std::optional<FolderIdentity>& shown,
+                           const FolderFlowSteps& steps) {
+    // The window repaints during a long deletion but takes no other orders until it ends.
+    if (parent) parent->setCursor(Qt::WaitCursor);
+    for (QWidget* w : steps.stilled)
+        w->setEnabled(false);
+    if (steps.running) steps.running(true);
+    const auto takeOrders = qScopeGuard([&] {
+        if (parent) parent->unsetCursor();
+        for (QWidget* w : steps.stilled)
+            w->setEnabled(true);
+        if (steps.running) steps.running(false);
+    });
+    EventPump pump([] { QCoreApplication::processEvents(); });
+    return DeleteFolder(path, sendToBin, &pump, shown);
+}
+
+FolderFate fateOf(const FolderDeletion& done, const QByteArray& path, bool sendToBin) {
+    if (done.removedEmpty) return FolderFate::Deleted;
+    // Gone means no folder stands at the path any more. Resolving the path would count a
+    // link or a file put in its place, or a link to another folder, as the folder still there.
+    if (done.tree.completed && !folderIdentity(path))
+        return sendToBin ? FolderFate::Recycled : FolderFate::Deleted;
+    return FolderFate::Stayed;
+}
+
+void tellWhatHappened(const FolderTreeResult& r, const QByteArray& path, bool sendToBin,
+                      FolderFate fate, const QString& rootText) {
+    if (r.wasRefused()) {
+        ShowDeletionSummary(r, sendToBin, rootText);
+        return;
+    }
+    QString text = deletionSummary(r, sendToBin);
+    // A run that went to its end but left files behind has not removed the folder.
+    if (r.completed && fate == FolderFate::Stayed) {
+        if (!text.isEmpty()) text += QLatin1Char(' ');
+        text +=
+            QStringLiteral("The folder ") + displayPath(path) + QStringLiteral(" still exists.");
+    }
+    if (text.isEmpty()) return;
+    if (r.files > 0)
+        ShowInfo(text);
+    else
+        ShowError(text);
+}
+
+}  // namespace
+
+FolderFate askAndDeleteFolder(QWidget* parent, const QByteArray& path,
+                              const FolderFlowSteps& steps) {
+    if (path.isEmpty() || RefuseProtectedFolder(path, steps.rootText)) return FolderFate::Untouched;
+    // What the user is shown is what gets deleted: a folder swapped for another (or for a
+    // link) while the question is open is refused, not followed.
+    const std::optional<FolderIdentity> shown = folderIdentity(path);
+    bool sendToBin = false;
+    {
+        TfrmDelDirectory confirm(parent);
+        confirm.setDirectory(path);
+        if (confirm.exec() == QDialog::Rejected) return FolderFate::Untouched;
+        sendToBin = confirm.sendToBin;
+    }
+    if (steps.beforeDeleting && !steps.beforeDeleting()) return FolderFate::Untouched;
+
+    const FolderDeletion done = runDeletion(parent, path, sendToBin, shown, steps);
+    const FolderFate fate = fateOf(done, path, sendToBin);
+    if (!done.removedEmpty) tellWhatHappened(done.tree, path, sendToBin, fate, steps.rootText);
+    return fate;
+}
+
+QString removedFolderText(FolderFate fate) {
+    switch (fate) {
+        case FolderFate::Deleted:
+            return deletedText;
+        case FolderFate::Recycled:
+            return recycledText;
+        case FolderFate::Untouched:
+        case FolderFate::Stayed:
+            break;
+    }
+    return {};
+}
+
+bool isRemovedFolderText(const QString& cell) {
+    return cell == deletedText || cell == recycledText;
+}
+
+void markRemovedFolderRows(ResultGrid& rows, int column, const QByteArray& path, FolderFate fate) {
+    const QString how = removedFolderText(fate);
+    if (how.isEmpty()) return;
+    const QByteArray inside = path.endsWith('/') ? path : path + '/';
+    for (int r = 1; r < rows.rowCount(); ++r) {
+        if (isRemovedFolderText(rows.cell(column, r))) continue;
+        const QByteArray row = rows.pathOf(r);
+        if (row == path || row.startsWith(inside)) rows.setCell(column, r, how);
+    }
+}
+
+}  // namespace rk
