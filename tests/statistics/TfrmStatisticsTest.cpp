@@ -155,6 +155,23 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     EXPECT_EQ(scriptedDialogs().texts().last(), "I/O error 5");
 }
 
+TEST_F(TfrmStatisticsTest, ControlKeysTurnThePagesWhereverTheFocusIs) {
+    TfrmStatistics& w = open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.cbDrive->setFocus();
+    const int last = w.PageControl1->count() - 1;
+    w.PageControl1->setCurrentIndex(last);
+    QTest::keyClick(w.cbDrive, Qt::Key_Tab, Qt::ControlModifier);  // round to the first
+    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
+    QTest::keyClick(w.cbDrive, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(w.PageControl1->currentIndex(), 1);
+    QTest::keyClick(w.cbDrive, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
+    QTest::keyClick(w.cbDrive, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(w.PageControl1->currentIndex(), last);
+}
+
 TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {
     TfrmStatistics& w = open();
     w.btOKClick();
