@@ -19,6 +19,8 @@ using test::scriptedDialogs;
 struct Printed {
     int pages = 0;
     QStringList lines;  // of every page in turn, blanks where the printer left them
+    // In points: the width of the first page, the margins left free beside the words.
+    double pageWidth = 0, left = 0, right = 0;
 };
 
 // Reads a printed report back from the PDF: pdftotext gives each word's box, and as the font
@@ -29,8 +31,8 @@ Printed readBack(const QString& pdf) {
     EXPECT_TRUE(p.waitForFinished(30000));
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression token(
-        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>|<page width=\"([\\d.]+)\""));
     struct Word {
         int page;
         double x, y, width, height;
@@ -38,9 +40,11 @@ Printed readBack(const QString& pdf) {
     };
     std::vector<Word> words;
     int pages = 0;
+    Printed out;
     for (const QRegularExpressionMatch& m : token.globalMatch(html)) {
-        if (m.captured(0) == QLatin1String("<page ")) {
+        if (m.captured(0).startsWith(QLatin1String("<page "))) {
             ++pages;
+            out.pageWidth = m.captured(6).toDouble();
             continue;
         }
         QString text = m.captured(5);
@@ -52,18 +56,20 @@ Printed readBack(const QString& pdf) {
         words.push_back(
             {pages, x, y, m.captured(3).toDouble() - x, m.captured(4).toDouble() - y, text});
     }
-    Printed out;
     out.pages = pages;
     if (words.empty()) return out;
-    double left = words[0].x, charWidth = 0;
+    double left = words[0].x, right = 0, charWidth = 0;
     std::size_t longest = 0;
     for (const Word& w : words) {
         left = std::min(left, w.x);
+        right = std::max(right, w.x + w.width);
         if (std::size_t(w.text.size()) > longest) {
             longest = std::size_t(w.text.size());
             charWidth = w.width / double(w.text.size());
         }
     }
+    out.left = left;
+    out.right = out.pageWidth - right;
     int page = 0;
     double top = 0;
     qsizetype first = 0;
@@ -132,16 +138,40 @@ TEST_F(GridReport, BreaksPagesAndWrapsLongLines) {
     for (const QString& l : lines)
         if ((l + QLatin1Char(' ')).startsWith(QStringLiteral("row%1 ").arg(next))) ++next;
     EXPECT_EQ(next, 151);
-    // The wide field does not fit beside the first: it goes below, continued, nothing lost.
-    qsizetype at = 0;
-    while (at < lines.size() && lines[at] != QStringLiteral("row75"))
-        ++at;
-    ASSERT_LT(at, lines.size());
-    QString joined;
-    for (qsizetype i = at; i < lines.size() && !lines[i].startsWith(QStringLiteral("row76")); ++i)
-        joined += lines[i].trimmed();
-    EXPECT_TRUE(joined.endsWith(QStringLiteral("wwwEND"))) << joined.toStdString();
-    EXPECT_EQ(joined.count(QLatin1Char('w')), 301);  // 300 and the one of "row75"
+    // The wide field is cut in its middle to the line, its end kept, the next row below.
+    const QStringList wideRow = lines.filter(QStringLiteral("row75 "));
+    ASSERT_EQ(wideRow.size(), 1);
+    EXPECT_TRUE(wideRow[0].contains(QStringLiteral("w\u2026w")));
+    EXPECT_TRUE(wideRow[0].endsWith(QStringLiteral("wwwEND"))) << wideRow[0].toStdString();
+    EXPECT_TRUE(lines[lines.indexOf(wideRow[0]) + 1].startsWith(QStringLiteral("row76 ")));
+}
+
+TEST_F(GridReport, ColumnsFitInsideMarginsWithTheLongestTextCut) {
+    ResultGrid grid;
+    grid.setColumns({"Filename", "Size in K", "Folder", "Type"}, {93, 54, 500, 0});
+    const QString deep = QStringLiteral("/home/user/projects") +
+                         QStringLiteral("/a-rather-long-folder-name").repeated(6) +
+                         QStringLiteral("/last");
+    grid.addRecord(QStringLiteral("readme.txt\t300 K\t/home/user\tplain text document"));
+    grid.addRecord(QStringLiteral("notes.txt\t12 K\t") + deep +
+                   QStringLiteral("\tplain text document"));
+    scriptedDialogs().printTo(pdf());
+    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("Files")));
+
+    const Printed printed = readBack(pdf());
+    const double fifteenMillimetres = 15 / 25.4 * 72;
+    EXPECT_GE(printed.left, fifteenMillimetres - 1);
+    EXPECT_GE(printed.right, fifteenMillimetres - 1);
+    // Titles and rows each on one line, the type in one column; only the long path is cut.
+    const QStringList& lines = printed.lines;
+    ASSERT_EQ(lines.size(), 7);
+    const qsizetype type = lines[4].indexOf(QStringLiteral("Type"));
+    EXPECT_EQ(lines[5].indexOf(QStringLiteral("plain text document")), type);
+    EXPECT_EQ(lines[6].indexOf(QStringLiteral("plain text document")), type);
+    EXPECT_TRUE(lines[5].contains(QStringLiteral(" /home/user ")));
+    EXPECT_TRUE(lines[6].contains(QStringLiteral(" /home/user/proj"))) << lines[6].toStdString();
+    EXPECT_TRUE(lines[6].contains(QStringLiteral("\u2026")));
+    EXPECT_TRUE(lines[6].contains(QStringLiteral("name/last "))) << lines[6].toStdString();
 }
 
 TEST_F(GridReport, ARowWiderThanThePageBreaksBetweenFields) {
