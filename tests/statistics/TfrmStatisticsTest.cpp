@@ -162,14 +162,15 @@ TEST_F(TfrmStatisticsTest, ControlKeysTurnThePagesWhereverTheFocusIs) {
     w.cbDrive->setFocus();
     const int last = w.PageControl1->count() - 1;
     w.PageControl1->setCurrentIndex(last);
-    QTest::keyClick(w.cbDrive, Qt::Key_Tab, Qt::ControlModifier);  // round to the first
-    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
-    QTest::keyClick(w.cbDrive, Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(w.PageControl1->currentIndex(), 1);
-    QTest::keyClick(w.cbDrive, Qt::Key_PageUp, Qt::ControlModifier);
-    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
-    QTest::keyClick(w.cbDrive, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(w.PageControl1->currentIndex(), last);
+    const std::pair<QKeyCombination, int> steps[] = {
+        {Qt::CTRL | Qt::Key_Tab, 0},  // round
+        {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::Key_PageUp, 0},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, last}};
+    for (const auto& [keys, page] : steps) {
+        QTest::keyClick(w.cbDrive, keys.key(), keys.keyboardModifiers());
+        EXPECT_EQ(w.PageControl1->currentIndex(), page);
+    }
 }
 
 TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {

@@ -13,9 +13,7 @@ inline QStringList cutAtSmallest(QWidget& window, const QList<QWidget*>& widgets
     QCoreApplication::processEvents();
     QStringList cut;
     for (QWidget* w : widgets)
-        if (w->isVisible() && w->width() < w->sizeHint().width())
-            cut.append(w->objectName().isEmpty() ? w->property("text").toString()
-                                                 : w->objectName());
+        if (w->isVisible() && w->width() < w->sizeHint().width()) cut.append(w->objectName());
     return cut;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,8 +21,6 @@ using test::scriptedDialogs;
 struct Printed {
     int pages = 0;
     QStringList lines;  // of every page in turn, blanks where the printer left them
-    // In points: the width of the first page, the margins left free beside the words.
-    double pageWidth = 0, left = 0, right = 0;
 };
 
 // Reads a printed report back from the PDF: pdftotext gives each word's box, and as the font
@@ -31,8 +31,8 @@ Printed readBack(const QString& pdf) {
     EXPECT_TRUE(p.waitForFinished(30000));
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression token(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                       "yMax=\"([\\d.]+)\">([^<]*)</word>|<page width=\"([\\d.]+)\""));
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
     struct Word {
         int page;
         double x, y, width, height;
@@ -40,11 +40,9 @@ Printed readBack(const QString& pdf) {
     };
     std::vector<Word> words;
     int pages = 0;
-    Printed out;
     for (const QRegularExpressionMatch& m : token.globalMatch(html)) {
-        if (m.captured(0).startsWith(QLatin1String("<page "))) {
+        if (m.captured(0) == QLatin1String("<page ")) {
             ++pages;
-            out.pageWidth = m.captured(6).toDouble();
             continue;
         }
         QString text = m.captured(5);
@@ -56,20 +54,18 @@ Printed readBack(const QString& pdf) {
         words.push_back(
             {pages, x, y, m.captured(3).toDouble() - x, m.captured(4).toDouble() - y, text});
     }
+    Printed out;
     out.pages = pages;
     if (words.empty()) return out;
-    double left = words[0].x, right = 0, charWidth = 0;
+    double left = words[0].x, charWidth = 0;
     std::size_t longest = 0;
     for (const Word& w : words) {
         left = std::min(left, w.x);
-        right = std::max(right, w.x + w.width);
         if (std::size_t(w.text.size()) > longest) {
             longest = std::size_t(w.text.size());
             charWidth = w.width / double(w.text.size());
         }
     }
-    out.left = left;
-    out.right = out.pageWidth - right;
     int page = 0;
     double top = 0;
     qsizetype first = 0;
@@ -138,12 +134,8 @@ TEST_F(GridReport, BreaksPagesAndWrapsLongLines) {
     for (const QString& l : lines)
         if ((l + QLatin1Char(' ')).startsWith(QStringLiteral("row%1 ").arg(next))) ++next;
     EXPECT_EQ(next, 151);
-    // The wide field is cut in its middle to the line, its end kept, the next row below.
-    const QStringList wideRow = lines.filter(QStringLiteral("row75 "));
-    ASSERT_EQ(wideRow.size(), 1);
-    EXPECT_TRUE(wideRow[0].contains(QStringLiteral("w\u2026w")));
-    EXPECT_TRUE(wideRow[0].endsWith(QStringLiteral("wwwEND"))) << wideRow[0].toStdString();
-    EXPECT_TRUE(lines[lines.indexOf(wideRow[0]) + 1].startsWith(QStringLiteral("row76 ")));
+    // The wide field is cut in its middle to fit its line, its end kept.
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^row75 +w+\u2026w+END$"))).size(), 1);
 }
 
 TEST_F(GridReport, ColumnsFitInsideMarginsWithTheLongestTextCut) {
@@ -155,23 +147,21 @@ TEST_F(GridReport, ColumnsFitInsideMarginsWithTheLongestTextCut) {
     grid.addRecord(QStringLiteral("readme.txt\t300 K\t/home/user\tplain text document"));
     grid.addRecord(QStringLiteral("notes.txt\t12 K\t") + deep +
                    QStringLiteral("\tplain text document"));
-    scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("Files")));
-
-    const Printed printed = readBack(pdf());
-    const double fifteenMillimetres = 15 / 25.4 * 72;
-    EXPECT_GE(printed.left, fifteenMillimetres - 1);
-    EXPECT_GE(printed.right, fifteenMillimetres - 1);
-    // Titles and rows each on one line, the type in one column; only the long path is cut.
-    const QStringList& lines = printed.lines;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(pdf());
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+    ASSERT_TRUE(printGridReport(printer, grid, QStringLiteral("Files")));
+    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_GE(std::min({margins.left(), margins.top(), margins.right(), margins.bottom()}), 14.99);
+    // Titles and rows each on one line, the type in one column; the long path cut between
+    // its first and last names.
+    const QStringList lines = readBack(pdf()).lines;
     ASSERT_EQ(lines.size(), 7);
-    const qsizetype type = lines[4].indexOf(QStringLiteral("Type"));
-    EXPECT_EQ(lines[5].indexOf(QStringLiteral("plain text document")), type);
-    EXPECT_EQ(lines[6].indexOf(QStringLiteral("plain text document")), type);
-    EXPECT_TRUE(lines[5].contains(QStringLiteral(" /home/user ")));
-    EXPECT_TRUE(lines[6].contains(QStringLiteral(" /home/user/proj"))) << lines[6].toStdString();
-    EXPECT_TRUE(lines[6].contains(QStringLiteral("\u2026")));
-    EXPECT_TRUE(lines[6].contains(QStringLiteral("name/last "))) << lines[6].toStdString();
+    for (int i : {5, 6})
+        EXPECT_EQ(lines[i].indexOf("plain text document"), lines[4].indexOf("Type")) << i;
+    static const QRegularExpression cut(
+        QStringLiteral(" /home/user/proj[^ ]*\u2026[^ ]*name/last "));
+    EXPECT_TRUE(cut.match(lines[6]).hasMatch()) << lines[6].toStdString();
 }
 
 TEST_F(GridReport, ARowWiderThanThePageBreaksBetweenFields) {
