@@ -20,7 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)rk::dateKey(text);
     (void)rk::numberKey(text);
 
+    // A date box reads what the short date reader reads, and else only calendar years.
     const std::optional<QDate> date = rk::readShortDate(text, currentYear);
+    const std::optional<QDate> typed = rk::readTypedDate(text, currentYear);
+    if (date) FUZZ_CHECK(typed == date);
+    if (typed && !date) FUZZ_CHECK(typed->year() >= 1600 && typed->year() <= 3999);
     if (!date) return 0;
     FUZZ_CHECK(date->isValid());
     // A year read from two digits lies in the window; one written with four digits (as years

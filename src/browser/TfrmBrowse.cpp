@@ -130,7 +130,9 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     pnlWild->setCursor(Qt::PointingHandCursor);
     pnlWild->installEventFilter(this);
     pnlSize = makeStatusPanel(pnlScan2, QStringLiteral("pnlSize"), status);
-    pnlSize->setFixedWidth(px(167));
+    // The total is never cut: its panel widens with it, and the count beside gives way.
+    pnlSize->setMinimumWidth(px(167));
+    pnlScan->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* drivePanel = new QHBoxLayout(Panel4);
     drivePanel->setContentsMargins(px(3), px(3), px(3), px(3));
@@ -230,7 +232,8 @@ void TfrmBrowse::FormShow() {
         const QByteArray start = platform().currentFolder();
         if (!changeFolder(start) && !changeFolder(mountPointOf(start))) changeFolder("/");
     }
-    QSize minimum(px(635), px(174));
+    // No smaller than the button row and the status bar need.
+    QSize minimum = QSize(px(635), px(174)).expandedTo(layout()->minimumSize());
     if (QScreen* s = screen()) {
         const QRect area = s->availableGeometry();
         if (area.width() < minimum.width()) minimum.setWidth(area.width() - 10);

@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
+#include "ui/ElidedLabel.h"
 #include "ui/ReportOutput.h"
 #include "ui/ResultGridView.h"
 #include "ui/SortMenu.h"
@@ -80,7 +81,10 @@ TfrmMods::TfrmMods(QWidget* parent)
     dtEnd = new QLineEdit(Panel1);
     dtEnd->setObjectName(QStringLiteral("dtEnd"));
     for (QLineEdit* box : {dtStart, dtEnd}) {
-        box->setMaximumWidth(px(100));
+        // A long type name beside the boxes takes its room from the name, never from a date.
+        box->setFixedWidth(px(100));
+        box->setPlaceholderText(shortDateHint());
+        box->setToolTip(shortDateHint() + QStringLiteral(" or YYYY-MM-DD"));
         box->installEventFilter(this);
     }
     lblAnd = new QLabel(QStringLiteral("and"), Panel1);
@@ -97,7 +101,8 @@ TfrmMods::TfrmMods(QWidget* parent)
     cbWildCard->setEditText(QStringLiteral("*.*"));
     cbWildCard->setMinimumWidth(px(120));
     Label1->setBuddy(cbWildCard);
-    lblWild = new QLabel(QStringLiteral("All files"), Panel1);
+    lblWild = new ElidedLabel(Panel1);
+    lblWild->setText(QStringLiteral("All files"));
     lblWild->setObjectName(QStringLiteral("lblWild"));
 
     btOK = makeToolButton(Panel1, QStringLiteral("btOK"), QStringLiteral("&Start"),
@@ -226,14 +231,14 @@ void TfrmMods::ClearGrid() {
 
 std::optional<DateQuery> TfrmMods::readQuery() {
     DateQuery q;
-    const std::optional<QDate> start = readShortDate(dtStart->text());
+    const std::optional<QDate> start = readTypedDate(dtStart->text());
     if (!start) {
         refocus(dtStart);
         ShowGeneralError(QStringLiteral("Invalid start date"));
         return std::nullopt;
     }
     // Read even when hidden: the relation may be changed to "In between" during the scan.
-    const std::optional<QDate> end = readShortDate(dtEnd->text());
+    const std::optional<QDate> end = readTypedDate(dtEnd->text());
     if (!end) {
         refocus(dtEnd);
         ShowGeneralError(QStringLiteral("Invalid ending date"));
@@ -325,14 +330,14 @@ void TfrmMods::refocus(QLineEdit* box) {
 }
 
 bool TfrmMods::dtStartExit() {
-    if (readShortDate(dtStart->text())) return true;
+    if (readTypedDate(dtStart->text())) return true;
     refocus(dtStart);
     ShowGeneralError(QStringLiteral("Invalid start date"));
     return false;
 }
 
 bool TfrmMods::dtEndExit() {
-    if (readShortDate(dtEnd->text())) return true;
+    if (readTypedDate(dtEnd->text())) return true;
     refocus(dtEnd);
     ShowGeneralError(QStringLiteral("Invalid ending date"));
     return false;
@@ -376,7 +381,7 @@ void TfrmMods::popDateClick(QLineEdit* box, QLineEdit* other, bool isStart) {
     const auto notADate = [](const QString& text) {
         ShowGeneralError(QStringLiteral("'%1' is not a valid date").arg(text));
     };
-    const std::optional<QDate> date = readShortDate(box->text());
+    const std::optional<QDate> date = readTypedDate(box->text());
     if (!date) {
         notADate(box->text());
         return;
@@ -392,8 +397,8 @@ void TfrmMods::popDateClick(QLineEdit* box, QLineEdit* other, bool isStart) {
         }
     }
     // The range stays in order, whether or not a date was picked.
-    const std::optional<QDate> start = readShortDate(dtStart->text());
-    const std::optional<QDate> end = readShortDate(dtEnd->text());
+    const std::optional<QDate> start = readTypedDate(dtStart->text());
+    const std::optional<QDate> end = readTypedDate(dtEnd->text());
     if (!start || !end) {
         notADate(!start ? dtStart->text() : dtEnd->text());
         return;

@@ -103,6 +103,53 @@ QStringList wrapReportText(const QString& text, qsizetype width, qsizetype inden
     return wrapReportFields(words, width, indent);
 }
 
+void ReportFit::measure(const QStringList& fields) {
+    if (std::size_t(fields.size()) > widest_.size()) {
+        widest_.resize(std::size_t(fields.size()));
+        longest_.resize(std::size_t(fields.size()));
+    }
+    for (qsizetype c = 0; c < fields.size(); ++c) {
+        widest_[std::size_t(c)] = std::max(widest_[std::size_t(c)], fields[c].size());
+        longest_[std::size_t(c)] =
+            std::max(longest_[std::size_t(c)], lengthWithoutTrailingBlanks(fields[c]));
+    }
+}
+
+void ReportFit::fitTo(qsizetype width) {
+    column_ = -1;
+    if (widest_.empty()) return;
+    // The widest row: the last column's padding and blank are dropped from the line.
+    const std::size_t last = widest_.size() - 1;
+    std::vector<qsizetype> room = widest_;
+    room[last] = longest_[last];
+    qsizetype total = 0;
+    for (qsizetype w : room)
+        total += w;
+    if (total <= width) return;
+    const auto column =
+        std::size_t(std::max_element(longest_.begin(), longest_.end()) - longest_.begin());
+    // The blank after the column stays, unless it ends the line.
+    const qsizetype keep = width - (total - room[column]) - (column < last ? 1 : 0);
+    // Fewer characters than this tell too little of a name or a path.
+    constexpr qsizetype shortestCut = 12;
+    if (keep < shortestCut) return;
+    column_ = int(column);
+    keep_ = keep;
+}
+
+QStringList ReportFit::apply(QStringList fields) const {
+    if (column_ < 0 || column_ >= fields.size()) return fields;
+    QString& field = fields[column_];
+    QString text = field.left(lengthWithoutTrailingBlanks(field));
+    if (text.size() > keep_) {
+        // The middle goes: a path's drive and its last names tell the most.
+        const qsizetype head = (keep_ - 1) / 2;
+        text = text.left(head) + QChar(0x2026) + text.right(keep_ - 1 - head);
+    }
+    field = text.leftJustified(keep_) + QLatin1Char(' ');
+    return fields;
+}
+
 QString reportPrintedLine(const QDateTime& when) {
     return QStringLiteral("Printed : ") + textLocale().toString(when.date(), shortDateFormat()) +
            QStringLiteral("  ") + textLocale().toString(when.time(), longTimeFormat());

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace rk {
 
@@ -25,6 +26,25 @@ class ResultGrid;
                                            qsizetype indent);
 // A line of words wrapped the same way, breaking only at blanks.
 [[nodiscard]] QStringList wrapReportText(const QString& text, qsizetype width, qsizetype indent);
+
+// Fits the report's rows to a line: where some row is wider than the line, the column with
+// the longest text is narrowed to the room the other columns leave, and its longer texts are
+// cut in the middle with an ellipsis, so that each row keeps to one line. Where that would
+// leave the column too narrow to read, nothing is cut and a wide row wraps instead.
+class ReportFit {
+public:
+    // Every row's fields, before fitTo.
+    void measure(const QStringList& fields);
+    void fitTo(qsizetype width);
+    // A row's fields as fitted.
+    [[nodiscard]] QStringList apply(QStringList fields) const;
+
+private:
+    std::vector<qsizetype> widest_;   // of each column: the widest field, padding and blank in
+    std::vector<qsizetype> longest_;  // of each column: the longest text
+    int column_ = -1;                 // the narrowed column, if any
+    qsizetype keep_ = 0;              // how many characters of its texts are printed
+};
 
 // "Printed : " with the date in the short date format and the time in the long time format.
 [[nodiscard]] QString reportPrintedLine(const QDateTime& when);

@@ -237,6 +237,26 @@ std::optional<QDate> readShortDate(const QString& text) {
     return readShortDate(text, QDate::currentDate().year());
 }
 
+std::optional<QDate> readTypedDate(const QString& text, int currentYear) {
+    if (std::optional<QDate> date = readShortDate(text, currentYear)) return date;
+    return readNumericDate(text.trimmed(), QStringLiteral("yyyy-MM-dd"), currentYear);
+}
+
+std::optional<QDate> readTypedDate(const QString& text) {
+    return readTypedDate(text, QDate::currentDate().year());
+}
+
+QString shortDateHint() {
+    QString hint = shortDateFormat();
+    bool quoted = false;
+    for (QChar& c : hint) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (!quoted && (c == QLatin1Char('d') || c == QLatin1Char('y'))) c = c.toUpper();
+    }
+    hint.remove(QLatin1Char('\''));
+    return hint;
+}
+
 double dateTimeValue(const QDateTime& dt) {
     static const QDate epoch(1899, 12, 30);
     const qint64 days = epoch.daysTo(dt.date());

@@ -42,6 +42,12 @@ namespace rk {
 // digits where the format has two are taken as they stand.
 [[nodiscard]] std::optional<QDate> readShortDate(const QString& text);
 [[nodiscard]] std::optional<QDate> readShortDate(const QString& text, int currentYear);
+// A date typed into a date box: the short date format, or year-month-day as YYYY-MM-DD with
+// a year of 1600 to 3999, whatever the locale.
+[[nodiscard]] std::optional<QDate> readTypedDate(const QString& text);
+[[nodiscard]] std::optional<QDate> readTypedDate(const QString& text, int currentYear);
+// The short date format as a hint for the user: "M/D/YY" for "M/d/yy".
+[[nodiscard]] QString shortDateHint();
 
 // Date-time value: days since 30 December 1899, the fraction being the time of day.
 [[nodiscard]] double dateTimeValue(const QDateTime& dt);

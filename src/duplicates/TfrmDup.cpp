@@ -4,8 +4,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/Drives.h"
 #include "common/FileTypes.h"
@@ -17,6 +17,7 @@
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
+#include "ui/ElidedLabel.h"
 #include "ui/ReportOutput.h"
 #include "ui/ResultGridView.h"
 #include "ui/ResultWindow.h"
@@ -45,6 +46,34 @@ QString withheldNote(const std::vector<QByteArray>& paths) {
     return text;
 }
 
+// The size limit in KB, typed or stepped by the arrows. A number past the range may stand
+// while it is typed and is brought into the range on leaving the box, rather than having the
+// keystroke that passed it refused.
+class SizeBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        return state == QValidator::Invalid && isNumber(text) ? QValidator::Intermediate : state;
+    }
+    void fixup(QString& text) const override {
+        // An emptied box keeps the size it had.
+        const qlonglong typed = isNumber(text) ? text.trimmed().toLongLong() : value();
+        text = QString::number(std::clamp(typed, qlonglong(minimum()), qlonglong(maximum())));
+    }
+
+private:
+    static bool isNumber(const QString& text) {
+        const QString t = text.trimmed();
+        // Nine digits stay well inside the integer the reading gives.
+        return !t.isEmpty() && t.size() <= 9 && std::all_of(t.begin(), t.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    }
+};
+
 }  // namespace
 
 TfrmDup::TfrmDup(QWidget* parent) : TfrmDup(parent, DupMode) {}
@@ -63,12 +92,12 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     Label1 = new QLabel(duplicates_ ? QStringLiteral("&Look for duplicates larger than:")
                                     : QStringLiteral("&Look for file hogs larger than:"),
                         Panel1);
-    SpinEdit1 = new QSpinBox(Panel1);
+    SpinEdit1 = new SizeBox(Panel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(0, 50000);
     SpinEdit1->setSingleStep(50);
     SpinEdit1->setValue(250);
-    if (auto* edit = SpinEdit1->findChild<QLineEdit*>()) edit->setReadOnly(true);  // arrows only
+    SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SpinEdit1->setToolTip(QStringLiteral("File size in KiloBytes"));
     Label1->setBuddy(SpinEdit1);
     lblKB = new QLabel(QStringLiteral("KB"), Panel1);
@@ -83,7 +112,7 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     cbWildCard->setMinimumWidth(px(150));
     Label3->setBuddy(cbWildCard);
     lblWild = new QLabel(QStringLiteral("All files"), Panel1);
-    lblType = new QLabel(Panel1);
+    lblType = new ElidedLabel(Panel1);
 
     btScan = makeToolButton(Panel1, QStringLiteral("btScan"), QStringLiteral("&Scan"),
                             duplicates_ ? QStringLiteral("Duplicates on file name only")
@@ -122,9 +151,13 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     query->addLayout(sizeRow, 1, 0, 1, 3);
     query->addWidget(Label3, 2, 0, 1, 3);
     query->addWidget(cbWildCard, 3, 0);
-    query->addWidget(lblWild, 3, 1);
-    query->addWidget(lblType, 4, 0, 1, 3);
+    // "All files" or the pattern's type name, never both: they share the place beside the box.
+    auto* patternName = new QHBoxLayout;
+    patternName->addWidget(lblWild);
+    patternName->addWidget(lblType, 1);
+    query->addLayout(patternName, 3, 1, 1, 2);
     query->setColumnStretch(2, 1);
+    query->setRowStretch(4, 1);
     layOut(query,
            {btScan, btExact, btContent, btClose, btAbort, btMark, btDelete, btPrint, btClip,
             btBrowse, btSort},

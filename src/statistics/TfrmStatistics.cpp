@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -334,6 +335,17 @@ TfrmStatistics::TfrmStatistics(QWidget* parent)
     pnlNotYet->setGeometry(px(150), px(160), px(294), px(41));
     pnlNotYet->raise();
 
+    // The tab bar turns pages by keyboard only while it has the focus; these do wherever it is.
+    const auto turnPage = [this](int step) {
+        const int count = PageControl1->count();
+        PageControl1->setCurrentIndex((PageControl1->currentIndex() + step + count) % count);
+    };
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [=] { turnPage(1); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [=] { turnPage(-1); });
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmStatistics::PageControl1Change);
     connect(cbDrive, &QComboBox::activated, this, &TfrmStatistics::cbDriveClick);
     connect(btOK, &QPushButton::clicked, this, &TfrmStatistics::btOKClick);

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <QStyle>
 
 namespace rk {
 
@@ -24,6 +27,21 @@ QMessageBox::Icon iconOf(MessageKind kind) {
             return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
+}
+
+// The window manager writes the title in its bold font beside the window's icon and its
+// buttons, each about as wide as the title bar is high; a box narrower than that shows the
+// title cut. Qt sizes a message box by its contents alone, so a spacer across the bottom
+// keeps it wide enough.
+void fitTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) +
+                      4 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -51,6 +69,7 @@ Button QtDialogService::message(const MessageRequest& request) {
     for (Button escape : {ButtonCancel, ButtonNo, ButtonOk})
         for (const auto& [widget, button] : added)
             if (button == escape && !box.escapeButton()) box.setEscapeButton(widget);
+    fitTitle(box);
     box.exec();
     for (const auto& [widget, button] : added)
         if (box.clickedButton() == widget) return button;

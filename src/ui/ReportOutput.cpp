@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QWidget>
 #include <algorithm>
@@ -86,6 +87,11 @@ bool PrintStream::end() {
 bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& title) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(9);
+    // Paper is held at its edges and printers cannot reach them: never closer than 15 mm.
+    const QMarginsF given = printer.pageLayout().margins(QPageLayout::Millimeter);
+    printer.setPageMargins(QMarginsF(std::max(given.left(), 15.0), std::max(given.top(), 15.0),
+                                     std::max(given.right(), 15.0), std::max(given.bottom(), 15.0)),
+                           QPageLayout::Millimeter);
     PrintStream out(printer, font);
     const auto writeAll = [&out](const QStringList& lines) {
         return std::all_of(lines.begin(), lines.end(),
@@ -99,10 +105,14 @@ bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& t
         return false;
     }
     WaitCursor wait;
+    ReportFit fit;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        fit.measure(gridReportFields(grid, r));
+    fit.fitTo(out.charsPerLine());
     bool fine = out.writeLine({}) && out.writeLine({});
     for (int r = 0; fine && r < grid.rowCount(); ++r)
-        fine =
-            writeAll(wrapReportFields(gridReportFields(grid, r), out.charsPerLine(), reportIndent));
+        fine = writeAll(wrapReportFields(fit.apply(gridReportFields(grid, r)), out.charsPerLine(),
+                                         reportIndent));
     // What was printed so far still makes a job.
     fine = out.end() && fine;
     wait.restore();

@@ -44,8 +44,10 @@ private:
 };
 
 // Asks for a printer (the print dialog) and prints the grid under the title: the title line,
-// "Printed : " with the date and time, two empty lines, then every row, the titles first. A
-// row wider than the page goes on below, broken between fields and indented.
+// "Printed : " with the date and time, two empty lines, then every row, the titles first,
+// inside margins of at least 15 mm. Rows wider than the page are fitted by cutting the longest
+// column (ReportFit); a row that still does not fit goes on below, broken between fields and
+// indented.
 // Returns false when the user cancelled or printing failed (the user has been told).
 bool PrintGridReport(const ResultGrid& grid, const QString& title);
 // The same on a printer already chosen.

@@ -22,6 +22,33 @@ QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString&
     return b;
 }
 
+namespace {
+
+// Keeps a window no narrower than its top panel needs: the buttons a scan's result brings
+// into the row need more room than the window had when it was first shown.
+class PanelWidthKeeper : public QObject {
+public:
+    // frame: what the window adds to the panel's width.
+    PanelWidthKeeper(QWidget* window, QWidget* panel, int shownWidth, int frame)
+        : QObject(panel), window_(window), panel_(panel), shownWidth_(shownWidth), frame_(frame) {
+        panel->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == panel_ && event->type() == QEvent::LayoutRequest)
+            window_->setMinimumWidth(
+                std::max(shownWidth_, panel_->minimumSizeHint().width() + frame_));
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    QWidget* panel_;
+    const int shownWidth_;
+    const int frame_;
+};
+
+}  // namespace
+
 QString listIncompleteText() {
     return QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 }
@@ -96,6 +123,7 @@ void ResultWindow::sizeAndCentre() {
         move(s->availableGeometry().center() - rect().center());
     }
     setMinimumSize(minimum);
+    new PanelWidthKeeper(this, Panel1, minimum.width(), px(3));
     FormResize();
 }
 

@@ -144,6 +144,7 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent), printer_(std::make_unique
         Clipboard1->addAction(QStringLiteral("&Select all"), this, &TfrmView::SelectAll1Click);
     Search1 = MainMenu1->addMenu(QStringLiteral("&Search"));
     Find1 = Search1->addAction(QStringLiteral("&Find..."), this, &TfrmView::Find1Click);
+    Find1->setShortcut(QKeySequence::Find);
     FindNext1 = Search1->addAction(QStringLiteral("Find &next"), this, &TfrmView::FindNext1Click);
     FindNext1->setShortcut(QKeySequence(Qt::Key_F3));
     Search1->addSeparator();

@@ -9,6 +9,7 @@
 #include "FileChecks.h"
 #include "InstalledPlatform.h"
 #include "Jobs.h"
+#include "LayoutChecks.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
@@ -92,6 +93,15 @@ protected:
     test::InstalledPlatform installed{{tree.root()}};
     std::unique_ptr<TfrmBrowse> window;
 };
+
+TEST_F(TfrmBrowseTest, ATotalOfGigabytesAndTheButtonsShowWholeAtTheSmallestSize) {
+    tree.file("disk.img", std::int64_t(5'683'281'920));
+    TfrmBrowse& w = open();
+    EXPECT_EQ(w.pnlSize->text(), "Total size : 5,683,282,935");
+    EXPECT_EQ(test::cutAtSmallest(w, {w.pnlSize, w.pnlWild, w.btDeleteDirectory, w.btLaunch,
+                                      w.btView, w.btSort, w.btMark, w.btDeleteFiles, w.btClose}),
+              QStringList());
+}
 
 TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     tree.dir(".hidden");

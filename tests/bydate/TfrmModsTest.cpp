@@ -16,6 +16,7 @@
 #include "CloseWays.h"
 #include "InstalledPlatform.h"
 #include "Jobs.h"
+#include "LayoutChecks.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
@@ -104,6 +105,19 @@ TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
     QCoreApplication::processEvents();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
     EXPECT_EQ(w.focusWidget(), w.dtEnd);
+}
+
+TEST_F(TfrmModsTest, DateBoxesShowTheirFormatTakeYearMonthDayAndKeepTheirWidth) {
+    TfrmMods& w = open();
+    EXPECT_EQ(w.dtStart->placeholderText(), "M/D/YY");
+    w.dtStart->setText(QStringLiteral("2001-12-31"));
+    EXPECT_TRUE(w.dtStartExit());
+    EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
+    // A type name beside the pattern takes no room from the date boxes, even at the smallest.
+    const int width = w.dtStart->width();
+    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
+    EXPECT_EQ(test::cutAtSmallest(w, {w.Label1, w.btOK, w.btClose}), QStringList());
+    EXPECT_EQ(w.dtStart->width(), width);
 }
 
 TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {

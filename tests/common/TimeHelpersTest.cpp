@@ -72,6 +72,15 @@ TEST(ShortDate, TwoDigitYearsReadBackInTheirWindow) {
     EXPECT_FALSE(readShortDate("DELETED", 2026));
 }
 
+TEST(ShortDate, DateBoxesAlsoTakeYearMonthDay) {
+    EXPECT_EQ(readTypedDate("1999-12-31", 2026), QDate(1999, 12, 31));
+    EXPECT_EQ(readTypedDate(" 2000-2-29 ", 2026), QDate(2000, 2, 29));
+    EXPECT_EQ(readTypedDate("12/31/98", 2026), QDate(1998, 12, 31));
+    for (const char* bad : {"2001-02-29", "1599-01-01", "4000-01-01", "99-12-31", "01999-12-31",
+                            "1999-12-31x", "1999-13-01", "1999--1", ""})
+        EXPECT_FALSE(readTypedDate(QLatin1String(bad), 2026)) << bad;
+}
+
 TEST(ShortDate, WrittenDatesRoundTrip) {
     for (const QDate d : {QDate(1998, 3, 14), QDate(2026, 12, 8), QDate(2046, 1, 31)}) {
         const QString text = fileDateText(packDateTime(QDateTime(d, QTime(9, 0))));

@@ -13,6 +13,7 @@
 #include "FileChecks.h"
 #include "InstalledPlatform.h"
 #include "Jobs.h"
+#include "LayoutChecks.h"
 #include "RoomTree.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
@@ -99,6 +100,38 @@ TEST_F(TfrmDupTest, TextsFollowTheMode) {
     EXPECT_FALSE(hogs.btExact->isVisible());
     EXPECT_EQ(hogs.grid->results().columnCount(), 6);
     EXPECT_EQ(hogs.grid->results().cell(4, 0), "FileName");
+}
+
+TEST_F(TfrmDupTest, TheQueryTakesATypedSizeAndTheWindowFitsWhatItShows) {
+    TfrmDup& w = open(true);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const auto typed = [&w](const QString& text) {
+        w.SpinEdit1->setFocus();
+        w.SpinEdit1->selectAll();
+        QTest::keyClick(w.SpinEdit1, Qt::Key_Backspace);
+        QTest::keyClicks(w.SpinEdit1, text);
+        w.cbWildCard->setFocus();
+        return w.SpinEdit1->value();
+    };
+    EXPECT_EQ(typed("1200"), 1200);
+    EXPECT_EQ(w.lblKB->text(), KiloToMega(1200));
+    EXPECT_EQ(typed("75000"), 50000);
+    EXPECT_EQ(typed(""), 50000);  // emptied: the size stays
+    QTest::keyClick(w.SpinEdit1, Qt::Key_Down);
+    EXPECT_EQ(w.SpinEdit1->value(), 49950);
+
+    // The type name stands beside the pattern; the result's buttons fit at the smallest size.
+    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(w.lblType->geometry().center().y(), w.cbWildCard->geometry().center().y(), 2);
+    w.SpinEdit1->setValue(0);
+    w.btScan->click();
+    test::finishScans();
+    ASSERT_TRUE(w.btClip->isVisible());
+    EXPECT_EQ(test::cutAtSmallest(w, {w.btScan, w.btExact, w.btContent, w.btClose, w.btMark,
+                                      w.btDelete, w.btPrint, w.btClip, w.btBrowse}),
+              QStringList());
 }
 
 TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {

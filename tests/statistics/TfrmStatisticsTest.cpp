@@ -155,6 +155,24 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     EXPECT_EQ(scriptedDialogs().texts().last(), "I/O error 5");
 }
 
+TEST_F(TfrmStatisticsTest, ControlKeysTurnThePagesWhereverTheFocusIs) {
+    TfrmStatistics& w = open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.cbDrive->setFocus();
+    const int last = w.PageControl1->count() - 1;
+    w.PageControl1->setCurrentIndex(last);
+    const std::pair<QKeyCombination, int> steps[] = {
+        {Qt::CTRL | Qt::Key_Tab, 0},  // round
+        {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::Key_PageUp, 0},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, last}};
+    for (const auto& [keys, page] : steps) {
+        QTest::keyClick(w.cbDrive, keys.key(), keys.keyboardModifiers());
+        EXPECT_EQ(w.PageControl1->currentIndex(), page);
+    }
+}
+
 TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {
     TfrmStatistics& w = open();
     w.btOKClick();

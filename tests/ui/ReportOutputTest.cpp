@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -132,16 +134,34 @@ TEST_F(GridReport, BreaksPagesAndWrapsLongLines) {
     for (const QString& l : lines)
         if ((l + QLatin1Char(' ')).startsWith(QStringLiteral("row%1 ").arg(next))) ++next;
     EXPECT_EQ(next, 151);
-    // The wide field does not fit beside the first: it goes below, continued, nothing lost.
-    qsizetype at = 0;
-    while (at < lines.size() && lines[at] != QStringLiteral("row75"))
-        ++at;
-    ASSERT_LT(at, lines.size());
-    QString joined;
-    for (qsizetype i = at; i < lines.size() && !lines[i].startsWith(QStringLiteral("row76")); ++i)
-        joined += lines[i].trimmed();
-    EXPECT_TRUE(joined.endsWith(QStringLiteral("wwwEND"))) << joined.toStdString();
-    EXPECT_EQ(joined.count(QLatin1Char('w')), 301);  // 300 and the one of "row75"
+    // The wide field is cut in its middle to fit its line, its end kept.
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^row75 +w+\u2026w+END$"))).size(), 1);
+}
+
+TEST_F(GridReport, ColumnsFitInsideMarginsWithTheLongestTextCut) {
+    ResultGrid grid;
+    grid.setColumns({"Filename", "Size in K", "Folder", "Type"}, {93, 54, 500, 0});
+    const QString deep = QStringLiteral("/home/user/projects") +
+                         QStringLiteral("/a-rather-long-folder-name").repeated(6) +
+                         QStringLiteral("/last");
+    grid.addRecord(QStringLiteral("readme.txt\t300 K\t/home/user\tplain text document"));
+    grid.addRecord(QStringLiteral("notes.txt\t12 K\t") + deep +
+                   QStringLiteral("\tplain text document"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(pdf());
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+    ASSERT_TRUE(printGridReport(printer, grid, QStringLiteral("Files")));
+    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_GE(std::min({margins.left(), margins.top(), margins.right(), margins.bottom()}), 14.99);
+    // Titles and rows each on one line, the type in one column; the long path cut between
+    // its first and last names.
+    const QStringList lines = readBack(pdf()).lines;
+    ASSERT_EQ(lines.size(), 7);
+    for (int i : {5, 6})
+        EXPECT_EQ(lines[i].indexOf("plain text document"), lines[4].indexOf("Type")) << i;
+    static const QRegularExpression cut(
+        QStringLiteral(" /home/user/proj[^ ]*\u2026[^ ]*name/last "));
+    EXPECT_TRUE(cut.match(lines[6]).hasMatch()) << lines[6].toStdString();
 }
 
 TEST_F(GridReport, ARowWiderThanThePageBreaksBetweenFields) {

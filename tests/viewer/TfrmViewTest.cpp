@@ -173,9 +173,10 @@ TEST_F(TfrmViewTest, CopyAndSelectAll) {
 
 TEST_F(TfrmViewTest, FindFindNextAndTheModes) {
     TfrmView& w = open("text", "alpha beta\nbeta gamma\nBETA\n");
-    w.Search1Click();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     answerFind("beta");
-    w.Find1Click();
+    QTest::keyClick(w.Viewer1, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(w.Viewer1->selectionRange().start, (TextPosition{0, 6}));
     w.FindNext1Click();
     EXPECT_EQ(w.Viewer1->selectionRange().start, (TextPosition{1, 0}));
