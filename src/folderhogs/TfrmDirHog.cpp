@@ -219,7 +219,7 @@ void TfrmDirHog::markRemoved(const QByteArray& path, const QString& how) {
     ResultGrid& g = grid->results();
     const int size = schema().sizeColumn;
     const QByteArray inside = path.endsWith('/') ? path : path + '/';
-    for (int r = 1; r < g.rowCount(); ++r) {
+    for (int r = 0; r < g.rowCount(); ++r) {
         const QByteArray row = g.pathOf(r);
         // A row already removed keeps what it says.
         const QString cell = g.cell(size, r);
@@ -234,14 +234,14 @@ void TfrmDirHog::btClipClick() {
 
 void TfrmDirHog::btBrowseClick() {
     const int row = grid->currentRow();
-    if (row < 1 || !openBrowser) return;
+    if (row < 0 || !openBrowser) return;
     openBrowser(this, grid->results().pathOf(row), {}, QStringLiteral("*.*"));
 }
 
 void TfrmDirHog::btDeleteClick() {
     const int row = grid->currentRow();
     ResultGrid& g = grid->results();
-    if (row < 1 || isScanning() || deleting_) return;
+    if (row < 0 || isScanning() || deleting_) return;
     const QString size = g.cell(schema().sizeColumn, row);
     if (size.isEmpty()) return;
     if (size == deletedText || size == recycledText) {

@@ -99,7 +99,9 @@ bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& t
         return false;
     }
     WaitCursor wait;
-    bool fine = out.writeLine({}) && out.writeLine({});
+    bool fine =
+        out.writeLine({}) && out.writeLine({}) &&
+        writeAll(wrapReportFields(gridReportTitles(grid), out.charsPerLine(), reportIndent));
     for (int r = 0; fine && r < grid.rowCount(); ++r)
         fine =
             writeAll(wrapReportFields(gridReportFields(grid, r), out.charsPerLine(), reportIndent));
