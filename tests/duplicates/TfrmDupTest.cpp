@@ -22,6 +22,7 @@
 #include "common/Errors.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
+#include "duplicates/DupColumns.h"
 #include "duplicates/TfrmDup.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
@@ -136,32 +137,24 @@ TEST_F(TfrmDupTest, NothingFoundSaysSo) {
     EXPECT_FALSE(w.btMark->isVisible());
 }
 
-TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
+TEST_F(TfrmDupTest, GroupsAreShadedInTurnAndTheFolderColumnTakesAWiderWindow) {
+    tree.file("d/photo.jpg", std::int64_t(500 * 1024));
+    tree.file("e/PHOTO.JPG", std::int64_t(500 * 1024));
     TfrmDup& w = open(true);
     w.btScan->click();
     test::finishScans();
-    w.grid->setCurrentRow(0);
-    w.marking().toggleCurrent();
-    EXPECT_EQ(w.marks().count(), 1);
-    EXPECT_EQ(w.marks().bytes(), 300 * 1024);
-    EXPECT_TRUE(w.btDelete->isEnabled());
-    EXPECT_EQ(w.pnlSel->text(), "1 file 307,200 bytes");
-    EXPECT_TRUE(w.grid->results().isMarked(0, 0));
-    EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("a/readme.txt")}));
-    w.marking().toggleCurrent();
-    EXPECT_EQ(w.marks().count(), 0);
-    EXPECT_EQ(w.marks().bytes(), 0);
-    EXPECT_TRUE(w.marks().files().empty());
-    EXPECT_FALSE(w.btDelete->isEnabled());
-    EXPECT_FALSE(w.grid->results().isMarked(0));
-
-    // A file removed since the scan can be marked, but counts for nothing.
-    QFile::remove(QString::fromLocal8Bit(tree.path("c/readme.txt")));
-    w.grid->setCurrentRow(2);
-    w.marking().toggleCurrent();
-    EXPECT_TRUE(w.grid->results().isMarked(2));
-    EXPECT_EQ(w.marks().count(), 0);
-    EXPECT_FALSE(w.btDelete->isEnabled());
+    ASSERT_EQ(column(0).size(), 5);  // two photos, then three readmes
+    const ResultGrid& g = w.grid->results();
+    EXPECT_EQ(g.isShaded(0), g.isShaded(1));
+    EXPECT_NE(g.isShaded(1), g.isShaded(2));
+    EXPECT_EQ(g.isShaded(2), g.isShaded(4));
+    // Maximised, the paths get the room; the type keeps its width.
+    const int folder = w.grid->columnWidth(DupColumns::Folder);
+    const int type = w.grid->columnWidth(DupColumns::Type);
+    w.resize(w.width() + 400, w.height());
+    EXPECT_GE(w.grid->columnWidth(DupColumns::Folder), folder + 380);
+    EXPECT_EQ(w.grid->columnWidth(DupColumns::Type), type);
+    EXPECT_EQ(w.grid->horizontalHeader()->length(), w.grid->viewport()->width());
 }
 
 TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
@@ -225,6 +218,9 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     EXPECT_EQ(column(0).first(), "  900 K");
     EXPECT_TRUE(w.Sortbysize1->isChecked());
     EXPECT_FALSE(w.SortbyName1->isChecked());
+    EXPECT_TRUE(titles->isSortIndicatorShown());
+    EXPECT_EQ(titles->sortIndicatorSection(), HogColumns::Size);
+    EXPECT_EQ(titles->sortIndicatorOrder(), Qt::DescendingOrder);
     // The marked row moved with its mark.
     int marked = 0;
     for (int r = 0; r < w.grid->results().rowCount(); ++r) {
