@@ -133,7 +133,7 @@ std::int64_t fillBrowseGrid(ResultGrid& grid, const QByteArray& folder,
     grid.reserveRows(files.size());
     // The rows come in at once and are filled without a signal each, then a view is told of
     // them in one go: a folder of 100,000 files would otherwise send as many.
-    grid.setRowCount(int(files.size()) + 1);
+    grid.setRowCount(int(files.size()));
     QSignalBlocker quiet(grid);
     CellTexts texts;
     std::int64_t total = 0;
@@ -153,10 +153,10 @@ std::int64_t fillBrowseGrid(ResultGrid& grid, const QByteArray& folder,
     }
     quiet.unblock();
     if (!files.empty())
-        emit grid.dataChanged(grid.index(1, 0),
-                              grid.index(int(files.size()), grid.columnCount() - 1));
+        emit grid.dataChanged(grid.index(0, 0),
+                              grid.index(int(files.size()) - 1, grid.columnCount() - 1));
     // One empty row for a folder without files.
-    grid.trim(std::max(grid.rowsFilled(), 1));
+    grid.trim(grid.rowsFilled());
     return total;
 }
 
@@ -173,19 +173,19 @@ void sortBrowseGrid(ResultGrid& grid, BrowseSort sort) {
     const int last = grid.rowCount() - 1;
     switch (sort) {
         case BrowseSort::Name:
-            SortGridByText(grid, 1, last, false, BrowseColumns::Filename);
+            SortGridByText(grid, 0, last, false, BrowseColumns::Filename);
             break;
         case BrowseSort::Modified:
-            SortGridByDate(grid, 1, last, true, BrowseColumns::Modified);
+            SortGridByDate(grid, 0, last, true, BrowseColumns::Modified);
             break;
         case BrowseSort::Access:
-            SortGridByDate(grid, 1, last, true, BrowseColumns::Access);
+            SortGridByDate(grid, 0, last, true, BrowseColumns::Access);
             break;
         case BrowseSort::Size:
-            SortGridByNumber(grid, 1, last, true, BrowseColumns::Size);
+            SortGridByNumber(grid, 0, last, true, BrowseColumns::Size);
             break;
         case BrowseSort::Type:
-            SortGridByText(grid, 1, last, false, BrowseColumns::Type);
+            SortGridByText(grid, 0, last, false, BrowseColumns::Type);
             break;
     }
 }
@@ -258,7 +258,7 @@ int writeFolderListing(const Platform& platform, const QByteArray& folder, const
     fillBrowseGrid(grid, folder, listing.files);
     if (sort != BrowseSort::Name) sortBrowseGrid(grid, sort);
     QByteArray block;
-    for (int r = 1; r < grid.rowCount(); ++r) {
+    for (int r = 0; r < grid.rowCount(); ++r) {
         // The name as the exact bytes of the file, where the grid shows it as other text.
         const QByteArray record = grid.recordOf(r).toUtf8();
         const QByteArray path = grid.pathOf(r);

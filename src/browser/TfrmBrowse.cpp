@@ -190,16 +190,23 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     sorted_ = Sortbyname1;
     PopupMenu1->attachToGrid(true);
 
+    marking_ = new MarkingGrid(grid, pnlScan, QStringLiteral("Marked for deletion: "));
+    marking_->setDeleteButton(btDeleteFiles);
+    // A name without an extension has no type: such a file is marked with Mark only.
+    marking_->doubleClickMarks = [this](int row) {
+        return !grid->results().cell(BrowseColumns::Type, row).isEmpty();
+    };
+    connect(marking_, &MarkingGrid::marksChanged, this, &TfrmBrowse::showMarkState);
+
     connect(PopupMenu1, &SortMenu::sorted, this, [this](QAction* item) { sorted_ = item; });
     connect(DriveComboBox1, &QComboBox::activated, this, &TfrmBrowse::DriveComboBox1Change);
     connect(DirectoryListBox1, &QListWidget::itemActivated, this,
             &TfrmBrowse::DirectoryListBox1DblClick);
-    connect(grid, &QAbstractItemView::doubleClicked, this, &TfrmBrowse::gridDblClick);
     connect(btDeleteDirectory, &QPushButton::clicked, this, &TfrmBrowse::btDeleteDirectoryClick);
     connect(btLaunch, &QPushButton::clicked, this, &TfrmBrowse::btLaunchClick);
     connect(btView, &QPushButton::clicked, this, &TfrmBrowse::btViewClick);
     connect(btSort, &QPushButton::clicked, this, &TfrmBrowse::btSortClick);
-    connect(btMark, &QPushButton::clicked, this, &TfrmBrowse::btMarkClick);
+    connect(btMark, &QPushButton::clicked, marking_, &MarkingGrid::toggleCurrentAndMoveDown);
     connect(btDeleteFiles, &QPushButton::clicked, this, &TfrmBrowse::btDeleteFilesClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmBrowse::reject);
 
@@ -220,7 +227,7 @@ bool TfrmBrowse::openOn(const QByteArray& folder, const QString& pattern, const 
     }
     // A file the pattern leaves out is there but has no row to make current.
     const ResultGrid& g = grid->results();
-    for (int r = 1; r < g.rowCount(); ++r)
+    for (int r = 0; r < g.rowCount(); ++r)
         if (g.pathOf(r) == path) grid->setCurrentRow(r);
     return true;
 }
@@ -270,7 +277,7 @@ void TfrmBrowse::rebuild() {
     // The same folder read again keeps the user's place in the grid.
     const int row = grid->currentRow();
     const auto keepPlace = qScopeGuard([this, row] {
-        if (row >= 1) grid->setCurrentRow(std::min(row, grid->results().rowCount() - 1));
+        if (row >= 0) grid->setCurrentRow(std::min(row, grid->results().rowCount() - 1));
     });
     // The shown folder, or the nearest folder above it that is still there.
     const QByteArray top = mountPointOf(folder_);
@@ -333,8 +340,7 @@ void TfrmBrowse::DirectoryListBox1DblClick(QListWidgetItem* item) {
 }
 
 void TfrmBrowse::DirectoryListBox1Change(const FolderListing& listing) {
-    btDeleteFiles->setEnabled(false);
-    marks_.clear();
+    marking_->clear();
     totalBytes_ = 0;
     {
         WaitCursor wait;
@@ -353,7 +359,7 @@ void TfrmBrowse::fitColumns() {
     // keeps room for the mark. An empty folder keeps the designed widths.
     ResultGrid& g = grid->results();
     const ColumnSchema schema = BrowseColumns::schema();
-    const bool empty = g.pathOf(1).isEmpty();
+    const bool empty = g.pathOf(0).isEmpty();
     for (int c = 0; c < schema.count(); ++c) {
         const int mark = c == schema.markColumn ? 18 : 0;
         g.setColumnWidth(c, empty ? schema.columns[std::size_t(c)].width
@@ -379,12 +385,12 @@ void TfrmBrowse::pnlScanClick() {
 
 int TfrmBrowse::currentFileRow() const {
     const int row = grid->currentRow();
-    return row >= 1 && !grid->results().pathOf(row).isEmpty() ? row : 0;
+    return row >= 0 && !grid->results().pathOf(row).isEmpty() ? row : -1;
 }
 
 void TfrmBrowse::btLaunchClick() {
     const int row = currentFileRow();
-    if (row == 0) return;
+    if (row < 0) return;
     const ResultGrid& g = grid->results();
     const QString failed = QStringLiteral("Couldn't run ") + g.cell(BrowseColumns::Filename, row);
     // An opener that fails later says so even when the browser has closed since.
@@ -397,59 +403,17 @@ void TfrmBrowse::btLaunchClick() {
 
 void TfrmBrowse::btViewClick() {
     const int row = currentFileRow();
-    if (row == 0 || !openViewer) return;
+    if (row < 0 || !openViewer) return;
     openViewer(this, grid->results().pathOf(row));
 }
 
-void TfrmBrowse::deleteOneFile(int row) {
-    ResultGrid& g = grid->results();
-    if (row < 1 || row >= g.rowCount()) return;
-    const QByteArray path = g.pathOf(row);
-    if (path.isEmpty()) return;
-    if (g.isMarked(row)) {
-        g.setMark(row, BrowseColumns::Filename, false);
-        marks_.unmark(path);
-    } else {
-        g.setMark(row, BrowseColumns::Filename, true);
-        marks_.mark(platform(), path);
-    }
-    pnlScan->setText(QStringLiteral("Marked for deletion: %1 %2 %3 bytes")
-                         .arg(marks_.count())
-                         .arg(countNoun(marks_.count(), "file"))
-                         .arg(formatThousands(marks_.bytes())));
-    showMarkState();
-}
-
 void TfrmBrowse::showMarkState() {
-    btDeleteFiles->setIcon(binIcon(style(), marks_.count() >= 1, px(25)));
-}
-
-void TfrmBrowse::btMarkClick() {
-    const int row = grid->currentRow();
-    const ResultGrid& g = grid->results();
-    if (row >= 1 && !g.cell(BrowseColumns::Filename, row).isEmpty()) {
-        deleteOneFile(row);
-        if (row < g.rowCount() - 1) grid->setCurrentRow(row + 1);
-    }
-    btDeleteFiles->setEnabled(marks_.count() > 0);
-}
-
-void TfrmBrowse::gridDblClick() {
-    const int row = grid->currentRow();
-    // A name without an extension has no type: such a file is marked with Mark only.
-    if (row >= 1 && !grid->results().cell(BrowseColumns::Type, row).isEmpty()) deleteOneFile(row);
-    btDeleteFiles->setEnabled(marks_.count() > 0);
+    btDeleteFiles->setIcon(binIcon(style(), marking_->anyMarked(), px(25)));
 }
 
 void TfrmBrowse::btDeleteFilesClick() {
-    if (marks_.count() <= 0) return;
-    {
-        TfrmReallyDelete confirm(this);
-        confirm.addFiles(marks_.files());
-        confirm.savings = marks_.bytes();
-        confirm.keptByLinks = marks_.keptByLinks();
-        confirm.exec();
-    }
+    if (!marking_->anyMarked()) return;
+    marking_->confirmDeletion(this);
     // Whatever was done: the grid shows what is left, without marks.
     rebuild();
 }
@@ -466,10 +430,10 @@ void TfrmBrowse::btDeleteDirectoryClick() {
 }
 
 bool TfrmBrowse::FormCloseQuery() {
-    if (marks_.count() <= 0) return true;
-    return Confirm(QStringLiteral("You have ") + QString::number(marks_.count()) +
-                       QLatin1Char(' ') + countNoun(marks_.count(), "file") +
-                       QStringLiteral(" marked for deletion. ") +
+    const std::int64_t marked = marking_->marks().count();
+    if (marked <= 0) return true;
+    return Confirm(QStringLiteral("You have ") + QString::number(marked) + QLatin1Char(' ') +
+                       countNoun(marked, "file") + QStringLiteral(" marked for deletion. ") +
                        QStringLiteral("Do you really wish to exit without deleting?"),
                    ButtonYes | ButtonNo, ButtonNo) == ButtonYes;
 }

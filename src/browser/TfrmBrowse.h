@@ -11,6 +11,7 @@
 
 #include "browser/FolderListing.h"
 #include "common/MarkedFileList.h"
+#include "ui/MarkingGrid.h"
 #include "ui/ResultGridView.h"
 #include "ui/ToolWindow.h"
 
@@ -62,7 +63,8 @@ public:
 
     [[nodiscard]] const QByteArray& folder() const { return folder_; }
     [[nodiscard]] const QString& pattern() const { return pattern_; }
-    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
+    [[nodiscard]] const MarkedFileList& marks() const { return marking_->marks(); }
+    [[nodiscard]] MarkingGrid& marking() { return *marking_; }
     [[nodiscard]] std::int64_t totalBytes() const { return totalBytes_; }
 
     void FormShow() override;
@@ -82,9 +84,6 @@ public:
     void btLaunchClick();
     void btViewClick();
 
-    void deleteOneFile(int row);
-    void btMarkClick();
-    void gridDblClick();
     void btDeleteFilesClick();
     void btDeleteDirectoryClick();
     // Whether the window may close: with marks pending, only when the user says so.
@@ -111,7 +110,7 @@ private:
 
     QByteArray folder_;  // exact bytes; empty until a folder is shown
     QString pattern_ = QStringLiteral("*.*");
-    MarkedFileList marks_;
+    MarkingGrid* marking_;
     std::int64_t totalBytes_ = 0;
     QAction* sorted_ = nullptr;  // the sort item last chosen
     bool deleting_ = false;      // a folder deletion runs: closing waits for its end

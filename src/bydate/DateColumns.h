@@ -16,7 +16,7 @@ enum : int { Filename, Accessed, Created, Modified, Folder, Type };
                  {"Created", 68, false, true, true, SortKind::Date, true},
                  {"Modified", 68, false, true, true, SortKind::Date, true},
                  {"Folder", 189, false, false, true, SortKind::Text, false},
-                 {"Type", 0, false, true, true, SortKind::Text, false}};
+                 {"Type", 90, false, true, true, SortKind::Text, false}};
     s.markColumn = Filename;
     s.pathColumn = Folder;
     return s;

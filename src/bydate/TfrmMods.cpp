@@ -157,6 +157,9 @@ TfrmMods::TfrmMods(QWidget* parent)
            QMargins(8, 2, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
+    marking_ = new MarkingGrid(grid, pnlScan);
+    marking_->setDeleteButton(btDelete);
+    marking_->pathOf = [this](int row) { return pathOfRow(row); };
 
     PopupMenu1 = new SortMenu(grid, this);
     Sortbyname1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), DateColumns::Filename);
@@ -170,7 +173,7 @@ TfrmMods::TfrmMods(QWidget* parent)
     SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), DateColumns::Type);
 
     connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
-    connect(btMark, &QPushButton::clicked, this, &TfrmMods::DeleteAllFiles);
+    connect(btMark, &QPushButton::clicked, marking_, &MarkingGrid::toggleCurrentAndMoveDown);
     connect(btDelete, &QPushButton::clicked, this, &TfrmMods::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
     connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
@@ -178,7 +181,6 @@ TfrmMods::TfrmMods(QWidget* parent)
     connect(btSort, &QPushButton::clicked, this, &TfrmMods::btSortClick);
     connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
     connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
-    connect(grid, &QAbstractItemView::doubleClicked, this, &TfrmMods::gridDblClick);
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
     connect(whenItems, &QButtonGroup::idClicked, this, &TfrmMods::rgWhenClick);
     // The relation, the tested time and the pattern stay live while a scan runs.
@@ -213,7 +215,6 @@ void TfrmMods::FormShow() {
     dtEnd->setText(today);
     pnlDrives->FillDriveBoxes(driveTable());
     cb1Click(pnlDrives->anyChecked());
-    marks_.clear();
     btClose->setEnabled(true);
     PopupMenu1->attachToGrid(false);
     ClearGrid();
@@ -225,8 +226,7 @@ void TfrmMods::FormShow() {
 void TfrmMods::ClearGrid() {
     resetGrid();
     PopupMenu1->check(Sortbyname1);
-    marks_.clear();
-    btDelete->setEnabled(false);
+    marking_->clear();
 }
 
 std::optional<DateQuery> TfrmMods::readQuery() {
@@ -276,7 +276,7 @@ void TfrmMods::scan(const DateQuery& query) {
         []() -> const std::vector<ScanRecord>& { return handedOver; });
     for (QAction* a : PopupMenu1->actions())
         a->setEnabled(true);
-    grid->results().trim(std::max(rowsFilled, 1));
+    grid->results().trim(rowsFilled);
     if (!endScan() || !open) return;
     const bool userAborted = listIncomplete() && incompleteText() == listIncompleteText();
     QString found = QStringLiteral("Found : ") + QString::number(scanner_->listed());
@@ -299,7 +299,6 @@ void TfrmMods::scan(const DateQuery& query) {
 void TfrmMods::showResultButtons(bool any) {
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->setVisible(any);
-    btDelete->setEnabled(marks_.count() > 0);
     PopupMenu1->attachToGrid(any);
 }
 
@@ -415,45 +414,8 @@ QByteArray TfrmMods::pathOfRow(int row) const {
     return name.isEmpty() ? QByteArray() : JoinPath(folder, name);
 }
 
-void TfrmMods::deleteOneFile(int row) {
-    if (row < 1 || row > rowsFilled) return;
-    ResultGrid& g = grid->results();
-    const QByteArray path = pathOfRow(row);
-    const bool marking = !g.isMarked(row);
-    g.setMark(row, schema().markColumn, marking);
-    // The mark keeps the file as it is now, so the deletion can tell whether it changed
-    // since; unmarking takes back exactly what the mark added.
-    if (marking)
-        marks_.mark(platform(), path);
-    else
-        marks_.unmark(path);
-    pnlScan->setText(QStringLiteral("%1 %2 %3 bytes")
-                         .arg(marks_.count())
-                         .arg(countNoun(marks_.count(), "file"))
-                         .arg(formatThousands(marks_.bytes())));
-}
-
-void TfrmMods::gridDblClick() {
-    if (grid->currentRow() >= 1) deleteOneFile(grid->currentRow());
-    btDelete->setEnabled(marks_.count() > 0);
-}
-
-void TfrmMods::DeleteAllFiles() {
-    const int row = grid->currentRow();
-    if (row >= 1) {
-        deleteOneFile(row);
-        if (row < grid->results().rowCount() - 1) grid->setCurrentRow(row + 1);
-    }
-    btDelete->setEnabled(marks_.count() >= 1);
-}
-
 void TfrmMods::btDeleteClick() {
-    if (marks_.count() <= 0) return;
-    TfrmReallyDelete confirm(this);
-    confirm.addFiles(marks_.files());
-    confirm.savings = marks_.bytes();
-    confirm.keptByLinks = marks_.keptByLinks();
-    if (confirm.exec() == QDialog::Rejected) return;
+    if (marking_->confirmDeletion(this) == QDialog::Rejected) return;
     accept();
 }
 
@@ -496,7 +458,7 @@ void TfrmMods::btClipClick() {
 
 void TfrmMods::btBrowseClick() {
     const int row = grid->currentRow();
-    if (row < 1 || row > rowsFilled) return;
+    if (row < 0 || row >= rowsFilled) return;
     const QByteArray path = pathOfRow(row);
     if (!platform().fileSize(path)) {
         ShowGeneralError(QStringLiteral("Invalid file name - ") + QString::fromLocal8Bit(path));

@@ -17,6 +17,7 @@
 #include "bydate/DateScan.h"
 #include "common/FileListDeletion.h"
 #include "common/MarkedFileList.h"
+#include "ui/MarkingGrid.h"
 #include "ui/ResultWindow.h"
 
 namespace rk {
@@ -64,7 +65,8 @@ public:
 
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
-    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
+    [[nodiscard]] const MarkedFileList& marks() const { return marking_->marks(); }
+    [[nodiscard]] MarkingGrid& marking() { return *marking_; }
 
     // Shows the date picker modally; tests put their own hand here.
     std::function<int(TfrmPickDate&)> showPicker;
@@ -91,9 +93,6 @@ public:
     void popStartDateClick();
     void popEndDateClick();
 
-    void deleteOneFile(int row);
-    void gridDblClick();
-    void DeleteAllFiles();
     void btDeleteClick();
     void btSortClick();
     void PrintClick();
@@ -117,7 +116,7 @@ private:
     void refocus(QLineEdit* box);
 
     std::unique_ptr<DateScan> scanner_;
-    MarkedFileList marks_;
+    MarkingGrid* marking_;
     bool refocusing_ = false;  // the focus goes back to a date box: no check on the way
 };
 

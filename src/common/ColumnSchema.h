@@ -12,7 +12,8 @@ namespace rk {
 // One column of a tool's result grid. Column n shows field n + 1 of the tool's records.
 struct ResultColumn {
     QString title;
-    // Pixels at 96 dpi; 0 for the column that takes what is left of the window.
+    // Pixels at 96 dpi; the path column takes what the others leave of the window, at least
+    // this much.
     int width = 0;
     bool rightAligned = false;
     // Widened after a scan to show its texts whole; paths keep their designed width.
@@ -28,7 +29,7 @@ struct ResultColumn {
 struct ColumnSchema {
     std::vector<ResultColumn> columns;
     int markColumn = -1;  // the cell that carries the mark glyph
-    int pathColumn = -1;  // the path the row stands for, or its folder
+    int pathColumn = -1;  // the path the row stands for, or its folder; it takes spare width
     int sizeColumn = -1;  // where a removed entry says DELETED or RECYCLED
 
     [[nodiscard]] int count() const { return int(columns.size()); }

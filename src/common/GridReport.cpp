@@ -23,19 +23,24 @@ qsizetype leadingBlanks(const QString& s) {
     return n;
 }
 
-}  // namespace
-
-QStringList gridReportFields(const ResultGrid& grid, int row) {
+template <class TextOf>
+QStringList paddedFields(const ResultGrid& grid, TextOf textOf) {
     QStringList fields;
     fields.reserve(grid.columnCount());
     for (int c = 0; c < grid.columnCount(); ++c)
-        fields.append(grid.cell(c, row).leftJustified(std::max(grid.columnWidth(c), 0) / 6) +
+        fields.append(textOf(c).leftJustified(std::max(grid.columnWidth(c), 0) / 6) +
                       QLatin1Char(' '));
     return fields;
 }
 
-QString gridReportLine(const ResultGrid& grid, int row) {
-    return gridReportFields(grid, row).join(QString());
+}  // namespace
+
+QStringList gridReportFields(const ResultGrid& grid, int row) {
+    return paddedFields(grid, [&](int c) { return grid.cell(c, row); });
+}
+
+QStringList gridReportTitles(const ResultGrid& grid) {
+    return paddedFields(grid, [&](int c) { return grid.title(c); });
 }
 
 QStringList wrapReportFields(const QStringList& fields, qsizetype width, qsizetype indent) {

@@ -15,8 +15,8 @@ class ResultGrid;
 // characters and followed by a blank, so that a cell longer than its column (written whole)
 // still stands apart from the next.
 [[nodiscard]] QStringList gridReportFields(const ResultGrid& grid, int row);
-// The same fields joined: the row as one line.
-[[nodiscard]] QString gridReportLine(const ResultGrid& grid, int row);
+// The column titles as the report's first row, padded the same way.
+[[nodiscard]] QStringList gridReportTitles(const ResultGrid& grid);
 
 // Splits a line given as its fields into lines of at most width characters, breaking only
 // between fields; each continuation starts with indent blanks. A field too wide for a line of

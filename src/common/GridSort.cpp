@@ -32,10 +32,10 @@ struct Range {
     int last = -1;
 };
 
-// The rows worth sorting, clipped to the data rows; empty when fewer than two.
+// The rows worth sorting, clipped to the grid's rows; empty when fewer than two.
 Range sortRange(const ResultGrid& grid, int firstRow, int lastRow, int column) {
     if (column < 0 || column >= grid.columnCount()) return {};
-    Range r{std::max(firstRow, 1), std::min(lastRow, grid.rowCount() - 1)};
+    Range r{std::max(firstRow, 0), std::min(lastRow, grid.rowCount() - 1)};
     if (r.last <= r.first) return {};
     return r;
 }

@@ -13,7 +13,7 @@ enum class SortKind { Text, Number, Date, Size };
 
 // Sort the rows firstRow..lastRow of the grid by the cells of one column, ascending or
 // descending; whole rows move with their marks, paths and rewritten cells, and nothing
-// outside the range does (the title row never). Rows of equal keys keep their order.
+// outside the range does. Rows of equal keys keep their order.
 // Text: ASCII letters upper-cased, then byte order. Number: numberKey. Date: dateKey.
 void SortGridByText(ResultGrid& grid, int firstRow, int lastRow, bool descending, int column);
 void SortGridByNumber(ResultGrid& grid, int firstRow, int lastRow, bool descending, int column);

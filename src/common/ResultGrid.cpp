@@ -40,10 +40,7 @@ void ResultGrid::setColumns(const QStringList& titles, const QList<int>& widths)
     } else {
         titles_ = titles;
         widths_ = newWidths;
-        if (!titles_.isEmpty()) {
-            emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-            emit dataChanged(index(0, 0), index(0, columnCount() - 1));
-        }
+        if (!titles_.isEmpty()) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     }
     emit columnWidthsChanged();
 }
@@ -57,8 +54,7 @@ void ResultGrid::setSchema(const ColumnSchema& schema) {
     rightAligned_.clear();
     for (int c = 0; c < schema.count(); ++c)
         if (schema.columns[std::size_t(c)].rightAligned) rightAligned_.append(c);
-    if (rowCount() > 1 && columnCount() > 0)
-        emit dataChanged(index(1, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 int ResultGrid::columnWidth(int column) const {
@@ -83,7 +79,7 @@ void ResultGrid::setRowCount(int rows) {
         endInsertRows();
     } else if (rows < current) {
         beginRemoveRows({}, rows, current - 1);
-        const std::size_t kept = std::size_t(rows) - 1;
+        const std::size_t kept = std::size_t(rows);
         bool tailOnly = true;
         for (std::size_t i = kept; i < order_.size(); ++i) {
             dropRewritten(order_[i]);
@@ -97,7 +93,7 @@ void ResultGrid::setRowCount(int rows) {
             rows_.resize(kept);
         else
             compactSlots();
-        filled_ = std::min(filled_, rows - 1);
+        filled_ = std::min(filled_, rows);
         endRemoveRows();
     }
 }
@@ -125,10 +121,10 @@ int ResultGrid::addRecord(const QString& record, const QByteArray& path) {
 }
 
 int ResultGrid::addRecordUtf8(QByteArrayView record, const QByteArray& path) {
-    const int row = filled_ + 1;
+    const int row = filled_;
     if (row >= rowCount()) setRowCount(rowCount() + growthStep);
     setRecordUtf8(row, record, path);
-    filled_ = row;
+    filled_ = row + 1;
     return row;
 }
 
@@ -141,12 +137,13 @@ int ResultGrid::addRecord(const ScanRecord& record, const QByteArray& path) {
         QByteArrayView(bytes).sliced(text.size() + 1) == path)
         pathAt = text.size() + 1;
     if (pathAt < 0 || text.isEmpty()) return addRecordUtf8(text, path);
-    const int row = filled_ + 1;
+    const int row = filled_;
     if (row >= rowCount()) setRowCount(rowCount() + growthStep);
     const std::uint32_t slot = slotOf(row);
     Row& r = rows_[slot];
     dropRewritten(slot);
     r.markColumn = -1;
+    r.shaded = false;
     r.shared = true;
     r.chunk = std::uint32_t(shared_.size());
     r.at = 0;
@@ -154,7 +151,7 @@ int ResultGrid::addRecord(const ScanRecord& record, const QByteArray& path) {
     r.pathAt = std::uint32_t(pathAt);
     r.pathSize = std::uint32_t(path.size());
     shared_.push_back(bytes);
-    filled_ = row;
+    filled_ = row + 1;
     if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     return row;
 }
@@ -169,6 +166,7 @@ void ResultGrid::setRecordUtf8(int row, QByteArrayView text, const QByteArray& p
     Row& r = rows_[slot];
     dropRewritten(slot);
     r.markColumn = -1;
+    r.shaded = false;
     if (r.shared) {
         shared_[r.chunk] = QByteArray();
         r.shared = false;
@@ -252,19 +250,12 @@ QByteArrayView ResultGrid::cellOfSlot(std::uint32_t slot, int column, QByteArray
 }
 
 QByteArrayView ResultGrid::cellUtf8(int column, int row, QByteArray& scratch) const {
-    if (column < 0 || column >= columnCount()) return {};
-    if (row == 0) {
-        scratch = titles_[column].toUtf8();
-        return scratch;
-    }
-    if (!isDataRow(row)) return {};
+    if (column < 0 || column >= columnCount() || !isDataRow(row)) return {};
     return cellOfSlot(slotOf(row), column, scratch);
 }
 
 QString ResultGrid::cell(int column, int row) const {
-    if (column < 0 || column >= columnCount()) return {};
-    if (row == 0) return titles_[column];
-    if (!isDataRow(row)) return {};
+    if (column < 0 || column >= columnCount() || !isDataRow(row)) return {};
     const std::uint32_t slot = slotOf(row);
     const Row& r = rows_[slot];
     if (r.rewritten) {
@@ -275,26 +266,25 @@ QString ResultGrid::cell(int column, int row) const {
 }
 
 void ResultGrid::setCell(int column, int row, const QString& text) {
-    if (column < 0 || column >= columnCount()) return;
-    if (row == 0) {
-        titles_[column] = text;
-        emit headerDataChanged(Qt::Horizontal, column, column);
+    if (column < 0 || column >= columnCount() || !isDataRow(row)) return;
+    const std::uint32_t slot = slotOf(row);
+    Row& r = rows_[slot];
+    // Writing back the record's own text costs nothing: only texts that differ are kept.
+    const quint64 key = cellKey(slot, column);
+    if (text == QString::fromUtf8(fieldOf(r, column))) {
+        if (r.rewritten) rewritten_.remove(key);
     } else {
-        if (!isDataRow(row)) return;
-        const std::uint32_t slot = slotOf(row);
-        Row& r = rows_[slot];
-        // Writing back the record's own text, as marking does to repaint a cell, costs
-        // nothing: only texts that differ are kept.
-        const quint64 key = cellKey(slot, column);
-        if (text == QString::fromUtf8(fieldOf(r, column))) {
-            if (r.rewritten) rewritten_.remove(key);
-        } else {
-            rewritten_.insert(key, text);
-            r.rewritten = true;
-        }
+        rewritten_.insert(key, text);
+        r.rewritten = true;
     }
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i);
+}
+
+void ResultGrid::setTitle(int column, const QString& text) {
+    if (column < 0 || column >= columnCount()) return;
+    titles_[column] = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 void ResultGrid::dropRewritten(std::uint32_t slot) {
@@ -346,9 +336,19 @@ void ResultGrid::setMark(int row, int column, bool marked) {
     emit dataChanged(index(row, from), index(row, to), {ResultGrid::MarkRole});
 }
 
+void ResultGrid::setShaded(int row, bool shaded) {
+    if (!isDataRow(row) || rows_[slotOf(row)].shaded == shaded) return;
+    rows_[slotOf(row)].shaded = shaded;
+    if (columnCount() > 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1), {ResultGrid::ShadeRole});
+}
+
+bool ResultGrid::isShaded(int row) const {
+    return isDataRow(row) && rows_[slotOf(row)].shaded;
+}
+
 void ResultGrid::reorderRows(int firstRow, const std::vector<int>& rows) {
-    if (rows.empty() || firstRow < 1 || std::size_t(firstRow) + rows.size() > order_.size() + 1)
-        return;
+    if (rows.empty() || firstRow < 0 || std::size_t(firstRow) + rows.size() > order_.size()) return;
     std::vector<bool> seen(rows.size(), false);
     for (int r : rows) {
         const std::size_t i = std::size_t(r - firstRow);
@@ -359,7 +359,7 @@ void ResultGrid::reorderRows(int firstRow, const std::vector<int>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i)
         moved[i] = slotOf(rows[i]);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::copy(moved.begin(), moved.end(), order_.begin() + (firstRow - 1));
+    std::copy(moved.begin(), moved.end(), order_.begin() + firstRow);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
@@ -375,7 +375,8 @@ QVariant ResultGrid::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell(index.column(), index.row());
     if (role == MarkRole) return isMarked(index.column(), index.row());
-    if (role == Qt::ToolTipRole && tipOf_ && isDataRow(index.row())) {
+    if (role == ShadeRole) return isShaded(index.row());
+    if (role == Qt::ToolTipRole && tipOf_) {
         const QByteArray path = pathOf(index.row());
         const QString tip = path.isEmpty() ? QString() : tipOf_(path);
         return tip.isEmpty() ? QVariant() : QVariant(tip);
@@ -388,8 +389,8 @@ QVariant ResultGrid::data(const QModelIndex& index, int role) const {
 void ResultGrid::setRightAligned(int column, bool right) {
     rightAligned_.removeAll(column);
     if (right) rightAligned_.append(column);
-    if (rowCount() > 1 && column >= 0 && column < columnCount())
-        emit dataChanged(index(1, column), index(rowCount() - 1, column));
+    if (column >= 0 && column < columnCount())
+        emit dataChanged(index(0, column), index(rowCount() - 1, column));
 }
 
 QVariant ResultGrid::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -11,7 +11,7 @@ enum : int { Filename, Size, Modified, Time, Access, Folder, Type };
 [[nodiscard]] inline ColumnSchema schema() {
     ColumnSchema s;
     s.columns = {{"Filename", 93}, {"Size in K", 54, true},       {"Modified", 64}, {"Time", 70},
-                 {"Access", 70},   {"Folder", 184, false, false}, {"Type", 0}};
+                 {"Access", 70},   {"Folder", 184, false, false}, {"Type", 90}};
     s.markColumn = Filename;
     s.pathColumn = Folder;
     s.sizeColumn = Size;
@@ -30,7 +30,7 @@ enum : int { Size, Modified, Time, Access, FileName, Type };
                  {"Time", 64},
                  {"Access", 64, false, true, true, SortKind::Date, true},
                  {"FileName", 296, false, false, true, SortKind::Text, false},
-                 {"Type", 0, false, true, true, SortKind::Text, false}};
+                 {"Type", 90, false, true, true, SortKind::Text, false}};
     s.markColumn = FileName;
     s.pathColumn = FileName;
     s.sizeColumn = Size;

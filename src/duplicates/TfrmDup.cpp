@@ -164,7 +164,19 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
            QMargins(8, 4, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
-    grid->installEventFilter(this);
+    marking_ = new MarkingGrid(grid, pnlSel);
+    marking_->setDeleteButton(btDelete);
+    marking_->mayMark = [this](int row) {
+        if (!wouldMarkEveryCopy(row)) return true;
+        ShowInfo(QStringLiteral("Every copy of this file would be marked. One copy must stay."));
+        return false;
+    };
+    // A file found by its contents is kept as it was read, so the deletion can tell whether
+    // it changed since.
+    marking_->asRead = [this](int row) -> std::optional<MarkedFile> {
+        if (groupOfRow_.empty()) return std::nullopt;
+        return contentScanner_->hashedFile(std::size_t(row));
+    };
 
     PopupMenu1 = new SortMenu(grid, this);
     Sortbysize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), HogColumns::Size);
@@ -176,13 +188,12 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
     connect(btContent, &QPushButton::clicked, this, &TfrmDup::btContentClick);
-    connect(btMark, &QPushButton::clicked, this, &TfrmDup::DeleteAllFiles);
+    connect(btMark, &QPushButton::clicked, marking_, &MarkingGrid::toggleCurrentAndMoveDown);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
     connect(btClip, &QPushButton::clicked, this, &TfrmDup::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
     connect(btSort, &QPushButton::clicked, this, &TfrmDup::btSortClick);
-    connect(grid, &QAbstractItemView::doubleClicked, this, &TfrmDup::gridDblClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TfrmDup::KiloToMega);
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
 
@@ -214,10 +225,9 @@ void TfrmDup::FormShow() {
 void TfrmDup::ClearGrid() {
     resetGrid();
     PopupMenu1->check(Sortbysize1);
-    marks_.clear();
+    marking_->clear();
     groupOfRow_.clear();
-    unmarkedIn_.clear();
-    btDelete->setEnabled(false);
+    groupCount_ = 0;
     grid->setFocus();
 }
 
@@ -256,9 +266,9 @@ void TfrmDup::scanContent() {
     // The groups of the rows that went in (a close may have stopped the filling).
     for (int r = 0; r < rowsFilled; ++r) {
         groupOfRow_.push_back(scan.groupOf(std::size_t(r)));
-        if (unmarkedIn_.size() <= groupOfRow_.back()) unmarkedIn_.resize(groupOfRow_.back() + 1);
-        ++unmarkedIn_[groupOfRow_.back()];
+        groupCount_ = std::max(groupCount_, groupOfRow_.back() + 1);
     }
+    shadeGroups();
     if (!endScan() || !open) return;
     showResultButtons(rowsFilled > 0);
     const QString skipped = skippedFilesNote(scan.unreadableFiles(), scan.changedFiles());
@@ -281,6 +291,7 @@ void TfrmDup::scan(bool exact) {
     DupQuery query;
     query.duplicates = duplicates_;
     query.exact = exact;
+    lastScanExact_ = exact;
     query.sizeLimitKb = SpinEdit1->value();
     query.pattern = cbWildCard->currentText();
     query.drives = pnlDrives->checkedDrives();
@@ -299,6 +310,7 @@ void TfrmDup::scan(bool exact) {
                   *scanner_, run, [this] { return scanner_->listedCount(); },
                   [this](const auto& row) { scanner_->forEachListed(row); });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
+    if (duplicates_) shadeGroups();
     if (!endScan() || !open) return;
     showResultButtons(rowsFilled > 0);
     if (rowsFilled == 0) {
@@ -315,7 +327,6 @@ void TfrmDup::scan(bool exact) {
 void TfrmDup::showResultButtons(bool any) {
     btMark->setVisible(any);
     btDelete->setVisible(any);
-    btDelete->setEnabled(marks_.count() > 0);
     for (QPushButton* b : {btPrint, btClip, btBrowse})
         b->setVisible(any);
     // Duplicate groups are never re-sorted.
@@ -339,81 +350,42 @@ void TfrmDup::cbWildCardChange() {
     lblType->setText(patternTypeName(pattern));
 }
 
-void TfrmDup::deleteOneFile(int row) {
-    if (row < 1 || row > rowsFilled) return;
+void TfrmDup::shadeGroups() {
     ResultGrid& g = grid->results();
-    const QByteArray path = g.pathOf(row);
-    const bool marking = !g.isMarked(row);
-    const bool byContent = !groupOfRow_.empty();
-    if (marking && wouldMarkEveryCopy(row)) {
-        ShowInfo(QStringLiteral("Every copy of this file would be marked. One copy must stay."));
-        return;
-    }
-    g.setMark(row, schema().markColumn, marking);
-    if (byContent) {
-        std::uint32_t& unmarked = unmarkedIn_[groupOfRow_[std::size_t(row - 1)]];
-        unmarked = marking ? unmarked - 1 : unmarked + 1;
-    }
-    // The mark keeps the file as it is now, or as it was read when found by its contents, so
-    // the deletion can tell whether it changed since; unmarking takes back exactly what the
-    // mark added.
-    if (!marking)
-        marks_.unmark(path);
-    else if (byContent)
-        marks_.mark(platform(), path, contentScanner_->hashedFile(std::size_t(row - 1)));
-    else
-        marks_.mark(platform(), path);
-    pnlSel->setText(QStringLiteral("%1 %2 %3 bytes")
-                        .arg(marks_.count())
-                        .arg(countNoun(marks_.count(), "file"))
-                        .arg(formatThousands(marks_.bytes())));
-}
-
-void TfrmDup::gridDblClick() {
-    if (grid->currentRow() >= 1) deleteOneFile(grid->currentRow());
-    btDelete->setEnabled(marks_.count() > 0);
-}
-
-void TfrmDup::DeleteAllFiles() {
-    const int row = grid->currentRow();
-    if (row >= 1) {
-        deleteOneFile(row);
-        if (row < grid->results().rowCount() - 1) grid->setCurrentRow(row + 1);
-    }
-    btDelete->setEnabled(marks_.count() > 0);
-}
-
-bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
-    // gridKeyUp: each release of Delete marks the current row and moves down.
-    if (watched == grid && event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete && !key->isAutoRepeat()) {
-            DeleteAllFiles();
-            return true;
+    // Rows of one group lie together: by content each row knows its group; by name (and
+    // size) a group is a run of rows whose keys differ only in case.
+    QByteArray a, b, c, d;
+    bool shaded = false;
+    for (int row = 1; row < rowsFilled; ++row) {
+        bool same;
+        if (!groupOfRow_.empty()) {
+            same = groupOfRow_[std::size_t(row)] == groupOfRow_[std::size_t(row - 1)];
+        } else {
+            same = compareFolded(g.cellUtf8(DupColumns::Filename, row - 1, a),
+                                 g.cellUtf8(DupColumns::Filename, row, b)) == 0 &&
+                   (!lastScanExact_ || g.cellUtf8(DupColumns::Size, row - 1, c) ==
+                                           g.cellUtf8(DupColumns::Size, row, d));
         }
+        shaded = same ? shaded : !shaded;
+        g.setShaded(row, shaded);
     }
-    return ResultWindow::eventFilter(watched, event);
 }
 
 void TfrmDup::btDeleteClick() {
-    if (marks_.count() <= 0) return;
-    TfrmReallyDelete confirm(this);
-    confirm.addFiles(marks_.files());
-    confirm.savings = marks_.bytes();
-    confirm.keptByLinks = marks_.keptByLinks();
+    if (!marking_->anyMarked()) return;
     withheld_.clear();
-    if (!groupOfRow_.empty()) {
+    const int outcome = marking_->confirmDeletion(this, [this](TfrmReallyDelete& confirm) {
+        if (groupOfRow_.empty()) return;
         confirm.beforeDeleting = [this] { return aCopyStaysOfEachGroup(); };
         confirm.mayRemove = [this](const MarkedFile& file, const SearchRecord& now) {
             return aCopyStaysOf(file, now);
         };
         markedRowOf_.clear();
-        for (int row = 1; row <= rowsFilled; ++row)
+        for (int row = 0; row < rowsFilled; ++row)
             if (grid->results().isMarked(row))
                 markedRowOf_.insert(grid->results().pathOf(row), row);
-        copyStays_.assign(unmarkedIn_.size(), 0);
-    }
-    const int outcome = confirm.exec();
+        copyStays_.assign(groupCount_, 0);
+    });
     markedRowOf_.clear();
     if (!withheld_.empty()) ShowWarning(withheldNote(withheld_));
     if (outcome == QDialog::Rejected) return;
@@ -421,9 +393,9 @@ void TfrmDup::btDeleteClick() {
 }
 
 bool TfrmDup::aCopyStaysOf(const MarkedFile& file, const SearchRecord& now) {
-    const int row = markedRowOf_.value(file.path);
-    if (row < 1) return false;  // not a row of this list: nothing known of its copies
-    const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+    const int row = markedRowOf_.value(file.path, -1);
+    if (row < 0) return false;  // not a row of this list: nothing known of its copies
+    const std::uint32_t group = groupOfRow_[std::size_t(row)];
     std::int8_t& verdict = copyStays_[group];
     if (verdict == 0) {
         // The group's rows lie together; the first unmarked copy that still holds these
@@ -431,11 +403,11 @@ bool TfrmDup::aCopyStaysOf(const MarkedFile& file, const SearchRecord& now) {
         verdict = -1;
         const ResultGrid& g = grid->results();
         int first = row;
-        while (first > 1 && groupOfRow_[std::size_t(first - 2)] == group)
+        while (first > 0 && groupOfRow_[std::size_t(first - 1)] == group)
             --first;
-        for (int r = first; r <= rowsFilled && groupOfRow_[std::size_t(r - 1)] == group; ++r)
-            if (!g.isMarked(r) && contentScanner_->keptCopyHolds(std::size_t(r - 1), file.path,
-                                                                 now.device, now.inode)) {
+        for (int r = first; r < rowsFilled && groupOfRow_[std::size_t(r)] == group; ++r)
+            if (!g.isMarked(r) &&
+                contentScanner_->keptCopyHolds(std::size_t(r), file.path, now.device, now.inode)) {
                 verdict = 1;
                 break;
             }
@@ -445,26 +417,37 @@ bool TfrmDup::aCopyStaysOf(const MarkedFile& file, const SearchRecord& now) {
 }
 
 bool TfrmDup::wouldMarkEveryCopy(int row) const {
-    return !groupOfRow_.empty() && unmarkedIn_[groupOfRow_[std::size_t(row - 1)]] <= 1;
+    if (groupOfRow_.empty() || row < 0 || row >= rowsFilled) return false;
+    // The group's rows lie together: count its other unmarked rows around this one.
+    const ResultGrid& g = grid->results();
+    const std::uint32_t group = groupOfRow_[std::size_t(row)];
+    const auto unmarkedOther = [&](int r) {
+        return r != row && r >= 0 && r < rowsFilled && groupOfRow_[std::size_t(r)] == group;
+    };
+    for (int r = row - 1; unmarkedOther(r); --r)
+        if (!g.isMarked(r)) return false;
+    for (int r = row + 1; unmarkedOther(r); ++r)
+        if (!g.isMarked(r)) return false;
+    return true;
 }
 
 bool TfrmDup::aCopyStaysOfEachGroup() const {
     // A copy left unmarked may have gone or changed since the scan: the marked files of its
     // group would then be the last of those contents.
     const ResultGrid& g = grid->results();
-    std::vector<bool> hasMarks(unmarkedIn_.size()), keepsACopy(unmarkedIn_.size());
-    for (int row = 1; row <= rowsFilled; ++row) {
-        const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+    std::vector<bool> hasMarks(groupCount_), keepsACopy(groupCount_);
+    for (int row = 0; row < rowsFilled; ++row) {
+        const std::uint32_t group = groupOfRow_[std::size_t(row)];
         if (g.isMarked(row)) {
             hasMarks[group] = true;
         } else if (!keepsACopy[group]) {
-            const MarkedFile was = contentScanner_->hashedFile(std::size_t(row - 1));
+            const MarkedFile was = contentScanner_->hashedFile(std::size_t(row));
             const std::optional<MarkedFile> now = markFile(platform(), was.path);
             keepsACopy[group] = now && *now == was;
         }
     }
-    for (int row = 1; row <= rowsFilled; ++row) {
-        const std::uint32_t group = groupOfRow_[std::size_t(row - 1)];
+    for (int row = 0; row < rowsFilled; ++row) {
+        const std::uint32_t group = groupOfRow_[std::size_t(row)];
         if (hasMarks[group] && !keepsACopy[group]) {
             ShowWarning(QStringLiteral("No unmarked copy of %1 is left as it was when read. "
                                        "One copy must stay.")
@@ -498,7 +481,7 @@ void TfrmDup::btClipClick() {
 
 void TfrmDup::BrowseDirectory1Click() {
     const int row = grid->currentRow();
-    if (row < 1 || !openBrowser) return;
+    if (row < 0 || !openBrowser) return;
     const QByteArray path = grid->results().pathOf(row);
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);

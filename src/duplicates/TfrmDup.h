@@ -14,6 +14,7 @@
 #include "common/MarkedFileList.h"
 #include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
+#include "ui/MarkingGrid.h"
 #include "ui/ResultWindow.h"
 
 namespace rk {
@@ -58,16 +59,14 @@ public:
 
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
-    [[nodiscard]] const MarkedFileList& marks() const { return marks_; }
+    [[nodiscard]] const MarkedFileList& marks() const { return marking_->marks(); }
+    [[nodiscard]] MarkingGrid& marking() { return *marking_; }
 
     void FormShow() override;
     void ClearGrid();
     void scan(bool exact);
     // The search by content: groups of identical files, the most room to free first.
     void scanContent();
-    void deleteOneFile(int row);
-    void DeleteAllFiles();
-    void gridDblClick();
     void btScanClick();
     void btExactClick();
     void btContentClick();
@@ -83,11 +82,10 @@ public:
     // The printed report's title: the query and the checked drives.
     [[nodiscard]] QString printTitle() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void showResultButtons(bool any);
+    // Alternate groups of duplicates are shaded, so each group reads as one.
+    void shadeGroups();
     // Content groups: one copy of each must stay unmarked, and still be as it was read when
     // the others are deleted.
     [[nodiscard]] bool wouldMarkEveryCopy(int row) const;
@@ -99,11 +97,12 @@ private:
 
     const bool duplicates_;  // DupMode when the window was made
     std::unique_ptr<DupScan> scanner_;
-    MarkedFileList marks_;
+    MarkingGrid* marking_;
     std::unique_ptr<ContentScan> contentScanner_;
-    // Of a content list: each row's group (row 1 first), each group's unmarked rows.
+    // Of a content list: each row's group; the groups' rows lie together.
     std::vector<std::uint32_t> groupOfRow_;
-    std::vector<std::uint32_t> unmarkedIn_;
+    std::uint32_t groupCount_ = 0;
+    bool lastScanExact_ = false;  // the name list's groups are of equal name and size
     // During a deletion: the row of each marked path, each group's verdict (0 not yet
     // checked, 1 a copy stays, -1 none does), and the marked files kept for want of a copy.
     QHash<QByteArray, int> markedRowOf_;

@@ -15,7 +15,7 @@ enum : int { Size, Used, Files, SubFolders, LatestAccess, Name };
                  {"# Files", 40, true, true, true, SortKind::Number, true},
                  {"# Sub-folders", 70, true, true, true, SortKind::Number, true},
                  {"Latest File Access", 90, false, true, true, SortKind::Date, true},
-                 {"Name", 0, false, false, true, SortKind::Text, false}};
+                 {"Name", 200, false, false, true, SortKind::Text, false}};
     s.pathColumn = Name;
     s.sizeColumn = Size;
     return s;

@@ -217,14 +217,14 @@ void TfrmDirHog::btClipClick() {
 
 void TfrmDirHog::btBrowseClick() {
     const int row = grid->currentRow();
-    if (row < 1 || !openBrowser) return;
+    if (row < 0 || !openBrowser) return;
     openBrowser(this, grid->results().pathOf(row), {}, QStringLiteral("*.*"));
 }
 
 void TfrmDirHog::btDeleteClick() {
     const int row = grid->currentRow();
     const ResultGrid& g = grid->results();
-    if (row < 1 || isScanning() || deleting_) return;
+    if (row < 0 || isScanning() || deleting_) return;
     const QString size = g.cell(schema().sizeColumn, row);
     if (size.isEmpty()) return;
     if (isRemovedFolderText(size)) {

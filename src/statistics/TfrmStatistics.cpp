@@ -521,7 +521,7 @@ void TfrmStatistics::SortbyExtensionClick(QAction* item) {
         for (QAction* a : {SortbyExtension, SortbyType, SortbyNumFiles, SortbySize})
             a->setChecked(a == checked);
     };
-    const int rows = grid.rowCount() - 1;
+    const int rows = grid.rowCount();
     // The check mark follows the sort last done, not the click: a refused sort changes none.
     if (rows < 2 || std::size_t(rows) != typeEntries_.size()) {
         marks(checkedSort_);
@@ -554,10 +554,10 @@ void TfrmStatistics::SortbyExtensionClick(QAction* item) {
     std::vector<int> gridRows;
     std::vector<TypeEntry> sorted;
     for (int i : order) {
-        gridRows.push_back(i + 1);
+        gridRows.push_back(i);
         sorted.push_back(e[std::size_t(i)]);
     }
-    grid.reorderRows(1, gridRows);
+    grid.reorderRows(0, gridRows);
     typeEntries_ = std::move(sorted);
     checkedSort_ = item;
     marks(item);

@@ -110,7 +110,7 @@ void markRemovedFolderRows(ResultGrid& rows, int column, const QByteArray& path,
     const QString how = removedFolderText(fate);
     if (how.isEmpty()) return;
     const QByteArray inside = path.endsWith('/') ? path : path + '/';
-    for (int r = 1; r < rows.rowCount(); ++r) {
+    for (int r = 0; r < rows.rowCount(); ++r) {
         if (isRemovedFolderText(rows.cell(column, r))) continue;
         const QByteArray row = rows.pathOf(r);
         if (row == path || row.startsWith(inside)) rows.setCell(column, r, how);

@@ -106,10 +106,13 @@ bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& t
     }
     WaitCursor wait;
     ReportFit fit;
+    fit.measure(gridReportTitles(grid));
     for (int r = 0; r < grid.rowCount(); ++r)
         fit.measure(gridReportFields(grid, r));
     fit.fitTo(out.charsPerLine());
-    bool fine = out.writeLine({}) && out.writeLine({});
+    bool fine = out.writeLine({}) && out.writeLine({}) &&
+                writeAll(wrapReportFields(fit.apply(gridReportTitles(grid)), out.charsPerLine(),
+                                          reportIndent));
     for (int r = 0; fine && r < grid.rowCount(); ++r)
         fine = writeAll(wrapReportFields(fit.apply(gridReportFields(grid, r)), out.charsPerLine(),
                                          reportIndent));

@@ -14,12 +14,21 @@ namespace rk {
 
 namespace {
 
-// Draws a marked cell as its background, the glyph 2 pixels in from the cell's corner and
-// the text from 18 pixels on, so the glyph never sits over the text.
+// Draws a shaded row on the view's group shade, and a marked cell as its background, the
+// glyph 2 pixels in from the cell's corner and the text from 18 pixels on, so the glyph never
+// sits over the text.
 class MarkDelegate : public QStyledItemDelegate {
 public:
     explicit MarkDelegate(ResultGridView* view) : QStyledItemDelegate(view), view_(view) {}
 
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(ResultGrid::ShadeRole).toBool())
+            option->backgroundBrush = view_->groupShade();
+    }
+
+public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         if (!index.data(ResultGrid::MarkRole).toBool()) {
@@ -94,14 +103,11 @@ ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setDefaultSectionSize(scaled(ResultGrid::defaultColumnWidth));
 
-    connect(&grid_, &ResultGrid::modelReset, this, [this] {
-        hideTitleRow();
-        applyColumnWidths();
-    });
+    connect(&grid_, &ResultGrid::modelReset, this, &ResultGridView::applyColumnWidths);
+    followPalette();
     connect(&grid_, &ResultGrid::columnWidthsChanged, this, &ResultGridView::applyColumnWidths);
     connect(columns, &QHeaderView::sectionResized, this,
             [this](int column, int, int newSize) { columnResized(column, newSize); });
-    hideTitleRow();
     applyColumnWidths();
 }
 
@@ -115,24 +121,53 @@ int ResultGridView::scaled(int designed) const {
 
 int ResultGridView::currentRow() const {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : 0;
+    return current.isValid() ? current.row() : -1;
 }
 
 void ResultGridView::setCurrentRow(int row) {
-    if (row < 1 || row >= grid_.rowCount()) return;
+    if (row < 0) setCurrentIndex({});
+    if (row < 0 || row >= grid_.rowCount()) return;
     const int column = std::max(currentIndex().column(), 0);
     setCurrentIndex(grid_.index(row, column));
 }
 
-void ResultGridView::hideTitleRow() {
-    setRowHidden(0, true);
-}
-
 void ResultGridView::applyColumnWidths() {
     applyingWidths_ = true;
-    for (int c = 0; c < grid_.columnCount(); ++c)
-        setColumnWidth(c, scaled(grid_.columnWidth(c)));
+    const int stretch = grid_.schema().pathColumn;
+    int others = 0;
+    for (int c = 0; c < grid_.columnCount(); ++c) {
+        const int width = scaled(grid_.columnWidth(c));
+        if (c != stretch) {
+            setColumnWidth(c, width);
+            others += width;
+        }
+    }
+    if (stretch >= 0 && stretch < grid_.columnCount())
+        setColumnWidth(stretch,
+                       std::max(scaled(grid_.columnWidth(stretch)), viewport()->width() - others));
     applyingWidths_ = false;
+}
+
+void ResultGridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    applyColumnWidths();
+}
+
+void ResultGridView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) followPalette();
+}
+
+void ResultGridView::followPalette() {
+    const QColor base = palette().color(QPalette::Base);
+    const QColor tint = palette().color(QPalette::Highlight);
+    constexpr double share = 0.12;
+    QColor shade;
+    shade.setRgbF(float(base.redF() * (1 - share) + tint.redF() * share),
+                  float(base.greenF() * (1 - share) + tint.greenF() * share),
+                  float(base.blueF() * (1 - share) + tint.blueF() * share));
+    groupShade_ = shade;
+    viewport()->update();
 }
 
 void ResultGridView::columnResized(int column, int newSize) {
@@ -159,9 +194,9 @@ QPixmap ResultGridView::markGlyph(int size) {
 int ResultGridView::contentWidth(int column, int sampleRows) const {
     const QFontMetrics metrics(font());
     const int padding = scaled(10);
-    int widest = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(grid_.cell(column, 0));
-    const int last = std::min(grid_.rowCount() - 1, sampleRows);
-    for (int r = 1; r <= last; ++r) {
+    int widest = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(grid_.title(column));
+    const int last = std::min(grid_.rowCount(), sampleRows);
+    for (int r = 0; r < last; ++r) {
         int width = metrics.horizontalAdvance(grid_.cell(column, r));
         if (grid_.isMarked(column, r)) width += scaled(18);
         widest = std::max(widest, width);

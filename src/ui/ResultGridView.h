@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
 #include <QTableView>
 
@@ -7,9 +8,11 @@
 
 namespace rk {
 
-// The result grid of every tool: its own ResultGrid's rows, the title row as the header,
+// The result grid of every tool: its own ResultGrid's rows, its titles as the header,
 // whole-row selection, lines between all cells, columns the user can widen, rows 18 pixels
 // high and columns 90 wide at 96 dpi. A marked cell shows the mark glyph before its text.
+// Every column keeps its width as the window grows, but the schema's path (or name) column,
+// which takes what the others leave: paths are what a wide window is for.
 class ResultGridView : public QTableView {
     Q_OBJECT
 public:
@@ -18,8 +21,9 @@ public:
     [[nodiscard]] ResultGrid& results() { return grid_; }
     [[nodiscard]] const ResultGrid& results() const { return grid_; }
 
-    // The current grid row; 0 when no data row is current.
+    // The current grid row; -1 when none is current.
     [[nodiscard]] int currentRow() const;
+    // A row out of range is ignored, but -1 leaves no row current.
     void setCurrentRow(int row);
 
     // Screen pixels per designed pixel: the logical dpi over 96.
@@ -31,15 +35,24 @@ public:
     // `sampleRows` data rows of a column whole.
     [[nodiscard]] int contentWidth(int column, int sampleRows = 500) const;
 
+    // What a shaded row's cells are drawn on.
+    [[nodiscard]] const QColor& groupShade() const { return groupShade_; }
+
     // The mark: a red check on a transparent ground, `size` pixels square.
     [[nodiscard]] static QPixmap markGlyph(int size);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     void applyColumnWidths();
-    void hideTitleRow();
+    // A faint tint of the highlight over the base, readable in light and dark themes.
+    void followPalette();
     void columnResized(int column, int newSize);
 
     ResultGrid grid_;
+    QColor groupShade_;
     bool applyingWidths_ = false;
 };
 

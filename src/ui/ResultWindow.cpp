@@ -138,21 +138,8 @@ void ResultWindow::resetGrid() {
 
 void ResultWindow::FormResize() {
     ResultGrid& g = grid->results();
-    int used = 0;
-    int rest = -1;
-    for (int c = 0; c < schema_.count(); ++c) {
-        const int designed = schema_.columns[std::size_t(c)].width;
-        if (designed <= 0) {
-            rest = c;
-            continue;
-        }
-        const int width = std::max(designed, fitted_.value(c));
-        g.setColumnWidth(c, width);
-        used += grid->scaled(width);
-    }
-    if (rest < 0) return;
-    const int left = width() - used - grid->scaled(25);
-    g.setColumnWidth(rest, std::max(int(left / grid->scale()), 20));
+    for (int c = 0; c < schema_.count(); ++c)
+        g.setColumnWidth(c, std::max(schema_.columns[std::size_t(c)].width, fitted_.value(c)));
 }
 
 void ResultWindow::fitColumnsToTexts(int sampleRows) {
@@ -166,11 +153,6 @@ void ResultWindow::fitColumnsToTexts(int sampleRows) {
                            ? std::min(grid->contentWidth(c, sampleRows) + mark, 200)
                            : 0);
     }
-    FormResize();
-}
-
-void ResultWindow::resizeEvent(QResizeEvent* event) {
-    ToolWindow::resizeEvent(event);
     FormResize();
 }
 

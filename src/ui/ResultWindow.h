@@ -98,8 +98,8 @@ protected:
     void sizeAndCentre();
     // The grid with the schema's titles and no rows; marks and fitted widths go.
     void resetGrid();
-    // Column widths: designed, widened to the fitted widths; the schema's stretching column
-    // takes the rest of the window, 25 designed pixels short of its edge.
+    // Column widths: designed, widened to the fitted widths (the grid's path column takes
+    // what the window has to spare).
     void FormResize();
     // Fitted widths for the columns that show their texts whole, from the titles and the
     // first `sampleRows` rows, at most 200 pixels.
@@ -165,7 +165,6 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Phase { Idle, Walk, Rows };

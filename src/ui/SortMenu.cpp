@@ -30,13 +30,25 @@ QAction* SortMenu::addSort(const QString& text, int column) {
 void SortMenu::chooseColumn(int column) {
     const auto found = std::find_if(items_.begin(), items_.end(),
                                     [column](const Item& i) { return i.column == column; });
-    if (found != items_.end()) choose(found->action);
+    if (found != items_.end())
+        choose(found->action);
+    else
+        check(checked_);  // the header moved its arrow to a column that does not sort
 }
 
 void SortMenu::check(QAction* item) {
     checked_ = item;
-    for (const Item& i : items_)
+    const Item* shown = nullptr;
+    for (const Item& i : items_) {
         i.action->setChecked(i.action == item);
+        if (i.action == item) shown = &i;
+    }
+    // A title that sorts shows the same order as the menu's check.
+    QHeaderView* header = grid_->horizontalHeader();
+    header->setSortIndicatorShown(shown && header->sectionsClickable());
+    if (shown)
+        header->setSortIndicator(shown->column,
+                                 shown->descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void SortMenu::choose(QAction* item) {
@@ -50,7 +62,7 @@ void SortMenu::choose(QAction* item) {
     }
     WaitCursor wait;
     check(nullptr);
-    SortGrid(grid, found->kind, 1, grid.rowCount() - 1, found->descending, found->column);
+    SortGrid(grid, found->kind, 0, grid.rowCount() - 1, found->descending, found->column);
     check(item);
     emit sorted(item);
 }
@@ -71,6 +83,7 @@ void SortMenu::attachToGrid(bool attached) {
             connect(grid_, &QWidget::customContextMenuRequested, this,
                     [this](const QPoint& at) { popup(grid_->viewport()->mapToGlobal(at)); });
     }
+    check(checked_);
 }
 
 }  // namespace rk

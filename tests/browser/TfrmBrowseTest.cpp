@@ -65,7 +65,7 @@ protected:
     [[nodiscard]] QStringList names(bool onlyMarked = false) const {
         QStringList out;
         const ResultGrid& g = window->grid->results();
-        for (int r = 1; r < g.rowCount(); ++r)
+        for (int r = 0; r < g.rowCount(); ++r)
             if (!onlyMarked || g.isMarked(r)) out.append(g.cell(BrowseColumns::Filename, r));
         return out;
     }
@@ -86,7 +86,7 @@ protected:
     }
     void markRow(int row) {
         window->grid->setCurrentRow(row);
-        window->btMarkClick();
+        window->marking().toggleCurrentAndMoveDown();
     }
 
     TempTree tree;
@@ -136,7 +136,7 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
 
     // An unreadable folder is not entered: the window stays where it was, marks and all.
-    markRow(1);
+    markRow(0);
     installed.platform().failToOpen(tree.path("sub/deeper"), EACCES);
     enter(tree.path("sub/deeper"));
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({"I/O error 13."}));
@@ -223,10 +223,10 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
     dup.btScan->click();
     test::finishScans();
     const ResultGrid& hogs = dup.grid->results();
-    int row = 0;
-    for (int r = 1; r < hogs.rowCount(); ++r)
+    int row = -1;
+    for (int r = 0; r < hogs.rowCount(); ++r)
         if (hogs.pathOf(r) == tree.path("sub/inner.dat")) row = r;
-    ASSERT_GT(row, 0);
+    ASSERT_GE(row, 0);
     dup.grid->setCurrentRow(row);
     bool shown = false;
     EXPECT_TRUE(opensModal([&] { dup.btBrowse->click(); },
@@ -252,7 +252,7 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
 
 TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange) {
     TfrmBrowse& w = open();
-    markRow(2);  // b.txt
+    markRow(1);  // b.txt
     const std::vector<std::pair<QAction*, QStringList>> sorts = {
         {w.SortbyDate1, {"a.log", "b.txt", "c.txt"}},
         {w.SortbyAccessDate, {"a.log", "b.txt", "c.txt"}},
@@ -267,14 +267,14 @@ TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange)
     }
     w.Sortbyname1Click(w.SortbySize1);
     EXPECT_EQ(names(), QStringList({"b.txt", "a.log", "c.txt"}));
-    EXPECT_EQ(w.grid->results().pathOf(1), tree.path("b.txt"));
+    EXPECT_EQ(w.grid->results().pathOf(0), tree.path("b.txt"));
     enter(tree.path("sub"));
     EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
     EXPECT_TRUE(w.SortbySize1->isChecked());
 
     // A new pattern from the chooser rebuilds the grid without marks; Cancel keeps it.
     enter(tree.root());
-    markRow(1);
+    markRow(0);
     const auto choose = [&](const QString& pattern, bool ok) {
         return opensModal([&] { w.pnlScanClick(); },
                           [&](QDialog& modal) {
@@ -300,18 +300,18 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     TfrmBrowse& w = open();
     w.changeFolder(tree.root());
     ASSERT_EQ(names(), QStringList({"a.log", "A.TXT", "a.txt", "b.txt", "c.txt"}));
+    markRow(1);
+    EXPECT_EQ(w.grid->currentRow(), 2);
     markRow(2);
-    EXPECT_EQ(w.grid->currentRow(), 3);
-    markRow(3);
     EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 2 files 50 bytes");
-    markRow(2);  // unmarks A.TXT, not a.txt
+    markRow(1);  // unmarks A.TXT, not a.txt
     ASSERT_EQ(w.marks().files().size(), 1u);
     EXPECT_EQ(w.marks().files()[0].path, tree.path("a.txt"));
     EXPECT_TRUE(w.btDeleteFiles->isEnabled());
     // The last row: marked, unmarked, and the selection stays there.
-    markRow(5);
-    EXPECT_EQ(w.grid->currentRow(), 5);
-    markRow(5);
+    markRow(4);
+    EXPECT_EQ(w.grid->currentRow(), 4);
+    markRow(4);
     EXPECT_EQ(marked(), QStringList({"a.txt"}));
     EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 1 file 30 bytes");
 
@@ -322,10 +322,10 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     EXPECT_TRUE(marked().isEmpty());
     EXPECT_TRUE(names().contains("new.txt"));
     EXPECT_FALSE(w.btDeleteFiles->isEnabled());
-    EXPECT_EQ(w.grid->currentRow(), 5);  // the user's place is kept
+    EXPECT_EQ(w.grid->currentRow(), 4);  // the user's place is kept
 
     // Confirmed: exactly the marked file goes.
-    markRow(3);
+    markRow(2);
     scriptedDialogs().answer(ButtonYes);
     EXPECT_TRUE(opensModal([&] { w.btDeleteFiles->click(); },
                            [&](QDialog& modal) {
@@ -397,9 +397,9 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
     openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
     TfrmBrowse& w = open();
     enter(tree.path("odd"));
-    ASSERT_EQ(w.grid->results().rowCount(), 4);
+    ASSERT_EQ(w.grid->results().rowCount(), 3);
     auto& opened = installed.platform().programsOpened;
-    for (int row = 1; row <= 3; ++row) {
+    for (int row = 0; row < 3; ++row) {
         w.grid->setCurrentRow(row);
         w.btLaunchClick();
         w.btViewClick();
@@ -416,7 +416,7 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
 
     // Not started, or started and failed: either way the user is told.
     installed.platform().startError = ENOENT;
-    w.grid->setCurrentRow(1);
+    w.grid->setCurrentRow(0);
     w.btLaunchClick();
     installed.platform().startError = 0;
     installed.platform().openSucceeds = false;
@@ -425,7 +425,7 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
 
     // The one empty row of an empty folder runs and views nothing.
     enter(tree.path("odd/none"));
-    w.grid->setCurrentRow(1);
+    w.grid->setCurrentRow(0);
     w.btLaunchClick();
     w.btViewClick();
     EXPECT_EQ(opened.size(), 5u);
@@ -439,7 +439,7 @@ TEST_F(TfrmBrowseTest, ClosingWithMarksAsksFirst) {
         {"close box", [](TfrmBrowse& w) { w.close(); }}};
     for (const auto& [way, closeIt] : ways) {
         TfrmBrowse& w = open();
-        markRow(1);
+        markRow(0);
         scriptedDialogs().clear();
         scriptedDialogs().answer(ButtonNo);
         closeIt(w);
@@ -456,7 +456,7 @@ TEST_F(TfrmBrowseTest, ClosingWithMarksAsksFirst) {
     }
     // Marks cleared by a folder change ask nothing.
     TfrmBrowse& w = open();
-    markRow(1);
+    markRow(0);
     enter(tree.path("sub"));
     scriptedDialogs().clear();
     w.close();

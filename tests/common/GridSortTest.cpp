@@ -20,13 +20,13 @@ void fill(ResultGrid& grid, const QStringList& cells) {
 
 QStringList column(const ResultGrid& grid, int c = 0) {
     QStringList texts;
-    for (int r = 1; r < grid.rowCount(); ++r)
+    for (int r = 0; r < grid.rowCount(); ++r)
         texts.append(grid.cell(c, r));
     return texts;
 }
 
 void sortAll(ResultGrid& grid, SortKind kind, bool descending, int c = 0) {
-    SortGrid(grid, kind, 1, grid.rowCount() - 1, descending, c);
+    SortGrid(grid, kind, 0, grid.rowCount() - 1, descending, c);
 }
 
 TEST(SortGridByText, IgnoresCaseAndComparesBytes) {
@@ -124,22 +124,20 @@ TEST(SortGrid, MovesWholeRowsAndNothingOutsideTheRange) {
     grid.addRecord(QStringLiteral("b\t2"), "/b");
     grid.addRecord(QStringLiteral("a\t1"), "/a");
     grid.trim(grid.rowsFilled());
-    grid.setMark(2, 0, true);                   // c
-    grid.setCell(1, 3, QStringLiteral("2.0"));  // b
-    SortGridByText(grid, 2, 4, false, 0);
-    EXPECT_EQ(grid.cell(0, 0), "Name");
+    grid.setMark(1, 0, true);                   // c
+    grid.setCell(1, 2, QStringLiteral("2.0"));  // b
+    SortGridByText(grid, 1, 3, false, 0);
     EXPECT_EQ(column(grid), QStringList({"d", "a", "b", "c"}));
-    EXPECT_TRUE(grid.isMarked(0, 4));
-    EXPECT_FALSE(grid.isMarked(2));
-    EXPECT_EQ(grid.cell(1, 3), "2.0");
-    EXPECT_EQ(grid.pathOf(3), "/b");
-    EXPECT_EQ(grid.pathOf(4), "/c");
+    EXPECT_TRUE(grid.isMarked(0, 3));
+    EXPECT_FALSE(grid.isMarked(1));
+    EXPECT_EQ(grid.cell(1, 2), "2.0");
+    EXPECT_EQ(grid.pathOf(2), "/b");
+    EXPECT_EQ(grid.pathOf(3), "/c");
 
-    // Ranges are clipped to the data rows; the title row never moves.
-    SortGridByNumber(grid, 0, 99, false, 1);
-    EXPECT_EQ(grid.cell(0, 0), "Name");
+    // Ranges are clipped to the rows.
+    SortGridByNumber(grid, -1, 99, false, 1);
     EXPECT_EQ(column(grid), QStringList({"a", "b", "c", "d"}));
-    SortGridByNumber(grid, 1, 4, false, 7);  // no such column: nothing happens
+    SortGridByNumber(grid, 0, 3, false, 7);  // no such column: nothing happens
     EXPECT_EQ(column(grid), QStringList({"a", "b", "c", "d"}));
 }
 
@@ -148,7 +146,7 @@ TEST(SortGrid, LeavesASingleRowAndKeepsTiesInOrder) {
     fill(one, {"only"});
     sortAll(one, SortKind::Text, true);
     EXPECT_EQ(column(one), QStringList{"only"});
-    EXPECT_EQ(one.rowCount(), 2);
+    EXPECT_EQ(one.rowCount(), 1);
 
     ResultGrid ties;
     ties.setColumns({"Size", "Name"});
@@ -168,19 +166,19 @@ TEST(SortGrid, SortsMoreRowsThanSixteenBitsCanNumber) {
         grid.addRecord(QStringLiteral("%1\tf%2").arg(n).arg(n));
     }
     grid.trim(grid.rowsFilled());
-    grid.setMark(70000, 1, true);
-    const QString markedName = grid.cell(1, 70000);
-    SortGridByNumber(grid, 1, grid.rowCount() - 1, true, 0);
-    ASSERT_EQ(grid.rowCount(), rows + 1);
-    for (int r = 1; r <= rows; ++r)
-        ASSERT_EQ(grid.cell(0, r), QString::number(rows - r));
-    const int markedRow = rows - markedName.mid(1).toInt();
+    grid.setMark(rows - 1, 1, true);
+    const QString markedName = grid.cell(1, rows - 1);
+    SortGridByNumber(grid, 0, grid.rowCount() - 1, true, 0);
+    ASSERT_EQ(grid.rowCount(), rows);
+    for (int r = 0; r < rows; ++r)
+        ASSERT_EQ(grid.cell(0, r), QString::number(rows - 1 - r));
+    const int markedRow = rows - 1 - markedName.mid(1).toInt();
     EXPECT_TRUE(grid.isMarked(1, markedRow));
-    SortGridByText(grid, 1, grid.rowCount() - 1, false, 1);
-    EXPECT_EQ(grid.cell(1, 1), "f0");
-    EXPECT_EQ(grid.cell(1, 2), "f1");
-    EXPECT_EQ(grid.cell(1, 3), "f10");
-    EXPECT_EQ(grid.cell(1, rows), "f9999");
+    SortGridByText(grid, 0, grid.rowCount() - 1, false, 1);
+    EXPECT_EQ(grid.cell(1, 0), "f0");
+    EXPECT_EQ(grid.cell(1, 1), "f1");
+    EXPECT_EQ(grid.cell(1, 2), "f10");
+    EXPECT_EQ(grid.cell(1, rows - 1), "f9999");
 }
 
 }  // namespace

@@ -23,56 +23,57 @@ TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
     for (int i = 1; i <= 120; ++i)
         grid.addRecord(rec(i), pathFor(i));
     grid.addRecord(ScanRecord(rec(121).toUtf8()), pathFor(121));
-    grid.setCell(1, 3, QStringLiteral("rewritten"));
-    grid.setMark(4, 2, true);
-    SortGridByText(grid, 1, grid.rowCount() - 1, true, 1);
+    grid.setCell(1, 2, QStringLiteral("rewritten"));
+    grid.setMark(3, 2, true);
+    grid.setShaded(4, true);
+    SortGridByText(grid, 0, grid.rowCount() - 1, true, 1);
     grid.trim(grid.rowsFilled());
     grid.setRowCount(40);
     grid.setColumns({"One", "Two"});
     grid.clear();
-    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.rowCount(), 1);
 }
 
 TEST(ResultGrid, GrowsInStepsOfFiftyAndTrimsToWhatWasFilled) {
     ResultGrid grid;
     grid.setColumns({"A", "B"});
-    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.rowCount(), 1);
     EXPECT_EQ(grid.rowsFilled(), 0);
-    EXPECT_EQ(grid.addRecord(QStringLiteral("a\tb")), 1);
-    EXPECT_EQ(grid.rowCount(), 2);
-    EXPECT_EQ(grid.addRecord(QStringLiteral("c\td")), 2);
-    EXPECT_EQ(grid.rowCount(), 52);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("a\tb")), 0);
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("c\td")), 1);
+    EXPECT_EQ(grid.rowCount(), 51);
     for (int i = 3; i <= 52; ++i)
         grid.addRecord(rec(i));
-    EXPECT_EQ(grid.rowCount(), 102);
+    EXPECT_EQ(grid.rowCount(), 101);
     grid.trim(grid.rowsFilled());
-    EXPECT_EQ(grid.rowCount(), 53);
-    EXPECT_EQ(grid.cell(0, 52), "52");
+    EXPECT_EQ(grid.rowCount(), 52);
+    EXPECT_EQ(grid.cell(0, 51), "52");
     // Cutting below what was filled forgets those rows.
-    grid.setRowCount(3);
+    grid.setRowCount(2);
     EXPECT_EQ(grid.rowsFilled(), 2);
-    EXPECT_EQ(grid.addRecord(QStringLiteral("e\tf")), 3);
-    EXPECT_EQ(grid.rowCount(), 53);
+    EXPECT_EQ(grid.addRecord(QStringLiteral("e\tf")), 2);
+    EXPECT_EQ(grid.rowCount(), 52);
     grid.setRowCount(0);
     EXPECT_EQ(grid.rowCount(), 1);
-    EXPECT_EQ(grid.cell(0, 0), "A");
+    EXPECT_EQ(grid.cell(0, 0), "a");
 }
 
-TEST(ResultGrid, CutsCellsFromTheRecordAndShowsTitlesAsRowZero) {
+TEST(ResultGrid, CutsCellsFromTheRecordAndShowsTitlesInTheHeader) {
     ResultGrid grid;
     grid.setColumns({"Size", "Name", "Type"}, {60});
     EXPECT_EQ(grid.columnWidth(0), 60);
     EXPECT_EQ(grid.columnWidth(2), ResultGrid::defaultColumnWidth);
     grid.addRecord(QStringLiteral("  12 K\tnaïve.txt"));
-    EXPECT_EQ(grid.cell(0, 0), "Size");
     EXPECT_EQ(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Name");
-    EXPECT_EQ(grid.cell(0, 1), "  12 K");
-    EXPECT_EQ(grid.cell(1, 1), "naïve.txt");
-    EXPECT_EQ(grid.cell(2, 1), "");  // a missing field
-    EXPECT_EQ(grid.cell(3, 1), "");  // no such column
-    EXPECT_EQ(grid.cell(0, 2), "");  // no such row
-    EXPECT_EQ(grid.data(grid.index(1, 1), Qt::DisplayRole).toString(), "naïve.txt");
-    EXPECT_EQ(grid.recordOf(1), "  12 K\tnaïve.txt");
+    EXPECT_EQ(grid.cell(0, 0), "  12 K");
+    EXPECT_EQ(grid.cell(1, 0), "naïve.txt");
+    EXPECT_EQ(grid.cell(2, 0), "");   // a missing field
+    EXPECT_EQ(grid.cell(3, 0), "");   // no such column
+    EXPECT_EQ(grid.cell(0, 1), "");   // no such row
+    EXPECT_EQ(grid.cell(0, -1), "");  // nor a title row
+    EXPECT_EQ(grid.data(grid.index(0, 1), Qt::DisplayRole).toString(), "naïve.txt");
+    EXPECT_EQ(grid.recordOf(0), "  12 K\tnaïve.txt");
 }
 
 TEST(ResultGrid, KeepsExactPathBytesAndRewrittenCells) {
@@ -82,27 +83,31 @@ TEST(ResultGrid, KeepsExactPathBytesAndRewrittenCells) {
     grid.addRecord(QStringLiteral("caf\uFFFD.txt\t/data"), odd);
     grid.addRecord(QStringLiteral("b.txt\t/data/b.txt"), "/data/b.txt");
     grid.addRecord(QStringLiteral("c.txt\t/x"));
-    EXPECT_EQ(grid.pathOf(1), odd);
-    EXPECT_EQ(grid.pathOf(2), "/data/b.txt");
-    EXPECT_EQ(grid.pathOf(3), "");
+    EXPECT_EQ(grid.pathOf(0), odd);
+    EXPECT_EQ(grid.pathOf(1), "/data/b.txt");
+    EXPECT_EQ(grid.pathOf(2), "");
     EXPECT_EQ(grid.pathOf(9), "");
 
     QSignalSpy changed(&grid, &ResultGrid::dataChanged);
-    grid.setCell(0, 2, QStringLiteral("renamed"));
-    EXPECT_EQ(grid.cell(0, 2), "renamed");
-    EXPECT_EQ(grid.recordOf(2), "b.txt\t/data/b.txt");  // the record stays as listed
-    grid.setCell(0, 2, QStringLiteral("b.txt"));        // written back unchanged, as marking does
-    EXPECT_EQ(grid.cell(0, 2), "b.txt");
+    grid.setCell(0, 1, QStringLiteral("renamed"));
+    EXPECT_EQ(grid.cell(0, 1), "renamed");
+    EXPECT_EQ(grid.recordOf(1), "b.txt\t/data/b.txt");  // the record stays as listed
+    grid.setCell(0, 1, QStringLiteral("b.txt"));        // written back unchanged
+    EXPECT_EQ(grid.cell(0, 1), "b.txt");
     EXPECT_EQ(changed.count(), 2);
-    grid.setCell(1, 0, QStringLiteral("Where"));
-    EXPECT_EQ(grid.cell(1, 0), "Where");
+    QSignalSpy titled(&grid, &ResultGrid::headerDataChanged);
+    grid.setTitle(1, QStringLiteral("Where"));
+    EXPECT_EQ(grid.title(1), "Where");
+    EXPECT_EQ(titled.count(), 1);
     // A new record replaces what the row had.
-    grid.setCell(1, 1, QStringLiteral("gone"));
-    grid.setMark(1, 0, true);
-    grid.setRecord(1, QStringLiteral("d\te"), "/e/d");
-    EXPECT_EQ(grid.cell(1, 1), "e");
-    EXPECT_FALSE(grid.isMarked(1));
-    EXPECT_EQ(grid.pathOf(1), "/e/d");
+    grid.setCell(1, 0, QStringLiteral("gone"));
+    grid.setMark(0, 0, true);
+    grid.setShaded(0, true);
+    grid.setRecord(0, QStringLiteral("d\te"), "/e/d");
+    EXPECT_EQ(grid.cell(1, 0), "e");
+    EXPECT_FALSE(grid.isMarked(0));
+    EXPECT_FALSE(grid.isShaded(0));
+    EXPECT_EQ(grid.pathOf(0), "/e/d");
 }
 
 TEST(ResultGrid, MarksOneCellPerRow) {
@@ -110,25 +115,25 @@ TEST(ResultGrid, MarksOneCellPerRow) {
     grid.setColumns({"A", "B"});
     grid.addRecord(QStringLiteral("a\tb"));
     grid.addRecord(QStringLiteral("c\td"));
-    grid.setMark(2, 1, true);
-    EXPECT_TRUE(grid.isMarked(2));
-    EXPECT_TRUE(grid.isMarked(1, 2));
-    EXPECT_FALSE(grid.isMarked(0, 2));
-    EXPECT_FALSE(grid.isMarked(1));
-    EXPECT_TRUE(grid.data(grid.index(2, 1), ResultGrid::MarkRole).toBool());
-    grid.setMark(2, 0, false);  // another cell: the mark stays
-    EXPECT_TRUE(grid.isMarked(2));
-    grid.setMark(2, 1, false);
-    EXPECT_FALSE(grid.isMarked(2));
-    grid.setMark(0, 0, true);  // never the title row
+    grid.setMark(1, 1, true);
+    EXPECT_TRUE(grid.isMarked(1));
+    EXPECT_TRUE(grid.isMarked(1, 1));
+    EXPECT_FALSE(grid.isMarked(0, 1));
     EXPECT_FALSE(grid.isMarked(0));
-    grid.setMark(1, 0, true);
-    grid.clear();
-    EXPECT_EQ(grid.rowCount(), 2);
-    EXPECT_EQ(grid.rowsFilled(), 0);
+    EXPECT_TRUE(grid.data(grid.index(1, 1), ResultGrid::MarkRole).toBool());
+    grid.setMark(1, 0, false);  // another cell: the mark stays
+    EXPECT_TRUE(grid.isMarked(1));
+    grid.setMark(1, 1, false);
     EXPECT_FALSE(grid.isMarked(1));
-    EXPECT_EQ(grid.cell(0, 1), "");
-    EXPECT_EQ(grid.cell(1, 0), "B");
+    grid.setMark(99, 0, true);  // no such row
+    EXPECT_FALSE(grid.isMarked(99));
+    grid.setMark(0, 0, true);
+    grid.clear();
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.rowsFilled(), 0);
+    EXPECT_FALSE(grid.isMarked(0));
+    EXPECT_EQ(grid.cell(0, 0), "");
+    EXPECT_EQ(grid.title(1), "B");
 }
 
 TEST(ResultGrid, ListsRecordsInScanOrderAfterSortingAndCutting) {
@@ -136,15 +141,18 @@ TEST(ResultGrid, ListsRecordsInScanOrderAfterSortingAndCutting) {
     grid.setColumns({"N", "Name", "Path"});
     for (int i = 1; i <= 6; ++i)
         grid.addRecord(rec(i), pathFor(i));
-    grid.setCell(1, 5, QStringLiteral("five"));
-    SortGridByNumber(grid, 1, grid.rowCount() - 1, true, 0);
-    EXPECT_EQ(grid.cell(0, 1), "6");
+    grid.setCell(1, 4, QStringLiteral("five"));
+    grid.setShaded(4, true);
+    SortGridByNumber(grid, 0, grid.rowCount() - 1, true, 0);
+    EXPECT_EQ(grid.cell(0, 0), "6");
     EXPECT_EQ(grid.records(), QStringList({rec(1), rec(2), rec(3), rec(4), rec(5), rec(6)}));
-    // Cut after the sort: the rows that stay keep everything they had.
-    grid.setRowCount(4);
+    // Cut after the sort: the rows that stay keep everything they had, shade included.
+    grid.setRowCount(3);
     EXPECT_EQ(grid.records(), QStringList({rec(6), rec(5), rec(4)}));
-    EXPECT_EQ(grid.cell(1, 2), "five");
-    EXPECT_EQ(grid.pathOf(3), pathFor(4));
+    EXPECT_EQ(grid.cell(1, 1), "five");
+    EXPECT_TRUE(grid.data(grid.index(1, 2), ResultGrid::ShadeRole).toBool());
+    EXPECT_FALSE(grid.isShaded(0));
+    EXPECT_EQ(grid.pathOf(2), pathFor(4));
 }
 
 TEST(ResultGrid, SharesAScansRecordsAndKeepsThemAfterTheScanLetsGo) {
@@ -161,19 +169,19 @@ TEST(ResultGrid, SharesAScansRecordsAndKeepsThemAfterTheScanLetsGo) {
         grid.addRecord(scan[1], QByteArray("/data/f\xff"));
         grid.addRecord(scan[2], QByteArray("/data/name3"));
         QByteArray scratch;
-        EXPECT_EQ(grid.cellUtf8(0, 1, scratch).data(), scan[0].bytes().constData())
+        EXPECT_EQ(grid.cellUtf8(0, 0, scratch).data(), scan[0].bytes().constData())
             << "the row copied the record";
     }
-    EXPECT_EQ(grid.recordOf(1), rec(1));
-    EXPECT_EQ(grid.pathOf(1), pathFor(1));
-    EXPECT_EQ(grid.cell(2, 2), "/data/file?");
-    EXPECT_EQ(grid.pathOf(2), QByteArray("/data/f\xff"));
-    EXPECT_EQ(grid.pathOf(3), QByteArray("/data/name3"));
+    EXPECT_EQ(grid.recordOf(0), rec(1));
+    EXPECT_EQ(grid.pathOf(0), pathFor(1));
+    EXPECT_EQ(grid.cell(2, 1), "/data/file?");
+    EXPECT_EQ(grid.pathOf(1), QByteArray("/data/f\xff"));
+    EXPECT_EQ(grid.pathOf(2), QByteArray("/data/name3"));
     // Rows move, take new records and list in scan order like any other.
-    SortGridByNumber(grid, 1, 3, true, 0);
-    EXPECT_EQ(grid.pathOf(3), pathFor(1));
-    grid.setRecord(2, QStringLiteral("9\tnine\t/nine"), "/nine");
-    EXPECT_EQ(grid.pathOf(2), QByteArray("/nine"));
+    SortGridByNumber(grid, 0, 2, true, 0);
+    EXPECT_EQ(grid.pathOf(2), pathFor(1));
+    grid.setRecord(1, QStringLiteral("9\tnine\t/nine"), "/nine");
+    EXPECT_EQ(grid.pathOf(1), QByteArray("/nine"));
     QStringList listed;
     grid.visitRecords([&](QByteArrayView record, QByteArrayView path) {
         listed.append(QString::fromUtf8(record) + '|' + QString::fromUtf8(path));
@@ -187,18 +195,18 @@ TEST(ResultGrid, TakesTitlesWidthsAndAlignmentFromASchema) {
     ColumnSchema schema;
     schema.columns = {{"Size", 54, true}, {"Name", 0}};
     grid.setSchema(schema);
-    EXPECT_EQ(grid.cell(1, 0), "Name");
+    EXPECT_EQ(grid.title(1), "Name");
     EXPECT_EQ(grid.columnWidth(0), 54);
     EXPECT_EQ(grid.columnWidth(1), ResultGrid::defaultColumnWidth);
     grid.addRecord(QStringLiteral("1\ta"));
-    EXPECT_EQ(grid.data(grid.index(1, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+    EXPECT_EQ(grid.data(grid.index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
               Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_FALSE(grid.data(grid.index(1, 1), Qt::TextAlignmentRole).isValid());
+    EXPECT_FALSE(grid.data(grid.index(0, 1), Qt::TextAlignmentRole).isValid());
     // Another tool's schema drops the alignment of the last.
     schema.columns = {{"Name", 90}, {"Size", 54, true}};
     grid.setSchema(schema);
-    EXPECT_FALSE(grid.data(grid.index(1, 0), Qt::TextAlignmentRole).isValid());
-    EXPECT_TRUE(grid.data(grid.index(1, 1), Qt::TextAlignmentRole).isValid());
+    EXPECT_FALSE(grid.data(grid.index(0, 0), Qt::TextAlignmentRole).isValid());
+    EXPECT_TRUE(grid.data(grid.index(0, 1), Qt::TextAlignmentRole).isValid());
 }
 
 TEST(ResultGrid, RefusesAReorderThatIsNoPermutation) {
@@ -206,13 +214,13 @@ TEST(ResultGrid, RefusesAReorderThatIsNoPermutation) {
     grid.setColumns({"N"});
     for (int i = 1; i <= 3; ++i)
         grid.addRecord(QString::number(i));
-    grid.reorderRows(1, {1, 1, 2});
-    grid.reorderRows(1, {2, 3, 4});
-    grid.reorderRows(0, {1, 0});
-    grid.reorderRows(3, {3, 4});
-    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "123");
-    grid.reorderRows(2, {3, 2});
-    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "132");
+    grid.reorderRows(0, {0, 0, 1});
+    grid.reorderRows(0, {1, 2, 3});
+    grid.reorderRows(-1, {0, -1});
+    grid.reorderRows(2, {2, 3});
+    EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "123");
+    grid.reorderRows(1, {2, 1});
+    EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "132");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "common/Errors.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
+#include "duplicates/DupColumns.h"
 #include "duplicates/TfrmDup.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
@@ -60,7 +61,7 @@ protected:
     QStringList column(int c) const {
         QStringList out;
         const ResultGrid& g = window->grid->results();
-        for (int r = 1; r < g.rowCount(); ++r)
+        for (int r = 0; r < g.rowCount(); ++r)
             out.append(g.cell(c, r));
         return out;
     }
@@ -99,7 +100,7 @@ TEST_F(TfrmDupTest, TextsFollowTheMode) {
     EXPECT_EQ(hogs.btScan->toolTip(), "Start scanning for file hogs");
     EXPECT_FALSE(hogs.btExact->isVisible());
     EXPECT_EQ(hogs.grid->results().columnCount(), 6);
-    EXPECT_EQ(hogs.grid->results().cell(4, 0), "FileName");
+    EXPECT_EQ(hogs.grid->results().title(4), "FileName");
 }
 
 TEST_F(TfrmDupTest, TheQueryTakesATypedSizeAndTheWindowFitsWhatItShows) {
@@ -169,32 +170,24 @@ TEST_F(TfrmDupTest, NothingFoundSaysSo) {
     EXPECT_FALSE(w.btMark->isVisible());
 }
 
-TEST_F(TfrmDupTest, MarkingTwiceUnmarksAndTotalsFollowFilesThatExist) {
+TEST_F(TfrmDupTest, GroupsAreShadedInTurnAndTheFolderColumnTakesAWiderWindow) {
+    tree.file("d/photo.jpg", std::int64_t(500 * 1024));
+    tree.file("e/PHOTO.JPG", std::int64_t(500 * 1024));
     TfrmDup& w = open(true);
     w.btScan->click();
     test::finishScans();
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
-    EXPECT_EQ(w.marks().count(), 1);
-    EXPECT_EQ(w.marks().bytes(), 300 * 1024);
-    EXPECT_TRUE(w.btDelete->isEnabled());
-    EXPECT_EQ(w.pnlSel->text(), "1 file 307,200 bytes");
-    EXPECT_TRUE(w.grid->results().isMarked(0, 1));
-    EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("a/readme.txt")}));
-    w.gridDblClick();
-    EXPECT_EQ(w.marks().count(), 0);
-    EXPECT_EQ(w.marks().bytes(), 0);
-    EXPECT_TRUE(w.marks().files().empty());
-    EXPECT_FALSE(w.btDelete->isEnabled());
-    EXPECT_FALSE(w.grid->results().isMarked(1));
-
-    // A file removed since the scan can be marked, but counts for nothing.
-    QFile::remove(QString::fromLocal8Bit(tree.path("c/readme.txt")));
-    w.grid->setCurrentRow(3);
-    w.gridDblClick();
-    EXPECT_TRUE(w.grid->results().isMarked(3));
-    EXPECT_EQ(w.marks().count(), 0);
-    EXPECT_FALSE(w.btDelete->isEnabled());
+    ASSERT_EQ(column(0).size(), 5);  // two photos, then three readmes
+    const ResultGrid& g = w.grid->results();
+    EXPECT_EQ(g.isShaded(0), g.isShaded(1));
+    EXPECT_NE(g.isShaded(1), g.isShaded(2));
+    EXPECT_EQ(g.isShaded(2), g.isShaded(4));
+    // Maximised, the paths get the room; the type keeps its width.
+    const int folder = w.grid->columnWidth(DupColumns::Folder);
+    const int type = w.grid->columnWidth(DupColumns::Type);
+    w.resize(w.width() + 400, w.height());
+    EXPECT_GE(w.grid->columnWidth(DupColumns::Folder), folder + 380);
+    EXPECT_EQ(w.grid->columnWidth(DupColumns::Type), type);
+    EXPECT_EQ(w.grid->horizontalHeader()->length(), w.grid->viewport()->width());
 }
 
 TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
@@ -205,10 +198,10 @@ TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
     test::finishScans();
     const ResultGrid& g = w.grid->results();
     const int c = g.schema().markColumn;
-    for (int row = 1; row < g.rowCount(); ++row)
+    for (int row = 0; row < g.rowCount(); ++row)
         if (g.cell(c, row).startsWith(QLatin1String("photos"))) {
             w.grid->setCurrentRow(row);
-            w.gridDblClick();
+            w.marking().toggleCurrent();
             break;
         }
     ASSERT_EQ(w.marks().count(), 1);
@@ -219,15 +212,15 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     TfrmDup& w = open(true);
     w.btScan->click();
     test::finishScans();
-    w.grid->setCurrentRow(1);
+    w.grid->setCurrentRow(0);
     w.grid->setFocus();
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(w.grid, Qt::Key_Delete);
     // Rows 1 and 2 marked on the way down; the last row toggled twice.
+    EXPECT_TRUE(w.grid->results().isMarked(0));
     EXPECT_TRUE(w.grid->results().isMarked(1));
-    EXPECT_TRUE(w.grid->results().isMarked(2));
-    EXPECT_FALSE(w.grid->results().isMarked(3));
-    EXPECT_EQ(w.grid->currentRow(), 3);
+    EXPECT_FALSE(w.grid->results().isMarked(2));
+    EXPECT_EQ(w.grid->currentRow(), 2);
     EXPECT_EQ(w.marks().count(), 2);
     // A new scan starts without marks.
     w.btScan->click();
@@ -235,7 +228,7 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     EXPECT_EQ(w.marks().count(), 0);
     EXPECT_EQ(w.marks().bytes(), 0);
     EXPECT_FALSE(w.btDelete->isEnabled());
-    EXPECT_FALSE(w.grid->results().isMarked(1));
+    EXPECT_FALSE(w.grid->results().isMarked(0));
     EXPECT_TRUE(w.marks().files().empty());
 }
 
@@ -248,9 +241,9 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     EXPECT_TRUE(w.btSort->isVisible());
     w.PopupMenu1->choose(w.SortbyName1);
     EXPECT_EQ(column(4).first(), QString::fromLocal8Bit(tree.path("a/readme.txt")));
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
-    EXPECT_TRUE(w.grid->results().isMarked(4, 1));
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
+    EXPECT_TRUE(w.grid->results().isMarked(4, 0));
     // A click on a column title sorts as its menu item does, and checks it.
     QHeaderView* titles = w.grid->horizontalHeader();
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
@@ -258,9 +251,12 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     EXPECT_EQ(column(0).first(), "  900 K");
     EXPECT_TRUE(w.Sortbysize1->isChecked());
     EXPECT_FALSE(w.SortbyName1->isChecked());
+    EXPECT_TRUE(titles->isSortIndicatorShown());
+    EXPECT_EQ(titles->sortIndicatorSection(), HogColumns::Size);
+    EXPECT_EQ(titles->sortIndicatorOrder(), Qt::DescendingOrder);
     // The marked row moved with its mark.
     int marked = 0;
-    for (int r = 1; r < w.grid->results().rowCount(); ++r) {
+    for (int r = 0; r < w.grid->results().rowCount(); ++r) {
         if (!w.grid->results().isMarked(r)) continue;
         EXPECT_EQ(w.grid->results().cell(4, r), QString::fromLocal8Bit(tree.path("a/readme.txt")));
         ++marked;
@@ -272,10 +268,10 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     TfrmDup& w = open(true);
     w.btScan->click();
     test::finishScans();
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
-    w.grid->setCurrentRow(3);
-    w.gridDblClick();
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
+    w.grid->setCurrentRow(2);
+    w.marking().toggleCurrent();
     ASSERT_EQ(w.marks().count(), 2);
     // Cancelled: the window stays, its marks too.
     QTimer::singleShot(0, [] {
@@ -307,14 +303,14 @@ TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
     TfrmDup& w = open(false);
     w.btScan->click();
     test::finishScans();
-    int row = 0;
-    for (int r = 1; r < w.grid->results().rowCount(); ++r)
+    int row = -1;
+    for (int r = 0; r < w.grid->results().rowCount(); ++r)
         if (w.grid->results().cell(4, r).endsWith("*(SEARCHPATH)*") &&
             w.grid->results().cell(4, r).contains("README"))
             row = r;
-    ASSERT_GT(row, 0);
+    ASSERT_GE(row, 0);
     w.grid->setCurrentRow(row);
-    w.gridDblClick();
+    w.marking().toggleCurrent();
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
     EXPECT_EQ(w.marks().bytes(), 300 * 1024);
 }
@@ -376,8 +372,8 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     TfrmDup& w = open(true);
     w.btScan->click();
     test::finishScans();
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
     tree.file("a/readme.txt", std::int64_t(10));  // rewritten since
     ASSERT_EQ(w.marks().files().size(), 1u);
     EXPECT_EQ(w.marks().files()[0].size, 300 * 1024);
@@ -392,16 +388,16 @@ TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     w.btDeleteClick();
     EXPECT_EQ(savings, 300 * 1024);
     // Unmarking takes back what the mark added, not the file's size now.
-    w.gridDblClick();
+    w.marking().toggleCurrent();
     EXPECT_EQ(w.marks().count(), 0);
     EXPECT_EQ(w.marks().bytes(), 0);
     // A file gone before it was marked adds nothing, and taking its mark back takes nothing.
-    w.grid->setCurrentRow(2);
-    w.gridDblClick();
+    w.grid->setCurrentRow(1);
+    w.marking().toggleCurrent();
     QFile::remove(QString::fromLocal8Bit(tree.path("c/readme.txt")));
-    w.grid->setCurrentRow(3);
-    w.gridDblClick();
-    w.gridDblClick();
+    w.grid->setCurrentRow(2);
+    w.marking().toggleCurrent();
+    w.marking().toggleCurrent();
     EXPECT_EQ(w.marks().count(), 1);
     EXPECT_EQ(w.marks().bytes(), 300 * 1024);
     EXPECT_EQ(markedPaths(), std::vector<QByteArray>({tree.path("b/README.TXT")}));
@@ -498,13 +494,13 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "other.bin     "}));
     EXPECT_EQ(w.pnlSel->text(), "3 duplicates found in 1 groups, 614,400 bytes could be freed");
     test::scriptedDialogs().clear();
-    for (int row : {1, 2, 3}) {
+    for (int row : {0, 1, 2}) {
         w.grid->setCurrentRow(row);
-        w.gridDblClick();
+        w.marking().toggleCurrent();
     }
     EXPECT_EQ(test::scriptedDialogs().texts(),
               QStringList({"Every copy of this file would be marked. One copy must stay."}));
-    EXPECT_FALSE(w.grid->results().isMarked(3));
+    EXPECT_FALSE(w.grid->results().isMarked(2));
     EXPECT_EQ(w.marks().count(), 2);
     // The copy left unmarked goes before the deletion: the marked ones are then the last.
     QFile::remove(QString::fromLocal8Bit(tree.path("d/other.bin")));
@@ -515,10 +511,10 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     // A new scan by name has no groups to keep.
     w.btScanClick();
     test::finishScans();
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
     w.grid->setCurrentRow(1);
-    w.gridDblClick();
-    w.grid->setCurrentRow(2);
-    w.gridDblClick();
+    w.marking().toggleCurrent();
     EXPECT_EQ(w.marks().count(), 2);
 }
 
@@ -529,8 +525,8 @@ TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes)
     ASSERT_EQ(w.rowsFilled, 2);
     // Rewritten after it was read, before it is marked: no longer known to be a copy.
     const QByteArray path = tree.file("a/readme.txt", QByteArray("other contents"));
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
     ASSERT_EQ(markedPaths(), std::vector<QByteArray>({path}));
     EXPECT_EQ(w.marks().files()[0].size, 300 * 1024);  // as it was read
     scriptedDialogs().clear();
@@ -552,8 +548,8 @@ TEST_F(TfrmDupTest, AKeptCopyRewrittenInPlaceWithItsTimesKeptStopsTheDeletion) {
     w.btContent->click();
     test::finishScans();
     ASSERT_EQ(w.rowsFilled, 2);
-    w.grid->setCurrentRow(1);
-    w.gridDblClick();
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
     const QByteArray marked = tree.path("a/readme.txt");
     // The one unmarked copy gets other bytes, its size and times as they were.
     test::rewriteInPlace(tree.path("b/README.TXT"), "other contents");
@@ -572,9 +568,9 @@ TEST_F(TfrmDupTest, AGroupWhoseCopiesNoLongerMatchKeepsItsMarkedFilesAndTheSumma
     test::finishScans();
     ASSERT_EQ(column(0), QStringList({"big.iso       ", "big copy.iso  ", "readme.txt    ",
                                       "README.TXT    "}));
-    for (int row : {2, 3}) {
+    for (int row : {1, 2}) {
         w.grid->setCurrentRow(row);
-        w.gridDblClick();
+        w.marking().toggleCurrent();
     }
     // A marked copy rewritten in place is no longer a copy of the one kept: deleting it,
     // even anyway, would lose its new contents.

@@ -75,7 +75,7 @@ void expectEscapeIsAbortDuringTheWalk(SlowPlatform& slow, Open open, Start start
         EXPECT_LE(slow.reads, atRead + 1);
         EXPECT_EQ(scriptedDialogs().texts().value(0), "LIST INCOMPLETE ... ABORTED BY USER");
         QStringList rows;
-        for (int r = 1; r < w.grid->results().rowCount(); ++r)
+        for (int r = 0; r < w.grid->results().rowCount(); ++r)
             rows.append(w.grid->results().recordOf(r));
         return rows;
     };

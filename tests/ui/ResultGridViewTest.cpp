@@ -25,17 +25,13 @@ TEST(ResultGridView, ShowsTitlesAsHeaderAndDesignedSizes) {
     grid.addRecord(QStringLiteral("1\ta"));
     EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_TRUE(view.showGrid());
-    EXPECT_TRUE(view.isRowHidden(0));
-    EXPECT_FALSE(view.isRowHidden(1));
     EXPECT_EQ(view.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
     EXPECT_EQ(view.model()->headerData(1, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(view.columnWidth(0), view.scaled(60));
     EXPECT_EQ(view.columnWidth(2), view.scaled(90));
-    EXPECT_EQ(view.rowHeight(1), view.scaled(18) + 1);
-    // A cleared grid still hides its title row.
+    EXPECT_EQ(view.rowHeight(0), view.scaled(18) + 1);
     grid.clear();
     grid.setColumns({"One", "Two"});
-    EXPECT_TRUE(view.isRowHidden(0));
     EXPECT_EQ(view.columnWidth(1), view.scaled(90));
 }
 
@@ -50,11 +46,11 @@ TEST(ResultGridView, ARowWhoseRoomAndLengthPartSaysBothInItsTip) {
     const auto tip = [&](int row, int column) {
         return grid.data(grid.index(row, column), Qt::ToolTipRole).toString();
     };
-    EXPECT_TRUE(tip(1, 1).contains("67,108,864"));
-    EXPECT_TRUE(tip(1, 1).contains(formatThousands(test::duBytes({image}))));
-    EXPECT_EQ(tip(1, 0), tip(1, 1));  // the whole row
-    EXPECT_TRUE(tip(2, 0).isEmpty());
-    EXPECT_TRUE(tip(3, 0).isEmpty());  // a folder
+    EXPECT_TRUE(tip(0, 1).contains("67,108,864"));
+    EXPECT_TRUE(tip(0, 1).contains(formatThousands(test::duBytes({image}))));
+    EXPECT_EQ(tip(0, 0), tip(0, 1));  // the whole row
+    EXPECT_TRUE(tip(1, 0).isEmpty());
+    EXPECT_TRUE(tip(2, 0).isEmpty());  // a folder
     // More than 1 MB apart, not 1 MB.
     EXPECT_FALSE(roomToolTip(1048577, 0).isEmpty());
     EXPECT_TRUE(roomToolTip(1048576, 0).isEmpty());
@@ -74,9 +70,9 @@ TEST(ResultGridView, TabLeavesTheGridAndTheArrowsMoveWithinIt) {
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     view->setFocus();
-    view->setCurrentIndex(view->model()->index(1, 0));
+    view->setCurrentIndex(view->model()->index(0, 0));
     QTest::keyClick(view, Qt::Key_Down);
-    EXPECT_EQ(view->currentIndex().row(), 2);
+    EXPECT_EQ(view->currentIndex().row(), 1);
     QTest::keyClick(view, Qt::Key_Tab);
     EXPECT_TRUE(after->hasFocus());
 }
@@ -97,13 +93,13 @@ TEST(ResultGridView, DrawsTheMarkBeforeTheText) {
     grid.setColumns({"Name", "Size"}, {150, 60});
     grid.addRecord(QStringLiteral("marked.txt\t1"));
     grid.addRecord(QStringLiteral("plain.txt\t2"));
-    grid.setMark(1, 0, true);
+    grid.setMark(0, 0, true);
     grid.trim(grid.rowsFilled());
-    view.selectRow(1);
+    view.selectRow(0);
     view.show();
     QImage image = view.viewport()->grab().toImage();
-    const QRect marked = view.visualRect(grid.index(1, 0));
-    const QRect plain = view.visualRect(grid.index(2, 0));
+    const QRect marked = view.visualRect(grid.index(0, 0));
+    const QRect plain = view.visualRect(grid.index(1, 0));
     auto reddish = [&image](const QRect& r) {
         int count = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
@@ -116,8 +112,8 @@ TEST(ResultGridView, DrawsTheMarkBeforeTheText) {
     EXPECT_GT(reddish(marked), 10);
     EXPECT_EQ(reddish(plain), 0);
     // A mark moved to another row is drawn there, and only there.
-    grid.setMark(1, 0, false);
-    grid.setMark(2, 0, true);
+    grid.setMark(0, 0, false);
+    grid.setMark(1, 0, true);
     image = view.viewport()->grab().toImage();
     EXPECT_EQ(reddish(marked), 0);
     EXPECT_GT(reddish(plain), 10);
@@ -133,29 +129,23 @@ TEST(SortMenu, SortsChecksAndLeavesTooSmallGridsAlone) {
     menu.check(bySize);
     EXPECT_TRUE(bySize->isChecked());
 
-    // Only the title row: choosing does nothing, the check stays where it was.
-    grid.setRowCount(1);
-    byName->trigger();
-    EXPECT_TRUE(bySize->isChecked());
-    EXPECT_FALSE(byName->isChecked());
-
     grid.addRecord(QStringLiteral("5\tb"));
     grid.addRecord(QStringLiteral("7\ta"));
     grid.addRecord(QStringLiteral("1,000\tc"));
     grid.trim(grid.rowsFilled());
     byName->trigger();
-    EXPECT_EQ(grid.cell(1, 1) + grid.cell(1, 2) + grid.cell(1, 3), "abc");
+    EXPECT_EQ(grid.cell(1, 0) + grid.cell(1, 1) + grid.cell(1, 2), "abc");
     EXPECT_TRUE(byName->isChecked());
     EXPECT_FALSE(bySize->isChecked());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     bySize->trigger();
-    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "1,00075");
+    EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "1,00075");
     EXPECT_TRUE(bySize->isChecked());
 
-    // A menu that wants more rows than the grid has.
-    menu.setMinimumRows(5);
+    // A menu that wants more rows than the grid has: the check stays where it was.
+    menu.setMinimumRows(4);
     byName->trigger();
-    EXPECT_EQ(grid.cell(1, 1), "c");
+    EXPECT_EQ(grid.cell(1, 0), "c");
     EXPECT_TRUE(bySize->isChecked());
     EXPECT_FALSE(byName->isChecked());
 }
@@ -175,16 +165,26 @@ TEST(SortMenu, SortsAsTheSchemaSaysAndByTitleClicksOnlyWhileAttached) {
     QHeaderView* titles = view.horizontalHeader();
     const QPoint files(titles->sectionViewportPosition(0) + 5, titles->height() / 2);
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
-    EXPECT_EQ(grid.cell(0, 1), "9");  // not attached: nothing sorts
+    EXPECT_EQ(grid.cell(0, 0), "9");  // not attached: nothing sorts
     menu.attachToGrid(true);
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
     // As numbers, largest first: 10 above 9.
-    EXPECT_EQ(grid.cell(0, 1) + grid.cell(0, 2) + grid.cell(0, 3), "1092");
+    EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "1092");
+    EXPECT_TRUE(byFiles->isChecked());
+    EXPECT_TRUE(titles->isSortIndicatorShown());
+    EXPECT_EQ(titles->sortIndicatorSection(), 0);
+    EXPECT_EQ(titles->sortIndicatorOrder(), Qt::DescendingOrder);
+    // A title without a sort leaves the rows, the check and the arrow as they were.
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(1) + 5, titles->height() / 2));
+    EXPECT_EQ(grid.cell(0, 0), "10");
+    EXPECT_EQ(titles->sortIndicatorSection(), 0);
     EXPECT_TRUE(byFiles->isChecked());
     menu.attachToGrid(false);
-    grid.reorderRows(1, {3, 2, 1});
+    EXPECT_FALSE(titles->isSortIndicatorShown());
+    grid.reorderRows(0, {2, 1, 0});
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, files);
-    EXPECT_EQ(grid.cell(0, 1), "2");
+    EXPECT_EQ(grid.cell(0, 0), "2");
 }
 
 }  // namespace
