@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("rows %d scan_ms %lld longest_pause_ms %lld peak_kb %ld\n",
-                window->grid->results().rowCount() - 1, (long long)ms, (long long)longest,
+                window->grid->results().rowCount(), (long long)ms, (long long)longest,
                 usage.ru_maxrss);
     return 0;
 }

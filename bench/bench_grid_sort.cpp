@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
                         {"date, Access ascending", SortKind::Date, 3, false}};
     for (const Run& run : runs) {
         timer.restart();
-        SortGrid(grid, run.kind, 1, grid.rowCount() - 1, run.descending, run.column);
+        SortGrid(grid, run.kind, 0, grid.rowCount() - 1, run.descending, run.column);
         out << "sort " << run.what << ": " << timer.elapsed()
-            << " ms (first: " << grid.cell(run.column, 1) << ")\n";
+            << " ms (first: " << grid.cell(run.column, 0) << ")\n";
         out.flush();
     }
     out << "peak resident (ru_maxrss): " << formatThousands(peakKiB()) << " KiB, of which "

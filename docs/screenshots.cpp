@@ -133,7 +133,7 @@ void prepare(Window& window) {
 
 // The first data row whose path holds `part`, or 0.
 int rowOf(rk::ResultGridView& grid, const QByteArray& part) {
-    for (int row = 1; row < grid.results().rowCount(); ++row)
+    for (int row = 0; row < grid.results().rowCount(); ++row)
         if (grid.results().pathOf(row).contains(part)) return row;
     return 0;
 }
@@ -174,12 +174,12 @@ void duplicates(Context&) {
     dups.SpinEdit1->setValue(0);
     dups.btScan->click();
     finishScans();
-    for (int row = 1; row < dups.grid->results().rowCount(); ++row)
+    for (int row = 0; row < dups.grid->results().rowCount(); ++row)
         if (dups.grid->results().pathOf(row).startsWith("/media/demo/STICK/")) {
             dups.grid->setCurrentRow(row);
-            dups.gridDblClick();
+            dups.marking().toggleCurrent();
         }
-    dups.grid->setCurrentRow(1);
+    dups.grid->setCurrentRow(0);
     save(dups, QStringLiteral("duplicates.png"));
     saveModal(QStringLiteral("delete-confirmation.png"), [&] { dups.btDelete->click(); });
 }
@@ -213,7 +213,7 @@ void filesByDate(Context&) {
     mods.dtEnd->setText(rk::shortDateText(today));
     mods.btOK->click();
     finishScans();
-    mods.grid->setCurrentRow(1);
+    mods.grid->setCurrentRow(0);
     save(mods, QStringLiteral("files-by-date.png"));
     saveModal(
         QStringLiteral("files-by-date-picker.png"), [&] { mods.popStartDate->click(); },
@@ -259,9 +259,9 @@ void browser(Context& c) {
                     browse->DirectoryListBox1DblClick(folders.item(i));
             for (const char* name : {"budget.xls", "cv.doc", "report.pdf"}) {
                 browse->grid->setCurrentRow(rowOf(*browse->grid, name));
-                browse->gridDblClick();
+                browse->marking().toggleCurrent();
             }
-            browse->grid->setCurrentRow(1);
+            browse->grid->setCurrentRow(0);
             save(*browse, QStringLiteral("browser.png"));
             // Closing asks whether to leave the marks undeleted: there is nothing to ask.
             browse->DirectoryListBox1DblClick(folders.item(0));
@@ -322,8 +322,8 @@ void contentDuplicates(Context&) {
     dups.btContent->click();
     finishScans();
     dups.grid->setCurrentRow(rowOf(*dups.grid, "/home/demo/Desktop/wallpaper.jpg"));
-    dups.gridDblClick();
-    dups.grid->setCurrentRow(1);
+    dups.marking().toggleCurrent();
+    dups.grid->setCurrentRow(0);
     save(dups, QStringLiteral("duplicates-by-content.png"));
 }
 

@@ -84,7 +84,7 @@ TEST_F(FolderDeletionFlowTest, ConfirmedFoldersGoAndTheirRowsSayHow) {
     EXPECT_FALSE(exists(tree.path("a")));
     EXPECT_EQ(scriptedDialogs().texts().last(), "Recycled 3 files for a savings of 300 bytes.");
     markRemovedFolderRows(rows, 0, tree.path("a"), FolderFate::Recycled);
-    EXPECT_EQ(QStringList({rows.cell(0, 1), rows.cell(0, 2), rows.cell(0, 3)}),
+    EXPECT_EQ(QStringList({rows.cell(0, 0), rows.cell(0, 1), rows.cell(0, 2)}),
               QStringList({"RECYCLED", "DELETED", "1 K"}));
 
     // An empty folder is removed as it is, also when the bin was chosen, and nothing is said.
