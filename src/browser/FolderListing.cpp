@@ -15,6 +15,7 @@
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
@@ -213,11 +214,8 @@ std::vector<FolderLine> folderLines(const QByteArray& mountPoint, const QByteArr
 }
 
 QByteArray parentFolder(const QByteArray& path) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : p.left(slash);
+    const QByteArray folder = splitPath(path).folder;
+    return folder.isEmpty() ? QByteArray("/") : folder;
 }
 
 QByteArray driveCurrentFolder(const QByteArray& mountPoint) {
@@ -262,7 +260,7 @@ int writeFolderListing(const Platform& platform, const QByteArray& folder, const
         // The name as the exact bytes of the file, where the grid shows it as other text.
         const QByteArray record = grid.recordOf(r).toUtf8();
         const QByteArray path = grid.pathOf(r);
-        const QByteArrayView name = QByteArrayView(path).sliced(path.lastIndexOf('/') + 1);
+        const QByteArray name = splitPath(path).name;
         if (recordFieldBytes(record, BrowseColumns::Filename) == name)
             block.append(record);
         else

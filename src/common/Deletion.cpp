@@ -12,6 +12,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "platform/Trash.h"
 
 namespace rk {
@@ -142,21 +143,19 @@ FolderTreeCount TreeWalk::count(const QByteArray& path) {
 // Finds the folder that holds the tree and opens it. False when there is nothing to do: the
 // path names no folder that may go, or it is already gone.
 bool TreeWalk::openParent(const QByteArray& path) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    name_ = p.mid(slash + 1);
-    if (slash < 0 || name_.isEmpty() || name_ == "." || name_ == "..") {
+    const PathParts parts = splitPath(path);
+    name_ = parts.name;
+    if (parts.folder.isEmpty() || name_.isEmpty() || name_ == "." || name_ == "..") {
         result_.completed = false;
         return false;
     }
-    if (const FolderProtection why = folderProtection(p); why != FolderProtection::None) {
+    if (const FolderProtection why = folderProtection(JoinPath(parts.folder, name_));
+        why != FolderProtection::None) {
         result_.refused = why;
         result_.completed = false;
         return false;
     }
-    parentPath_ = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
+    parentPath_ = platform_.realPath(parts.folder);
     if (parentPath_.isEmpty()) return false;  // already gone
     OpenedFolder holder = platform_.openFolder(parentPath_);
     if (!holder.handle.isOpen()) return false;
@@ -462,14 +461,9 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
     // The folder as it is now, unless the caller knows it from its listing: what the removal
     // below and the tree deletion act on must be that one.
     const std::optional<FolderIdentity> seen = expected ? expected : folderIdentity(path);
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    if (seen && slash >= 0) {
-        const OpenedFolder above =
-            platform().openFolder(slash == 0 ? QByteArray("/") : p.left(slash));
-        const QByteArray name = p.mid(slash + 1);
+    const auto [folder, name] = splitPath(path);
+    if (seen && !folder.isEmpty()) {
+        const OpenedFolder above = platform().openFolder(folder);
         SearchRecord now;
         if (above.handle.isOpen() && platform().statEntry(above.handle, name, now) == 0 &&
             now.device == seen->device && now.inode == seen->inode &&

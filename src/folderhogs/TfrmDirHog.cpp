@@ -20,6 +20,7 @@
 #include "ui/ReportOutput.h"
 #include "ui/ResultGridView.h"
 #include "ui/ResultWindow.h"
+#include "ui/SearchMessages.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 
@@ -157,13 +158,17 @@ void TfrmDirHog::scan(bool main) {
         b->hide();
     beginScan(scanner_->abort, {btTop, btAll});
     const bool open = runScan(
-        *scanner_, [&] { scanner_->run(main, drives); },
+        *scanner_,
+        [&] {
+            scanner_->run(main, drives);
+            tellSearchOutcome(scanner_->outcome(), folderListFullText());
+        },
         [this]() -> const std::vector<ScanRecord>& { return scanner_->lb(); });
     grid->results().trim(rowsFilled);
     if (!endScan() || !open) return;
     fitColumnsToTexts(500);
     pnlScan->setText(scanStatus(QStringLiteral("Folders : ") + QString::number(rowsFilled),
-                                scanner_->skippedFolders()));
+                                scanner_->outcome().skippedFolders));
 
     // One line is no ranking: the result buttons wait for at least two, the abort line
     // counted.

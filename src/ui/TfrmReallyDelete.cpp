@@ -14,6 +14,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "ui/DeletionWindows.h"
 
 namespace rk {
@@ -38,8 +39,7 @@ public:
 };
 
 QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
+    return splitPath(path).folder;
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ public:
     int fromPage = 0, toPage = 0;
     bool selectionOffered = false;
     std::optional<QFont> fontAnswer;
+    // For code that must ask nothing itself (the scans, the deletions): any message fails
+    // the test.
+    bool failWhenAsked = false;
 };
 
 // The dialog service every test gets; cleared before each test.
