@@ -21,7 +21,7 @@
 #include "platform/SplitPath.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
-#include "ui/SearchMessages.h"
+#include "ui/CoreMessages.h"
 #include "viewer/AsciiStrings.h"
 #include "viewer/FileViewModel.h"
 #include "viewer/ViewerFile.h"

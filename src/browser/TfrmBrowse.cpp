@@ -18,6 +18,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "ui/CoreMessages.h"
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
@@ -478,7 +479,7 @@ void TfrmBrowse::btDeleteDirectoryClick() {
                            static_cast<QWidget*>(grid)})
             w->setEnabled(false);
         EventPump pump([] { QCoreApplication::processEvents(); });
-        done = DeleteFolder(dir, sendToBin, &pump, shown);
+        done = DeleteFolder(dir, sendToBin, &pump, shown, confirmBox());
         for (QWidget* w : {static_cast<QWidget*>(Panel2), static_cast<QWidget*>(Panel3),
                            static_cast<QWidget*>(grid)})
             w->setEnabled(true);

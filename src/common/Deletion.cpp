@@ -56,8 +56,12 @@ class TreeWalk {
 public:
     enum class Mode { Count, Delete, Trash };
 
-    TreeWalk(const Platform& platform, Mode mode, EventPump* pump)
-        : platform_(platform), mode_(mode), counting_(mode != Mode::Delete), pump_(pump) {}
+    TreeWalk(const Platform& platform, Mode mode, EventPump* pump, const AskYesNo& ask = {})
+        : platform_(platform),
+          mode_(mode),
+          counting_(mode != Mode::Delete),
+          pump_(pump),
+          ask_(ask) {}
 
     FolderTreeResult run(const QByteArray& path, const std::optional<FolderIdentity>& expected);
     FolderTreeCount count(const QByteArray& path);
@@ -101,6 +105,7 @@ private:
     const Mode mode_;
     bool counting_;  // the first pass of a trashing, or a count: nothing is removed
     EventPump* pump_;
+    const AskYesNo ask_;  // how the caller asks about flagged files
     FolderTreeResult result_;
     FolderTreeCount count_;
     std::unordered_set<std::uint64_t> linkedInodes_;  // files of several links, counted once
@@ -364,7 +369,7 @@ bool TreeWalk::mayRemove(const QByteArray& path, std::uint8_t attributes) {
         if (!(attributes & q.bit)) continue;
         const QString text = displayPath(path) + QLatin1String(q.text) +
                              QStringLiteral("delete this file and continue deleting other files? ");
-        if (Confirm(text, ButtonYes | ButtonNo | ButtonCancel, ButtonNo) != ButtonYes) {
+        if (!ask_ || !ask_(text, true)) {
             deleteAborted_ = true;
             return false;
         }
@@ -445,13 +450,15 @@ QString folderTreeCountText(const FolderTreeCount& c) {
 }
 
 FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump,
-                                  const std::optional<FolderIdentity>& expected) {
-    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump)
+                                  const std::optional<FolderIdentity>& expected,
+                                  const AskYesNo& ask) {
+    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump,
+                    ask)
         .run(path, expected);
 }
 
 FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump,
-                            const std::optional<FolderIdentity>& expected) {
+                            const std::optional<FolderIdentity>& expected, const AskYesNo& ask) {
     FolderDeletion d;
     if (const FolderProtection why = folderProtection(path); why != FolderProtection::None) {
         d.tree.refused = why;
@@ -473,7 +480,7 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
             return d;
         }
     }
-    d.tree = DeleteFolderTree(path, sendToBin, pump, seen);
+    d.tree = DeleteFolderTree(path, sendToBin, pump, seen, ask);
     return d;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/FolderWalk.h"
-#include "common/Messages.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
@@ -64,7 +63,7 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
             const QString question =
                 displayPath(path) +
                 QStringLiteral(" has changed since it was listed. Delete it anyway?");
-            if (Confirm(question, ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
+            if (!run.ask || !run.ask(question, false)) {
                 stay(path, StayReason::Changed, 0);
                 continue;
             }

@@ -16,11 +16,11 @@
 #include "folderhogs/FolderHogColumns.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
+#include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ReportOutput.h"
 #include "ui/ResultGridView.h"
 #include "ui/ResultWindow.h"
-#include "ui/SearchMessages.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 
@@ -285,7 +285,7 @@ void TfrmDirHog::btDeleteClick() {
             releaseClose();
         });
         EventPump pump([] { QCoreApplication::processEvents(); });
-        done = DeleteFolder(path, sendToBin, &pump, shown);
+        done = DeleteFolder(path, sendToBin, &pump, shown, confirmBox());
     }
 
     // A run that went to its end but left files behind has not removed the folder: its row

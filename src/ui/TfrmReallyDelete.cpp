@@ -15,6 +15,7 @@
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
+#include "ui/CoreMessages.h"
 #include "ui/DeletionWindows.h"
 
 namespace rk {
@@ -232,6 +233,7 @@ FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
     run.pump = &pump;
     run.progress = [this](std::size_t i) { bar->setValue(int(i)); };
     run.mayRemove = mayRemove;
+    run.ask = confirmBox();
     FolderTreeResult result = DeleteMarkedFiles(files, run);
     QApplication::restoreOverrideCursor();
     lb1->clear();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "common/Deletion.h"
 #include "common/DriveWalk.h"
 
 namespace rk {
@@ -10,6 +11,9 @@ namespace rk {
 // it: each drive that could not be opened (an error box each), then a list that was full (a
 // warning in the tool's own words, with the warning beep where the tool gives it). The windows and
 // the command-line reports call it once a search has ended; the search itself shows nothing.
+// Asks a deletion's question in a Confirm box, No the default: Yes goes on with the file.
+[[nodiscard]] AskYesNo confirmBox();
+
 void tellSearchOutcome(const SearchOutcome& outcome, const QString& listFullText,
                        bool beepWhenFull = false);
 

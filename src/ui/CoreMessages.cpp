@@ -1,8 +1,15 @@
-#include "ui/SearchMessages.h"
+#include "ui/CoreMessages.h"
 
 #include "common/Messages.h"
 
 namespace rk {
+
+AskYesNo confirmBox() {
+    return [](const QString& question, bool offerCancel) {
+        const int buttons = ButtonYes | ButtonNo | (offerCancel ? ButtonCancel : 0);
+        return Confirm(question, buttons, ButtonNo) == ButtonYes;
+    };
+}
 
 void tellSearchOutcome(const SearchOutcome& outcome, const QString& listFullText,
                        bool beepWhenFull) {
