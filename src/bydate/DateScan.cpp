@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "bydate/DateColumns.h"
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "common/FileTypes.h"
@@ -102,6 +103,14 @@ QByteArray clipboardLine(QByteArrayView record) {
 }
 
 DateScan::DateScan(const Platform& platform, EventPump* pump) : platform_(platform), pump_(pump) {}
+
+QByteArray DateScan::pathOf(QByteArrayView record, const QByteArray& exactPath) {
+    if (!exactPath.isEmpty()) return exactPath;
+    const QByteArrayView name = recordFieldBytes(record, DateColumns::Filename);
+    if (name.isEmpty()) return {};
+    return JoinPath(recordFieldBytes(record, DateColumns::Folder).toByteArray(),
+                    name.toByteArray());
+}
 
 void DateScan::setPattern(const QString& pattern) {
     nextPattern_ = pattern;

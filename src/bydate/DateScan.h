@@ -89,9 +89,14 @@ public:
     // What the last search met: folders skipped, drives not opened, a full list.
     [[nodiscard]] const SearchOutcome& outcome() const { return outcome_; }
 
+    // The exact path of a found file, from what found() handed over: its exact path where the
+    // scan gave one, else the record's folder and name, which are then the path's very bytes.
+    [[nodiscard]] static QByteArray pathOf(QByteArrayView record, const QByteArray& exactPath);
     // What ResultWindow::runScan asks of a scan: this one hands its rows over as it finds
     // them, so it keeps no list.
-    [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const { return record.exactPath(); }
+    [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const {
+        return pathOf(record.text(), record.exactPath());
+    }
     void releaseList() {}
 
 private:

@@ -409,11 +409,7 @@ void TfrmMods::popDateClick(QLineEdit* box, QLineEdit* other, bool isStart) {
 
 QByteArray TfrmMods::pathOfRow(int row) const {
     const ResultGrid& g = grid->results();
-    if (QByteArray exact = g.pathOf(row); !exact.isEmpty()) return exact;
-    QByteArray folder, name;
-    folder = g.cellUtf8(DateColumns::Folder, row, folder).toByteArray();
-    name = g.cellUtf8(DateColumns::Filename, row, name).toByteArray();
-    return name.isEmpty() ? QByteArray() : JoinPath(folder, name);
+    return DateScan::pathOf(g.recordOf(row).toUtf8(), g.pathOf(row));
 }
 
 void TfrmMods::deleteOneFile(int row) {
