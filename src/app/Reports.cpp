@@ -371,9 +371,13 @@ int driveReport(const CommandLine& commandLine, Platform& platform,
             return statisticsReport(platform, drives, out);
         case ReportKind::Dates:
             return datesReport(commandLine, platform, drives, out);
-        case ReportKind::Listing:
-            return writeFolderListing(platform, commandLine.folder, commandLine.pattern,
-                                      *browseSortNamed(commandLine.sort), out);
+        case ReportKind::Listing: {
+            QString error;
+            const int status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
+                                                  *browseSortNamed(commandLine.sort), out, error);
+            if (!error.isEmpty()) ShowMessage(MessageKind::Error, error);
+            return status;
+        }
         case ReportKind::None:
         case ReportKind::Strings:
         case ReportKind::Hex:

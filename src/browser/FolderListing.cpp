@@ -9,7 +9,6 @@
 #include "common/Errors.h"
 #include "common/FileTypes.h"
 #include "common/GridSort.h"
-#include "common/Messages.h"
 #include "common/ResultGrid.h"
 #include "common/ScanRecord.h"
 #include "common/TextHelpers.h"
@@ -244,10 +243,10 @@ QString listingErrorText(const QByteArray& folder, int error) {
 }  // namespace
 
 int writeFolderListing(const Platform& platform, const QByteArray& folder, const QString& pattern,
-                       BrowseSort sort, std::FILE* out) {
+                       BrowseSort sort, std::FILE* out, QString& error) {
     const FolderListing listing = listBrowsedFolder(platform, folder, NamePattern(pattern));
     if (listing.error != 0) {
-        ShowMessage(MessageKind::Error, listingErrorText(folder, listing.error));
+        error = listingErrorText(folder, listing.error);
         return 3;
     }
     if (listing.files.empty()) return 1;
