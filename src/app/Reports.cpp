@@ -18,8 +18,10 @@
 #include "folderhogs/FolderHogColumns.h"
 #include "folderhogs/FolderHogScan.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
+#include "ui/CoreMessages.h"
 #include "viewer/AsciiStrings.h"
 #include "viewer/FileViewModel.h"
 #include "viewer/ViewerFile.h"
@@ -91,7 +93,7 @@ int searchStopped(int error) {
 // other drives gave lines: the lines are written, the status says the list is not whole.
 template <class Scan, class Write>
 int finish(const Scan& scan, Write write) {
-    if (scan.unopenedDrives() > 0 || scan.incomplete()) {
+    if (!scan.outcome().unopened.empty() || scan.incomplete()) {
         write();
         return searchFailed;
     }
@@ -113,6 +115,7 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     query.drives = drives;
     DupScan scan(platform);
     scan.run(query);
+    tellSearchOutcome(scan.outcome(), listFullText(), true);
     // The lines are written straight from the scan's own list, so a list of millions is
     // never held twice.
     const auto write = [&] {
@@ -127,6 +130,7 @@ int contentReport(const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     ContentScan scan(platform);
     scan.run({commandLine.minKb, commandLine.pattern, drives});
+    tellSearchOutcome(scan.outcome(), listFullText(), true);
     const auto write = [&] {
         LineBlocks lines(out);
         bool first = true;
@@ -143,7 +147,8 @@ int foldersReport(const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     FolderHogScan scan(platform);
     scan.run(commandLine.mainFolders, drives);
-    if (scan.unopenedDrives() > 0 || scan.abort) {
+    tellSearchOutcome(scan.outcome(), folderListFullText());
+    if (!scan.outcome().unopened.empty() || scan.abort) {
         writeLines(scan.lb(), FolderHogColumns::Name, out);
         return searchFailed;
     }
@@ -190,9 +195,7 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
 // The line has them where the record has them, the name padded.
 QByteArray exactDateLine(QByteArrayView record, const QByteArray& exact) {
     const QByteArray line = clipboardLine(record);
-    const qsizetype slash = exact.lastIndexOf('/');
-    const QByteArray folder = slash == 0 ? QByteArray("/") : exact.left(slash);
-    QByteArray name = exact.mid(slash + 1);
+    auto [folder, name] = splitPath(exact);
     name.append(recordFieldBytes(line, DateColumns::Filename)
                     .sliced(recordFieldBytes(record, DateColumns::Filename).size()));
     return withField(withField(line, DateColumns::Folder, folder), DateColumns::Filename, name);
@@ -223,7 +226,8 @@ int datesReport(const CommandLine& commandLine, Platform& platform,
     scan.run(query);
     std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
     std::fflush(out);
-    if (scan.unopenedDrives() > 0 || scan.limitReached()) return searchFailed;
+    tellSearchOutcome(scan.outcome(), dateListFullText());
+    if (!scan.outcome().unopened.empty() || scan.outcome().limitReached) return searchFailed;
     if (scan.listed() == 0) {
         ShowInfo(QStringLiteral("No files found."));
         return 1;
@@ -367,9 +371,13 @@ int driveReport(const CommandLine& commandLine, Platform& platform,
             return statisticsReport(platform, drives, out);
         case ReportKind::Dates:
             return datesReport(commandLine, platform, drives, out);
-        case ReportKind::Listing:
-            return writeFolderListing(platform, commandLine.folder, commandLine.pattern,
-                                      *browseSortNamed(commandLine.sort), out);
+        case ReportKind::Listing: {
+            QString error;
+            const int status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
+                                                  *browseSortNamed(commandLine.sort), out, error);
+            if (!error.isEmpty()) ShowMessage(MessageKind::Error, error);
+            return status;
+        }
         case ReportKind::None:
         case ReportKind::Strings:
         case ReportKind::Hex:

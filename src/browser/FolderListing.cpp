@@ -9,12 +9,12 @@
 #include "common/Errors.h"
 #include "common/FileTypes.h"
 #include "common/GridSort.h"
-#include "common/Messages.h"
 #include "common/ResultGrid.h"
 #include "common/ScanRecord.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
@@ -213,11 +213,8 @@ std::vector<FolderLine> folderLines(const QByteArray& mountPoint, const QByteArr
 }
 
 QByteArray parentFolder(const QByteArray& path) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : p.left(slash);
+    const QByteArray folder = splitPath(path).folder;
+    return folder.isEmpty() ? QByteArray("/") : folder;
 }
 
 QByteArray driveCurrentFolder(const QByteArray& mountPoint) {
@@ -246,10 +243,10 @@ QString listingErrorText(const QByteArray& folder, int error) {
 }  // namespace
 
 int writeFolderListing(const Platform& platform, const QByteArray& folder, const QString& pattern,
-                       BrowseSort sort, std::FILE* out) {
+                       BrowseSort sort, std::FILE* out, QString& error) {
     const FolderListing listing = listBrowsedFolder(platform, folder, NamePattern(pattern));
     if (listing.error != 0) {
-        ShowMessage(MessageKind::Error, listingErrorText(folder, listing.error));
+        error = listingErrorText(folder, listing.error);
         return 3;
     }
     if (listing.files.empty()) return 1;
@@ -262,7 +259,7 @@ int writeFolderListing(const Platform& platform, const QByteArray& folder, const
         // The name as the exact bytes of the file, where the grid shows it as other text.
         const QByteArray record = grid.recordOf(r).toUtf8();
         const QByteArray path = grid.pathOf(r);
-        const QByteArrayView name = QByteArrayView(path).sliced(path.lastIndexOf('/') + 1);
+        const QByteArray name = splitPath(path).name;
         if (recordFieldBytes(record, BrowseColumns::Filename) == name)
             block.append(record);
         else

@@ -66,9 +66,9 @@ struct FolderLine {
 void rememberDriveFolder(const QByteArray& mountPoint, const QByteArray& folder);
 
 // The listing report: the grid's six cells per file, tab-separated, in the order of the
-// sort. 0 when files were written, 1 for none, 3 when the folder cannot be read (what is
-// wrong, in words, goes to the error box).
+// sort. 0 when files were written, 1 for none, 3 when the folder cannot be read: then error
+// says what is wrong, in words, for the caller to tell.
 int writeFolderListing(const Platform& platform, const QByteArray& folder, const QString& pattern,
-                       BrowseSort sort, std::FILE* out);
+                       BrowseSort sort, std::FILE* out, QString& error);
 
 }  // namespace rk

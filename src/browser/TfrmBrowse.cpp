@@ -15,6 +15,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "ui/CoreMessages.h"
 #include "ui/FolderDeletionFlow.h"
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"

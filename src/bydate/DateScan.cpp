@@ -2,10 +2,10 @@
 
 #include <ctime>
 
+#include "bydate/DateColumns.h"
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "common/FileTypes.h"
-#include "common/Messages.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 
@@ -65,6 +65,12 @@ bool dayInRange(std::optional<int> day, DateRelation when, int start, int end) {
     return false;
 }
 
+QString dateListFullText() {
+    return QStringLiteral(
+        "Resource limit reached ... cannot process any more files.\nTry "
+        "decreasing the file date range.");
+}
+
 QString abortLine() {
     return QStringLiteral(" LIST INCOMPLETE ... ABORTED BY USER");
 }
@@ -98,6 +104,14 @@ QByteArray clipboardLine(QByteArrayView record) {
 
 DateScan::DateScan(const Platform& platform, EventPump* pump) : platform_(platform), pump_(pump) {}
 
+QByteArray DateScan::pathOf(QByteArrayView record, const QByteArray& exactPath) {
+    if (!exactPath.isEmpty()) return exactPath;
+    const QByteArrayView name = recordFieldBytes(record, DateColumns::Filename);
+    if (name.isEmpty()) return {};
+    return JoinPath(recordFieldBytes(record, DateColumns::Folder).toByteArray(),
+                    name.toByteArray());
+}
+
 void DateScan::setPattern(const QString& pattern) {
     nextPattern_ = pattern;
     patternChanged_ = true;
@@ -111,21 +125,12 @@ void DateScan::run(const DateQuery& query) {
     end_ = dayNumber(query.end);
     listed_ = 0;
     noCreation_ = 0;
-    limitReached_ = false;
-    skipped_ = 0;
-    unopened_ = 0;
+    outcome_ = {};
     abort = false;
     ScanAllDrives();
 }
 
 void DateScan::ScanAllDrives() {
-    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
-    otherRoots_ = search.roots;
-    for (const Drive& drive : search.drives)
-        scan_dir(drive);
-}
-
-void DateScan::scan_dir(const Drive& drive) {
     struct Sink : WalkSink {
         DateScan& scan;
         explicit Sink(DateScan& s) : scan(s) {}
@@ -134,10 +139,7 @@ void DateScan::scan_dir(const Drive& drive) {
         }
         void folderStep(const FolderVisit& v) override { scan.scanfiles(v); }
     } sink(*this);
-    const WalkResult result =
-        walkDrive(platform_, drive, WalkSettings{true}, sink, abort, pump_, otherRoots_);
-    skipped_ += result.skippedFolders;
-    if (!result.rootOpened && !result.aborted) ++unopened_;
+    searchDrives(platform_, query_.drives, WalkSettings{true}, sink, abort, pump_, outcome_);
 }
 
 int DateScan::dayOf(std::int64_t unixSeconds) {
@@ -203,11 +205,8 @@ void DateScan::scanfiles(const FolderVisit& folder) {
         if (what == DateField::Created && e.raw.creation == 0) ++noCreation_;
         if (!QinDateRange(tested)) continue;
         if (listed_ >= listLimit) {
-            limitReached_ = true;
+            outcome_.limitReached = true;
             abort = true;
-            ShowMessage(MessageKind::Warning,
-                        QStringLiteral("Resource limit reached ... cannot process any more "
-                                       "files.\nTry decreasing the file date range."));
             return;
         }
         if (what != DateField::Created && e.raw.creation == 0) ++noCreation_;

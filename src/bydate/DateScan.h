@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/DriveWalk.h"
 #include "common/FolderWalk.h"
 #include "common/ScanRecord.h"
 #include "platform/NamePattern.h"
@@ -64,7 +65,7 @@ public:
     // Each file found: its record, and its exact path where the record's name and folder
     // do not give it back as it is (else empty).
     std::function<void(QByteArrayView record, const QByteArray& exactPath)> found;
-    // How many files may be listed before the scan stops with a warning.
+    // How many files may be listed before the scan stops, its list full.
     std::size_t listLimit = defaultListLimit;
     void setPump(EventPump* pump) { pump_ = pump; }
 
@@ -76,7 +77,6 @@ public:
     void setPattern(const QString& pattern);
 
     void ScanAllDrives();
-    void scan_dir(const Drive& drive);
     void scanfiles(const FolderVisit& folder);
     // Does a file's tested time satisfy the query.
     [[nodiscard]] bool QinDateRange(std::int64_t unixSeconds);
@@ -86,13 +86,17 @@ public:
     // Files without a creation date: of those tested when the creation date is tested (they
     // count as not recorded), else of those listed (their Created cell is empty).
     [[nodiscard]] std::uint64_t withoutCreationDate() const { return noCreation_; }
-    [[nodiscard]] bool limitReached() const { return limitReached_; }
-    [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
-    [[nodiscard]] int unopenedDrives() const { return unopened_; }
+    // What the last search met: folders skipped, drives not opened, a full list.
+    [[nodiscard]] const SearchOutcome& outcome() const { return outcome_; }
 
+    // The exact path of a found file, from what found() handed over: its exact path where the
+    // scan gave one, else the record's folder and name, which are then the path's very bytes.
+    [[nodiscard]] static QByteArray pathOf(QByteArrayView record, const QByteArray& exactPath);
     // What ResultWindow::runScan asks of a scan: this one hands its rows over as it finds
     // them, so it keeps no list.
-    [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const { return record.exactPath(); }
+    [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const {
+        return pathOf(record.text(), record.exactPath());
+    }
     void releaseList() {}
 
 private:
@@ -110,10 +114,7 @@ private:
     int end_ = 0;
     std::uint64_t listed_ = 0;
     std::uint64_t noCreation_ = 0;
-    bool limitReached_ = false;
-    std::uint64_t skipped_ = 0;
-    int unopened_ = 0;
-    std::vector<FolderKey> otherRoots_;
+    SearchOutcome outcome_;
 
     // Local days of 15-minute spans of time, where the span lies within one day at one UTC
     // offset: most stamps of a tree fall into few spans, and localtime_r is costly.
@@ -132,6 +133,9 @@ private:
 // blanks to 14 characters (a longer one whole), the creation date, the access date, the
 // modification date, the folder and the type.
 [[nodiscard]] QByteArray clipboardLine(QByteArrayView record);
+
+// The warning for a search that stopped with its list full.
+[[nodiscard]] QString dateListFullText();
 
 // The abort line the clipboard list ends with after the user stopped a scan.
 [[nodiscard]] QString abortLine();

@@ -16,7 +16,9 @@
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "ui/BrowserLink.h"
+#include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ElidedLabel.h"
 #include "ui/ReportOutput.h"
@@ -272,7 +274,11 @@ void TfrmMods::scan(const DateQuery& query) {
     beginScan(scanner_->abort, {btOK, dtStart, dtEnd, popStartDate, popEndDate});
     static const std::vector<ScanRecord> handedOver;  // the rows are in the grid already
     const bool open = runScan(
-        *scanner_, [&] { scanner_->run(query); },
+        *scanner_,
+        [&] {
+            scanner_->run(query);
+            tellSearchOutcome(scanner_->outcome(), dateListFullText());
+        },
         []() -> const std::vector<ScanRecord>& { return handedOver; });
     for (QAction* a : PopupMenu1->actions())
         a->setEnabled(true);
@@ -288,12 +294,12 @@ void TfrmMods::scan(const DateQuery& query) {
     if (rowsFilled == 0 && !userAborted) {
         showResultButtons(false);
         if (scanner_->withoutCreationDate() > 0) pnlScan->setText(found);
-        showNothingFound(scanner_->skippedFolders());
+        showNothingFound(scanner_->outcome().skippedFolders);
         return;
     }
     showResultButtons(true);
     fitColumnsToTexts(500);
-    pnlScan->setText(scanStatus(found, scanner_->skippedFolders()));
+    pnlScan->setText(scanStatus(found, scanner_->outcome().skippedFolders));
 }
 
 void TfrmMods::showResultButtons(bool any) {
@@ -407,11 +413,7 @@ void TfrmMods::popDateClick(QLineEdit* box, QLineEdit* other, bool isStart) {
 
 QByteArray TfrmMods::pathOfRow(int row) const {
     const ResultGrid& g = grid->results();
-    if (QByteArray exact = g.pathOf(row); !exact.isEmpty()) return exact;
-    QByteArray folder, name;
-    folder = g.cellUtf8(DateColumns::Folder, row, folder).toByteArray();
-    name = g.cellUtf8(DateColumns::Filename, row, name).toByteArray();
-    return name.isEmpty() ? QByteArray() : JoinPath(folder, name);
+    return DateScan::pathOf(g.recordOf(row).toUtf8(), g.pathOf(row));
 }
 
 void TfrmMods::btDeleteClick() {
@@ -465,9 +467,8 @@ void TfrmMods::btBrowseClick() {
         return;
     }
     if (!openBrowser) return;
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);
-    openBrowser(this, folder, path.mid(slash + 1), QStringLiteral("*.*"));
+    const PathParts parts = splitPath(path);
+    openBrowser(this, parts.folder, parts.name, QStringLiteral("*.*"));
 }
 
 }  // namespace rk

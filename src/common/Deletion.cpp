@@ -12,6 +12,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "platform/Trash.h"
 
 namespace rk {
@@ -55,8 +56,12 @@ class TreeWalk {
 public:
     enum class Mode { Count, Delete, Trash };
 
-    TreeWalk(const Platform& platform, Mode mode, EventPump* pump)
-        : platform_(platform), mode_(mode), counting_(mode != Mode::Delete), pump_(pump) {}
+    TreeWalk(const Platform& platform, Mode mode, EventPump* pump, const AskYesNo& ask = {})
+        : platform_(platform),
+          mode_(mode),
+          counting_(mode != Mode::Delete),
+          pump_(pump),
+          ask_(ask) {}
 
     FolderTreeResult run(const QByteArray& path, const std::optional<FolderIdentity>& expected);
     FolderTreeCount count(const QByteArray& path);
@@ -100,6 +105,7 @@ private:
     const Mode mode_;
     bool counting_;  // the first pass of a trashing, or a count: nothing is removed
     EventPump* pump_;
+    const AskYesNo ask_;  // how the caller asks about flagged files
     FolderTreeResult result_;
     FolderTreeCount count_;
     std::unordered_set<std::uint64_t> linkedInodes_;  // files of several links, counted once
@@ -142,21 +148,19 @@ FolderTreeCount TreeWalk::count(const QByteArray& path) {
 // Finds the folder that holds the tree and opens it. False when there is nothing to do: the
 // path names no folder that may go, or it is already gone.
 bool TreeWalk::openParent(const QByteArray& path) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    name_ = p.mid(slash + 1);
-    if (slash < 0 || name_.isEmpty() || name_ == "." || name_ == "..") {
+    const PathParts parts = splitPath(path);
+    name_ = parts.name;
+    if (parts.folder.isEmpty() || name_.isEmpty() || name_ == "." || name_ == "..") {
         result_.completed = false;
         return false;
     }
-    if (const FolderProtection why = folderProtection(p); why != FolderProtection::None) {
+    if (const FolderProtection why = folderProtection(JoinPath(parts.folder, name_));
+        why != FolderProtection::None) {
         result_.refused = why;
         result_.completed = false;
         return false;
     }
-    parentPath_ = platform_.realPath(slash == 0 ? QByteArray("/") : p.left(slash));
+    parentPath_ = platform_.realPath(parts.folder);
     if (parentPath_.isEmpty()) return false;  // already gone
     OpenedFolder holder = platform_.openFolder(parentPath_);
     if (!holder.handle.isOpen()) return false;
@@ -365,7 +369,7 @@ bool TreeWalk::mayRemove(const QByteArray& path, std::uint8_t attributes) {
         if (!(attributes & q.bit)) continue;
         const QString text = displayPath(path) + QLatin1String(q.text) +
                              QStringLiteral("delete this file and continue deleting other files? ");
-        if (Confirm(text, ButtonYes | ButtonNo | ButtonCancel, ButtonNo) != ButtonYes) {
+        if (!ask_ || !ask_(text, true)) {
             deleteAborted_ = true;
             return false;
         }
@@ -446,13 +450,15 @@ QString folderTreeCountText(const FolderTreeCount& c) {
 }
 
 FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump,
-                                  const std::optional<FolderIdentity>& expected) {
-    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump)
+                                  const std::optional<FolderIdentity>& expected,
+                                  const AskYesNo& ask) {
+    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump,
+                    ask)
         .run(path, expected);
 }
 
 FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump,
-                            const std::optional<FolderIdentity>& expected) {
+                            const std::optional<FolderIdentity>& expected, const AskYesNo& ask) {
     FolderDeletion d;
     if (const FolderProtection why = folderProtection(path); why != FolderProtection::None) {
         d.tree.refused = why;
@@ -462,14 +468,9 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
     // The folder as it is now, unless the caller knows it from its listing: what the removal
     // below and the tree deletion act on must be that one.
     const std::optional<FolderIdentity> seen = expected ? expected : folderIdentity(path);
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    if (seen && slash >= 0) {
-        const OpenedFolder above =
-            platform().openFolder(slash == 0 ? QByteArray("/") : p.left(slash));
-        const QByteArray name = p.mid(slash + 1);
+    const auto [folder, name] = splitPath(path);
+    if (seen && !folder.isEmpty()) {
+        const OpenedFolder above = platform().openFolder(folder);
         SearchRecord now;
         if (above.handle.isOpen() && platform().statEntry(above.handle, name, now) == 0 &&
             now.device == seen->device && now.inode == seen->inode &&
@@ -479,7 +480,7 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
             return d;
         }
     }
-    d.tree = DeleteFolderTree(path, sendToBin, pump, seen);
+    d.tree = DeleteFolderTree(path, sendToBin, pump, seen, ask);
     return d;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,11 @@
 namespace rk {
 
 class EventPump;
+
+// A question a deletion asks the user mid-way, No being the default answer; offerCancel adds
+// Cancel beside Yes and No. True only for Yes. The deletion shows nothing itself: its caller
+// decides how to ask, and without anyone to ask the answer is No.
+using AskYesNo = std::function<bool(const QString& question, bool offerCancel)>;
 
 // Why an entry of a deletion stayed where it was.
 enum class StayReason {
@@ -121,7 +127,8 @@ struct FolderTreeCount {
 // folders are removed), and the result says why. The pump, when given, lets the window
 // repaint now and then.
 FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
-                                  const std::optional<FolderIdentity>& expected = std::nullopt);
+                                  const std::optional<FolderIdentity>& expected = std::nullopt,
+                                  const AskYesNo& ask = {});
 
 // The callers' steps after the user chose: an empty folder is removed as it is (also when the
 // recycle bin was chosen), anything else goes through DeleteFolderTree.
@@ -130,7 +137,8 @@ struct FolderDeletion {
     FolderTreeResult tree;  // zero when removedEmpty
 };
 FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
-                            const std::optional<FolderIdentity>& expected = std::nullopt);
+                            const std::optional<FolderIdentity>& expected = std::nullopt,
+                            const AskYesNo& ask = {});
 
 // Sends one file to the recycle bin; true on success.
 bool RecycleOneFile(const QByteArray& path);

@@ -5,19 +5,13 @@
 #include <chrono>
 
 #include "common/Drives.h"
-#include "common/Messages.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
 namespace {
 
 std::atomic<int> readerThreads{0};
-
-WalkResult reportUnopenedDrive(const WalkResult& result, const Drive& drive) {
-    if (!result.rootOpened && !result.aborted)
-        ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + drive.caption());
-    return result;
-}
 
 // Passes the walk's calls on, and stops the walk once a call has seen the abort flag set.
 class AbortingSink : public WalkSink {
@@ -80,12 +74,22 @@ WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool is
     return walk.result();
 }
 
-WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSettings& settings,
-                     WalkSink& sink, const bool& abort, EventPump* pump,
-                     const std::vector<FolderKey>& otherRoots) {
-    return reportUnopenedDrive(
-        walkFolders(platform, drive.mountPoint, true, settings, sink, abort, pump, otherRoots),
-        drive);
+void searchDrives(const Platform& platform, const std::vector<Drive>& chosen,
+                  const WalkSettings& settings, WalkSink& sink, const bool& abort, EventPump* pump,
+                  SearchOutcome& outcome, const std::function<void(const Drive&)>& beforeDrive) {
+    const SearchDrives search = distinctDrives(platform, readyDrives(chosen));
+    for (const Drive& drive : search.drives) {
+        if (abort) break;
+        if (beforeDrive) beforeDrive(drive);
+        const WalkResult walked = walkFolders(platform, drive.mountPoint, true, settings, sink,
+                                              abort, pump, search.roots);
+        outcome.skippedFolders += walked.skippedFolders;
+        if (!walked.rootOpened && !walked.aborted) outcome.unopened.push_back(drive);
+    }
+}
+
+QString driveNotOpenedText(const Drive& drive) {
+    return QStringLiteral("Can't open drive ") + drive.caption();
 }
 
 std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
@@ -105,11 +109,6 @@ struct DriveFolder {
     std::vector<FolderKey> reachedFrom;
 };
 
-QByteArray parentOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
 DriveFolder driveFolder(const Platform& platform, const QByteArray& mountPoint) {
     DriveFolder d;
     OpenedFolder opened = platform.openFolder(mountPoint);
@@ -121,8 +120,9 @@ DriveFolder driveFolder(const Platform& platform, const QByteArray& mountPoint) 
     QByteArray path = mountPoint;
     FolderHandle here = std::move(opened.handle);
     while (path != "/" && !path.isEmpty() && !here.isMountRoot) {
-        if (path.mid(path.lastIndexOf('/') + 1).startsWith('.')) break;
-        path = parentOf(path);
+        const PathParts parts = splitPath(path);
+        if (parts.name.startsWith('.') || parts.folder.isEmpty()) break;
+        path = parts.folder;
         OpenedFolder up = platform.openFolder(path);
         if (!up.handle.isOpen() || up.handle.device != here.device) break;
         d.reachedFrom.push_back({up.handle.device, up.handle.inode});

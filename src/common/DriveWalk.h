@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/FolderWalk.h"
@@ -16,13 +18,6 @@ namespace rk {
 WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool isDriveRoot,
                        const WalkSettings& settings, WalkSink& sink, const bool& abort,
                        EventPump* pump, const std::vector<FolderKey>& otherRoots = {});
-// One chosen drive walked so, as every multi-drive tool's scan_dir does it: a root that cannot
-// be opened is reported ("Can't open drive " and the drive's caption, an error box without a
-// beep) and the scan goes on with the next drive.
-WalkResult walkDrive(const Platform& platform, const Drive& drive, const WalkSettings& settings,
-                     WalkSink& sink, const bool& abort, EventPump* pump,
-                     const std::vector<FolderKey>& otherRoots);
-
 // The worker threads the scans' walks read with, as ReaderSettings::threads takes it (0: the
 // machine's). The command line's --threads sets it for the reports.
 void setWalkThreads(int threads);
@@ -44,5 +39,26 @@ struct SearchDrives {
 };
 [[nodiscard]] SearchDrives distinctDrives(const Platform& platform,
                                           const std::vector<Drive>& chosen);
+
+// What a search over the chosen drives met besides what its sink kept, for the window or the
+// report to tell the user: the search itself shows nothing.
+struct SearchOutcome {
+    std::uint64_t skippedFolders = 0;  // sub-folders that could not be opened or had gone
+    std::vector<Drive> unopened;       // drives whose root could not be opened, in walk order
+    bool limitReached = false;         // the sink's list was full: the search stopped there
+};
+
+// The drive loop of every search over several drives: the ready drives among the chosen,
+// those that overlap walked once (distinctDrives), each walked in turn into the same sink
+// (beforeDrive, when given, is told which first) until the abort flag is set. A drive whose
+// root cannot be opened is passed over and noted in outcome, whose limitReached the sink sets
+// when its list is full (and the abort flag with it).
+void searchDrives(const Platform& platform, const std::vector<Drive>& chosen,
+                  const WalkSettings& settings, WalkSink& sink, const bool& abort, EventPump* pump,
+                  SearchOutcome& outcome,
+                  const std::function<void(const Drive&)>& beforeDrive = {});
+
+// "Can't open drive " and the drive's caption: what the user is told of an unopened drive.
+[[nodiscard]] QString driveNotOpenedText(const Drive& drive);
 
 }  // namespace rk

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "common/FolderWalk.h"
-#include "common/Messages.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
@@ -48,12 +48,10 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
         if (run.progress) run.progress(i);
         if (run.pump) run.pump->poll();
         const QByteArray& path = files[i].path;
-        const qsizetype slash = path.lastIndexOf('/');
-        const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);
-        const QByteArray name = path.mid(slash + 1);
+        const auto [folder, name] = splitPath(path);
         int err = EINVAL;
         SearchRecord now;
-        if (slash >= 0 && !name.isEmpty()) {
+        if (!folder.isEmpty() && !name.isEmpty() && !path.endsWith('/')) {
             if (folder != openedPath || !parent.handle.isOpen()) {
                 parent = p.openFolder(folder);
                 openedPath = folder;
@@ -65,7 +63,7 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
             const QString question =
                 displayPath(path) +
                 QStringLiteral(" has changed since it was listed. Delete it anyway?");
-            if (Confirm(question, ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
+            if (!run.ask || !run.ask(question, false)) {
                 stay(path, StayReason::Changed, 0);
                 continue;
             }
@@ -101,13 +99,12 @@ FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const F
 }
 
 std::optional<MarkedFile> markFile(const Platform& platform, const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0 || slash + 1 >= path.size()) return std::nullopt;
-    const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
+    const auto [folder, name] = splitPath(path);
+    if (folder.isEmpty() || name.isEmpty() || path.endsWith('/')) return std::nullopt;
     const OpenedFolder opened = platform.openFolder(folder);
     if (!opened.handle.isOpen()) return std::nullopt;
     SearchRecord r;
-    r.name = path.mid(slash + 1);
+    r.name = name;
     if (platform.statEntry(opened.handle, r.name, r) != 0 || r.isDirectory()) return std::nullopt;
     return markedAs(path, r);
 }

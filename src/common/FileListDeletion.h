@@ -54,14 +54,16 @@ struct FileListRun {
     // Asked just before a file that passed its own check goes, with what it is now: false
     // keeps it (Withheld). Duplicates check here that a copy of their contents stays.
     std::function<bool(const MarkedFile& file, const SearchRecord& now)> mayRemove;
+    // How the user is asked whether a file that changed since it was marked goes anyway.
+    AskYesNo ask;
 };
 
 // Deletes or trashes the marked files in the order given, each by its exact path relative to
 // its opened folder. Just before a file goes it is compared with what was marked (size, last
 // write and last change to the nanosecond, device, inode); one that changed is only removed
-// when the user says so ("FILE has changed since it was listed. Delete it anyway?", default
-// No), else it stays as Changed. A file marked while it could not be read (device and inode
-// 0) counts as changed, so whatever took its name since is never removed without that
+// when the user says Yes to run.ask ("FILE has changed since it was listed. Delete it
+// anyway?"), else it stays as Changed. A file marked while it could not be read (device and
+// inode 0) counts as changed, so whatever took its name since is never removed without that
 // question. Never asks anything else and shows nothing: the window tells the user what stayed.
 FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run);
 

@@ -9,6 +9,7 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "platform/Trash.h"
 
 namespace rk {
@@ -38,13 +39,10 @@ QByteArray cleanPath(const QByteArray& path) {
 // The folder the system would reach: the links above the last part resolved, the last part
 // itself kept (a deletion removes a link as a link). Empty when the folder above is gone.
 QByteArray reachedPath(const QByteArray& path) {
-    QByteArray p = path;
-    while (p.size() > 1 && p.endsWith('/'))
-        p.chop(1);
-    const qsizetype slash = p.lastIndexOf('/');
-    const QByteArray last = p.mid(slash + 1);
-    if (slash < 0 || last == "." || last == "..") return platform().realPath(p);
-    const QByteArray parent = platform().realPath(slash == 0 ? QByteArray("/") : p.left(slash));
+    const auto [folder, last] = splitPath(path);
+    if (folder.isEmpty() || last == "." || last == "..")
+        return platform().realPath(folder.isEmpty() ? last : JoinPath(folder, last));
+    const QByteArray parent = platform().realPath(folder);
     return parent.isEmpty() ? QByteArray() : JoinPath(parent, last);
 }
 

@@ -200,15 +200,10 @@ void ContentScan::run(const Query& query) {
 }
 
 void ContentScan::walkDrives() {
-    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
     const std::int64_t limit = std::int64_t(query_.sizeLimitKb) * 1024;
-    DupWalkTotals totals;
-    for (const Drive& drive : search.drives)
-        walkDupDrive(
-            platform_, drive, search.roots, abort, pump_, showStatus,
-            [&](const FolderVisit& v) { collect(v, limit); }, totals);
-    tally_.skippedFolders = totals.skippedFolders;
-    tally_.unopened = int(totals.unopenedDrives);
+    searchDupDrives(
+        platform_, query_.drives, abort, pump_, showStatus,
+        [&](const FolderVisit& v) { collect(v, limit); }, tally_.search);
 }
 
 void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
@@ -220,7 +215,7 @@ void ContentScan::collect(const FolderVisit& folder, std::int64_t limit) {
             (e.attributes & attrDirectory) || e.size <= limit || !pattern_.matches(e.name))
             continue;
         if (files_.size() >= collectLimit) {
-            warnListFull();
+            tally_.search.limitReached = true;
             abort = true;
             return;
         }

@@ -101,10 +101,10 @@ public:
     void releaseList() const { records_ = {}; }
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const { return duplicatePath(record); }
 
-    [[nodiscard]] std::uint64_t skippedFolders() const { return tally_.skippedFolders; }
+    // What the walk met: folders skipped, drives not opened, a full list.
+    [[nodiscard]] const SearchOutcome& outcome() const { return tally_.search; }
     [[nodiscard]] std::uint64_t unreadableFiles() const { return tally_.unreadable; }
     [[nodiscard]] std::uint64_t changedFiles() const { return tally_.changed; }
-    [[nodiscard]] int unopenedDrives() const { return tally_.unopened; }
     [[nodiscard]] bool incomplete() const { return abort; }
 
 private:
@@ -229,10 +229,9 @@ private:
     struct Tally {
         std::size_t groups = 0;
         std::int64_t freeable = 0;
-        std::uint64_t skippedFolders = 0;
+        SearchOutcome search;
         std::uint64_t unreadable = 0;
         std::uint64_t changed = 0;
-        int unopened = 0;
         // Reading's progress: files read through, bytes of the total read (holes included;
         // bytesRead_ the workers add to).
         std::uint64_t filesHashed = 0;

@@ -7,12 +7,12 @@
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "common/FileTypes.h"
-#include "common/Messages.h"
 #include "common/ScanJob.h"
 #include "common/SearchPath.h"
 #include "common/SortWithEvents.h"
 #include "common/TextHelpers.h"
 #include "duplicates/DupColumns.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
@@ -63,10 +63,9 @@ QString extensionOf(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot);
 }
 
-void walkDupDrive(const Platform& platform, const Drive& drive,
-                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
-                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
-                  DupWalkTotals& totals) {
+void searchDupDrives(const Platform& platform, const std::vector<Drive>& drives, const bool& abort,
+                     EventPump* pump, const std::function<void(const QString&)>& showFolder,
+                     const FolderStep& step, SearchOutcome& outcome) {
     // The status shows each folder as the walk goes into it, the step lists its files.
     struct Sink : WalkSink {
         const std::function<void(const QString&)>& show;
@@ -78,17 +77,14 @@ void walkDupDrive(const Platform& platform, const Drive& drive,
         }
         void folderStep(const FolderVisit& v) override { step(v); }
     } sink(showFolder, step);
-    const WalkResult result =
-        walkDrive(platform, drive, WalkSettings{true}, sink, abort, pump, otherRoots);
-    totals.skippedFolders += result.skippedFolders;
-    if (!result.rootOpened && !result.aborted) ++totals.unopenedDrives;
+    searchDrives(platform, drives, WalkSettings{true}, sink, abort, pump, outcome);
 }
 
-void warnListFull() {
-    ShowWarning(
-        QStringLiteral("The list holds the most rows the program keeps ... cannot process any "
-                       "more files.\n\nTry increasing the file size limits or file match and "
-                       "re-scan."));
+QString listFullText() {
+    return QStringLiteral(
+        "The list holds the most rows the program keeps ... cannot process any "
+        "more files.\n\nTry increasing the file size limits or file match and "
+        "re-scan.");
 }
 
 DupFolder DupFolder::of(const QByteArray& path, bool asText) {
@@ -145,10 +141,10 @@ QByteArray hogReportLine(QByteArrayView text, const QByteArray& exact) {
 QByteArray duplicateReportLine(const DupRecord& record) {
     const QByteArray exact = record.exactPath();
     if (exact.isEmpty()) return record.text().toByteArray();
-    const qsizetype slash = exact.lastIndexOf('/');
+    auto [folderPath, name] = splitPath(exact);
     const QByteArray folder =
-        exactPathField(exact.left(slash + 1), recordFieldBytes(record.text(), DupColumns::Folder));
-    QByteArray name = exact.mid(slash + 1);
+        exactPathField(folderPath.endsWith('/') ? folderPath : folderPath + '/',
+                       recordFieldBytes(record.text(), DupColumns::Folder));
     const qsizetype shown = recordText(name).size();
     if (shown < 14) name.append(14 - shown, ' ');  // padded as the record pads it
     return withField(withField(record.text(), DupColumns::Folder, folder), DupColumns::Filename,
@@ -177,8 +173,7 @@ void DupScan::run(const DupQuery& query) {
     listed_.clear();
     hogs_.clear();
     names_.clear();
-    skipped_ = 0;
-    unopened_ = 0;
+    outcome_ = {};
     abort = false;
     ScanAllDrives(query.sizeLimitKb);
     if (query.duplicates)
@@ -188,19 +183,9 @@ void DupScan::run(const DupQuery& query) {
 }
 
 void DupScan::ScanAllDrives(int sizeLimitKb) {
-    const SearchDrives search = distinctDrives(platform_, readyDrives(query_.drives));
-    otherRoots_ = search.roots;
-    for (const Drive& drive : search.drives)
-        scan_dir(drive, sizeLimitKb);
-}
-
-void DupScan::scan_dir(const Drive& drive, int sizeLimitKb) {
-    DupWalkTotals totals;
-    walkDupDrive(
-        platform_, drive, otherRoots_, abort, pump_, showFolder,
-        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); }, totals);
-    skipped_ += totals.skippedFolders;
-    unopened_ += totals.unopenedDrives;
+    searchDupDrives(
+        platform_, query_.drives, abort, pump_, showFolder,
+        [&](const FolderVisit& v) { scanfiles(v, sizeLimitKb); }, outcome_);
 }
 
 void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
@@ -217,7 +202,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
             (e.attributes & attrDirectory) || measure <= limit || !pattern_.matches(e.name))
             continue;
         if (candidates_.size() + collected_.size() + hogs_.size() >= collectLimit) {
-            warnListFull();
+            outcome_.limitReached = true;
             abort = true;
             return;
         }

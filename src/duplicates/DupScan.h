@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/DriveWalk.h"
 #include "common/FolderWalk.h"
 #include "common/ScanRecord.h"
 #include "common/TimeHelpers.h"
@@ -65,20 +66,14 @@ private:
 // A duplicate record's line as a report writes it: its name and folder as the exact bytes.
 [[nodiscard]] QByteArray duplicateReportLine(const DupRecord& record);
 
-// One drive's walk for a duplicate search: showFolder as the walk goes into each folder, step
-// after its sub-folders. Adds the folders it skipped, and the drive when it could not be
-// opened.
-struct DupWalkTotals {
-    std::uint64_t skippedFolders = 0;
-    int unopenedDrives = 0;
-};
-void walkDupDrive(const Platform& platform, const Drive& drive,
-                  const std::vector<FolderKey>& otherRoots, const bool& abort, EventPump* pump,
-                  const std::function<void(const QString&)>& showFolder, const FolderStep& step,
-                  DupWalkTotals& totals);
+// The walk of a duplicate search over its drives: showFolder as the walk goes into each
+// folder, step after its sub-folders.
+void searchDupDrives(const Platform& platform, const std::vector<Drive>& drives, const bool& abort,
+                     EventPump* pump, const std::function<void(const QString&)>& showFolder,
+                     const FolderStep& step, SearchOutcome& outcome);
 
-// The warning when the collected list is full; the scan then ends as after Abort.
-void warnListFull();
+// The warning for a search whose collected list was full; the scan then ended as after Abort.
+[[nodiscard]] QString listFullText();
 
 // The duplicate and file-hog scan, without a window: the window and the command-line report
 // both run it. A duplicate record has seven fields (name padded to 14, length, modified, time,
@@ -99,7 +94,7 @@ public:
     std::function<void(const QString&)> showFolder;
     // Lets the window process events while the scan runs; none for a report.
     void setPump(EventPump* pump) { pump_ = pump; }
-    // How many records the scan collects before it gives up with a warning.
+    // How many records the scan collects before it stops, its list full.
     std::size_t collectLimit = defaultCollectLimit;
 
     // The whole search: walks the query's drives, then groups (duplicates) or ranks (file
@@ -107,7 +102,6 @@ public:
     void run(const DupQuery& query);
 
     void ScanAllDrives(int sizeLimitKb);
-    void scan_dir(const Drive& drive, int sizeLimitKb);
     void scanfiles(const FolderVisit& folder, int sizeLimitKb);
     void addDups(bool exact);
     void reSort();
@@ -126,9 +120,8 @@ public:
     // Lets the listed records go once a window's grid holds them.
     void releaseList();
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
-    [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
-    // How many of the drives searched could not be opened at all.
-    [[nodiscard]] int unopenedDrives() const { return unopened_; }
+    // What the last search met: folders skipped, drives not opened, a full list.
+    [[nodiscard]] const SearchOutcome& outcome() const { return outcome_; }
     // True when the list is incomplete: aborted, or the collected list overflowed.
     [[nodiscard]] bool incomplete() const { return abort; }
 
@@ -216,9 +209,7 @@ private:
     // Date and time texts by the packed date (or time of day); the last key is for 0.
     KeyedTexts dateTexts_;
     KeyedTexts timeTexts_;
-    std::uint64_t skipped_ = 0;
-    int unopened_ = 0;
-    std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
+    SearchOutcome outcome_;
     FileTimeTexts times_;
     DupRecordWriter records_;
 };

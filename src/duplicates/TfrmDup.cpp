@@ -15,7 +15,9 @@
 #include "common/TextHelpers.h"
 #include "duplicates/DupColumns.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "ui/BrowserLink.h"
+#include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ElidedLabel.h"
 #include "ui/ReportOutput.h"
@@ -260,7 +262,11 @@ void TfrmDup::scanContent() {
     ContentScan& scan = *contentScanner_;
     beginScan(scan.abort, {btScan, btExact, btContent, SpinEdit1, cbWildCard});
     const bool open = runScan(
-        scan, [&] { scan.run(query); },
+        scan,
+        [&] {
+            scan.run(query);
+            tellSearchOutcome(scan.outcome(), listFullText(), true);
+        },
         [&]() -> const std::vector<DupRecord>& { return scan.lbFiles(); });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
     // The groups of the rows that went in (a close may have stopped the filling).
@@ -273,7 +279,7 @@ void TfrmDup::scanContent() {
     showResultButtons(rowsFilled > 0);
     const QString skipped = skippedFilesNote(scan.unreadableFiles(), scan.changedFiles());
     if (rowsFilled == 0) {
-        showNothingFound(scan.skippedFolders());
+        showNothingFound(scan.outcome().skippedFolders);
         if (!skipped.isEmpty()) pnlSel->setText(pnlSel->text() + skipped);
         return;
     }
@@ -284,7 +290,7 @@ void TfrmDup::scanContent() {
                 .arg(formatThousands(rowsFilled), formatThousands(std::int64_t(scan.groupCount())),
                      formatThousands(scan.freeableBytes())) +
             skipped,
-        scan.skippedFolders()));
+        scan.outcome().skippedFolders));
 }
 
 void TfrmDup::scan(bool exact) {
@@ -301,7 +307,10 @@ void TfrmDup::scan(bool exact) {
     beginScan(scanner_->abort, {btScan, btExact, SpinEdit1, cbWildCard});
     // The grid reads its rows on demand, so even a million rows show at once. File hogs go
     // into it straight from the scan's compact list, never held as records besides.
-    const auto run = [&] { scanner_->run(query); };
+    const auto run = [&] {
+        scanner_->run(query);
+        tellSearchOutcome(scanner_->outcome(), listFullText(), true);
+    };
     const bool open =
         duplicates_
             ? runScan(*scanner_, run,
@@ -314,14 +323,14 @@ void TfrmDup::scan(bool exact) {
     if (!endScan() || !open) return;
     showResultButtons(rowsFilled > 0);
     if (rowsFilled == 0) {
-        showNothingFound(scanner_->skippedFolders());
+        showNothingFound(scanner_->outcome().skippedFolders);
         return;
     }
     fitColumnsToTexts(500);
     pnlSel->setText(
         scanStatus(formatThousands(rowsFilled) + (duplicates_ ? QStringLiteral(" duplicates found")
                                                               : QStringLiteral(" file hogs found")),
-                   scanner_->skippedFolders()));
+                   scanner_->outcome().skippedFolders));
 }
 
 void TfrmDup::showResultButtons(bool any) {
@@ -483,9 +492,8 @@ void TfrmDup::BrowseDirectory1Click() {
     const int row = grid->currentRow();
     if (row < 0 || !openBrowser) return;
     const QByteArray path = grid->results().pathOf(row);
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);
-    openBrowser(this, folder, path.mid(slash + 1), cbWildCard->currentText());
+    const PathParts parts = splitPath(path);
+    openBrowser(this, parts.folder, parts.name, cbWildCard->currentText());
 }
 
 }  // namespace rk

@@ -2,7 +2,6 @@
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
-#include "common/Messages.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "folderhogs/FolderHogColumns.h"
@@ -22,6 +21,10 @@ QString percentOfDrive(std::int64_t bytes, std::int64_t driveSize) {
     return locale.toString(percent, 'f', 2);
 }
 
+QString folderListFullText() {
+    return QStringLiteral("Resource limit reached ... cannot process any more files.");
+}
+
 FolderHogScan::FolderHogScan(const Platform& platform, EventPump* pump)
     : platform_(platform), pump_(pump) {}
 
@@ -29,24 +32,40 @@ void FolderHogScan::run(bool mainFolders, const std::vector<Drive>& drives) {
     collected_.clear();
     listed_.clear();
     linkedFiles_.clear();
-    skipped_ = 0;
-    unopened_ = 0;
+    outcome_ = {};
     abort = false;
     ScanAllDrives(mainFolders, drives);
     copylb2tolb();
 }
 
 void FolderHogScan::ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives) {
-    const SearchDrives search = distinctDrives(platform_, readyDrives(drives));
-    otherRoots_ = search.roots;
-    for (const Drive& drive : search.drives) {
-        const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
-        driveSize_ = space ? space->total : -1;
-        if (mainFolders)
-            top_dir(drive);
-        else
-            scan_dir(drive);
-    }
+    // All folders: each folder's own files, as the walk comes to it. Main folders: a main
+    // folder's totals start when the walk goes into it and are listed when it comes out, also
+    // when the walk is aborted inside it (with what was counted so far).
+    struct Sink : WalkSink {
+        FolderHogScan& scan;
+        bool mainFolders;
+        Sink(FolderHogScan& s, bool m) : scan(s), mainFolders(m) {}
+        void enterFolder(const FolderVisit& v) override {
+            if (scan.showFolder) scan.showFolder(v.text());
+            if (mainFolders && v.depth == 1) scan.mainTotals_ = {};
+        }
+        void folderStep(const FolderVisit& v) override {
+            if (mainFolders)
+                scan.td_scanfiles(v);
+            else
+                scan.scanfiles(v);
+        }
+        void leaveFolder(const FolderVisit& v, bool) override {
+            if (mainFolders && v.depth == 1) scan.td_print_dir(v.path);
+        }
+    } sink(*this, mainFolders);
+    // An empty root gives no record: only the root can list nothing at all.
+    searchDrives(platform_, drives, WalkSettings{false}, sink, abort, pump_, outcome_,
+                 [this](const Drive& drive) {
+                     const std::optional<DriveSpace> space = platform_.driveSpace(drive.mountPoint);
+                     driveSize_ = space ? space->total : -1;
+                 });
 }
 
 bool FolderHogScan::firstSighting(const SearchRecord& e) {
@@ -55,26 +74,6 @@ bool FolderHogScan::firstSighting(const SearchRecord& e) {
     if (linkedFiles_.contains(id)) return false;
     linkedFiles_.insert(id);
     return true;
-}
-
-void FolderHogScan::walkOneDrive(const Drive& drive, WalkSink& sink) {
-    // An empty root gives no record: only the root can list nothing at all.
-    const WalkResult r =
-        walkDrive(platform_, drive, WalkSettings{false}, sink, abort, pump_, otherRoots_);
-    skipped_ += r.skippedFolders;
-    if (!r.rootOpened && !r.aborted) ++unopened_;
-}
-
-void FolderHogScan::scan_dir(const Drive& drive) {
-    struct Sink : WalkSink {
-        FolderHogScan& scan;
-        explicit Sink(FolderHogScan& s) : scan(s) {}
-        void enterFolder(const FolderVisit& v) override {
-            if (scan.showFolder) scan.showFolder(v.text());
-        }
-        void folderStep(const FolderVisit& v) override { scan.scanfiles(v); }
-    } sink(*this);
-    walkOneDrive(drive, sink);
 }
 
 void FolderHogScan::scanfiles(const FolderVisit& folder) {
@@ -95,24 +94,6 @@ void FolderHogScan::scanfiles(const FolderVisit& folder) {
         totals.latest = std::max(totals.latest, packFileTime(e.raw.access));
     }
     addRecord(folder.path, totals);
-}
-
-void FolderHogScan::top_dir(const Drive& drive) {
-    // A main folder's totals start when the walk goes into it and are listed when it comes
-    // out, also when the walk is aborted inside it (with what was counted so far).
-    struct Sink : WalkSink {
-        FolderHogScan& scan;
-        explicit Sink(FolderHogScan& s) : scan(s) {}
-        void enterFolder(const FolderVisit& v) override {
-            if (scan.showFolder) scan.showFolder(v.text());
-            if (v.depth == 1) scan.mainTotals_ = {};
-        }
-        void folderStep(const FolderVisit& v) override { scan.td_scanfiles(v); }
-        void leaveFolder(const FolderVisit& v, bool) override {
-            if (v.depth == 1) scan.td_print_dir(v.path);
-        }
-    } sink(*this);
-    walkOneDrive(drive, sink);
 }
 
 // Called for every folder after its sub-folders. Everything below a main folder comes before
@@ -138,10 +119,7 @@ void FolderHogScan::td_print_dir(const QByteArray& path) {
 
 void FolderHogScan::addRecord(const QByteArray& path, const FolderTotals& t) {
     if (collected_.size() >= recordLimit) {
-        if (!abort)
-            ShowMessage(
-                MessageKind::Warning,
-                QStringLiteral("Resource limit reached ... cannot process any more files."));
+        if (!abort) outcome_.limitReached = true;
         abort = true;
         return;
     }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/DriveWalk.h"
 #include "common/FolderWalk.h"
 #include "common/ScanRecord.h"
 #include "platform/Platform.h"
@@ -47,10 +48,8 @@ public:
 
     void ScanAllDrives(bool mainFolders, const std::vector<Drive>& drives);
     // All folders.
-    void scan_dir(const Drive& drive);
     void scanfiles(const FolderVisit& folder);
     // Main folders.
-    void top_dir(const Drive& drive);
     void td_scanfiles(const FolderVisit& folder);
     void td_print_dir(const QByteArray& path);
     void copylb2tolb();
@@ -60,12 +59,10 @@ public:
     // Lets the listed records go once a window's grid holds them.
     void releaseList() { listed_ = {}; }
     [[nodiscard]] QByteArray pathOf(const ScanRecord& record) const;
-    [[nodiscard]] std::uint64_t skippedFolders() const { return skipped_; }
-    // How many of the drives searched could not be opened at all.
-    [[nodiscard]] int unopenedDrives() const { return unopened_; }
+    // What the last search met: folders skipped, drives not opened, a full list.
+    [[nodiscard]] const SearchOutcome& outcome() const { return outcome_; }
 
 private:
-    void walkOneDrive(const Drive& drive, WalkSink& sink);
     void addRecord(const QByteArray& path, const FolderTotals& totals);
     // False when this file was already counted through another of its links.
     bool firstSighting(const SearchRecord& entry);
@@ -75,12 +72,13 @@ private:
     std::int64_t driveSize_ = -1;
     std::vector<ScanRecord> collected_;  // lb2
     std::vector<ScanRecord> listed_;     // lb
-    std::uint64_t skipped_ = 0;
+    SearchOutcome outcome_;
     QSet<std::pair<std::uint64_t, std::uint64_t>> linkedFiles_;  // (device, inode)
-    int unopened_ = 0;
-    std::vector<FolderKey> otherRoots_;  // of the drives of the search under way
-    FolderTotals mainTotals_;            // of the main folder the walk is in
+    FolderTotals mainTotals_;  // of the main folder the walk is in
 };
+
+// The warning for a search that stopped with its list full.
+[[nodiscard]] QString folderListFullText();
 
 // "    123 K": the size in whole K, right-aligned to seven places when it fits.
 [[nodiscard]] QString rightAlign7(std::int64_t bytes);

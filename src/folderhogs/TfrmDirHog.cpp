@@ -11,6 +11,7 @@
 #include "folderhogs/FolderHogColumns.h"
 #include "platform/Platform.h"
 #include "ui/BrowserLink.h"
+#include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/FolderDeletionFlow.h"
 #include "ui/ReportOutput.h"
@@ -149,13 +150,17 @@ void TfrmDirHog::scan(bool main) {
         b->hide();
     beginScan(scanner_->abort, {btTop, btAll});
     const bool open = runScan(
-        *scanner_, [&] { scanner_->run(main, drives); },
+        *scanner_,
+        [&] {
+            scanner_->run(main, drives);
+            tellSearchOutcome(scanner_->outcome(), folderListFullText());
+        },
         [this]() -> const std::vector<ScanRecord>& { return scanner_->lb(); });
     grid->results().trim(rowsFilled);
     if (!endScan() || !open) return;
     fitColumnsToTexts(500);
     pnlScan->setText(scanStatus(QStringLiteral("Folders : ") + QString::number(rowsFilled),
-                                scanner_->skippedFolders()));
+                                scanner_->outcome().skippedFolders));
 
     // One line is no ranking: the result buttons wait for at least two, the abort line
     // counted.

@@ -17,6 +17,7 @@
 
 #include "platform/MountTable.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
 #include "platform/TrashInfo.h"
 
 namespace rk {
@@ -54,8 +55,7 @@ std::optional<dev_t> deviceOfNearest(QByteArray path) {
         struct stat st {};
         if (::stat(path.constData(), &st) == 0) return st.st_dev;
         if (errno != ENOENT || path == "/" || path.isEmpty()) return std::nullopt;
-        const qsizetype slash = path.lastIndexOf('/');
-        path = slash <= 0 ? QByteArray("/") : path.left(slash);
+        path = splitPath(path).folder;
     }
 }
 
@@ -326,8 +326,7 @@ int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& p
     struct stat st {};
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
     if (!path.startsWith('/')) return EINVAL;
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
+    const QByteArray folder = splitPath(path).folder;
 
     const bool onHomeFileSystem = deviceOfNearest(homeTrashPath()) == st.st_dev;
     if (onHomeFileSystem) {
@@ -352,19 +351,14 @@ int Trash::moveToTrash(int folderFd, const QByteArray& name, const QByteArray& p
 }
 
 int Trash::moveToTrash(const QByteArray& path, QByteArray* otherTrash) const {
-    QByteArray clean = path;
-    while (clean.size() > 1 && clean.endsWith('/'))
-        clean.chop(1);
-    const qsizetype slash = clean.lastIndexOf('/');
-    if (slash < 0 || slash == clean.size() - 1) return EINVAL;
-    const QByteArray folder = slash == 0 ? QByteArray("/") : clean.left(slash);
+    const auto [folder, name] = splitPath(path);
+    if (folder.isEmpty() || name.isEmpty()) return EINVAL;
     char* real = ::realpath(folder.constData(), nullptr);
     if (!real) return errno;
     const QByteArray realFolder(real);
     std::free(real);
     const int fd = ::open(realFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno;
-    const QByteArray name = clean.mid(slash + 1);
     const int err = moveToTrash(fd, name, join(realFolder, name), otherTrash);
     ::close(fd);
     return err;

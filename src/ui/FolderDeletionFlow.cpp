@@ -10,6 +10,7 @@
 #include "common/Messages.h"
 #include "common/ResultGrid.h"
 #include "common/TextHelpers.h"
+#include "ui/CoreMessages.h"
 #include "ui/TfrmDelDirectory.h"
 
 namespace rk {
@@ -34,7 +35,7 @@ FolderDeletion runDeletion(QWidget* parent, const QByteArray& path, bool sendToB
         if (steps.running) steps.running(false);
     });
     EventPump pump([] { QCoreApplication::processEvents(); });
-    return DeleteFolder(path, sendToBin, &pump, shown);
+    return DeleteFolder(path, sendToBin, &pump, shown, confirmBox());
 }
 
 FolderFate fateOf(const FolderDeletion& done, const QByteArray& path, bool sendToBin) {

@@ -14,6 +14,8 @@
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "platform/SplitPath.h"
+#include "ui/CoreMessages.h"
 #include "ui/DeletionWindows.h"
 
 namespace rk {
@@ -38,8 +40,7 @@ public:
 };
 
 QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
+    return splitPath(path).folder;
 }
 
 }  // namespace
@@ -232,6 +233,7 @@ FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
     run.pump = &pump;
     run.progress = [this](std::size_t i) { bar->setValue(int(i)); };
     run.mayRemove = mayRemove;
+    run.ask = confirmBox();
     FolderTreeResult result = DeleteMarkedFiles(files, run);
     QApplication::restoreOverrideCursor();
     lb1->clear();

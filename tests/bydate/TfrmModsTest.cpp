@@ -24,6 +24,7 @@
 #include "bydate/TfrmMods.h"
 #include "bydate/TfrmPickDate.h"
 #include "common/Services.h"
+#include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "ui/BrowserLink.h"
 #include "ui/ResultGridView.h"
@@ -197,6 +198,31 @@ TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
     ASSERT_EQ(w.marks().files().size(), 1u);
     EXPECT_EQ(w.marks().files()[0].path, longPath);
     EXPECT_EQ(w.marks().bytes(), 7);
+}
+
+TEST_F(TfrmModsTest, RowsStandForTheirFilesExactBytesWhateverTheirNamesHold) {
+    const QByteArray odd = tree.file("odd/not\xff utf-8.txt", std::int64_t(11));
+    const QByteArray tab = tree.file("odd/tab\there.txt", std::int64_t(12));
+    TfrmMods& w = open();
+    w.btOK->click();
+    test::finishScans();
+    for (const QByteArray& path : {odd, tab}) {
+        const int row = rowOf(path);
+        ASSERT_GE(row, 0) << path.toStdString();
+        w.marking().toggle(row);
+        EXPECT_EQ(w.marks().files().back().path, path);
+        int opened = 0;
+        openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name,
+                          const QString&) {
+            ++opened;
+            EXPECT_EQ(JoinPath(folder, name), path);
+        };
+        w.grid->setCurrentRow(row);
+        w.btBrowseClick();
+        openBrowser = nullptr;
+        EXPECT_EQ(opened, 1);
+    }
+    EXPECT_EQ(w.marks().bytes(), 23);
 }
 
 TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards) {

@@ -64,26 +64,31 @@ QString question(const QByteArray& file, const char* what) {
 
 class DeleteFolderTreeTest : public ::testing::Test {
 protected:
+    void SetUp() override { scriptedDialogs().failWhenAsked = true; }
+    FolderTreeResult deleteTree(const QByteArray& path, bool toBin = false) {
+        return DeleteFolderTree(path, toBin, nullptr, std::nullopt, questions.ask());
+    }
+    FolderDeletion deleteFolder(const QByteArray& path, bool toBin) {
+        return DeleteFolder(path, toBin, nullptr, std::nullopt, questions.ask());
+    }
     TempTree t;
-    test::ScriptedDialogs& dialogs = scriptedDialogs();
+    test::ScriptedQuestions questions;
 };
 
 TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredYesRemovesTheWholeTree) {
     const QByteArray old = t.dir("OLD");
     const QByteArray x = t.file("OLD/A/.x.txt", QByteArray(100, 'x'));
     const std::int64_t room = test::duBytes({x, t.file("OLD/y.txt", QByteArray(50, 'y'))});
-    dialogs.answer(ButtonYes);
+    questions.answers.push_back(true);
 
-    const FolderTreeResult r = DeleteFolderTree(old, false);
+    const FolderTreeResult r = deleteTree(old, false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
     EXPECT_EQ(r.bytes, room);
     EXPECT_EQ(r.filesNotRemoved, 0);
     EXPECT_FALSE(exists(old));
-    ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text, question(x, " is hidden, "));
-    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Confirm);
-    EXPECT_EQ(dialogs.asked[0].buttons, ButtonYes | ButtonNo | ButtonCancel);
+    EXPECT_EQ(questions.asked, QStringList{question(x, " is hidden, ")});
+    EXPECT_EQ(questions.cancelOffered, std::vector<bool>{true});
 }
 
 TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredNoStopsTheRun) {
@@ -93,40 +98,40 @@ TEST_F(DeleteFolderTreeTest, HiddenFileAnsweredNoStopsTheRun) {
     std::vector<SearchRecord> listing;
     ASSERT_EQ(platform().listFolder(old, false, NamePattern(), includeEverything, listing), 0);
     const bool yFirst = listing[2].name == "y.txt";
-    dialogs.answer(ButtonNo);
+    questions.answers.push_back(false);
 
-    const FolderTreeResult r = DeleteFolderTree(old, false);
+    const FolderTreeResult r = deleteTree(old, false);
     EXPECT_FALSE(r.completed);
     EXPECT_TRUE(exists(x));
     EXPECT_TRUE(exists(t.path("OLD/A")));
     EXPECT_TRUE(exists(old));
     EXPECT_EQ(exists(y), !yFirst);
     EXPECT_EQ(r.files, yFirst ? 1 : 0);
-    EXPECT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(questions.asked.size(), 1);
 }
 
 TEST_F(DeleteFolderTreeTest, ReadOnlyHiddenFileAsksTwiceAndKeepsItsBitWhenKept) {
     const QByteArray kept = t.file("KEEP/.ro", 10);
     ::chmod(kept.constData(), 0444);
-    dialogs.answer(ButtonYes);
-    dialogs.answer(ButtonCancel);
-    FolderTreeResult r = DeleteFolderTree(t.path("KEEP"), false);
+    questions.answers.push_back(true);
+    questions.answers.push_back(false);
+    FolderTreeResult r = deleteTree(t.path("KEEP"), false);
     EXPECT_FALSE(r.completed);
     EXPECT_TRUE(exists(kept));
     struct stat st {};
     ::stat(kept.constData(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0444u);  // the user kept the file: it is left as it was
 
-    dialogs.clear();
+    questions = {};
     const QByteArray gone = t.file("OLD/.ro", 10);
     ::chmod(gone.constData(), 0444);
-    dialogs.answer(ButtonYes);
-    dialogs.answer(ButtonYes);
-    r = DeleteFolderTree(t.path("OLD"), false);
+    questions.answers.push_back(true);
+    questions.answers.push_back(true);
+    r = deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 1);
     EXPECT_FALSE(exists(t.path("OLD")));
-    EXPECT_EQ(dialogs.texts(),
+    EXPECT_EQ(questions.asked,
               QStringList({question(gone, " is read-only, "), question(gone, " is hidden, ")}));
 }
 
@@ -136,16 +141,16 @@ TEST_F(DeleteFolderTreeTest, LinkToAFolderOutsideIsRemovedAsALink) {
     t.file("outside/f2", 7);
     const QByteArray link = t.symlink("OLD/link", outside);
     const std::int64_t room = test::duBytes({t.file("OLD/z", QByteArray("abc"))});
-    dialogs.answer(ButtonYes);
+    questions.answers.push_back(true);
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
     EXPECT_EQ(r.bytes, room);  // the link takes no room of its own
     EXPECT_FALSE(exists(t.path("OLD")));
     EXPECT_TRUE(exists(t.path("outside/keep/f1")));
     EXPECT_TRUE(exists(t.path("outside/f2")));
-    EXPECT_EQ(dialogs.texts(), QStringList({question(link, " is a system file, ")}));
+    EXPECT_EQ(questions.asked, QStringList({question(link, " is a system file, ")}));
 }
 
 TEST_F(DeleteFolderTreeTest, FolderReplacedByALinkAfterListingIsNotFollowed) {
@@ -166,12 +171,12 @@ TEST_F(DeleteFolderTreeTest, FolderReplacedByALinkAfterListingIsNotFollowed) {
         }
     };
 
-    DeleteFolderTree(t.path("OLD"), false);
+    deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(exists(t.path("outside/precious")));
     EXPECT_TRUE(exists(t.path("moved/S/inner")));
     EXPECT_TRUE(exists(t.path("OLD/S")));  // the links are nothing the user was asked about
     EXPECT_TRUE(exists(t.path("OLD/T")));
-    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_TRUE(questions.asked.isEmpty());
 }
 
 TEST_F(DeleteFolderTreeTest, DeepFolderMovedAwayDuringTheRunStopsIt) {
@@ -195,7 +200,7 @@ TEST_F(DeleteFolderTreeTest, DeepFolderMovedAwayDuringTheRunStopsIt) {
             ::rename(t.path(levels[34]).constData(), t.path("elsewhere/moved").constData());
     };
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_FALSE(r.completed);
     EXPECT_TRUE(exists(precious));
     EXPECT_TRUE(exists(t.path("elsewhere/moved")));
@@ -214,7 +219,7 @@ TEST_F(DeleteFolderTreeTest, MountPointInsideIsNeitherEnteredNorRemoved) {
             if (e.name == "mnt" || e.name == "empty-mnt") ++e.device;
     };
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 1);
     EXPECT_TRUE(exists(t.path("OLD/mnt/on-other-drive")));
@@ -230,7 +235,7 @@ TEST_F(DeleteFolderTreeTest, FileThatCannotBeDeletedIsNotCounted) {
     const std::int64_t room = test::duBytes({a, t.file("OLD/c", QByteArray(200, 'c'))});
     p.failToRemove(b, EPERM);
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 2);
     EXPECT_EQ(r.bytes, room);
@@ -253,7 +258,7 @@ TEST_F(DeleteFolderTreeTest, SavingsAreTheRoomFreedAndHardLinksKeepTheirs) {
     ASSERT_EQ(::link(both.constData(), (t.dir("OLD/b") + "/both.bin").constData()), 0);
     const std::int64_t freed = test::duBytes({plain, image, both});
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_EQ(r.files, 5);
     EXPECT_EQ(r.bytes, freed);
     EXPECT_EQ(r.keptByLinks, 2);  // kept.bin, and the first name of both.bin
@@ -292,7 +297,7 @@ TEST_F(DeleteFolderTreeTest, RecyclingPutsEveryFileInTheTrashAndRemovesTheFolder
     p.failToTrashWhole(t.path("OLD"), EACCES);  // the trash will not take the folder whole
     const std::int64_t room = test::duBytes({f1, f2});
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), true);
     EXPECT_FALSE(r.trashedWhole);
     EXPECT_EQ(r.piecemeal, TrashPiecemeal::TrashRefused);
     EXPECT_TRUE(deletionSummary(r, true).endsWith("(the trash could not take the folder whole (" +
@@ -322,7 +327,7 @@ TEST_F(DeleteFolderTreeTest, DeepTreeNeedsFewDescriptors) {
     ::close(fd);
     const int before = test::openDescriptorCount();
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(r.files, 1);
     EXPECT_FALSE(exists(t.path("OLD")));
@@ -332,14 +337,14 @@ TEST_F(DeleteFolderTreeTest, DeepTreeNeedsFewDescriptors) {
 TEST_F(DeleteFolderTreeTest, EmptyFolderIsRemovedWithoutTheTreeDeletion) {
     ScopedDataHome home;
     const QByteArray empty = t.dir("EMPTY");
-    const FolderDeletion d = DeleteFolder(empty, true);
+    const FolderDeletion d = deleteFolder(empty, true);
     EXPECT_TRUE(d.removedEmpty);
     EXPECT_FALSE(exists(empty));
     EXPECT_FALSE(exists(home.trash()));  // removed, not recycled
-    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_TRUE(questions.asked.isEmpty());
 
     t.file("FULL/f", 4);
-    const FolderDeletion full = DeleteFolder(t.path("FULL"), false);
+    const FolderDeletion full = deleteFolder(t.path("FULL"), false);
     EXPECT_FALSE(full.removedEmpty);
     EXPECT_EQ(full.tree.files, 1);
     EXPECT_FALSE(exists(t.path("FULL")));
@@ -354,7 +359,7 @@ TEST_F(DeleteFolderTreeTest, MountsInsideAreLeftAloneBindMountsOfTheSameFileSyst
     const QByteArray onRam = t.file("OLD/ram/inside", 3);
     ASSERT_TRUE(mounts.bind(t.path("source"), t.dir("OLD/sub/bound")));
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), false);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), false);
     EXPECT_EQ(r.files, 1);
     EXPECT_TRUE(exists(onRam));
     EXPECT_TRUE(exists(t.path("OLD/sub/bound/kept")));
@@ -371,13 +376,14 @@ TEST_F(DeleteFolderTreeTest, MountPointItselfIsRefusedLikeADriveRoot) {
     t.dir("MNT/empty");
 
     EXPECT_EQ(folderProtection(mnt), FolderProtection::DriveRoot);
-    const FolderDeletion d = DeleteFolder(mnt, true);
+    const FolderDeletion d = deleteFolder(mnt, true);
     EXPECT_FALSE(d.removedEmpty);
-    EXPECT_EQ(DeleteFolderTree(mnt, false).refused, FolderProtection::DriveRoot);
+    EXPECT_EQ(deleteTree(mnt, false).refused, FolderProtection::DriveRoot);
     EXPECT_TRUE(exists(inside));
     EXPECT_TRUE(exists(t.path("MNT/empty")));
+    scriptedDialogs().failWhenAsked = false;
     ShowDeletionSummary(d.tree, true);
-    EXPECT_EQ(dialogs.texts(), QStringList({rootFolderText}));
+    EXPECT_EQ(scriptedDialogs().texts(), QStringList({rootFolderText}));
 }
 
 TEST_F(DeleteFolderTreeTest, AncestorSwappedForALinkAfterListingSendsNothingElsewhere) {
@@ -417,8 +423,7 @@ TEST_F(DeleteFolderTreeTest, UnreadableFolderIsCountedForAnUnprivilegedUser) {
         if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
             ::setresuid(65534, 65534, 65534) != 0)
             ::_exit(2);
-        const QByteArray text =
-            deletionSummary(DeleteFolderTree(t.path("OLD"), false), false).toUtf8();
+        const QByteArray text = deletionSummary(deleteTree(t.path("OLD"), false), false).toUtf8();
         ::_exit(::write(pipeFds[1], text.constData(), size_t(text.size())) == text.size() ? 0 : 3);
     }
     ::close(pipeFds[1]);
@@ -454,7 +459,7 @@ TEST_F(DeleteFolderTreeTest, TrashingFilesDeeperThanAPathCanBeLong) {
     ::close(::openat(fd, "deep", O_WRONLY | O_CREAT, 0644));
     ::close(fd);
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), true);
     EXPECT_EQ(r.files, 2);
     EXPECT_EQ(r.filesNotRemoved, 0);
     EXPECT_FALSE(exists(t.path("OLD")));
@@ -471,8 +476,8 @@ TEST_F(DeleteFolderTreeTest, FolderHoldingTheTrashIsNeitherTrashedNorDeleted) {
     const QByteArray holder = home.dataHome().left(home.dataHome().lastIndexOf('/'));
 
     EXPECT_EQ(folderProtection(holder), FolderProtection::HoldsTrash);
-    EXPECT_EQ(DeleteFolderTree(holder, true).refused, FolderProtection::HoldsTrash);
-    EXPECT_EQ(DeleteFolder(home.trash(), false).tree.refused, FolderProtection::HoldsTrash);
+    EXPECT_EQ(deleteTree(holder, true).refused, FolderProtection::HoldsTrash);
+    EXPECT_EQ(deleteFolder(home.trash(), false).tree.refused, FolderProtection::HoldsTrash);
     EXPECT_TRUE(exists(home.trash() + "/files/kept"));
 }
 
@@ -486,7 +491,7 @@ TEST_F(DeleteFolderTreeTest, SummaryTellsWhereFilesWentWhenTheHomeTrashIsUnusabl
     QFile blocker(QFile::decodeName(home.trash()));  // a file where the trash should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("top/old"), true);
+    const FolderTreeResult r = deleteTree(t.path("top/old"), true);
     const QByteArray used = t.path("top/.Trash-" + QByteArray::number(::getuid()));
     EXPECT_EQ(r.files, 1);
     EXPECT_TRUE(exists(used + "/files/old/f"));
@@ -519,8 +524,8 @@ TEST_F(DeleteFolderTreeTest, CountIsWhatTheDeletionRemovesInRoomHardLinksOnce) {
     EXPECT_EQ(c.bytes, roomOf(a));
     EXPECT_TRUE(exists(t.path("OLD/A/C/link")));  // counting deletes nothing
 
-    dialogs.answer(ButtonYes);  // the link is a system file
-    EXPECT_EQ(DeleteFolderTree(t.path("OLD"), false).files, c.files);
+    questions.answers.push_back(true);  // the link is a system file
+    EXPECT_EQ(deleteTree(t.path("OLD"), false).files, c.files);
     EXPECT_FALSE(exists(t.path("OLD")));
 }
 
@@ -550,18 +555,20 @@ TEST_F(DeleteFolderTreeTest, LinkGivenAsTheFolderIsRefusedLikeAMountPoint) {
     const QByteArray inside = t.file("real/f", QByteArray("f"));
     const QByteArray link = t.symlink("LINK", t.path("real"));
     for (int i = 0; i < 4; ++i)
-        dialogs.answer(ButtonYes);  // what a question about the link as a file would get
+        questions.answers.push_back(true);  // what a question about the link as a file would get
     for (const bool toBin : {false, true}) {
-        const FolderDeletion d = DeleteFolder(link, toBin);
+        const FolderDeletion d = deleteFolder(link, toBin);
         EXPECT_TRUE(d.tree.topIsLink);
         EXPECT_EQ(d.tree.files, 0);
     }
     EXPECT_TRUE(exists(link));
     EXPECT_EQ(contents(inside), "f");
-    EXPECT_TRUE(dialogs.asked.empty());
-    ShowDeletionSummary(DeleteFolderTree(link, false), false);
-    ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Error);
+    EXPECT_TRUE(questions.asked.isEmpty());
+    const FolderTreeResult refused = deleteTree(link, false);
+    scriptedDialogs().failWhenAsked = false;
+    ShowDeletionSummary(refused, false);
+    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
+    EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
 }
 
 TEST_F(DeleteFolderTreeTest, FolderGoesToTheTrashWholeAfterTheQuestionsOfItsFiles) {
@@ -572,19 +579,19 @@ TEST_F(DeleteFolderTreeTest, FolderGoesToTheTrashWholeAfterTheQuestionsOfItsFile
     t.dir("OLD/empty/deeper");
     const QByteArray files = home.trash() + "/files";
 
-    dialogs.answer(ButtonNo);  // the user keeps the hidden file: nothing goes
-    FolderTreeResult r = DeleteFolderTree(old, true);
+    questions.answers.push_back(false);  // the user keeps the hidden file: nothing goes
+    FolderTreeResult r = deleteTree(old, true);
     EXPECT_FALSE(r.completed);
     EXPECT_EQ(r.files, 0);
     EXPECT_EQ(contents(t.path("OLD/sub/f1")), "one");
     EXPECT_FALSE(exists(files + "/OLD"));
 
-    dialogs.answer(ButtonYes);
-    r = DeleteFolderTree(old, true);
+    questions.answers.push_back(true);
+    r = deleteTree(old, true);
     EXPECT_TRUE(r.completed);
     EXPECT_TRUE(r.trashedWhole);
     EXPECT_EQ(r.files, 2);
-    EXPECT_EQ(dialogs.texts(),
+    EXPECT_EQ(questions.asked,
               QStringList({question(hidden, " is hidden, "), question(hidden, " is hidden, ")}));
     EXPECT_FALSE(exists(old));
     const auto names = [](const QByteArray& folder) {
@@ -646,7 +653,7 @@ TEST_F(DeleteFolderTreeTest, FolderTrashedWholeIsOneEntryThatATrashClientRestore
     t.dir("OLD/empty/emptier");
     const std::map<QByteArray, QByteArray> before = treeContents(old);
 
-    ASSERT_TRUE(DeleteFolderTree(old, true).trashedWhole);
+    ASSERT_TRUE(deleteTree(old, true).trashedWhole);
     const QString listed = runClient(list, t.root(), {});
     EXPECT_EQ(listed.count(QLatin1Char('\n')), 1) << listed.toStdString();
     EXPECT_TRUE(listed.trimmed().endsWith(QFile::decodeName(old))) << listed.toStdString();
@@ -664,7 +671,7 @@ TEST_F(DeleteFolderTreeTest, TreeWithAMountInsideIsTrashedFileByFileAndTheMountK
         GTEST_SKIP() << "mounting is not allowed here: " << std::strerror(mounts.error);
     const QByteArray onRam = t.file("OLD/ram/inside", QByteArray("r"));
 
-    const FolderTreeResult r = DeleteFolderTree(t.path("OLD"), true);
+    const FolderTreeResult r = deleteTree(t.path("OLD"), true);
     EXPECT_FALSE(r.trashedWhole);
     EXPECT_EQ(r.piecemeal, TrashPiecemeal::MountInside);
     EXPECT_EQ(r.files, 1);

@@ -19,7 +19,10 @@ TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItG
     test::TempTree t;
     test::TestPlatform p, unreadable;
     test::PlatformScope scope{p};
-    test::ScriptedDialogs& dialogs = test::scriptedDialogs();
+    test::scriptedDialogs().failWhenAsked = true;
+    test::ScriptedQuestions questions;
+    FileListRun run;
+    run.ask = questions.ask();
     MarkedFileList marks;
     const QByteArray late = t.path("late.txt");
     marks.mark(p, late);  // absent when marked
@@ -28,20 +31,24 @@ TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItG
     marks.mark(unreadable, locked);  // there, but its folder could not be opened
     t.file("late.txt", 5);
 
-    dialogs.answer(ButtonNo);  // late.txt; kept.txt is left to the default
-    const FolderTreeResult kept = DeleteMarkedFiles(marks.files(), {});
+    questions.answers = {false};  // late.txt; kept.txt is left to the default
+    const FolderTreeResult kept = DeleteMarkedFiles(marks.files(), run);
     const QString changed = QStringLiteral(" has changed since it was listed. Delete it anyway?");
-    EXPECT_EQ(dialogs.texts(), QStringList({QFile::decodeName(late) + changed,
+    EXPECT_EQ(questions.asked, QStringList({QFile::decodeName(late) + changed,
                                             QFile::decodeName(locked) + changed}));
-    EXPECT_EQ(dialogs.asked[1].defaultButton, ButtonNo);
+    EXPECT_EQ(questions.cancelOffered, std::vector<bool>({false, false}));
     EXPECT_TRUE(exists(late) && exists(locked));
     ASSERT_EQ(kept.stayed.size(), 2u);
     EXPECT_EQ(kept.stayed[1].reason, StayReason::Changed);
 
-    dialogs.answer(ButtonYes);
-    EXPECT_EQ(DeleteMarkedFiles(marks.files(), {}).files, 1);
+    questions.answers = {true};
+    EXPECT_EQ(DeleteMarkedFiles(marks.files(), run).files, 1);
     EXPECT_FALSE(exists(late));
     EXPECT_TRUE(exists(locked));
+    // Nobody to ask: a changed file stays.
+    t.file("late.txt", 5);
+    EXPECT_EQ(DeleteMarkedFiles(marks.files(), {}).files, 0);
+    EXPECT_TRUE(exists(late));
 }
 
 }  // namespace

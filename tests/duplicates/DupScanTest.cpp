@@ -229,25 +229,30 @@ TEST_F(DupScanTest, AwkwardNamesKeepTheirExactPath) {
     EXPECT_EQ(dupPaths, expected);
 }
 
-TEST_F(DupScanTest, TooManyFilesWarnsAndListsWhatWasCollected) {
+TEST_F(DupScanTest, TooManyFilesEndsTheScanWithAFullListInItsOutcomeAndAsksNothing) {
+    scriptedDialogs().failWhenAsked = true;
     for (int i = 0; i < 5; ++i)
         tree.file("f" + QByteArray::number(i) + ".dat", std::int64_t(2000));
     collectLimit = 3;
     const auto hogs = run(false);
     EXPECT_EQ(hogs.size(), 3u);
     EXPECT_TRUE(scan_->incomplete());
-    ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
-    EXPECT_TRUE(scriptedDialogs().asked[0].text.startsWith(
-        "The list holds the most rows the program keeps ... cannot process any more files."));
-    EXPECT_EQ(scriptedDialogs().asked[0].title, "Warning");
+    EXPECT_TRUE(scan_->outcome().limitReached);
+    EXPECT_TRUE(scan_->outcome().unopened.empty());
 }
 
-TEST_F(DupScanTest, UnreadableFoldersAreSkippedAndCounted) {
+TEST_F(DupScanTest, UnreadableFoldersAreSkippedAndCountedAnUnopenedDriveNoted) {
+    scriptedDialogs().failWhenAsked = true;
     tree.file("open/a.dat", std::int64_t(2000));
     tree.file("locked/b.dat", std::int64_t(2000));
     installed.platform().failToOpen(tree.path("locked"), EACCES);
     EXPECT_EQ(run(false).size(), 1u);
-    EXPECT_EQ(scan_->skippedFolders(), 1u);
+    EXPECT_EQ(scan_->outcome().skippedFolders, 1u);
+    EXPECT_FALSE(scan_->outcome().limitReached);
+    installed.platform().failToOpen(tree.root(), EACCES);
+    EXPECT_TRUE(run(false).empty());
+    ASSERT_EQ(scan_->outcome().unopened.size(), 1u);
+    EXPECT_EQ(scan_->outcome().unopened[0].mountPoint, tree.root());
 }
 
 TEST(DupScanTexts, SizesAndUnits) {

@@ -143,6 +143,17 @@ TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
     EXPECT_EQ(w.pnlScan->text(), "Folders : 5");  // the root has a row of its own
 }
 
+TEST_F(TfrmDirHogTest, ADriveThatCannotBeOpenedIsToldByTheWindowOnceTheScanEnds) {
+    TfrmDirHog& w = open();
+    installed.platform().failToOpen(tree.root(), EACCES);
+    w.btAll->click();
+    test::finishScans();
+    ASSERT_FALSE(scriptedDialogs().asked.empty());
+    EXPECT_EQ(scriptedDialogs().asked[0].text,
+              "Can't open drive " + QString::fromLocal8Bit(tree.root()));
+    EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
+}
+
 TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
     installed.platform().setOffersTrash(true);
     TfrmDirHog& w = open();

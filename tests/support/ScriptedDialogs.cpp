@@ -1,11 +1,14 @@
 #include "ScriptedDialogs.h"
 
+#include <gtest/gtest.h>
+
 #include <QPrinter>
 
 namespace rk::test {
 
 Button ScriptedDialogs::message(const MessageRequest& request) {
     asked.push_back(request);
+    if (failWhenAsked) ADD_FAILURE() << "unexpected message: " << request.text.toStdString();
     if (answers.empty()) return request.defaultButton;
     const Button b = answers.front();
     answers.pop_front();
@@ -56,6 +59,7 @@ void ScriptedDialogs::clear() {
     answers.clear();
     inputAnswers.clear();
     asked.clear();
+    failWhenAsked = false;
     prompts.clear();
     printFile.clear();
     printSelection = false;

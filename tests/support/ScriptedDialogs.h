@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/Deletion.h"
 #include "common/Dialogs.h"
 
 namespace rk::test {
@@ -41,6 +42,26 @@ public:
     int fromPage = 0, toPage = 0;
     bool selectionOffered = false;
     std::optional<QFont> fontAnswer;
+    // For code that must ask nothing itself (the scans, the deletions): any message fails
+    // the test.
+    bool failWhenAsked = false;
+};
+
+// Answers a deletion's questions from a script (No once it runs out) and keeps what was asked.
+struct ScriptedQuestions {
+    std::deque<bool> answers;
+    QStringList asked;
+    std::vector<bool> cancelOffered;
+    [[nodiscard]] AskYesNo ask() {
+        return [this](const QString& question, bool offerCancel) {
+            asked.append(question);
+            cancelOffered.push_back(offerCancel);
+            if (answers.empty()) return false;
+            const bool yes = answers.front();
+            answers.pop_front();
+            return yes;
+        };
+    }
 };
 
 // The dialog service every test gets; cleared before each test.

@@ -91,7 +91,8 @@ TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowWithTheStartDriveChecked)
     const FolderStep count = [&](const FolderVisit&) { ++steps; };
     StepSink sink(count);
     const Drive stick = driveTable().drives()[1];
-    (void)walkDrive(installed.platform(), stick, WalkSettings{true}, sink, abort, nullptr, {});
+    SearchOutcome walked;
+    searchDrives(installed.platform(), {stick}, WalkSettings{true}, sink, abort, nullptr, walked);
     EXPECT_EQ(steps, 2);
     installed.platform().setCurrentFolder(t.path("stick/sub"));
     for (int run = 0; run < 2; ++run) {
