@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         best = std::min(best, t.elapsed());
     }
-    std::printf("window: %d rows shown in %lld ms (best of 5)\n",
-                window.grid->results().rowCount(), static_cast<long long>(best));
+    std::printf("window: %d rows shown in %lld ms (best of 5)\n", window.grid->results().rowCount(),
+                static_cast<long long>(best));
     return 0;
 }
