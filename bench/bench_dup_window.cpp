@@ -1,9 +1,10 @@
 // The file-hog window over a tree, offscreen: scans with the size limit 0 and reports how long
 // the scan took, how many rows it showed, and the longest time the window went without
 // handling its events (a timer asks every 10 ms). With "folders", the folder-hog window lists
-// all folders instead.
+// all folders instead; with "sort", the file hogs are then sorted as the sort menu does, by
+// path, size and date, each sort timed (its memory comes after the peak reported).
 //
-//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR [folders]
+//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR [folders|sort]
 //
 // Its memory beside the report's, on the same tree in one run:
 //   build/bench/peak build/src/roomkin --report hogs --min-kb 0 --drive DIR >/dev/null
@@ -20,8 +21,10 @@
 #include <memory>
 
 #include "common/Drives.h"
+#include "common/GridSort.h"
 #include "common/ScanJob.h"
 #include "common/Services.h"
+#include "duplicates/DupColumns.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "platform/LinuxPlatform.h"
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
     rk::setDriveTable(&drives);
 
     const bool folders = argc > 2 && std::strcmp(argv[2], "folders") == 0;
+    const bool sort = argc > 2 && std::strcmp(argv[2], "sort") == 0;
     rk::DupMode = false;
     std::unique_ptr<rk::ResultWindow> window;
     if (folders) {
@@ -87,5 +91,22 @@ int main(int argc, char** argv) {
     std::printf("rows %d scan_ms %lld longest_pause_ms %lld peak_kb %ld\n",
                 window->grid->results().rowCount(), (long long)ms, (long long)longest,
                 usage.ru_maxrss);
+    if (sort) {
+        rk::ResultGrid& rows = window->grid->results();
+        const struct {
+            const char* what;
+            rk::SortKind kind;
+            int column;
+            bool descending;
+        } sorts[] = {{"path", rk::SortKind::Text, rk::HogColumns::FileName, false},
+                     {"size", rk::SortKind::Size, rk::HogColumns::Size, false},
+                     {"modified", rk::SortKind::Date, rk::HogColumns::Modified, true}};
+        for (const auto& s : sorts) {
+            QElapsedTimer timer;
+            timer.start();
+            rk::SortGrid(rows, s.kind, 0, rows.rowCount() - 1, s.descending, s.column);
+            std::printf("sort_%s_ms %lld\n", s.what, (long long)timer.elapsed());
+        }
+    }
     return 0;
 }

@@ -138,22 +138,42 @@ int ResultGrid::addRecord(const ScanRecord& record, const QByteArray& path) {
         pathAt = text.size() + 1;
     if (pathAt < 0 || text.isEmpty()) return addRecordUtf8(text, path);
     const int row = filled_;
-    if (row >= rowCount()) setRowCount(rowCount() + growthStep);
-    const std::uint32_t slot = slotOf(row);
-    Row& r = rows_[slot];
-    dropRewritten(slot);
-    r.markColumn = -1;
-    r.shaded = false;
+    Row& r = startRow(row);
     r.shared = true;
     r.chunk = std::uint32_t(shared_.size());
-    r.at = 0;
     r.recordSize = std::uint32_t(text.size());
     r.pathAt = std::uint32_t(pathAt);
     r.pathSize = std::uint32_t(path.size());
     shared_.push_back(bytes);
+    endRow(row);
+    return row;
+}
+
+int ResultGrid::addSourceRow(const std::shared_ptr<const RowSource>& source, std::uint32_t at) {
+    if (!source || at >= source->size()) return -1;
+    if (sources_.empty() || sources_.back() != source) sources_.push_back(source);
+    const int row = filled_;
+    Row& r = startRow(row);
+    r.sourced = true;
+    r.chunk = std::uint32_t(sources_.size() - 1);
+    r.at = at;
+    endRow(row);
+    return row;
+}
+
+ResultGrid::Row& ResultGrid::startRow(int row) {
+    if (row >= rowCount()) setRowCount(rowCount() + growthStep);
+    const std::uint32_t slot = slotOf(row);
+    Row& r = rows_[slot];
+    dropRewritten(slot);
+    if (r.shared) shared_[r.chunk] = QByteArray();
+    r = Row();
+    return r;
+}
+
+void ResultGrid::endRow(int row) {
     filled_ = row + 1;
     if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    return row;
 }
 
 void ResultGrid::setRecord(int row, const QString& record, const QByteArray& path) {
@@ -162,15 +182,7 @@ void ResultGrid::setRecord(int row, const QString& record, const QByteArray& pat
 
 void ResultGrid::setRecordUtf8(int row, QByteArrayView text, const QByteArray& path) {
     if (!isDataRow(row)) return;
-    const std::uint32_t slot = slotOf(row);
-    Row& r = rows_[slot];
-    dropRewritten(slot);
-    r.markColumn = -1;
-    r.shaded = false;
-    if (r.shared) {
-        shared_[r.chunk] = QByteArray();
-        r.shared = false;
-    }
+    Row& r = startRow(row);
     const qsizetype inside = path.isEmpty() ? 0 : text.indexOf(path);
     if (inside >= 0) {
         store(r, text, {});
@@ -211,20 +223,39 @@ void ResultGrid::clear() {
     order_.shrink_to_fit();
     chunks_.clear();
     shared_.clear();
+    sources_.clear();
     rewritten_.clear();
     filled_ = 0;
     endResetModel();
 }
 
-const char* ResultGrid::recordBytes(const Row& r) const {
-    if (r.shared) return shared_[r.chunk].constData();
-    return r.recordSize + r.pathSize == 0 ? "" : chunks_[r.chunk].bytes.get() + r.at;
+QByteArrayView ResultGrid::recordText(const Row& r, QByteArray& scratch) const {
+    if (r.sourced) {
+        sources_[r.chunk]->writeRecord(r.at, scratch);
+        return scratch;
+    }
+    if (r.shared) return {shared_[r.chunk].constData(), r.recordSize};
+    if (r.recordSize == 0) return QByteArrayView("");
+    return {chunks_[r.chunk].bytes.get() + r.at, r.recordSize};
 }
 
-QByteArrayView ResultGrid::fieldOf(const Row& r, int column) const {
+QByteArrayView ResultGrid::pathBytes(const Row& r, QByteArray& scratch) const {
+    if (r.sourced) {
+        scratch = sources_[r.chunk]->recordPath(r.at);
+        return scratch;
+    }
+    if (r.pathSize == 0) return {};
+    const char* record =
+        r.shared ? shared_[r.chunk].constData() : chunks_[r.chunk].bytes.get() + r.at;
+    return {record + r.pathAt, r.pathSize};
+}
+
+QByteArrayView ResultGrid::fieldOf(const Row& r, int column, QByteArray& scratch) const {
+    if (r.sourced && sources_[r.chunk]->writeField(r.at, column, scratch)) return scratch;
     // Fields are short: a plain loop beats a library call per tab.
-    const char* p = recordBytes(r);
-    const char* const end = p + r.recordSize;
+    const QByteArrayView record = recordText(r, scratch);
+    const char* p = record.data();
+    const char* const end = p + record.size();
     for (int field = 0; field < column; ++field) {
         while (p != end && *p != '\t')
             ++p;
@@ -246,7 +277,7 @@ QByteArrayView ResultGrid::cellOfSlot(std::uint32_t slot, int column, QByteArray
             return scratch;
         }
     }
-    return fieldOf(r, column);
+    return fieldOf(r, column, scratch);
 }
 
 QByteArrayView ResultGrid::cellUtf8(int column, int row, QByteArray& scratch) const {
@@ -262,7 +293,7 @@ QString ResultGrid::cell(int column, int row) const {
         const auto found = rewritten_.constFind(cellKey(slot, column));
         if (found != rewritten_.cend()) return *found;
     }
-    return QString::fromUtf8(fieldOf(r, column));
+    return QString::fromUtf8(fieldOf(r, column, scratch_));
 }
 
 void ResultGrid::setCell(int column, int row, const QString& text) {
@@ -271,7 +302,7 @@ void ResultGrid::setCell(int column, int row, const QString& text) {
     Row& r = rows_[slot];
     // Writing back the record's own text costs nothing: only texts that differ are kept.
     const quint64 key = cellKey(slot, column);
-    if (text == QString::fromUtf8(fieldOf(r, column))) {
+    if (text == QString::fromUtf8(fieldOf(r, column, scratch_))) {
         if (r.rewritten) rewritten_.remove(key);
     } else {
         rewritten_.insert(key, text);
@@ -297,14 +328,14 @@ void ResultGrid::dropRewritten(std::uint32_t slot) {
 
 QString ResultGrid::recordOf(int row) const {
     if (!isDataRow(row)) return {};
-    const Row& r = rows_[slotOf(row)];
-    return QString::fromUtf8(recordBytes(r), r.recordSize);
+    return QString::fromUtf8(recordText(rows_[slotOf(row)], scratch_));
 }
 
 QByteArray ResultGrid::pathOf(int row) const {
     if (!isDataRow(row)) return {};
     const Row& r = rows_[slotOf(row)];
-    return QByteArray(recordBytes(r) + r.pathAt, r.pathSize);
+    if (r.sourced) return sources_[r.chunk]->recordPath(r.at);
+    return pathBytes(r, scratch_).toByteArray();
 }
 
 QStringList ResultGrid::records() const {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/ColumnSchema.h"
+#include "common/RowSource.h"
 
 namespace rk {
 
@@ -30,7 +31,8 @@ class ScanRecord;
 // side table that only rows holding one pay for. A file-hog record of about 100 bytes thus costs
 // about 1.3 times its text. A row added from a scan's own record shares that record's bytes instead
 // (24 bytes more for the handle), so a result list is never held twice while the scan's list is let
-// go.
+// go. A row from a RowSource holds no text at all, only its index there: its record is written
+// when asked, and the grid keeps the source as long as it keeps rows.
 class ResultGrid : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -74,6 +76,9 @@ public:
     int addRecordUtf8(QByteArrayView record, const QByteArray& path = {});
     // The same for a scan's record, whose bytes the row shares rather than copies.
     int addRecord(const ScanRecord& record, const QByteArray& path);
+    // The same for record `index` of a source, which the grid keeps; -1 when it has no such
+    // record. Rows added from one source one after the other share one handle.
+    int addSourceRow(const std::shared_ptr<const RowSource>& source, std::uint32_t index);
     // Gives an existing data row a new record and path, without mark or rewritten cells.
     void setRecord(int row, const QString& record, const QByteArray& path = {});
     void setRecordUtf8(int row, QByteArrayView record, const QByteArray& path = {});
@@ -112,8 +117,8 @@ public:
     // marks, shades and rewritten cells move with their rows; a view's selection keeps its numbers.
     void reorderRows(int firstRow, const std::vector<int>& rows);
 
-    // The cell's text in UTF-8, without a copy where the record holds it; otherwise the text
-    // is put into `scratch`. Valid until the grid changes.
+    // The cell's text in UTF-8, without a copy where the grid holds it; otherwise the text
+    // (or a source's record) is put into `scratch`. Valid until the grid changes.
     [[nodiscard]] QByteArrayView cellUtf8(int column, int row, QByteArray& scratch) const;
     // Calls visit(row, cellUtf8) for each row of firstRow..lastRow (clipped to the rows)
     // in the order the rows lie in memory, not on screen: after a sort the screen order
@@ -147,6 +152,7 @@ private:
         bool rewritten : 1 = false;  // some cell of the row has a text of its own in rewritten_
         bool shared : 1 = false;     // the record lies in shared_[chunk], not in the arena
         bool shaded : 1 = false;     // drawn with the group shade
+        bool sourced : 1 = false;    // record `at` of sources_[chunk], written when asked
     };
     static_assert(sizeof(Row) == 24);
 
@@ -161,10 +167,17 @@ private:
     [[nodiscard]] static quint64 cellKey(std::uint32_t slot, int column) {
         return (quint64(slot) << 16) | quint64(column);
     }
-    [[nodiscard]] const char* recordBytes(const Row& r) const;
-    [[nodiscard]] QByteArrayView fieldOf(const Row& r, int column) const;
+    // The record's bytes, or a source's record written into `scratch`.
+    [[nodiscard]] QByteArrayView recordText(const Row& r, QByteArray& scratch) const;
+    [[nodiscard]] QByteArrayView pathBytes(const Row& r, QByteArray& scratch) const;
+    [[nodiscard]] QByteArrayView fieldOf(const Row& r, int column, QByteArray& scratch) const;
     [[nodiscard]] QByteArrayView cellOfSlot(std::uint32_t slot, int column,
                                             QByteArray& scratch) const;
+    // Row `row` (grown into when it does not exist yet) as a fresh row: no record, mark,
+    // shade or rewritten cells.
+    Row& startRow(int row);
+    // Row `row` got its record: it is filled, and a view shows it.
+    void endRow(int row);
     // Copies the two byte runs one after the other into the arena; returns where they start.
     void store(Row& r, QByteArrayView record, QByteArrayView path);
     void dropRewritten(std::uint32_t slot);
@@ -179,19 +192,23 @@ private:
     // The slot shown at row r is order_[r]: sorting rearranges these numbers only.
     std::vector<std::uint32_t> order_;
     std::vector<Chunk> chunks_;
-    std::deque<QByteArray> shared_;      // scans' records the rows share
+    std::deque<QByteArray> shared_;  // scans' records the rows share
+    std::vector<std::shared_ptr<const RowSource>> sources_;
     QHash<quint64, QString> rewritten_;  // by cellKey
     std::function<QString(const QByteArray&)> tipOf_;
+    mutable QByteArray scratch_;  // a source's record while a cell is read from it
     int filled_ = 0;
 };
 
 template <class Visit>
 void ResultGrid::visitRecords(Visit visit) const {
     // Slots are in the order the rows were made, which sorting leaves alone.
+    QByteArray record, path;
     for (const Row& r : rows_)
-        if (r.recordSize > 0)
-            visit(QByteArrayView(recordBytes(r), r.recordSize),
-                  QByteArrayView(recordBytes(r) + r.pathAt, r.pathSize));
+        if (r.recordSize > 0 || r.sourced) {
+            const QByteArrayView text = recordText(r, record);
+            visit(text, pathBytes(r, path));
+        }
 }
 
 template <class Visit>

@@ -509,33 +509,73 @@ void DupScan::rankHogs() {
     permuteInPlace(hogs_, order, pump_);
 }
 
-QByteArrayView DupScan::hogName(const Hog& h) const {
+QByteArrayView HogRows::hogName(const Hog& h) const {
     return QByteArrayView(names_.constData() + h.name);
 }
 
-void DupScan::appendHogText(QByteArray& out, const Hog& h) const {
-    // The size as sizeInKText writes it: whole K, right-aligned to five places.
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, h.kilobytes()).ptr;
-    for (auto pad = 5 - (end - digits); pad > 0; --pad)
-        out.append(' ');
-    out.append(digits, end - digits).append(" K\t");
-    const DupFolder& f = folders_[h.folder];
-    out.append(dateTexts_[dateKey(h.written)]).append('\t');
-    out.append(timeTexts_[timeKey(h.written)]).append('\t');
-    out.append(dateTexts_[dateKey(h.accessed)]).append('\t');
-    const auto folder = f.slashedUtf8();
-    out.append(folder[0]).append(folder[1]).append(hogName(h));
-    if (!f.marker.isEmpty()) out.append(f.marker.toUtf8());
-    out.append('\t').append(hogTypes_[h.type]);
+void HogRows::appendHogText(QByteArray& out, const Hog& h) const {
+    for (int column = HogColumns::Size; column <= HogColumns::Type; ++column) {
+        if (column != HogColumns::Size) out.append('\t');
+        appendHogField(out, h, column);
+    }
 }
 
-QByteArray DupScan::hogPath(const Hog& h) const {
+void HogRows::appendHogField(QByteArray& out, const Hog& h, int column) const {
+    switch (column) {
+        case HogColumns::Size: {
+            // As sizeInKText writes it: whole K, right-aligned to five places.
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, h.kilobytes()).ptr;
+            for (auto pad = 5 - (end - digits); pad > 0; --pad)
+                out.append(' ');
+            out.append(digits, end - digits).append(" K");
+            return;
+        }
+        case HogColumns::Modified:
+            out.append(dateTexts_[dateKey(h.written)]);
+            return;
+        case HogColumns::Time:
+            out.append(timeTexts_[timeKey(h.written)]);
+            return;
+        case HogColumns::Access:
+            out.append(dateTexts_[dateKey(h.accessed)]);
+            return;
+        case HogColumns::FileName: {
+            const DupFolder& f = folders_[h.folder];
+            const auto folder = f.slashedUtf8();
+            out.append(folder[0]).append(folder[1]).append(hogName(h));
+            if (!f.marker.isEmpty()) out.append(f.marker.toUtf8());
+            return;
+        }
+        case HogColumns::Type:
+            out.append(hogTypes_[h.type]);
+            return;
+        default:
+            return;
+    }
+}
+
+QByteArray HogRows::hogPath(const Hog& h) const {
     const QByteArrayView shown = hogName(h);
     // A name not shown as it is has its exact bytes after the shown ones.
     const QByteArrayView exact =
         h.shownExactly ? shown : QByteArrayView(names_.constData() + h.name + shown.size() + 1);
     return JoinPath(folders_[h.folder].path, exact.toByteArray());
+}
+
+void HogRows::writeRecord(std::size_t index, QByteArray& out) const {
+    out.truncate(0);  // keeps the buffer, unlike clear()
+    appendHogText(out, hogs_[index]);
+}
+
+bool HogRows::writeField(std::size_t index, int column, QByteArray& out) const {
+    out.truncate(0);
+    appendHogField(out, hogs_[index], column);
+    return true;
+}
+
+QByteArray HogRows::recordPath(std::size_t index) const {
+    return hogPath(hogs_[index]);
 }
 
 ScanRecord DupScan::hogRecord(const Hog& h) const {
@@ -558,6 +598,14 @@ const std::vector<DupRecord>& DupScan::lbFiles() const {
         names_ = {};
     }
     return listed_;
+}
+
+std::shared_ptr<const RowSource> DupScan::takeListedRows() {
+    if (!listed_.empty() || hogs_.empty()) return nullptr;
+    auto rows = std::make_shared<HogRows>(std::move(static_cast<HogRows&>(*this)));
+    static_cast<HogRows&>(*this) = HogRows();
+    hogTypeIndex_.clear();  // the type names went with the rows
+    return rows;
 }
 
 void DupScan::releaseList() {

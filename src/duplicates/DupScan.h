@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "common/DriveWalk.h"
 #include "common/FolderWalk.h"
+#include "common/RowSource.h"
 #include "common/ScanRecord.h"
 #include "common/TimeHelpers.h"
 #include "platform/Platform.h"
@@ -75,6 +77,69 @@ void searchDupDrives(const Platform& platform, const std::vector<Drive>& drives,
 // The warning for a search whose collected list was full; the scan then ended as after Abort.
 [[nodiscard]] QString listFullText();
 
+// The ranked file hogs of a scan and what their records are written from. The scan keeps its
+// list in one; a window's grid takes it over as the source of its rows, so a list of millions
+// is held once, as 28 bytes a hog and its name, and never as records besides.
+class HogRows : public RowSource {
+public:
+    [[nodiscard]] std::size_t size() const override { return hogs_.size(); }
+    void writeRecord(std::size_t index, QByteArray& out) const override;
+    [[nodiscard]] QByteArray recordPath(std::size_t index) const override;
+    // A sort reads one column of every row: the size or a date is written without the path.
+    bool writeField(std::size_t index, int column, QByteArray& out) const override;
+
+protected:
+    // A file hog as the scan keeps it until its record is shown or written: 28 bytes and
+    // the name, as a list may hold millions.
+    struct Hog {
+        // The room on disk in whole K, what a hog is ranked by and shows, in two words so that
+        // no padding follows the last field.
+        std::uint32_t kilobytesLow = 0;
+        std::uint32_t kilobytesHigh : 31 = 0;
+        std::uint32_t shownExactly : 1 = 1;  // else the exact name follows the shown one in names_
+        PackedTime written = 0;
+        PackedTime accessed = 0;
+        std::uint32_t folder = 0;  // in folders_
+        std::uint32_t name = 0;    // offset in names_ of the name as the record shows it
+        std::uint32_t type = 0;    // in hogTypes_
+
+        [[nodiscard]] std::uint64_t kilobytes() const {
+            return std::uint64_t(kilobytesHigh) << 32 | kilobytesLow;
+        }
+        void setRoom(std::int64_t room) {
+            const std::uint64_t k = room > 0 ? std::uint64_t(room) / 1024 : 0;  // below 2^53
+            kilobytesLow = std::uint32_t(k);
+            kilobytesHigh = std::uint32_t(k >> 32);
+        }
+    };
+    static_assert(sizeof(Hog) == 28);
+    void appendHogText(QByteArray& out, const Hog& hog) const;
+    void appendHogField(QByteArray& out, const Hog& hog, int column) const;
+    [[nodiscard]] QByteArrayView hogName(const Hog& hog) const;
+    [[nodiscard]] QByteArray hogPath(const Hog& hog) const;
+
+    // In blocks rather than one array that doubles: a list of millions never holds a half-empty
+    // array, nor two arrays while it grows.
+    std::deque<DupFolder> folders_;
+    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks; or the
+    // duplicate candidates' names.
+    mutable std::deque<Hog> hogs_;
+    mutable QByteArray names_;
+    std::vector<QByteArray> hogTypes_;  // type names, UTF-8
+    // Texts by key in one block, so that writing a list of millions finds them in the cache:
+    // text k is bytes[at[k], at[k + 1]).
+    struct KeyedTexts {
+        std::vector<std::uint32_t> at;
+        QByteArray bytes;
+        [[nodiscard]] QByteArrayView operator[](std::uint32_t k) const {
+            return {bytes.constData() + at[k], qsizetype(at[k + 1] - at[k])};
+        }
+    };
+    // Date and time texts by the packed date (or time of day); the last key is for 0.
+    KeyedTexts dateTexts_;
+    KeyedTexts timeTexts_;
+};
+
 // The duplicate and file-hog scan, without a window: the window and the command-line report
 // both run it. A duplicate record has seven fields (name padded to 14, length, modified, time,
 // access, folder with "/", type), a file-hog record six (room on disk, modified, time, access,
@@ -82,7 +147,7 @@ void searchDupDrives(const Platform& platform, const std::vector<Drive>& drives,
 // size limit applies to the same measure the record shows.
 // Chosen drives that overlap are walked once (distinctDrives), and one file (device and inode)
 // is never listed twice in a duplicate group, so no group offers the only copy for deletion.
-class DupScan {
+class DupScan : private HogRows {
 public:
     static constexpr std::size_t defaultCollectLimit = 10'000'000;
 
@@ -117,6 +182,9 @@ public:
     // its grid from this without the list ever being held as records.
     void forEachListed(
         const std::function<void(QByteArrayView text, const QByteArray& path)>& row) const;
+    // The ranked file hogs as the source of a grid's rows, which the scan no longer holds;
+    // null when the list is not one of file hogs or was made into records.
+    [[nodiscard]] std::shared_ptr<const RowSource> takeListedRows();
     // Lets the listed records go once a window's grid holds them.
     void releaseList();
     [[nodiscard]] QByteArray pathOf(const DupRecord& record) const;
@@ -147,37 +215,8 @@ private:
     [[nodiscard]] QByteArray exactName(const Candidate& c) const;
     [[nodiscard]] ScanRecord makeRecord(const Candidate& c);
 
-    // A file hog as the scan keeps it until its record is shown or written: a list of
-    // millions costs little more than its names (32 bytes and the name).
-    // A file hog as the scan keeps it until its record is shown or written: 28 bytes and
-    // the name, as a list may hold millions.
-    struct Hog {
-        // The room on disk in whole K, what a hog is ranked by and shows, in two words so that
-        // no padding follows the last field.
-        std::uint32_t kilobytesLow = 0;
-        std::uint32_t kilobytesHigh : 31 = 0;
-        std::uint32_t shownExactly : 1 = 1;  // else the exact name follows the shown one in names_
-        PackedTime written = 0;
-        PackedTime accessed = 0;
-        std::uint32_t folder = 0;  // in folders_
-        std::uint32_t name = 0;    // offset in names_ of the name as the record shows it
-        std::uint32_t type = 0;    // in hogTypes_
-
-        [[nodiscard]] std::uint64_t kilobytes() const {
-            return std::uint64_t(kilobytesHigh) << 32 | kilobytesLow;
-        }
-        void setRoom(std::int64_t room) {
-            const std::uint64_t k = room > 0 ? std::uint64_t(room) / 1024 : 0;  // below 2^53
-            kilobytesLow = std::uint32_t(k);
-            kilobytesHigh = std::uint32_t(k >> 32);
-        }
-    };
-    static_assert(sizeof(Hog) == 28);
     void addHog(const SearchRecord& entry, std::uint32_t folder);
     void rankHogs();
-    void appendHogText(QByteArray& out, const Hog& hog) const;
-    [[nodiscard]] QByteArrayView hogName(const Hog& hog) const;
-    [[nodiscard]] QByteArray hogPath(const Hog& hog) const;
     [[nodiscard]] ScanRecord hogRecord(const Hog& hog) const;
     void eachHog(const std::function<void(QByteArrayView text, const Hog& hog)>& line) const;
 
@@ -185,30 +224,10 @@ private:
     EventPump* pump_;
     DupQuery query_;
     NamePattern pattern_;
-    // In blocks rather than one array that doubles: a list of millions never holds a half-empty
-    // array, nor two arrays while it grows.
-    std::deque<DupFolder> folders_;
     std::vector<Candidate> candidates_;
-    std::vector<DupRecord> collected_;       // lbList, sorted once the walk is done
-    mutable std::vector<DupRecord> listed_;  // lbFiles
-    // File hogs, ranked, and their names (each ended by a NUL), until lbFiles asks; or the
-    // duplicate candidates' names.
-    mutable std::deque<Hog> hogs_;
-    mutable QByteArray names_;
-    std::vector<QByteArray> hogTypes_;               // type names, UTF-8
+    std::vector<DupRecord> collected_;               // lbList, sorted once the walk is done
+    mutable std::vector<DupRecord> listed_;          // lbFiles
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
-    // Texts by key in one block, so that writing a list of millions finds them in the cache:
-    // text k is bytes[at[k], at[k + 1]).
-    struct KeyedTexts {
-        std::vector<std::uint32_t> at;
-        QByteArray bytes;
-        [[nodiscard]] QByteArrayView operator[](std::uint32_t k) const {
-            return {bytes.constData() + at[k], qsizetype(at[k + 1] - at[k])};
-        }
-    };
-    // Date and time texts by the packed date (or time of day); the last key is for 0.
-    KeyedTexts dateTexts_;
-    KeyedTexts timeTexts_;
     SearchOutcome outcome_;
     FileTimeTexts times_;
     DupRecordWriter records_;

@@ -305,8 +305,8 @@ void TfrmDup::scan(bool exact) {
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->hide();
     beginScan(scanner_->abort, {btScan, btExact, SpinEdit1, cbWildCard});
-    // The grid reads its rows on demand, so even a million rows show at once. File hogs go
-    // into it straight from the scan's compact list, never held as records besides.
+    // The grid reads its rows on demand, so even a million rows show at once. The grid's
+    // file-hog rows refer to the scan's compact list, which it takes over: no record is held.
     const auto run = [&] {
         scanner_->run(query);
         tellSearchOutcome(scanner_->outcome(), listFullText(), true);
@@ -317,7 +317,11 @@ void TfrmDup::scan(bool exact) {
                       [this]() -> const std::vector<DupRecord>& { return scanner_->lbFiles(); })
             : runScanRows(
                   *scanner_, run, [this] { return scanner_->listedCount(); },
-                  [this](const auto& row) { scanner_->forEachListed(row); });
+                  [this](const auto& row) {
+                      const std::shared_ptr<const RowSource> list = scanner_->takeListedRows();
+                      for (std::size_t i = 0; list && i < list->size(); ++i)
+                          row(SourceRow{list, std::uint32_t(i)});
+                  });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
     if (duplicates_) shadeGroups();
     if (!endScan() || !open) return;

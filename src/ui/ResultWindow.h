@@ -130,8 +130,9 @@ protected:
                 }
             });
     }
-    // The same for a scan that hands its rows over one at a time, forEachRow(row(text, path)),
-    // rather than as a list: the grid keeps its own copy of each and nothing is held twice.
+    // The same for a scan that hands its rows over one at a time rather than as a list:
+    // forEachRow calls row(text, path), and the grid keeps its own copy of each, or
+    // row(SourceRow), and the grid keeps the source the scan gave its list to.
     template <class Scan, class Run, class Count, class ForEachRow>
     bool runScanRows(Scan& scanner, Run run, Count count, ForEachRow forEachRow) {
         runScanWithEvents(scanner, run, [this] { endScan(); });
@@ -140,10 +141,10 @@ protected:
             ResultGrid& rows = grid->results();
             rows.reserveRows(count());
             EventPump& pump = ScanJob::pump();
-            forEachRow([&](const auto& record, const QByteArray& path) {
+            forEachRow([&](const auto&... row) {
                 if (closeAsked_) return;
                 ++rowsFilled;
-                addRow(rows, record, path);
+                addRow(rows, row...);
                 pump.poll();
             });
             open = !closeAsked_;
@@ -174,6 +175,9 @@ private:
     }
     static void addRow(ResultGrid& rows, QByteArrayView text, const QByteArray& path) {
         rows.addRecordUtf8(text, path);
+    }
+    static void addRow(ResultGrid& rows, const SourceRow& row) {
+        rows.addSourceRow(row.source, row.index);
     }
     bool walkEnded();
     void askClose();

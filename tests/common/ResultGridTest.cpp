@@ -16,6 +16,28 @@ QByteArray pathFor(int n) {
     return QByteArrayLiteral("/data/file") + QByteArray::number(n);
 }
 
+// Records 1, 2, ... written when asked, as a scan's compact list writes them; the number
+// also alone, the other fields only within the record.
+class NumberedRows : public RowSource {
+public:
+    explicit NumberedRows(std::size_t count) : count_(count) {}
+    [[nodiscard]] std::size_t size() const override { return count_; }
+    void writeRecord(std::size_t index, QByteArray& out) const override {
+        out = rec(int(index) + 1).toUtf8();
+    }
+    bool writeField(std::size_t index, int column, QByteArray& out) const override {
+        if (column != 0) return false;
+        out = QByteArray::number(qulonglong(index) + 1);
+        return true;
+    }
+    [[nodiscard]] QByteArray recordPath(std::size_t index) const override {
+        return pathFor(int(index) + 1);
+    }
+
+private:
+    std::size_t count_;
+};
+
 TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
     ResultGrid grid;
     QAbstractItemModelTester tester(&grid, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -23,6 +45,9 @@ TEST(ResultGrid, KeepsTheModelContractThroughEveryChange) {
     for (int i = 1; i <= 120; ++i)
         grid.addRecord(rec(i), pathFor(i));
     grid.addRecord(ScanRecord(rec(121).toUtf8()), pathFor(121));
+    const auto source = std::make_shared<NumberedRows>(60);
+    for (std::uint32_t i = 0; i < 60; ++i)
+        grid.addSourceRow(source, i);
     grid.setCell(1, 2, QStringLiteral("rewritten"));
     grid.setMark(3, 2, true);
     grid.setShaded(4, true);
@@ -221,6 +246,64 @@ TEST(ResultGrid, RefusesAReorderThatIsNoPermutation) {
     EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "123");
     grid.reorderRows(1, {2, 1});
     EXPECT_EQ(grid.cell(0, 0) + grid.cell(0, 1) + grid.cell(0, 2), "132");
+}
+
+TEST(ResultGrid, RowsFromASourceReadSortMarkAndRewriteLikeAnyOther) {
+    ResultGrid grid;
+    grid.setColumns({"N", "Name", "Path"});
+    auto source = std::make_shared<NumberedRows>(12);
+    const std::weak_ptr<NumberedRows> alive = source;
+    grid.addRecord(rec(0), pathFor(0));
+    for (std::uint32_t i = 0; i < 12; ++i)
+        EXPECT_EQ(grid.addSourceRow(source, i), int(i) + 1);
+    EXPECT_EQ(grid.addSourceRow(source, 12), -1);
+    EXPECT_EQ(grid.addSourceRow(nullptr, 0), -1);
+    source.reset();  // the scan that made it is gone: the grid keeps it
+    grid.trim(grid.rowsFilled());
+    ASSERT_EQ(grid.rowCount(), 13);
+    EXPECT_EQ(grid.cell(1, 3), "name3");
+    EXPECT_EQ(grid.data(grid.index(12, 2), Qt::DisplayRole).toString(), "/data/file12");
+    EXPECT_EQ(grid.recordOf(12), rec(12));
+    EXPECT_EQ(grid.pathOf(12), pathFor(12));
+    EXPECT_EQ(grid.cell(3, 4), "");
+    // Two cells read at once each keep their text.
+    QByteArray a, b;
+    const QByteArrayView first = grid.cellUtf8(1, 1, a);
+    const QByteArrayView second = grid.cellUtf8(1, 2, b);
+    EXPECT_EQ(first, "name1");
+    EXPECT_EQ(second, "name2");
+
+    // A deletion marks a row and rewrites its cell; both move with the row.
+    grid.setMark(5, 2, true);
+    grid.setCell(1, 5, QStringLiteral("DELETED"));
+    grid.setCell(1, 6, QStringLiteral("name6"));  // its own text: nothing to keep
+    SortGridByNumber(grid, 0, 12, true, 0);
+    EXPECT_EQ(grid.cell(0, 0), "12");
+    EXPECT_EQ(grid.cell(0, 12), "0");
+    EXPECT_EQ(grid.cell(1, 7), "DELETED");
+    EXPECT_EQ(grid.recordOf(7), rec(5));
+    EXPECT_TRUE(grid.isMarked(2, 7));
+    EXPECT_EQ(grid.pathOf(7), pathFor(5));
+    SortGridByText(grid, 0, 12, false, 1);
+    QStringList order;
+    for (int r = 0; r < 5; ++r)
+        order.append(grid.cell(0, r));
+    EXPECT_EQ(order, QStringList({"5", "0", "1", "10", "11"}));
+
+    QStringList listed;
+    grid.visitRecords([&](QByteArrayView record, QByteArrayView path) {
+        listed.append(QString::fromUtf8(record) + '|' + QString::fromUtf8(path));
+    });
+    ASSERT_EQ(listed.size(), 13);
+    EXPECT_EQ(listed[0], rec(0) + "|/data/file0");
+    EXPECT_EQ(listed[12], rec(12) + "|/data/file12");
+    // A new record makes a source row an ordinary one.
+    grid.setRecord(0, QStringLiteral("9\tnine\t/nine"), "/nine");
+    EXPECT_EQ(grid.cell(1, 0), "nine");
+    EXPECT_EQ(grid.pathOf(0), "/nine");
+    EXPECT_FALSE(alive.expired());
+    grid.clear();
+    EXPECT_TRUE(alive.expired());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "common/SearchPath.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "duplicates/DupColumns.h"
 #include "duplicates/DupScan.h"
 
 namespace rk {
@@ -315,6 +316,43 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
                                   [](const DupRecord& r) { return r.text().contains("five"); });
     ASSERT_NE(odd, listed.end());
     EXPECT_EQ(scan_->pathOf(*odd), tree.path("c/d/five\xff.txt"));
+}
+
+TEST_F(DupScanTest, HogRowsTakenFromTheScanOutliveItAndWriteItsRecords) {
+    tree.file("a/one.txt", std::int64_t(5000));
+    tree.file("b/two\xff.bin", std::int64_t(9000));
+    tree.file("c/three ", std::int64_t(7000));  // a blank the record cannot show at the end
+    search(false);
+    const std::shared_ptr<const RowSource> rows = scan_->takeListedRows();
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(scan_->listedCount(), 0u);
+    EXPECT_FALSE(scan_->takeListedRows());
+    // The same scan runs again, with the type names it had looked up gone with the rows.
+    DupQuery again;
+    again.duplicates = false;
+    again.sizeLimitKb = 0;
+    again.drives = installed.table().drives();
+    scan_->run(again);
+    const std::vector<DupRecord> want = scan_->lbFiles();
+    ASSERT_EQ(rows->size(), want.size());
+    ASSERT_EQ(want.size(), 3u);
+    QByteArray text;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        rows->writeRecord(i, text);
+        EXPECT_EQ(text, want[i].text());
+        // Each field alone, as a sort reads it.
+        QByteArray field;
+        for (int column = HogColumns::Size; column <= HogColumns::Type; ++column) {
+            ASSERT_TRUE(rows->writeField(i, column, field));
+            EXPECT_EQ(field, recordFieldBytes(text, column)) << column;
+        }
+        EXPECT_EQ(rows->recordPath(i), scan_->pathOf(want[i]));
+    }
+    scan_.reset();
+    rows->writeRecord(1, text);
+    EXPECT_EQ(text, want[1].text());
+    EXPECT_EQ(rows->recordPath(0), tree.path("b/two\xff.bin"));
+    EXPECT_EQ(rows->recordPath(2), tree.path("a/one.txt"));
 }
 
 }  // namespace
