@@ -563,12 +563,25 @@ QByteArray HogRows::hogPath(const Hog& h) const {
     return JoinPath(folders_[h.folder].path, exact.toByteArray());
 }
 
+void HogRows::fetchAhead(std::size_t i) const {
+    constexpr std::size_t ahead = 8;
+    if (i + 2 * ahead < hogs_.size()) {
+        const Hog& later = hogs_[i + 2 * ahead];
+        __builtin_prefetch(names_.constData() + later.name);
+        __builtin_prefetch(&folders_[later.folder]);
+    }
+    if (i + ahead < hogs_.size())
+        __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8()[0].data());
+}
+
 void HogRows::writeRecord(std::size_t index, QByteArray& out) const {
+    fetchAhead(index);
     out.truncate(0);  // keeps the buffer, unlike clear()
     appendHogText(out, hogs_[index]);
 }
 
 bool HogRows::writeField(std::size_t index, int column, QByteArray& out) const {
+    if (column == HogColumns::FileName) fetchAhead(index);
     out.truncate(0);
     appendHogField(out, hogs_[index], column);
     return true;
@@ -651,17 +664,8 @@ void DupScan::forEachListed(
 void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& line) const {
     QByteArray text;
     text.reserve(4096);
-    // Ranked by size, the hogs reach their names and folders in no order at all: fetch those
-    // of the lines a little ahead while this one is written.
-    constexpr std::size_t ahead = 8;
     for (std::size_t i = 0; i < hogs_.size(); ++i) {
-        if (i + 2 * ahead < hogs_.size()) {
-            const Hog& later = hogs_[i + 2 * ahead];
-            __builtin_prefetch(names_.constData() + later.name);
-            __builtin_prefetch(&folders_[later.folder]);
-        }
-        if (i + ahead < hogs_.size())
-            __builtin_prefetch(folders_[hogs_[i + ahead].folder].slashedUtf8()[0].data());
+        fetchAhead(i);
         text.truncate(0);  // keeps the buffer, unlike clear()
         appendHogText(text, hogs_[i]);
         line(text, hogs_[i]);
