@@ -7,23 +7,21 @@
 #include <functional>
 
 #include "FileChecks.h"
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "browser/BrowseColumns.h"
 #include "browser/TfrmBrowse.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
-#include "ui/BrowserLink.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 #include "ui/TfrmReallyDelete.h"
 #include "ui/TfrmWildCard.h"
-#include "ui/ViewerLink.h"
 
 namespace rk {
 namespace {
@@ -51,13 +49,9 @@ protected:
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
     }
-    void TearDown() override {
-        window.reset();
-        openViewer = nullptr;
-        openBrowser = nullptr;
-    }
+    void TearDown() override { window.reset(); }
     TfrmBrowse& open() {
-        window = std::make_unique<TfrmBrowse>();
+        window = std::make_unique<TfrmBrowse>(installed.services());
         window->show();
         return *window;
     }
@@ -90,7 +84,7 @@ protected:
     }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     std::unique_ptr<TfrmBrowse> window;
 };
 
@@ -215,9 +209,11 @@ TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
 }
 
 TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
-    openBrowser = openBrowserOn;
-    DupMode = false;
-    TfrmDup dup;
+    installed.openBrowser = [this](QWidget* owner, const QByteArray& folder, const QByteArray& file,
+                                   const QString& mask) {
+        openBrowserOn(installed.services(), owner, folder, file, mask);
+    };
+    TfrmDup dup(installed.services(), false);
     dup.show();
     dup.SpinEdit1->setValue(0);
     dup.btScan->click();
@@ -394,7 +390,7 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
         tree.file("odd/" + name);
     tree.dir("odd/none");
     std::vector<QByteArray> viewed;
-    openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
+    installed.openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
     TfrmBrowse& w = open();
     enter(tree.path("odd"));
     ASSERT_EQ(w.grid->results().rowCount(), 3);
