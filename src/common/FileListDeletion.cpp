@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/FolderWalk.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
