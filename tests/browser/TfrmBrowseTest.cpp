@@ -88,10 +88,16 @@ protected:
     std::unique_ptr<TfrmBrowse> window;
 };
 
-TEST_F(TfrmBrowseTest, ATotalOfGigabytesAndTheButtonsShowWholeAtTheSmallestSize) {
+TEST_F(TfrmBrowseTest, ATotalOfGigabytesItsTipAndTheButtonsShowWholeAtTheSmallestSize) {
     tree.file("disk.img", std::int64_t(5'683'281'920));
+    installed.platform().setRoomFollowsLength(false);  // the image is sparse
     TfrmBrowse& w = open();
     EXPECT_EQ(w.pnlSize->text(), "Total size : 5,683,282,935");
+    // Its tip tells its room on disk apart from its length.
+    const ResultGrid& g = w.grid->results();
+    const int row = int(names().indexOf("disk.img"));
+    EXPECT_TRUE(
+        g.data(g.index(row, 0), Qt::ToolTipRole).toString().startsWith("Length 5,683,281,920"));
     EXPECT_EQ(test::cutAtSmallest(w, {w.pnlSize, w.pnlWild, w.btDeleteDirectory, w.btLaunch,
                                       w.btView, w.btSort, w.btMark, w.btDeleteFiles, w.btClose}),
               QStringList());
