@@ -187,8 +187,6 @@ int main(int argc, char** argv) {
     rk::setPlatform(&platform);
     YesDialogs dialogs;
     rk::setDialogService(&dialogs);
-    rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
 
     const QByteArray root = QFile::encodeName(work.path());
     const auto cleanUp = [&] { run("rm", {QStringLiteral("-rf"), work.path()}); };

@@ -10,9 +10,9 @@
 
 #include "browser/TfrmBrowse.h"
 #include "common/Drives.h"
-#include "common/Services.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/QtDialogService.h"
+#include "ui/Services.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -22,13 +22,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QByteArray folder = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
     rk::LinuxPlatform platform;
-    rk::setPlatform(&platform);
     rk::QtDialogService dialogs;
-    rk::setDialogService(&dialogs);
     rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
-
-    rk::TfrmBrowse window;
+    rk::TfrmBrowse window(rk::Services(platform, dialogs, drives));
     if (!window.openOn(folder, QStringLiteral("*.*"))) return 3;
     window.show();
     QCoreApplication::processEvents();

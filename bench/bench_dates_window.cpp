@@ -20,11 +20,11 @@
 #include "bydate/TfrmMods.h"
 #include "common/Drives.h"
 #include "common/ScanJob.h"
-#include "common/Services.h"
 #include "common/TimeHelpers.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/QtDialogService.h"
 #include "ui/ResultGridView.h"
+#include "ui/Services.h"
 #include "ui/SortMenu.h"
 
 namespace {
@@ -52,18 +52,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QByteArray root = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
     rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {root}});
-    rk::setPlatform(&platform);
     SilentDialogs dialogs;
-    rk::setDialogService(&dialogs);
     // The drive the window offers checked is the one the program starts in.
     if (::chdir(root.constData()) != 0) {
         std::perror(argv[1]);
         return 2;
     }
     rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
-
-    rk::TfrmMods window;
+    rk::TfrmMods window(rk::Services(platform, dialogs, drives));
     window.show();
     window.setWhat(int(rk::DateField::Modified));
     window.setWhen(int(none ? rk::DateRelation::OnOrAfter : rk::DateRelation::OnOrBefore));

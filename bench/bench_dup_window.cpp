@@ -23,13 +23,13 @@
 #include "common/Drives.h"
 #include "common/GridSort.h"
 #include "common/ScanJob.h"
-#include "common/Services.h"
 #include "duplicates/DupColumns.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/QtDialogService.h"
 #include "ui/ResultGridView.h"
+#include "ui/Services.h"
 
 // The window's handler only starts its scan: the event loop runs it to its end.
 static void waitForScans() {
@@ -45,25 +45,22 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QByteArray root = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
     rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {root}});
-    rk::setPlatform(&platform);
     rk::QtDialogService dialogs;
-    rk::setDialogService(&dialogs);
     // The drive the window offers checked is the one the program starts in.
     if (::chdir(root.constData()) != 0) {
         std::perror(argv[1]);
         return 2;
     }
     rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
+    const rk::Services services(platform, dialogs, drives);
 
     const bool folders = argc > 2 && std::strcmp(argv[2], "folders") == 0;
     const bool sort = argc > 2 && std::strcmp(argv[2], "sort") == 0;
-    rk::DupMode = false;
     std::unique_ptr<rk::ResultWindow> window;
     if (folders) {
-        window = std::make_unique<rk::TfrmDirHog>();
+        window = std::make_unique<rk::TfrmDirHog>(services);
     } else {
-        auto dup = std::make_unique<rk::TfrmDup>();
+        auto dup = std::make_unique<rk::TfrmDup>(services, false);
         dup->SpinEdit1->setValue(0);
         window = std::move(dup);
     }

@@ -19,9 +19,9 @@
 #include "app/StderrDialogs.h"
 #include "common/Drives.h"
 #include "common/ScanJob.h"
-#include "common/Services.h"
 #include "platform/LinuxPlatform.h"
 #include "statistics/TfrmStatistics.h"
+#include "ui/Services.h"
 
 // The window's handler only starts its scan: the event loop runs it to its end.
 static void waitForScans() {
@@ -37,18 +37,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QByteArray root = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
     rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {root}});
-    rk::setPlatform(&platform);
     rk::StderrDialogs dialogs;  // the "will be scanned" notice takes its OK
-    rk::setDialogService(&dialogs);
     // The drive the window offers checked is the one the program starts in.
     if (::chdir(root.constData()) != 0) {
         std::perror(argv[1]);
         return 2;
     }
     rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
-
-    rk::TfrmStatistics window;
+    rk::TfrmStatistics window(rk::Services(platform, dialogs, drives));
     window.show();
 
     QElapsedTimer sinceTick;

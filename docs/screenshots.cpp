@@ -32,11 +32,10 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
-#include "ui/BrowserLink.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
+#include "ui/Services.h"
 #include "ui/TfrmWildCard.h"
-#include "ui/ViewerLink.h"
 #include "viewer/TfrmView.h"
 
 namespace {
@@ -140,6 +139,7 @@ int rowOf(rk::ResultGridView& grid, const QByteArray& part) {
 
 struct Context {
     rk::TfrmMain& main;
+    const rk::Services& services;
 };
 
 void mainWindow(Context& c) {
@@ -159,8 +159,8 @@ void help(Context& c) {
     window->close();
 }
 
-void fileHogs(Context&) {
-    rk::TfrmDup hogs(nullptr, false);
+void fileHogs(Context& c) {
+    rk::TfrmDup hogs(c.services, false);
     prepare(hogs);
     hogs.btScan->click();
     finishScans();
@@ -168,8 +168,8 @@ void fileHogs(Context&) {
 }
 
 // The duplicates with the stick's copies marked, then the confirmation Delete asks.
-void duplicates(Context&) {
-    rk::TfrmDup dups(nullptr, true);
+void duplicates(Context& c) {
+    rk::TfrmDup dups(c.services, true);
     prepare(dups);
     dups.SpinEdit1->setValue(0);
     dups.btScan->click();
@@ -184,8 +184,8 @@ void duplicates(Context&) {
     saveModal(QStringLiteral("delete-confirmation.png"), [&] { dups.btDelete->click(); });
 }
 
-void folderHogs(Context&) {
-    rk::TfrmDirHog folders;
+void folderHogs(Context& c) {
+    rk::TfrmDirHog folders(c.services);
     prepare(folders);
     folders.btTop->click();
     finishScans();
@@ -194,8 +194,8 @@ void folderHogs(Context&) {
     saveModal(QStringLiteral("folder-delete-confirmation.png"), [&] { folders.btDelete->click(); });
 }
 
-void allFolders(Context&) {
-    rk::TfrmDirHog folders;
+void allFolders(Context& c) {
+    rk::TfrmDirHog folders(c.services);
     prepare(folders);
     folders.btAll->click();
     finishScans();
@@ -203,8 +203,8 @@ void allFolders(Context&) {
 }
 
 // Files modified in the last three months, with the picker open on the first day of the range.
-void filesByDate(Context&) {
-    rk::TfrmMods mods;
+void filesByDate(Context& c) {
+    rk::TfrmMods mods(c.services);
     prepare(mods);
     mods.setWhat(2);
     mods.setWhen(1);
@@ -224,7 +224,7 @@ void filesByDate(Context&) {
 
 // The statistics of the home drive, one picture per page.
 void statistics(Context& c) {
-    rk::TfrmStatistics stats;
+    rk::TfrmStatistics stats(c.services);
     stats.followOwner(&c.main);
     stats.show();
     stats.cbDrive->setCurrentIndex(
@@ -270,8 +270,8 @@ void browser(Context& c) {
 
 // File hogs' Browse button on one of its rows: the browser opens on that file's folder with
 // the file current, over the file hogs.
-void browserFromResults(Context&) {
-    rk::TfrmDup hogs(nullptr, false);
+void browserFromResults(Context& c) {
+    rk::TfrmDup hogs(c.services, false);
     prepare(hogs);
     hogs.btScan->click();
     finishScans();
@@ -289,7 +289,7 @@ void browserFromResults(Context&) {
 void inViewer(Context& c, const QString& name, const QByteArray& path,
               const std::function<void(rk::TfrmView&)>& use) {
     saveModal(
-        name, [&] { rk::openViewer(&c.main, path); },
+        name, [&] { c.services.openViewer(&c.main, path); },
         [&](QWidget& window) {
             if (auto* view = qobject_cast<rk::TfrmView*>(&window)) use(*view);
         });
@@ -314,8 +314,8 @@ void strings(Context& c) {
 }
 
 // Duplicate pictures by content, copies of the same bytes under other names, one copy marked.
-void contentDuplicates(Context&) {
-    rk::TfrmDup dups(nullptr, true);
+void contentDuplicates(Context& c) {
+    rk::TfrmDup dups(c.services, true);
     prepare(dups);
     dups.SpinEdit1->setValue(0);
     dups.cbWildCard->setEditText(QStringLiteral("*.jpg"));
@@ -353,15 +353,20 @@ int main(int argc, char** argv) {
     rk::StderrDialogs dialogs;
     rk::setDialogService(&dialogs);
     rk::DriveTable table(platform);
-    rk::setDriveTable(&table);
+    rk::Services services(platform, dialogs, table);
+    services.openBrowser = [&services](QWidget* owner, const QByteArray& folder,
+                                       const QByteArray& file, const QString& mask) {
+        rk::openBrowserOn(services, owner, folder, file, mask);
+    };
+    services.openViewer = [&services](QWidget* owner, const QByteArray& path) {
+        rk::openViewerWindow(services, owner, path);
+    };
 
     rk::ToolWindows tools;
-    tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
-    rk::openBrowser = rk::openBrowserOn;
-    rk::openViewer = rk::openViewerWindow;
-    rk::TfrmMain mainWindow(tools);
+    tools.browser = [&services](QWidget* owner) { return new rk::TfrmBrowse(services, owner); };
+    rk::TfrmMain mainWindow(services, tools);
     mainWindow.show();
-    Context context{mainWindow};
+    Context context{mainWindow, services};
     for (const auto& picture : pictures)
         picture(context);
     return failures == 0 ? 0 : 1;

@@ -9,9 +9,7 @@
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
-#include "common/Messages.h"
 #include "common/SearchPath.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "duplicates/ContentScan.h"
 #include "duplicates/DupScan.h"
@@ -22,6 +20,7 @@
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
 #include "ui/CoreMessages.h"
+#include "ui/Services.h"
 #include "viewer/AsciiStrings.h"
 #include "viewer/FileViewModel.h"
 #include "viewer/ViewerFile.h"
@@ -83,29 +82,29 @@ private:
 };
 
 // A walk stopped by a system error: the reader is told why in words.
-int searchStopped(int error) {
-    ShowMessage(MessageKind::Error,
-                QStringLiteral("The search stopped: %1.").arg(errorWords(error)));
+int searchStopped(const Services& services, int error) {
+    services.showMessage(MessageKind::Error,
+                         QStringLiteral("The search stopped: %1.").arg(errorWords(error)));
     return searchFailed;
 }
 
 // A drive that could not be searched, or a list cut short, is a failed search even where
 // other drives gave lines: the lines are written, the status says the list is not whole.
 template <class Scan, class Write>
-int finish(const Scan& scan, Write write) {
+int finish(const Services& services, const Scan& scan, Write write) {
     if (!scan.outcome().unopened.empty() || scan.incomplete()) {
         write();
         return searchFailed;
     }
     if (scan.listedCount() == 0) {
-        ShowInfo(QStringLiteral("No files found."));
+        services.showInfo(QStringLiteral("No files found."));
         return 1;
     }
     write();
     return 0;
 }
 
-int duplicatesReport(const CommandLine& commandLine, Platform& platform,
+int duplicatesReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                      const std::vector<Drive>& drives, std::FILE* out) {
     DupQuery query;
     query.duplicates = commandLine.report == ReportKind::Duplicates;
@@ -115,22 +114,22 @@ int duplicatesReport(const CommandLine& commandLine, Platform& platform,
     query.drives = drives;
     DupScan scan(platform);
     scan.run(query);
-    tellSearchOutcome(scan.outcome(), listFullText(), true);
+    tellSearchOutcome(services, scan.outcome(), listFullText(), true);
     // The lines are written straight from the scan's own list, so a list of millions is
     // never held twice.
     const auto write = [&] {
         LineBlocks lines(out);
         scan.writeListed([&](QByteArrayView text) { lines.add(text); });
     };
-    return finish(scan, write);
+    return finish(services, scan, write);
 }
 
 // Groups of identical files, each group's records one a line, an empty line between groups.
-int contentReport(const CommandLine& commandLine, Platform& platform,
+int contentReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     ContentScan scan(platform);
     scan.run({commandLine.minKb, commandLine.pattern, drives});
-    tellSearchOutcome(scan.outcome(), listFullText(), true);
+    tellSearchOutcome(services, scan.outcome(), listFullText(), true);
     const auto write = [&] {
         LineBlocks lines(out);
         bool first = true;
@@ -140,31 +139,32 @@ int contentReport(const CommandLine& commandLine, Platform& platform,
             first = false;
         });
     };
-    return finish(scan, write);
+    return finish(services, scan, write);
 }
 
-int foldersReport(const CommandLine& commandLine, Platform& platform,
+int foldersReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     FolderHogScan scan(platform);
     scan.run(commandLine.mainFolders, drives);
-    tellSearchOutcome(scan.outcome(), folderListFullText());
+    tellSearchOutcome(services, scan.outcome(), folderListFullText());
     if (!scan.outcome().unopened.empty() || scan.abort) {
         writeLines(scan.lb(), FolderHogColumns::Name, out);
         return searchFailed;
     }
     // As in the window: fewer than two lines is no list.
     if (scan.lb().size() < 2) {
-        ShowInfo(QStringLiteral("No files found."));
+        services.showInfo(QStringLiteral("No files found."));
         return 1;
     }
     return writeLines(scan.lb(), FolderHogColumns::Name, out);
 }
 
 // The statistics window's figures as text, for one drive: ages counted from today.
-int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::FILE* out) {
+int statisticsReport(const Services& services, Platform& platform, const std::vector<Drive>& drives,
+                     std::FILE* out) {
     if (drives.empty()) {
-        ShowError(QStringLiteral("There is no disk in drive ") +
-                  displayPath(platform.currentFolder()));
+        services.showError(QStringLiteral("There is no disk in drive ") +
+                           displayPath(platform.currentFolder()));
         return searchFailed;
     }
     const Drive& drive = drives.front();
@@ -173,10 +173,10 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
     const StatisticsScan::Outcome outcome = scan.run(drive, QDate::currentDate());
     switch (outcome) {
         case StatisticsScan::Outcome::NotReady:
-            ShowError(QStringLiteral("There is no disk in drive ") + boxText);
+            services.showError(QStringLiteral("There is no disk in drive ") + boxText);
             return searchFailed;
         case StatisticsScan::Outcome::RootNotOpened:
-            ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + boxText);
+            services.showMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + boxText);
             return searchFailed;
         default:
             break;
@@ -187,7 +187,8 @@ int statisticsReport(Platform& platform, const std::vector<Drive>& drives, std::
     for (const QString& line : lines)
         writeLine(line.toUtf8(), out);
     std::fflush(out);
-    if (outcome == StatisticsScan::Outcome::IoError) return searchStopped(scan.errorNumber());
+    if (outcome == StatisticsScan::Outcome::IoError)
+        return searchStopped(services, scan.errorNumber());
     return incomplete ? searchFailed : 0;
 }
 
@@ -201,7 +202,7 @@ QByteArray exactDateLine(QByteArrayView record, const QByteArray& exact) {
     return withField(withField(line, DateColumns::Folder, folder), DateColumns::Filename, name);
 }
 
-int datesReport(const CommandLine& commandLine, Platform& platform,
+int datesReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                 const std::vector<Drive>& drives, std::FILE* out) {
     DateQuery query;
     query.what = DateField(commandLine.dateWhat);
@@ -226,10 +227,10 @@ int datesReport(const CommandLine& commandLine, Platform& platform,
     scan.run(query);
     std::fwrite(block.constData(), 1, std::size_t(block.size()), out);
     std::fflush(out);
-    tellSearchOutcome(scan.outcome(), dateListFullText());
+    tellSearchOutcome(services, scan.outcome(), dateListFullText());
     if (!scan.outcome().unopened.empty() || scan.outcome().limitReached) return searchFailed;
     if (scan.listed() == 0) {
-        ShowInfo(QStringLiteral("No files found."));
+        services.showInfo(QStringLiteral("No files found."));
         return 1;
     }
     return 0;
@@ -286,7 +287,7 @@ private:
 };
 
 // What went wrong with the file of a file report, in words; the status of a failed report.
-int fileFailed(const QByteArray& file, int error, bool opening) {
+int fileFailed(const Services& services, const QByteArray& file, int error, bool opening) {
     const QString shown = displayPath(file);
     QString text;
     if (opening && error == ENOENT)
@@ -297,43 +298,43 @@ int fileFailed(const QByteArray& file, int error, bool opening) {
         text = QStringLiteral("Can't %1 %2: %3.")
                    .arg(opening ? QStringLiteral("open") : QStringLiteral("read"), shown,
                         errorWords(error));
-    ShowMessage(MessageKind::Error, text);
+    services.showMessage(MessageKind::Error, text);
     return searchFailed;
 }
 
-int fileChanged(const QByteArray& file) {
-    ShowMessage(MessageKind::Error,
-                displayPath(file) + QStringLiteral(" changed while it was read."));
+int fileChanged(const Services& services, const QByteArray& file) {
+    services.showMessage(MessageKind::Error,
+                         displayPath(file) + QStringLiteral(" changed while it was read."));
     return searchFailed;
 }
 
 // The strings window's lines. Each is written as found, so that a read error or a shrink
 // found later still leaves what came before it.
-int stringsReport(const CommandLine& commandLine, std::FILE* out) {
+int stringsReport(const Services& services, const CommandLine& commandLine, std::FILE* out) {
     const WatchingOpener opener;
     int error = 0;
     const std::unique_ptr<ViewedFile> file = opener.open(commandLine.file, error);
-    if (!file) return fileFailed(commandLine.file, error, true);
+    if (!file) return fileFailed(services, commandLine.file, error, true);
     std::int64_t found = 0;
     try {
         found = AsciiStringsScan{}.run(*file, [&](QByteArrayView s) { writeLine(s, out); });
     } catch (const IoError& e) {
         std::fflush(out);
-        return fileFailed(commandLine.file, e.errorNumber(), false);
+        return fileFailed(services, commandLine.file, e.errorNumber(), false);
     }
     std::fflush(out);
-    if (opener.shrank()) return fileChanged(commandLine.file);
+    if (opener.shrank()) return fileChanged(services, commandLine.file);
     return found > 0 ? 0 : 1;
 }
 
 // The hex lines of the bytes asked for, exactly as the view draws them.
-int hexReport(const CommandLine& commandLine, std::FILE* out) {
+int hexReport(const Services& services, const CommandLine& commandLine, std::FILE* out) {
     const WatchingOpener opener;
     FileViewModel model(opener);
     try {
         model.open(commandLine.file);
     } catch (const ViewerError& e) {
-        return fileFailed(commandLine.file, e.errorNumber(), true);
+        return fileFailed(services, commandLine.file, e.errorNumber(), true);
     }
     model.setHexMode(true);
     const std::int64_t size = model.fileSize();
@@ -349,33 +350,34 @@ int hexReport(const CommandLine& commandLine, std::FILE* out) {
         }
     } catch (const ViewerError& e) {
         std::fflush(out);
-        return fileFailed(commandLine.file, e.errorNumber(), false);
+        return fileFailed(services, commandLine.file, e.errorNumber(), false);
     }
     std::fflush(out);
-    if (opener.shrank()) return fileChanged(commandLine.file);
+    if (opener.shrank()) return fileChanged(services, commandLine.file);
     return 0;
 }
 
 // The reports that walk drives, or list a folder.
-int driveReport(const CommandLine& commandLine, Platform& platform,
+int driveReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                 const std::vector<Drive>& drives, std::FILE* out) {
     switch (commandLine.report) {
         case ReportKind::Duplicates:
-            return commandLine.content ? contentReport(commandLine, platform, drives, out)
-                                       : duplicatesReport(commandLine, platform, drives, out);
+            return commandLine.content
+                       ? contentReport(services, commandLine, platform, drives, out)
+                       : duplicatesReport(services, commandLine, platform, drives, out);
         case ReportKind::Hogs:
-            return duplicatesReport(commandLine, platform, drives, out);
+            return duplicatesReport(services, commandLine, platform, drives, out);
         case ReportKind::Folders:
-            return foldersReport(commandLine, platform, drives, out);
+            return foldersReport(services, commandLine, platform, drives, out);
         case ReportKind::Statistics:
-            return statisticsReport(platform, drives, out);
+            return statisticsReport(services, platform, drives, out);
         case ReportKind::Dates:
-            return datesReport(commandLine, platform, drives, out);
+            return datesReport(services, commandLine, platform, drives, out);
         case ReportKind::Listing: {
             QString error;
             const int status = writeFolderListing(platform, commandLine.folder, commandLine.pattern,
                                                   *browseSortNamed(commandLine.sort), out, error);
-            if (!error.isEmpty()) ShowMessage(MessageKind::Error, error);
+            if (!error.isEmpty()) services.showMessage(MessageKind::Error, error);
             return status;
         }
         case ReportKind::None:
@@ -388,26 +390,23 @@ int driveReport(const CommandLine& commandLine, Platform& platform,
 
 }  // namespace
 
-int runReport(const CommandLine& commandLine, Platform& platform, std::FILE* out) {
-    if (commandLine.report == ReportKind::Strings) return stringsReport(commandLine, out);
-    if (commandLine.report == ReportKind::Hex) return hexReport(commandLine, out);
+int runReport(const CommandLine& commandLine, Platform& platform, DialogService& dialogs,
+              std::FILE* out) {
+    DriveTable table(platform);
+    const Services services(platform, dialogs, table);
+    if (commandLine.report == ReportKind::Strings) return stringsReport(services, commandLine, out);
+    if (commandLine.report == ReportKind::Hex) return hexReport(services, commandLine, out);
     setSearchPathList(SearchPathList(platform.searchPathVariable(), platform.systemFolder(),
                                      platform.windowsFolder()));
-    DriveTable table(platform);
-    DriveTable* previous = &driveTable();
-    setDriveTable(&table);
     const int previousThreads = walkThreads();
     setWalkThreads(commandLine.threads);
-    const auto restore = qScopeGuard([previous, previousThreads] {
-        setDriveTable(previous);
-        setWalkThreads(previousThreads);
-    });
+    const auto restore = qScopeGuard([previousThreads] { setWalkThreads(previousThreads); });
     const std::vector<Drive> drives = reportDrives(commandLine, table);
     try {
-        return driveReport(commandLine, platform, drives, out);
+        return driveReport(services, commandLine, platform, drives, out);
     } catch (const IoError& e) {
         std::fflush(out);
-        return searchStopped(e.errorNumber());
+        return searchStopped(services, e.errorNumber());
     }
 }
 

@@ -12,7 +12,6 @@
 #include "app/HelpWindow.h"
 #include "app/TfrmAbout.h"
 #include "common/SearchPath.h"
-#include "common/Services.h"
 #include "controls/GradientBack.h"
 #include "platform/Platform.h"
 #include "ui/AccessibleWindows.h"
@@ -25,10 +24,11 @@ constexpr int clientWidth = 552;
 constexpr int clientHeight = 373;
 }  // namespace
 
-TfrmMain::TfrmMain(ToolWindows tools, QWidget* parent)
+TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
+      services_(services),
       tools_(std::move(tools)) {
     setObjectName(QStringLiteral("frmMain"));
     installAccessibleWindows();
@@ -116,7 +116,7 @@ QPushButton* TfrmMain::addToolRow(int top, const QString& caption, const QString
 }
 
 void TfrmMain::GetSearchPath() {
-    const Platform& p = platform();
+    const Platform& p = services_.platform();
     setSearchPathList(SearchPathList(p.searchPathVariable(), p.systemFolder(), p.windowsFolder()));
     lb1->clear();
     lb1->addItems(searchPathList().entries());
@@ -144,13 +144,16 @@ void TfrmMain::openModal(const std::function<QDialog*(QWidget*)>& create) {
 }
 
 void TfrmMain::btDuplicateClick() {
-    DupMode = true;
-    openModal(tools_.duplicates);
+    openDuplicates(true);
 }
 
 void TfrmMain::btFileHogClick() {
-    DupMode = false;
-    openModal(tools_.duplicates);
+    openDuplicates(false);
+}
+
+void TfrmMain::openDuplicates(bool duplicates) {
+    if (!tools_.duplicates) return;
+    openModal([&](QWidget* owner) { return tools_.duplicates(owner, duplicates); });
 }
 
 void TfrmMain::btFilesClick() {

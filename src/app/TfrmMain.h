@@ -8,13 +8,16 @@
 #include <QWidget>
 #include <functional>
 
+#include "ui/Services.h"
+
 namespace rk {
 
 class HelpWindow;
 
 // The windows the tool buttons open. A button whose window is not built yet does nothing.
 struct ToolWindows {
-    std::function<QDialog*(QWidget* owner)> duplicates;   // TfrmDup, both modes
+    // TfrmDup: duplicate files when duplicates is true, file hogs otherwise.
+    std::function<QDialog*(QWidget* owner, bool duplicates)> duplicates;
     std::function<QDialog*(QWidget* owner)> filesByDate;  // TfrmMods
     std::function<QDialog*(QWidget* owner)> folderHogs;   // TfrmDirHog
     std::function<QDialog*(QWidget* owner)> browser;      // TfrmBrowse
@@ -25,7 +28,7 @@ struct ToolWindows {
 class TfrmMain : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmMain(ToolWindows tools = {}, QWidget* parent = nullptr);
+    explicit TfrmMain(const Services& services, ToolWindows tools = {}, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // The help file the Help button shows (see findHelpFile).
@@ -60,9 +63,11 @@ protected:
 private:
     void GetSearchPath();
     void openModal(const std::function<QDialog*(QWidget*)>& create);
+    void openDuplicates(bool duplicates);
     QPushButton* addToolRow(int top, const QString& caption, const QString& label,
                             const QString& name, QStyle::StandardPixmap glyph);
 
+    Services services_;
     ToolWindows tools_;
     QString helpFile_;
     HelpWindow* help_ = nullptr;

@@ -22,9 +22,8 @@
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
-#include "ui/BrowserLink.h"
 #include "ui/QtDialogService.h"
-#include "ui/ViewerLink.h"
+#include "ui/Services.h"
 #include "viewer/TfrmView.h"
 
 int main(int argc, char** argv) {
@@ -60,7 +59,7 @@ int main(int argc, char** argv) {
         rk::StderrDialogs dialogs;
         rk::setDialogService(&dialogs);
         try {
-            return rk::runReport(commandLine, platform, stdout);
+            return rk::runReport(commandLine, platform, dialogs, stdout);
         } catch (const rk::Error& e) {
             err << e.message() << ".\n";
             return 3;
@@ -73,23 +72,31 @@ int main(int argc, char** argv) {
     rk::QtDialogService dialogs;
     rk::setDialogService(&dialogs);
     rk::DriveTable drives(platform);
-    rk::setDriveTable(&drives);
-
-    rk::ToolWindows tools;
-    tools.duplicates = [](QWidget* owner) { return new rk::TfrmDup(owner); };
-    tools.folderHogs = [](QWidget* owner) { return new rk::TfrmDirHog(owner); };
-    // The statistics window is made hidden at start-up and lives as long as the main window.
-    auto* statistics = new rk::TfrmStatistics;
-    tools.statistics = statistics;
-    tools.filesByDate = [](QWidget* owner) { return new rk::TfrmMods(owner); };
+    // Every window gets these; they live until the program ends.
+    rk::Services services(platform, dialogs, drives);
     // The browser: from the main window on the current folder, from the other windows' Browse
     // buttons on a folder with a file made current.
-    tools.browser = [](QWidget* owner) { return new rk::TfrmBrowse(owner); };
-    rk::openBrowser = rk::openBrowserOn;
+    services.openBrowser = [&services](QWidget* owner, const QByteArray& folder,
+                                       const QByteArray& file, const QString& mask) {
+        rk::openBrowserOn(services, owner, folder, file, mask);
+    };
     // The viewer's find dialog is made at start-up and shared by every viewer window.
     rk::createFindDlg();
-    rk::openViewer = rk::openViewerWindow;
-    rk::TfrmMain mainWindow(tools);
+    services.openViewer = [&services](QWidget* owner, const QByteArray& path) {
+        rk::openViewerWindow(services, owner, path);
+    };
+
+    rk::ToolWindows tools;
+    tools.duplicates = [&services](QWidget* owner, bool duplicates) {
+        return new rk::TfrmDup(services, duplicates, owner);
+    };
+    tools.folderHogs = [&services](QWidget* owner) { return new rk::TfrmDirHog(services, owner); };
+    // The statistics window is made hidden at start-up and lives as long as the main window.
+    auto* statistics = new rk::TfrmStatistics(services);
+    tools.statistics = statistics;
+    tools.filesByDate = [&services](QWidget* owner) { return new rk::TfrmMods(services, owner); };
+    tools.browser = [&services](QWidget* owner) { return new rk::TfrmBrowse(services, owner); };
+    rk::TfrmMain mainWindow(services, tools);
     statistics->followOwner(&mainWindow);
     mainWindow.show();
     return app.exec();

@@ -12,7 +12,6 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/ProtectedFolders.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "ui/CoreMessages.h"
@@ -21,7 +20,6 @@
 #include "ui/SortMenu.h"
 #include "ui/TfrmReallyDelete.h"
 #include "ui/TfrmWildCard.h"
-#include "ui/ViewerLink.h"
 #include "ui/WaitCursor.h"
 
 namespace rk {
@@ -61,7 +59,7 @@ QIcon binIcon(const QStyle* style, bool full, int size) {
 
 }  // namespace
 
-TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
+TfrmBrowse::TfrmBrowse(const Services& services, QWidget* parent) : ToolWindow(services, parent) {
     setObjectName(QStringLiteral("frmBrowse"));
     setWindowTitle(QStringLiteral("Browse through folders"));
     resize(px(640), px(433));
@@ -92,6 +90,7 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     Label1->installEventFilter(this);
     grid = new ResultGridView(Panel5);
     grid->setObjectName(QStringLiteral("grid"));
+    grid->showRoomTips(services_.platform());
     grid->results().setSchema(BrowseColumns::schema());
     grid->setToolTip(QStringLiteral("Double click to mark, right click to sort"));
 
@@ -191,7 +190,7 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     sorted_ = Sortbyname1;
     PopupMenu1->attachToGrid(true);
 
-    marking_ = new MarkingGrid(grid, pnlScan, QStringLiteral("Marked for deletion: "));
+    marking_ = new MarkingGrid(services_, grid, pnlScan, QStringLiteral("Marked for deletion: "));
     marking_->setDeleteButton(btDeleteFiles);
     // A name without an extension has no type: such a file is marked with Mark only.
     marking_->doubleClickMarks = [this](int row) {
@@ -211,7 +210,7 @@ TfrmBrowse::TfrmBrowse(QWidget* parent) : ToolWindow(parent) {
     connect(btDeleteFiles, &QPushButton::clicked, this, &TfrmBrowse::btDeleteFilesClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmBrowse::reject);
 
-    driveTable().reload();
+    services_.drives().reload();
     showMarkState();
 }
 
@@ -222,8 +221,8 @@ bool TfrmBrowse::openOn(const QByteArray& folder, const QString& pattern, const 
     if (!changeFolder(folder)) return false;
     if (file.isEmpty()) return true;
     const QByteArray path = JoinPath(folder_, file);
-    if (!platform().fileSize(path)) {
-        ShowGeneralError(QStringLiteral("Invalid file name - ") + displayPath(path));
+    if (!services_.platform().fileSize(path)) {
+        services_.showGeneralError(QStringLiteral("Invalid file name - ") + displayPath(path));
         return false;
     }
     // A file the pattern leaves out is there but has no row to make current.
@@ -237,7 +236,7 @@ void TfrmBrowse::FormShow() {
     pnlWild->setText(QStringLiteral("Wildcard : ") + pattern_);
     if (folder_.isEmpty()) {
         // Opened from the main window: the program's folder, else the top of its drive.
-        const QByteArray start = platform().currentFolder();
+        const QByteArray start = services_.platform().currentFolder();
         if (!changeFolder(start) && !changeFolder(mountPointOf(start))) changeFolder("/");
     }
     // No smaller than the button row and the status bar need.
@@ -252,17 +251,18 @@ void TfrmBrowse::FormShow() {
 }
 
 QByteArray TfrmBrowse::mountPointOf(const QByteArray& folder) const {
-    const DriveTable& table = driveTable();
+    const DriveTable& table = services_.drives();
     const int i = table.indexOfDriveHolding(folder);
     return i < 0 ? QByteArray("/") : table.drives()[std::size_t(i)].mountPoint;
 }
 
 bool TfrmBrowse::changeFolder(const QByteArray& folder, bool reportError) {
     WaitCursor wait;  // a large folder takes a moment to read
-    const FolderListing listing = listBrowsedFolder(platform(), folder, NamePattern(pattern_));
+    const FolderListing listing =
+        listBrowsedFolder(services_.platform(), folder, NamePattern(pattern_));
     if (listing.error != 0) {
         wait.restore();
-        if (reportError) ShowGeneralError(IoError(listing.error).message());
+        if (reportError) services_.showGeneralError(IoError(listing.error).message());
         return false;
     }
     folder_ = folder;
@@ -283,7 +283,8 @@ void TfrmBrowse::rebuild() {
     // The shown folder, or the nearest folder above it that is still there.
     const QByteArray top = mountPointOf(folder_);
     for (QByteArray f = folder_;; f = parentFolder(f)) {
-        const FolderListing listing = listBrowsedFolder(platform(), f, NamePattern(pattern_));
+        const FolderListing listing =
+            listBrowsedFolder(services_.platform(), f, NamePattern(pattern_));
         if (listing.error == 0) {
             if (f != folder_) {
                 folder_ = f;
@@ -295,7 +296,7 @@ void TfrmBrowse::rebuild() {
             return;
         }
         if (f == top || f == "/") {
-            ShowGeneralError(IoError(listing.error).message());
+            services_.showGeneralError(IoError(listing.error).message());
             return;
         }
     }
@@ -305,9 +306,9 @@ void TfrmBrowse::showDrive() {
     const QSignalBlocker quiet(DriveComboBox1);
     // Drives come and go while the program runs: the box is written afresh each time.
     DriveComboBox1->clear();
-    for (const Drive& d : driveTable().drives())
+    for (const Drive& d : services_.drives().drives())
         DriveComboBox1->addItem(driveBoxText(d, true), d.mountPoint);
-    DriveComboBox1->setCurrentIndex(driveTable().indexOfDriveHolding(folder_));
+    DriveComboBox1->setCurrentIndex(services_.drives().indexOfDriveHolding(folder_));
 }
 
 void TfrmBrowse::showFolderList(const std::vector<QByteArray>& subFolders) {
@@ -329,7 +330,8 @@ void TfrmBrowse::DriveComboBox1Change(int index) {
     const QByteArray mountPoint = DriveComboBox1->itemData(index).toByteArray();
     // Nothing moves unless the new drive can be read: the box goes back to the shown folder's.
     // The folder last shown there may have gone since: then the drive's top.
-    if (mountPoint.isEmpty() || !driveTable().find(mountPoint) || !IsDriveReady(mountPoint) ||
+    if (mountPoint.isEmpty() || !services_.drives().find(mountPoint) ||
+        !IsDriveReady(services_.platform(), services_.drives().drives(), mountPoint) ||
         !(changeFolder(driveCurrentFolder(mountPoint), false) || changeFolder(mountPoint)))
         showDrive();
 }
@@ -395,17 +397,17 @@ void TfrmBrowse::btLaunchClick() {
     const ResultGrid& g = grid->results();
     const QString failed = QStringLiteral("Couldn't run ") + g.cell(BrowseColumns::Filename, row);
     // An opener that fails later says so even when the browser has closed since.
-    const int started =
-        platform().openWithAssociatedProgram(g.pathOf(row), folder_, [failed](bool succeeded) {
-            if (!succeeded) ShowError(failed);
+    const int started = services_.platform().openWithAssociatedProgram(
+        g.pathOf(row), folder_, [services = services_, failed](bool succeeded) {
+            if (!succeeded) services.showError(failed);
         });
-    if (started != 0) ShowError(failed);
+    if (started != 0) services_.showError(failed);
 }
 
 void TfrmBrowse::btViewClick() {
     const int row = currentFileRow();
-    if (row < 0 || !openViewer) return;
-    openViewer(this, grid->results().pathOf(row));
+    if (row < 0 || !services_.openViewer) return;
+    services_.openViewer(this, grid->results().pathOf(row));
 }
 
 void TfrmBrowse::showMarkState() {
@@ -427,16 +429,17 @@ void TfrmBrowse::btDeleteDirectoryClick() {
     steps.running = [this](bool running) { deleting_ = running; };
     // The parent is shown first, so no handle of this window keeps the folder.
     steps.beforeDeleting = [this, &dir] { return changeFolder(parentFolder(dir)); };
-    if (askAndDeleteFolder(this, dir, steps) != FolderFate::Untouched) rebuild();
+    if (askAndDeleteFolder(services_, this, dir, steps) != FolderFate::Untouched) rebuild();
 }
 
 bool TfrmBrowse::FormCloseQuery() {
     const std::int64_t marked = marking_->marks().count();
     if (marked <= 0) return true;
-    return Confirm(QStringLiteral("You have ") + QString::number(marked) + QLatin1Char(' ') +
-                       countNoun(marked, "file") + QStringLiteral(" marked for deletion. ") +
-                       QStringLiteral("Do you really wish to exit without deleting?"),
-                   ButtonYes | ButtonNo, ButtonNo) == ButtonYes;
+    return services_.confirm(QStringLiteral("You have ") + QString::number(marked) +
+                                 QLatin1Char(' ') + countNoun(marked, "file") +
+                                 QStringLiteral(" marked for deletion. ") +
+                                 QStringLiteral("Do you really wish to exit without deleting?"),
+                             ButtonYes | ButtonNo, ButtonNo) == ButtonYes;
 }
 
 void TfrmBrowse::reject() {
@@ -461,9 +464,9 @@ bool TfrmBrowse::eventFilter(QObject* watched, QEvent* event) {
     return ToolWindow::eventFilter(watched, event);
 }
 
-void openBrowserOn(QWidget* owner, const QByteArray& folder, const QByteArray& file,
-                   const QString& pattern) {
-    TfrmBrowse browser(owner);
+void openBrowserOn(const Services& services, QWidget* owner, const QByteArray& folder,
+                   const QByteArray& file, const QString& pattern) {
+    TfrmBrowse browser(services, owner);
     if (!browser.openOn(folder, pattern, file)) return;
     browser.exec();
 }

@@ -26,7 +26,7 @@ class SortMenu;
 class TfrmBrowse : public ToolWindow {
     Q_OBJECT
 public:
-    explicit TfrmBrowse(QWidget* parent = nullptr);
+    explicit TfrmBrowse(const Services& services, QWidget* parent = nullptr);
     ~TfrmBrowse() override;
 
     // The opening inputs, before the window is shown. Shows the folder (false, with the
@@ -119,7 +119,7 @@ private:
 // What the other windows' Browse buttons and the main window open: the browser on folder
 // with the pattern and the file made current, shown modally. Nothing is shown when the
 // folder cannot be read or the file is not in it.
-void openBrowserOn(QWidget* owner, const QByteArray& folder, const QByteArray& file,
-                   const QString& pattern);
+void openBrowserOn(const Services& services, QWidget* owner, const QByteArray& folder,
+                   const QByteArray& file, const QString& pattern);
 
 }  // namespace rk

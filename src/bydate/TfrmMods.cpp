@@ -12,12 +12,10 @@
 #include "bydate/TfrmPickDate.h"
 #include "common/Drives.h"
 #include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
-#include "ui/BrowserLink.h"
 #include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ElidedLabel.h"
@@ -53,9 +51,10 @@ QToolButton* makeCalendarButton(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-TfrmMods::TfrmMods(QWidget* parent)
-    : ResultWindow(parent, DateColumns::schema(), {640, 403}, 171, QStringLiteral("pnlScan"), 22),
-      scanner_(std::make_unique<DateScan>(platform())) {
+TfrmMods::TfrmMods(const Services& services, QWidget* parent)
+    : ResultWindow(services, parent, DateColumns::schema(), {640, 403}, 171,
+                   QStringLiteral("pnlScan"), 22),
+      scanner_(std::make_unique<DateScan>(services_.platform())) {
     setObjectName(QStringLiteral("frmMods"));
     setWindowTitle(QStringLiteral("Files in a range of dates"));
     pnlScan = statusLine();
@@ -159,7 +158,7 @@ TfrmMods::TfrmMods(QWidget* parent)
            QMargins(8, 2, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
-    marking_ = new MarkingGrid(grid, pnlScan);
+    marking_ = new MarkingGrid(services_, grid, pnlScan);
     marking_->setDeleteButton(btDelete);
     marking_->pathOf = [this](int row) { return pathOfRow(row); };
 
@@ -215,7 +214,7 @@ void TfrmMods::FormShow() {
     const QString today = shortDateText(QDate::currentDate());
     dtStart->setText(today);
     dtEnd->setText(today);
-    pnlDrives->FillDriveBoxes(driveTable());
+    pnlDrives->FillDriveBoxes(services_.drives());
     cb1Click(pnlDrives->anyChecked());
     btClose->setEnabled(true);
     PopupMenu1->attachToGrid(false);
@@ -236,14 +235,14 @@ std::optional<DateQuery> TfrmMods::readQuery() {
     const std::optional<QDate> start = readTypedDate(dtStart->text());
     if (!start) {
         refocus(dtStart);
-        ShowGeneralError(QStringLiteral("Invalid start date"));
+        services_.showGeneralError(QStringLiteral("Invalid start date"));
         return std::nullopt;
     }
     // Read even when hidden: the relation may be changed to "In between" during the scan.
     const std::optional<QDate> end = readTypedDate(dtEnd->text());
     if (!end) {
         refocus(dtEnd);
-        ShowGeneralError(QStringLiteral("Invalid ending date"));
+        services_.showGeneralError(QStringLiteral("Invalid ending date"));
         return std::nullopt;
     }
     q.what = DateField(std::max(what(), 0));
@@ -277,7 +276,7 @@ void TfrmMods::scan(const DateQuery& query) {
         *scanner_,
         [&] {
             scanner_->run(query);
-            tellSearchOutcome(scanner_->outcome(), dateListFullText());
+            tellSearchOutcome(services_, scanner_->outcome(), dateListFullText());
         },
         []() -> const std::vector<ScanRecord>& { return handedOver; });
     for (QAction* a : PopupMenu1->actions())
@@ -337,14 +336,14 @@ void TfrmMods::refocus(QLineEdit* box) {
 bool TfrmMods::dtStartExit() {
     if (readTypedDate(dtStart->text())) return true;
     refocus(dtStart);
-    ShowGeneralError(QStringLiteral("Invalid start date"));
+    services_.showGeneralError(QStringLiteral("Invalid start date"));
     return false;
 }
 
 bool TfrmMods::dtEndExit() {
     if (readTypedDate(dtEnd->text())) return true;
     refocus(dtEnd);
-    ShowGeneralError(QStringLiteral("Invalid ending date"));
+    services_.showGeneralError(QStringLiteral("Invalid ending date"));
     return false;
 }
 
@@ -383,8 +382,8 @@ void TfrmMods::popDateClick(QLineEdit* box, QLineEdit* other, bool isStart) {
     box->setFocus();
     refocusing_ = false;
     if (box->text().trimmed().isEmpty()) box->setText(shortDateText(QDate::currentDate()));
-    const auto notADate = [](const QString& text) {
-        ShowGeneralError(QStringLiteral("'%1' is not a valid date").arg(text));
+    const auto notADate = [this](const QString& text) {
+        services_.showGeneralError(QStringLiteral("'%1' is not a valid date").arg(text));
     };
     const std::optional<QDate> date = readTypedDate(box->text());
     if (!date) {
@@ -442,7 +441,7 @@ QString TfrmMods::printTitle() const {
 }
 
 void TfrmMods::PrintClick() {
-    PrintGridReport(grid->results(), printTitle());
+    PrintGridReport(services_, grid->results(), printTitle());
 }
 
 QStringList TfrmMods::lbFiles() const {
@@ -462,13 +461,14 @@ void TfrmMods::btBrowseClick() {
     const int row = grid->currentRow();
     if (row < 0 || row >= rowsFilled) return;
     const QByteArray path = pathOfRow(row);
-    if (!platform().fileSize(path)) {
-        ShowGeneralError(QStringLiteral("Invalid file name - ") + QString::fromLocal8Bit(path));
+    if (!services_.platform().fileSize(path)) {
+        services_.showGeneralError(QStringLiteral("Invalid file name - ") +
+                                   QString::fromLocal8Bit(path));
         return;
     }
-    if (!openBrowser) return;
+    if (!services_.openBrowser) return;
     const PathParts parts = splitPath(path);
-    openBrowser(this, parts.folder, parts.name, QStringLiteral("*.*"));
+    services_.openBrowser(this, parts.folder, parts.name, QStringLiteral("*.*"));
 }
 
 }  // namespace rk

@@ -30,7 +30,7 @@ class TfrmPickDate;
 class TfrmMods : public ResultWindow {
     Q_OBJECT
 public:
-    explicit TfrmMods(QWidget* parent = nullptr);
+    explicit TfrmMods(const Services& services, QWidget* parent = nullptr);
     ~TfrmMods() override;
 
     // Query controls.

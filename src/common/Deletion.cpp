@@ -1,5 +1,6 @@
 #include "common/Deletion.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include "common/FolderWalk.h"
-#include "common/Messages.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
@@ -484,8 +484,8 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
     return d;
 }
 
-bool RecycleOneFile(const QByteArray& path) {
-    return platform().moveToTrash(path) == 0;
+bool RecycleOneFile(const Platform& platform, const QByteArray& path) {
+    return platform.moveToTrash(path) == 0;
 }
 
 QString otherTrashesNote(const std::vector<QByteArray>& trashes) {
@@ -553,29 +553,6 @@ QString deletionSummary(const FolderTreeResult& r, bool recycledWording) {
         if (!r.completed) text += deletionCanceledNote;
     }
     return text;
-}
-
-void ShowDeletionSummary(const FolderTreeResult& r, bool recycledWording, const QString& rootText) {
-    if (r.refused != FolderProtection::None) {
-        ShowError(protectionText(r.refused, rootText));
-        return;
-    }
-    if (r.topIsLink) {
-        ShowError(QStringLiteral(
-            "This is a symbolic link, not a folder: links are not followed. Nothing was deleted."));
-        return;
-    }
-    if (r.topChanged) {
-        ShowError(
-            QStringLiteral("The folder has changed since it was listed. Nothing was deleted."));
-        return;
-    }
-    const QString text = deletionSummary(r, recycledWording);
-    if (text.isEmpty()) return;
-    if (r.files > 0)
-        ShowInfo(text);
-    else
-        ShowError(text);
 }
 
 }  // namespace rk

@@ -14,6 +14,7 @@
 namespace rk {
 
 class EventPump;
+class Platform;
 
 // A question a deletion asks the user mid-way, No being the default answer; offerCancel adds
 // Cancel beside Yes and No. True only for Yes. The deletion shows nothing itself: its caller
@@ -141,7 +142,7 @@ FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* p
                             const AskYesNo& ask = {});
 
 // Sends one file to the recycle bin; true on success.
-bool RecycleOneFile(const QByteArray& path);
+bool RecycleOneFile(const Platform& platform, const QByteArray& path);
 
 inline const QString deletionCanceledNote =
     QStringLiteral(" (Note: Deletion operation canceled ... not all files deleted)");
@@ -151,10 +152,6 @@ inline const QString deletionCanceledNote =
 // files stayed and folders could not be read, and where files went when not to the home
 // trash. Empty when there is nothing to tell.
 [[nodiscard]] QString deletionSummary(const FolderTreeResult& result, bool recycledWording);
-// Shows that summary: as information when files were removed, as an error when none was but
-// some could not be, or why the deletion was refused.
-void ShowDeletionSummary(const FolderTreeResult& result, bool recycledWording,
-                         const QString& rootText = rootFolderText);
 // Why the savings leave out files: "2 files keep other hard links: their room is not freed"; for
 // the savings to come and those made alike.
 [[nodiscard]] QString keptByLinksNote(std::int64_t files);

@@ -77,7 +77,7 @@ WalkResult walkFolders(const Platform& platform, const QByteArray& root, bool is
 void searchDrives(const Platform& platform, const std::vector<Drive>& chosen,
                   const WalkSettings& settings, WalkSink& sink, const bool& abort, EventPump* pump,
                   SearchOutcome& outcome, const std::function<void(const Drive&)>& beforeDrive) {
-    const SearchDrives search = distinctDrives(platform, readyDrives(chosen));
+    const SearchDrives search = distinctDrives(platform, readyDrives(platform, chosen));
     for (const Drive& drive : search.drives) {
         if (abort) break;
         if (beforeDrive) beforeDrive(drive);
@@ -92,10 +92,10 @@ QString driveNotOpenedText(const Drive& drive) {
     return QStringLiteral("Can't open drive ") + drive.caption();
 }
 
-std::vector<Drive> readyDrives(const std::vector<Drive>& chosen) {
+std::vector<Drive> readyDrives(const Platform& platform, const std::vector<Drive>& chosen) {
     std::vector<Drive> ready;
     for (const Drive& d : chosen)
-        if (IsDriveReady(d.mountPoint)) ready.push_back(d);
+        if (IsDriveReady(platform, chosen, d.mountPoint)) ready.push_back(d);
     return ready;
 }
 

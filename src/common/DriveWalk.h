@@ -25,7 +25,8 @@ void setWalkThreads(int threads);
 
 // The chosen drives that are ready (IsDriveReady), in their order: the others are passed
 // over without a message.
-[[nodiscard]] std::vector<Drive> readyDrives(const std::vector<Drive>& chosen);
+[[nodiscard]] std::vector<Drive> readyDrives(const Platform& platform,
+                                             const std::vector<Drive>& chosen);
 
 // The drives of one search, so that no folder is walked twice when the chosen drives overlap
 // (the same folder twice, through a link, nested, or a bind mount): a drive that is the same

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/Errors.h"
-#include "common/Services.h"
 
 namespace rk {
 
@@ -12,16 +11,8 @@ DriveTable::DriveTable(const Platform& platform)
     reload();
 }
 
-DriveTable::DriveTable() : startFolder_(source().currentFolder()) {
-    reload();
-}
-
-const Platform& DriveTable::source() const {
-    return platform_ ? *platform_ : platform();
-}
-
 void DriveTable::reload() {
-    drives_ = source().drives();
+    drives_ = platform_->drives();
     current_ = indexOfDriveHolding(startFolder_);
 }
 
@@ -50,21 +41,6 @@ int DriveTable::indexOfDriveHolding(const QByteArray& path) const {
     return best;
 }
 
-namespace {
-DriveTable* theTable = nullptr;
-}  // namespace
-
-DriveTable& driveTable() {
-    if (!theTable) {
-        static DriveTable fallback;
-        theTable = &fallback;
-    }
-    return *theTable;
-}
-void setDriveTable(DriveTable* table) {
-    theTable = table;
-}
-
 QString driveBoxText(const Drive& drive, bool upperCase) {
     // Most file systems have no label: their mount point says all there is, without "[]".
     const QString label = upperCase ? drive.label.toUpper() : drive.label.toLower();
@@ -81,16 +57,18 @@ QString driveBoxText(const Drive& drive, bool upperCase) {
     }
 }
 
-bool IsDriveReady(const QByteArray& mountPoint) {
+bool IsDriveReady(const Platform& platform, const std::vector<Drive>& known,
+                  const QByteArray& mountPoint) {
     // Asked afresh: a stick unmounted since the window opened leaves an empty folder whose
     // size would be that of the drive below it.
-    const std::vector<Drive> present = platform().drives();
+    const std::vector<Drive> present = platform.drives();
     const auto here = [&](const Drive& d) { return d.mountPoint == mountPoint; };
     if (std::none_of(present.begin(), present.end(), here)) {
-        if (!driveTable().find(mountPoint)) throw Error(QStringLiteral("Not a valid drive ID"));
+        if (std::none_of(known.begin(), known.end(), here))
+            throw Error(QStringLiteral("Not a valid drive ID"));
         return false;
     }
-    return platform().driveSpace(mountPoint).has_value();
+    return platform.driveSpace(mountPoint).has_value();
 }
 
 int EntryKind(const SearchRecord& record) {

@@ -17,8 +17,6 @@ public:
     // The platform outlives the table. The start folder is the platform's current folder when
     // the table is made, at start-up.
     explicit DriveTable(const Platform& platform);
-    // A table of whichever platform is installed when it reads.
-    DriveTable();
 
     // Reads the drives afresh from the platform.
     void reload();
@@ -36,17 +34,11 @@ public:
 private:
     [[nodiscard]] int indexOf(const QByteArray& mountPoint) const;
 
-    [[nodiscard]] const Platform& source() const;
-
-    const Platform* platform_ = nullptr;
+    const Platform* platform_;
     std::vector<Drive> drives_;
     QByteArray startFolder_;
     int current_ = -1;
 };
-
-// The table every window uses; set up at start-up (and by tests).
-[[nodiscard]] DriveTable& driveTable();
-void setDriveTable(DriveTable* table);
 
 // A drive box entry: the mount point, then for fixed, CD-ROM and RAM drives the label in
 // brackets, for a remote drive its network name. upperCase applies to the label only: mount
@@ -54,9 +46,10 @@ void setDriveTable(DriveTable* table);
 [[nodiscard]] QString driveBoxText(const Drive& drive, bool upperCase);
 
 // True when the drive at these exact mount-point bytes is still there and its size can be
-// read; false for a drive of the table that has gone since. Throws "Not a valid drive ID"
-// for a mount point that names no drive.
-[[nodiscard]] bool IsDriveReady(const QByteArray& mountPoint);
+// read; false for a known drive (one of the table the user chose from) that has gone since.
+// Throws "Not a valid drive ID" for a mount point that names no drive.
+[[nodiscard]] bool IsDriveReady(const Platform& platform, const std::vector<Drive>& known,
+                                const QByteArray& mountPoint);
 
 // 1 for "." and "..", 0 for a real sub-folder, 2 for anything else.
 [[nodiscard]] int EntryKind(const SearchRecord& record);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/FolderWalk.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
@@ -32,8 +31,8 @@ bool changedSinceMarked(const MarkedFile& marked, const SearchRecord& now) {
 
 }  // namespace
 
-FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run) {
-    const Platform& p = platform();
+FolderTreeResult DeleteMarkedFiles(const Platform& p, const std::vector<MarkedFile>& files,
+                                   const FileListRun& run) {
     FolderTreeResult result;
     const auto stay = [&](const QByteArray& path, StayReason reason, int error) {
         result.stayed.push_back(StayedEntry{path, reason, error});

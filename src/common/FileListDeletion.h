@@ -65,6 +65,7 @@ struct FileListRun {
 // anyway?"), else it stays as Changed. A file marked while it could not be read (device and
 // inode 0) counts as changed, so whatever took its name since is never removed without that
 // question. Never asks anything else and shows nothing: the window tells the user what stayed.
-FolderTreeResult DeleteMarkedFiles(const std::vector<MarkedFile>& files, const FileListRun& run);
+FolderTreeResult DeleteMarkedFiles(const Platform& platform, const std::vector<MarkedFile>& files,
+                                   const FileListRun& run);
 
 }  // namespace rk

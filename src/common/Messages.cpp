@@ -2,7 +2,6 @@
 
 #include "common/Errors.h"
 #include "common/Services.h"
-#include "platform/Platform.h"
 
 namespace rk {
 
@@ -22,36 +21,19 @@ QString titleOf(MessageKind kind) {
     return applicationTitle;
 }
 
-Button ShowMessage(MessageKind kind, const QString& text, int buttons, Button defaultButton) {
+MessageRequest messageRequest(MessageKind kind, const QString& text, int buttons,
+                              Button defaultButton) {
     MessageRequest request;
     request.kind = kind;
     request.title = titleOf(kind);
     request.text = text;
     request.buttons = buttons;
     request.defaultButton = defaultButton;
-    return dialogs().message(request);
-}
-
-void ShowError(const QString& text) {
-    platform().beep(Beep::Exclamation);
-    ShowMessage(MessageKind::Error, text);
-}
-
-void ShowWarning(const QString& text) {
-    platform().beep(Beep::CriticalStop);
-    ShowMessage(MessageKind::Warning, text);
-}
-
-void ShowInfo(const QString& text) {
-    ShowMessage(MessageKind::Information, text);
-}
-
-Button Confirm(const QString& text, int buttons, Button defaultButton) {
-    return ShowMessage(MessageKind::Confirm, text, buttons, defaultButton);
+    return request;
 }
 
 void ShowGeneralError(const QString& message) {
-    ShowMessage(MessageKind::Application, message + QLatin1Char('.'));
+    dialogs().message(messageRequest(MessageKind::Application, message + QLatin1Char('.')));
 }
 
 void ShowGeneralError(const std::exception_ptr& error) {

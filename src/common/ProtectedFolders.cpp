@@ -5,7 +5,6 @@
 #include <QList>
 
 #include "common/Drives.h"
-#include "common/Messages.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
@@ -74,7 +73,7 @@ bool isMountPoint(const QByteArray& path) {
 
 FolderProtection classify(const QByteArray& path) {
     if (path == "/") return FolderProtection::DriveRoot;
-    for (const Drive& d : driveTable().drives())
+    for (const Drive& d : platform().drives())
         if (cleanPath(d.mountPoint) == path) return FolderProtection::DriveRoot;
     if (isMountPoint(path)) return FolderProtection::DriveRoot;
     // Every folder directly inside /usr (bin, lib, share, local and whatever a system adds),
@@ -112,13 +111,6 @@ QString protectionText(FolderProtection why, const QString& rootText) {
             return trashFolderText;
     }
     return {};
-}
-
-bool RefuseProtectedFolder(const QByteArray& path, const QString& rootText) {
-    const FolderProtection why = folderProtection(path);
-    if (why == FolderProtection::None) return false;
-    ShowError(protectionText(why, rootText));
-    return true;
 }
 
 }  // namespace rk

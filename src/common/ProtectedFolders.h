@@ -7,11 +7,11 @@ namespace rk {
 
 enum class FolderProtection { None, DriveRoot, SystemFolder, HoldsTrash };
 
-// Whether a folder may be deleted: the root of every drive and every other mount point are
-// refused; so are the system's own folders, the folders of the search path and the system
-// folder stand-ins, every folder directly inside /usr, /var/lib, the home folder, and any
-// folder that holds one of these; and any folder that holds the trash in use. The path is
-// compared as written (cleaned) and with the links above it resolved, since that is the
+// Whether a folder may be deleted: the root of every drive the platform reports now and
+// every other mount point are refused; so are the system's own folders, the folders of the search
+// path and the system folder stand-ins, every folder directly inside /usr, /var/lib, the home
+// folder, and any folder that holds one of these; and any folder that holds the trash in use. The
+// path is compared as written (cleaned) and with the links above it resolved, since that is the
 // folder a deletion would reach. Folders deeper down (/var/log/old) may be deleted.
 [[nodiscard]] FolderProtection folderProtection(const QByteArray& path);
 
@@ -29,10 +29,5 @@ inline const QString trashFolderText = QStringLiteral(
 // The message for a refusal: rootText for a drive's root or a mount point.
 [[nodiscard]] QString protectionText(FolderProtection why,
                                      const QString& rootText = rootFolderText);
-
-// The check every caller makes before it offers to delete a folder: shows rootText for a
-// drive's root, windowsFolderText for a system folder, trashFolderText for the folder of the
-// trash, and returns true when refused.
-bool RefuseProtectedFolder(const QByteArray& path, const QString& rootText = rootFolderText);
 
 }  // namespace rk

@@ -5,16 +5,13 @@ namespace rk {
 class Platform;
 class DialogService;
 
-// The services every part of the program reaches. The application installs the desktop's,
-// tests install their own; neither is owned here.
+// The platform the deletions of the core reach, and the dialogs that show the general error
+// box for an error no window caught. The application installs the desktop's, tests their own;
+// neither is owned here. Windows use the services they are handed (ui/Services.h) instead.
 [[nodiscard]] Platform& platform();
 void setPlatform(Platform* platform);
 
 [[nodiscard]] DialogService& dialogs();
 void setDialogService(DialogService* service);
-
-// Which of its two modes the duplicate window opens in: true for duplicate files, false for
-// file hogs. The main window sets it before opening that window.
-inline bool DupMode = true;
 
 }  // namespace rk

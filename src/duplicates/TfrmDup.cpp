@@ -11,12 +11,10 @@
 #include "common/FileTypes.h"
 #include "common/FolderWalk.h"
 #include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "duplicates/DupColumns.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
-#include "ui/BrowserLink.h"
 #include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ElidedLabel.h"
@@ -78,14 +76,12 @@ private:
 
 }  // namespace
 
-TfrmDup::TfrmDup(QWidget* parent) : TfrmDup(parent, DupMode) {}
-
-TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
-    : ResultWindow(parent, duplicates ? DupColumns::schema() : HogColumns::schema(), {640, 406},
-                   172, QStringLiteral("pnlSel"), 21),
+TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
+    : ResultWindow(services, parent, duplicates ? DupColumns::schema() : HogColumns::schema(),
+                   {640, 406}, 172, QStringLiteral("pnlSel"), 21),
       duplicates_(duplicates),
-      scanner_(std::make_unique<DupScan>(platform())),
-      contentScanner_(std::make_unique<ContentScan>(platform())) {
+      scanner_(std::make_unique<DupScan>(services_.platform())),
+      contentScanner_(std::make_unique<ContentScan>(services_.platform())) {
     setObjectName(QStringLiteral("frmDup"));
     setWindowTitle(duplicates_ ? QStringLiteral("Find and delete duplicate files")
                                : QStringLiteral("Find and delete file hogs"));
@@ -166,11 +162,12 @@ TfrmDup::TfrmDup(QWidget* parent, bool duplicates)
            QMargins(8, 4, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
-    marking_ = new MarkingGrid(grid, pnlSel);
+    marking_ = new MarkingGrid(services_, grid, pnlSel);
     marking_->setDeleteButton(btDelete);
     marking_->mayMark = [this](int row) {
         if (!wouldMarkEveryCopy(row)) return true;
-        ShowInfo(QStringLiteral("Every copy of this file would be marked. One copy must stay."));
+        services_.showInfo(
+            QStringLiteral("Every copy of this file would be marked. One copy must stay."));
         return false;
     };
     // A file found by its contents is kept as it was read, so the deletion can tell whether
@@ -213,7 +210,7 @@ void TfrmDup::FormShow() {
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btAbort, btMark, btDelete})
         b->hide();
     pnlSel->clear();
-    pnlDrives->FillDriveBoxes(driveTable());
+    pnlDrives->FillDriveBoxes(services_.drives());
     cb1Click(pnlDrives->anyChecked());
     btClose->setEnabled(true);
     btExact->setVisible(duplicates_);
@@ -265,7 +262,7 @@ void TfrmDup::scanContent() {
         scan,
         [&] {
             scan.run(query);
-            tellSearchOutcome(scan.outcome(), listFullText(), true);
+            tellSearchOutcome(services_, scan.outcome(), listFullText(), true);
         },
         [&]() -> const std::vector<DupRecord>& { return scan.lbFiles(); });
     if (rowsFilled >= 2) grid->results().trim(rowsFilled);
@@ -309,7 +306,7 @@ void TfrmDup::scan(bool exact) {
     // file-hog rows refer to the scan's compact list, which it takes over: no record is held.
     const auto run = [&] {
         scanner_->run(query);
-        tellSearchOutcome(scanner_->outcome(), listFullText(), true);
+        tellSearchOutcome(services_, scanner_->outcome(), listFullText(), true);
     };
     const bool open =
         duplicates_
@@ -400,7 +397,7 @@ void TfrmDup::btDeleteClick() {
         copyStays_.assign(groupCount_, 0);
     });
     markedRowOf_.clear();
-    if (!withheld_.empty()) ShowWarning(withheldNote(withheld_));
+    if (!withheld_.empty()) services_.showWarning(withheldNote(withheld_));
     if (outcome == QDialog::Rejected) return;
     accept();
 }
@@ -455,16 +452,17 @@ bool TfrmDup::aCopyStaysOfEachGroup() const {
             hasMarks[group] = true;
         } else if (!keepsACopy[group]) {
             const MarkedFile was = contentScanner_->hashedFile(std::size_t(row));
-            const std::optional<MarkedFile> now = markFile(platform(), was.path);
+            const std::optional<MarkedFile> now = markFile(services_.platform(), was.path);
             keepsACopy[group] = now && *now == was;
         }
     }
     for (int row = 0; row < rowsFilled; ++row) {
         const std::uint32_t group = groupOfRow_[std::size_t(row)];
         if (hasMarks[group] && !keepsACopy[group]) {
-            ShowWarning(QStringLiteral("No unmarked copy of %1 is left as it was when read. "
-                                       "One copy must stay.")
-                            .arg(QString::fromUtf8(g.pathOf(row))));
+            services_.showWarning(
+                QStringLiteral("No unmarked copy of %1 is left as it was when read. "
+                               "One copy must stay.")
+                    .arg(QString::fromUtf8(g.pathOf(row))));
             return false;
         }
     }
@@ -484,7 +482,7 @@ QString TfrmDup::printTitle() const {
 }
 
 void TfrmDup::btPrintClick() {
-    PrintGridReport(grid->results(), printTitle());
+    PrintGridReport(services_, grid->results(), printTitle());
 }
 
 void TfrmDup::btClipClick() {
@@ -494,10 +492,10 @@ void TfrmDup::btClipClick() {
 
 void TfrmDup::BrowseDirectory1Click() {
     const int row = grid->currentRow();
-    if (row < 0 || !openBrowser) return;
+    if (row < 0 || !services_.openBrowser) return;
     const QByteArray path = grid->results().pathOf(row);
     const PathParts parts = splitPath(path);
-    openBrowser(this, parts.folder, parts.name, cbWildCard->currentText());
+    services_.openBrowser(this, parts.folder, parts.name, cbWildCard->currentText());
 }
 
 }  // namespace rk

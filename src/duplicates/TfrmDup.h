@@ -22,13 +22,11 @@ namespace rk {
 class SortMenu;
 
 // "Find and delete duplicate files" / "Find and delete file hogs": one window in two modes,
-// chosen by DupMode when it is created.
+// chosen when it is made: duplicates true for duplicate files, false for file hogs.
 class TfrmDup : public ResultWindow {
     Q_OBJECT
 public:
-    // In the mode DupMode says.
-    explicit TfrmDup(QWidget* parent = nullptr);
-    TfrmDup(QWidget* parent, bool duplicates);
+    TfrmDup(const Services& services, bool duplicates, QWidget* parent = nullptr);
     ~TfrmDup() override;
 
     // Query controls.
@@ -95,7 +93,7 @@ private:
     // marked files all stay (withheld_).
     [[nodiscard]] bool aCopyStaysOf(const MarkedFile& file, const SearchRecord& now);
 
-    const bool duplicates_;  // DupMode when the window was made
+    const bool duplicates_;  // the mode the window was made in
     std::unique_ptr<DupScan> scanner_;
     MarkingGrid* marking_;
     std::unique_ptr<ContentScan> contentScanner_;

@@ -6,11 +6,9 @@
 
 #include "common/Drives.h"
 #include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "folderhogs/FolderHogColumns.h"
 #include "platform/Platform.h"
-#include "ui/BrowserLink.h"
 #include "ui/CoreMessages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/FolderDeletionFlow.h"
@@ -31,10 +29,10 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
 
 }  // namespace
 
-TfrmDirHog::TfrmDirHog(QWidget* parent)
-    : ResultWindow(parent, FolderHogColumns::schema(), {638, 414}, 169, QStringLiteral("pnlScan"),
-                   19),
-      scanner_(std::make_unique<FolderHogScan>(platform())) {
+TfrmDirHog::TfrmDirHog(const Services& services, QWidget* parent)
+    : ResultWindow(services, parent, FolderHogColumns::schema(), {638, 414}, 169,
+                   QStringLiteral("pnlScan"), 19),
+      scanner_(std::make_unique<FolderHogScan>(services_.platform())) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
     pnlScan = statusLine();
@@ -117,7 +115,7 @@ void TfrmDirHog::FormShow() {
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort})
         b->hide();
     pnlScan->clear();
-    pnlDrives->FillDriveBoxes(driveTable());
+    pnlDrives->FillDriveBoxes(services_.drives());
     cb1Click(pnlDrives->anyChecked());
     btTop->setFocus();
     sizeAndCentre();
@@ -153,7 +151,7 @@ void TfrmDirHog::scan(bool main) {
         *scanner_,
         [&] {
             scanner_->run(main, drives);
-            tellSearchOutcome(scanner_->outcome(), folderListFullText());
+            tellSearchOutcome(services_, scanner_->outcome(), folderListFullText());
         },
         [this]() -> const std::vector<ScanRecord>& { return scanner_->lb(); });
     grid->results().trim(rowsFilled);
@@ -165,7 +163,7 @@ void TfrmDirHog::scan(bool main) {
     // One line is no ranking: the result buttons wait for at least two, the abort line
     // counted.
     if (rowsFilled + (listIncomplete() ? 1 : 0) < 2) {
-        ShowInfo(QStringLiteral("No files found."));
+        services_.showInfo(QStringLiteral("No files found."));
         return;
     }
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete})
@@ -190,7 +188,7 @@ QString TfrmDirHog::printTitle() const {
 }
 
 void TfrmDirHog::btPrintClick() {
-    PrintGridReport(grid->results(), printTitle());
+    PrintGridReport(services_, grid->results(), printTitle());
 }
 
 bool TfrmDirHog::wasRemoved(QByteArrayView path) const {
@@ -222,8 +220,8 @@ void TfrmDirHog::btClipClick() {
 
 void TfrmDirHog::btBrowseClick() {
     const int row = grid->currentRow();
-    if (row < 0 || !openBrowser) return;
-    openBrowser(this, grid->results().pathOf(row), {}, QStringLiteral("*.*"));
+    if (row < 0 || !services_.openBrowser) return;
+    services_.openBrowser(this, grid->results().pathOf(row), {}, QStringLiteral("*.*"));
 }
 
 void TfrmDirHog::btDeleteClick() {
@@ -233,7 +231,7 @@ void TfrmDirHog::btDeleteClick() {
     const QString size = g.cell(schema().sizeColumn, row);
     if (size.isEmpty()) return;
     if (isRemovedFolderText(size)) {
-        ShowError(QStringLiteral("Folder already deleted/recycled"));
+        services_.showError(QStringLiteral("Folder already deleted/recycled"));
         return;
     }
     const QByteArray path = g.pathOf(row);
@@ -247,7 +245,7 @@ void TfrmDirHog::btDeleteClick() {
         else
             releaseClose();
     };
-    const FolderFate fate = askAndDeleteFolder(this, path, steps);
+    const FolderFate fate = askAndDeleteFolder(services_, this, path, steps);
     if (fate == FolderFate::Deleted || fate == FolderFate::Recycled) markRemoved(path, fate);
 }
 

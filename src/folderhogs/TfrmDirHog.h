@@ -21,7 +21,7 @@ class SortMenu;
 class TfrmDirHog : public ResultWindow {
     Q_OBJECT
 public:
-    explicit TfrmDirHog(QWidget* parent = nullptr);
+    explicit TfrmDirHog(const Services& services, QWidget* parent = nullptr);
     ~TfrmDirHog() override;
 
     // Query controls.

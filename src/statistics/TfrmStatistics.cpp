@@ -18,7 +18,6 @@
 #include "common/Drives.h"
 #include "common/FolderWalk.h"
 #include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "ui/ReportOutput.h"
@@ -106,10 +105,11 @@ void GaugePage::show(const std::vector<GaugeRow>& rows) {
     }
 }
 
-TfrmStatistics::TfrmStatistics(QWidget* parent)
+TfrmStatistics::TfrmStatistics(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      scanner_(std::make_unique<StatisticsScan>(platform())) {
+      services_(services),
+      scanner_(std::make_unique<StatisticsScan>(services_.platform())) {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(notYetCaption);
     setModal(false);
@@ -416,7 +416,7 @@ bool TfrmStatistics::eventFilter(QObject* watched, QEvent* event) {
 void TfrmStatistics::fillDriveBox() {
     // Keeps the drive chosen while it is still there; drives come and go while the program runs.
     const QByteArray chosen = chosenDrive() ? chosenDrive()->mountPoint : QByteArray();
-    DriveTable& table = driveTable();
+    DriveTable& table = services_.drives();
     table.reload();
     drives_ = table.drives();
     const QSignalBlocker block(cbDrive);
@@ -467,8 +467,10 @@ void TfrmStatistics::cbDriveClick() {
 
 void TfrmStatistics::doDiskSize() {
     const Drive* drive = chosenDrive();
-    if (!drive || !IsDriveReady(drive->mountPoint)) return;
-    const std::optional<DriveSpace> space = platform().driveSpace(drive->mountPoint);
+    if (!drive ||
+        !IsDriveReady(services_.platform(), services_.drives().drives(), drive->mountPoint))
+        return;
+    const std::optional<DriveSpace> space = services_.platform().driveSpace(drive->mountPoint);
     if (!space) return;
     const DiskFigures d = diskFigures(*space, drive->caption());
     lblTotal->setText(formatThousands(d.total));
@@ -564,7 +566,7 @@ void TfrmStatistics::SortbyExtensionClick(QAction* item) {
 }
 
 void TfrmStatistics::btPrintClick() {
-    PrintWindowImage(*this);
+    PrintWindowImage(services_, *this);
 }
 
 void TfrmStatistics::showProgress() {
@@ -625,16 +627,18 @@ void TfrmStatistics::btOKClick() {
         ProgressBar1->setVisible(false);
         if (ownerClosed_) close();
     };
-    if (!chosen || !IsDriveReady(chosen->mountPoint)) {
-        ShowError(QStringLiteral("There is no disk in drive ") + boxText);
+    if (!chosen ||
+        !IsDriveReady(services_.platform(), services_.drives().drives(), chosen->mountPoint)) {
+        services_.showError(QStringLiteral("There is no disk in drive ") + boxText);
         pnlNotYet->setVisible(!collected_);
         return;
     }
     const Drive drive = *chosen;
-    ShowInfo(QStringLiteral("Drive \"") + boxText +
-             QStringLiteral("\" will be scanned.  The analysis ") +
-             QStringLiteral("may take some time.  You may quit at any time by clicking CANCEL "
-                            "or pressing ESC."));
+    services_.showInfo(
+        QStringLiteral("Drive \"") + boxText +
+        QStringLiteral("\" will be scanned.  The analysis ") +
+        QStringLiteral("may take some time.  You may quit at any time by clicking CANCEL "
+                       "or pressing ESC."));
     ProgressBar1->setValue(0);
     ProgressBar1->setVisible(true);
     scanning_ = true;
@@ -664,9 +668,10 @@ void TfrmStatistics::runJob(const Drive& drive, const QString& boxText, const QS
         StatusBar1->showMessage(statusBefore);
         setWindowTitle(captionBefore);
         if (outcome == Outcome::NotReady)
-            ShowError(QStringLiteral("There is no disk in drive ") + boxText);
+            services_.showError(QStringLiteral("There is no disk in drive ") + boxText);
         else
-            ShowMessage(MessageKind::Error, QStringLiteral("Can't open drive ") + boxText);
+            services_.showMessage(MessageKind::Error,
+                                  QStringLiteral("Can't open drive ") + boxText);
         finish();
         return;
     }
@@ -675,7 +680,7 @@ void TfrmStatistics::runJob(const Drive& drive, const QString& boxText, const QS
     setWindowTitle(runCaption(boxText, outcome != Outcome::Completed));
     finish();
     if (outcome == Outcome::IoError && !ownerClosed_)
-        ShowMessage(MessageKind::Error, scanner_->errorText());
+        services_.showMessage(MessageKind::Error, scanner_->errorText());
 }
 
 void TfrmStatistics::btCancelClick() {

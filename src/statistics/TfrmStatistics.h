@@ -18,6 +18,7 @@
 #include "common/ScanJob.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
+#include "ui/Services.h"
 
 namespace rk {
 
@@ -61,7 +62,7 @@ struct GaugePage {
 class TfrmStatistics : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmStatistics(QWidget* parent = nullptr);
+    explicit TfrmStatistics(const Services& services, QWidget* parent = nullptr);
     ~TfrmStatistics() override;
 
     // Follows the main window: becomes its child window, and a close of the main window
@@ -136,6 +137,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Services services_;
     StatisticsScan::Outcome scan(const Drive& drive);
     // The run after its start: the walk, the figures, the caption and the messages.
     void runJob(const Drive& drive, const QString& boxText, const QString& statusBefore,

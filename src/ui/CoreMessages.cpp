@@ -1,25 +1,25 @@
 #include "ui/CoreMessages.h"
 
-#include "common/Messages.h"
+#include "ui/Services.h"
 
 namespace rk {
 
-AskYesNo confirmBox() {
-    return [](const QString& question, bool offerCancel) {
+AskYesNo confirmBox(const Services& services) {
+    return [&services](const QString& question, bool offerCancel) {
         const int buttons = ButtonYes | ButtonNo | (offerCancel ? ButtonCancel : 0);
-        return Confirm(question, buttons, ButtonNo) == ButtonYes;
+        return services.confirm(question, buttons, ButtonNo) == ButtonYes;
     };
 }
 
-void tellSearchOutcome(const SearchOutcome& outcome, const QString& listFullText,
-                       bool beepWhenFull) {
+void tellSearchOutcome(const Services& services, const SearchOutcome& outcome,
+                       const QString& listFullText, bool beepWhenFull) {
     for (const Drive& drive : outcome.unopened)
-        ShowMessage(MessageKind::Error, driveNotOpenedText(drive));
+        services.showMessage(MessageKind::Error, driveNotOpenedText(drive));
     if (!outcome.limitReached) return;
     if (beepWhenFull)
-        ShowWarning(listFullText);
+        services.showWarning(listFullText);
     else
-        ShowMessage(MessageKind::Warning, listFullText);
+        services.showMessage(MessageKind::Warning, listFullText);
 }
 
 }  // namespace rk

@@ -7,10 +7,10 @@
 
 #include "common/Deletion.h"
 #include "common/FolderWalk.h"
-#include "common/Messages.h"
 #include "common/ResultGrid.h"
 #include "common/TextHelpers.h"
 #include "ui/CoreMessages.h"
+#include "ui/Services.h"
 #include "ui/TfrmDelDirectory.h"
 
 namespace rk {
@@ -20,8 +20,8 @@ namespace {
 const QString deletedText = QStringLiteral("DELETED");
 const QString recycledText = QStringLiteral("RECYCLED");
 
-FolderDeletion runDeletion(QWidget* parent, const QByteArray& path, bool sendToBin,
-                           const std::optional<FolderIdentity>& shown,
+FolderDeletion runDeletion(const Services& services, QWidget* parent, const QByteArray& path,
+                           bool sendToBin, const std::optional<FolderIdentity>& shown,
                            const FolderFlowSteps& steps) {
     // The window repaints during a long deletion but takes no other orders until it ends.
     if (parent) parent->setCursor(Qt::WaitCursor);
@@ -35,7 +35,7 @@ FolderDeletion runDeletion(QWidget* parent, const QByteArray& path, bool sendToB
         if (steps.running) steps.running(false);
     });
     EventPump pump([] { QCoreApplication::processEvents(); });
-    return DeleteFolder(path, sendToBin, &pump, shown, confirmBox());
+    return DeleteFolder(path, sendToBin, &pump, shown, confirmBox(services));
 }
 
 FolderFate fateOf(const FolderDeletion& done, const QByteArray& path, bool sendToBin) {
@@ -47,10 +47,10 @@ FolderFate fateOf(const FolderDeletion& done, const QByteArray& path, bool sendT
     return FolderFate::Stayed;
 }
 
-void tellWhatHappened(const FolderTreeResult& r, const QByteArray& path, bool sendToBin,
-                      FolderFate fate, const QString& rootText) {
+void tellWhatHappened(const Services& services, const FolderTreeResult& r, const QByteArray& path,
+                      bool sendToBin, FolderFate fate, const QString& rootText) {
     if (r.wasRefused()) {
-        ShowDeletionSummary(r, sendToBin, rootText);
+        showDeletionSummary(services, r, sendToBin, rootText);
         return;
     }
     QString text = deletionSummary(r, sendToBin);
@@ -62,32 +62,66 @@ void tellWhatHappened(const FolderTreeResult& r, const QByteArray& path, bool se
     }
     if (text.isEmpty()) return;
     if (r.files > 0)
-        ShowInfo(text);
+        services.showInfo(text);
     else
-        ShowError(text);
+        services.showError(text);
 }
 
 }  // namespace
 
-FolderFate askAndDeleteFolder(QWidget* parent, const QByteArray& path,
+FolderFate askAndDeleteFolder(const Services& services, QWidget* parent, const QByteArray& path,
                               const FolderFlowSteps& steps) {
-    if (path.isEmpty() || RefuseProtectedFolder(path, steps.rootText)) return FolderFate::Untouched;
+    if (path.isEmpty() || refuseProtectedFolder(services, path, steps.rootText))
+        return FolderFate::Untouched;
     // What the user is shown is what gets deleted: a folder swapped for another (or for a
     // link) while the question is open is refused, not followed.
     const std::optional<FolderIdentity> shown = folderIdentity(path);
     bool sendToBin = false;
     {
-        TfrmDelDirectory confirm(parent);
+        TfrmDelDirectory confirm(services, parent);
         confirm.setDirectory(path);
         if (confirm.exec() == QDialog::Rejected) return FolderFate::Untouched;
         sendToBin = confirm.sendToBin;
     }
     if (steps.beforeDeleting && !steps.beforeDeleting()) return FolderFate::Untouched;
 
-    const FolderDeletion done = runDeletion(parent, path, sendToBin, shown, steps);
+    const FolderDeletion done = runDeletion(services, parent, path, sendToBin, shown, steps);
     const FolderFate fate = fateOf(done, path, sendToBin);
-    if (!done.removedEmpty) tellWhatHappened(done.tree, path, sendToBin, fate, steps.rootText);
+    if (!done.removedEmpty)
+        tellWhatHappened(services, done.tree, path, sendToBin, fate, steps.rootText);
     return fate;
+}
+
+bool refuseProtectedFolder(const Services& services, const QByteArray& path,
+                           const QString& rootText) {
+    const FolderProtection why = folderProtection(path);
+    if (why == FolderProtection::None) return false;
+    services.showError(protectionText(why, rootText));
+    return true;
+}
+
+void showDeletionSummary(const Services& services, const FolderTreeResult& r, bool recycledWording,
+                         const QString& rootText) {
+    if (r.refused != FolderProtection::None) {
+        services.showError(protectionText(r.refused, rootText));
+        return;
+    }
+    if (r.topIsLink) {
+        services.showError(QStringLiteral(
+            "This is a symbolic link, not a folder: links are not followed. Nothing was deleted."));
+        return;
+    }
+    if (r.topChanged) {
+        services.showError(
+            QStringLiteral("The folder has changed since it was listed. Nothing was deleted."));
+        return;
+    }
+    const QString text = deletionSummary(r, recycledWording);
+    if (text.isEmpty()) return;
+    if (r.files > 0)
+        services.showInfo(text);
+    else
+        services.showError(text);
 }
 
 QString removedFolderText(FolderFate fate) {

@@ -12,6 +12,8 @@ class QWidget;
 namespace rk {
 
 class ResultGrid;
+class Services;
+struct FolderTreeResult;
 
 // What became of a folder the user was offered to delete.
 enum class FolderFate {
@@ -40,8 +42,19 @@ struct FolderFlowSteps {
 // single files keep the arrow); then tells what happened: nothing for an empty folder removed
 // as it was, the summary otherwise, and that the folder still exists when a run that went to
 // its end left it.
-FolderFate askAndDeleteFolder(QWidget* parent, const QByteArray& path,
+FolderFate askAndDeleteFolder(const Services& services, QWidget* parent, const QByteArray& path,
                               const FolderFlowSteps& steps = {});
+
+// The check made before a folder is offered for deletion: shows rootText for a drive's root,
+// windowsFolderText for a system folder, trashFolderText for the folder of the trash, and
+// returns true when refused.
+bool refuseProtectedFolder(const Services& services, const QByteArray& path,
+                           const QString& rootText = rootFolderText);
+
+// Shows the summary of a folder deletion: as information when files were removed, as an error
+// when none was but some could not be, or why the deletion was refused.
+void showDeletionSummary(const Services& services, const FolderTreeResult& result,
+                         bool recycledWording, const QString& rootText = rootFolderText);
 
 // What a removed folder's rows show in place of their size.
 [[nodiscard]] QString removedFolderText(FolderFate fate);

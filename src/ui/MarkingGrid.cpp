@@ -4,15 +4,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "ui/ResultGridView.h"
 #include "ui/TfrmReallyDelete.h"
 
 namespace rk {
 
-MarkingGrid::MarkingGrid(ResultGridView* view, QLabel* status, QString statusPrefix)
-    : QObject(view), view_(view), status_(status), statusPrefix_(std::move(statusPrefix)) {
+MarkingGrid::MarkingGrid(const Services& services, ResultGridView* view, QLabel* status,
+                         QString statusPrefix)
+    : QObject(view),
+      services_(services),
+      view_(view),
+      status_(status),
+      statusPrefix_(std::move(statusPrefix)) {
     pathOf = [view](int row) { return view->results().pathOf(row); };
     connect(view, &QAbstractItemView::doubleClicked, this, &MarkingGrid::toggleCurrent);
     view->installEventFilter(this);
@@ -37,9 +41,9 @@ bool MarkingGrid::toggle(int row) {
     if (!marking) {
         marks_.unmark(path);
     } else if (const std::optional<MarkedFile> read = asRead ? asRead(row) : std::nullopt) {
-        marks_.mark(platform(), path, *read);
+        marks_.mark(services_.platform(), path, *read);
     } else {
-        marks_.mark(platform(), path);
+        marks_.mark(services_.platform(), path);
     }
     showTotals();
     emit marksChanged();
@@ -73,7 +77,7 @@ void MarkingGrid::showTotals() {
 int MarkingGrid::confirmDeletion(QWidget* parent,
                                  const std::function<void(TfrmReallyDelete&)>& prepare) const {
     if (!anyMarked()) return QDialog::Rejected;
-    TfrmReallyDelete confirm(parent);
+    TfrmReallyDelete confirm(services_, parent);
     confirm.addFiles(marks_.files());
     confirm.savings = marks_.bytes();
     confirm.keptByLinks = marks_.keptByLinks();

@@ -9,6 +9,7 @@
 
 #include "common/FileListDeletion.h"
 #include "common/MarkedFileList.h"
+#include "ui/Services.h"
 
 class QAbstractButton;
 class QLabel;
@@ -28,7 +29,8 @@ class MarkingGrid : public QObject {
     Q_OBJECT
 public:
     // `status` shows the totals after `statusPrefix`; the column marked is the schema's.
-    MarkingGrid(ResultGridView* view, QLabel* status, QString statusPrefix = {});
+    MarkingGrid(const Services& services, ResultGridView* view, QLabel* status,
+                QString statusPrefix = {});
 
     // The exact path a row stands for; empty for a row that cannot be marked. The grid's
     // own path unless a window says otherwise.
@@ -68,6 +70,7 @@ protected:
 private:
     void showTotals();
 
+    Services services_;
     ResultGridView* view_;
     QLabel* status_;
     QString statusPrefix_;

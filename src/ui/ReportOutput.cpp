@@ -13,9 +13,8 @@
 #include <limits>
 
 #include "common/GridReport.h"
-#include "common/Messages.h"
 #include "common/ResultGrid.h"
-#include "common/Services.h"
+#include "ui/Services.h"
 #include "ui/WaitCursor.h"
 
 namespace rk {
@@ -84,7 +83,8 @@ bool PrintStream::end() {
     return painter_.end() && fine;
 }
 
-bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& title) {
+bool printGridReport(const Services& services, QPrinter& printer, const ResultGrid& grid,
+                     const QString& title) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(9);
     // Paper is held at its edges and printers cannot reach them: never closer than 15 mm.
@@ -101,7 +101,7 @@ bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& t
         !writeAll(wrapReportText(reportPrintedLine(QDateTime::currentDateTime()),
                                  out.charsPerLine(), reportIndent))) {
         out.end();
-        ShowMessage(MessageKind::Error, printFailure);
+        services.showMessage(MessageKind::Error, printFailure);
         return false;
     }
     WaitCursor wait;
@@ -119,17 +119,17 @@ bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& t
     // What was printed so far still makes a job.
     fine = out.end() && fine;
     wait.restore();
-    if (!fine) ShowMessage(MessageKind::Error, printFailure);
+    if (!fine) services.showMessage(MessageKind::Error, printFailure);
     return fine;
 }
 
-bool PrintGridReport(const ResultGrid& grid, const QString& title) {
+bool PrintGridReport(const Services& services, const ResultGrid& grid, const QString& title) {
     QPrinter printer(QPrinter::HighResolution);
-    if (!dialogs().choosePrinter(printer)) return false;
-    return printGridReport(printer, grid, title);
+    if (!services.dialogs().choosePrinter(printer)) return false;
+    return printGridReport(services, printer, grid, title);
 }
 
-bool printWindowImage(QPrinter& printer, QWidget& window) {
+bool printWindowImage(const Services& services, QPrinter& printer, QWidget& window) {
     // Drawn through an image, so the page is what the window shows, pixel for pixel.
     const qreal ratio = window.devicePixelRatioF();
     QImage image(window.size() * ratio, QImage::Format_RGB32);
@@ -137,7 +137,7 @@ bool printWindowImage(QPrinter& printer, QWidget& window) {
     window.render(&image);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessage(MessageKind::Error, printFailure);
+        services.showMessage(MessageKind::Error, printFailure);
         return false;
     }
     const double sx = printer.resolution() / double(window.logicalDpiX());
@@ -145,14 +145,14 @@ bool printWindowImage(QPrinter& printer, QWidget& window) {
     painter.drawImage(QRectF(0, 0, window.width() * sx, window.height() * sy), image);
     const bool fine = painter.end() && printer.printerState() != QPrinter::Error &&
                       printer.printerState() != QPrinter::Aborted;
-    if (!fine) ShowMessage(MessageKind::Error, printFailure);
+    if (!fine) services.showMessage(MessageKind::Error, printFailure);
     return fine;
 }
 
-bool PrintWindowImage(QWidget& window) {
+bool PrintWindowImage(const Services& services, QWidget& window) {
     QPrinter printer(QPrinter::HighResolution);
-    if (!dialogs().choosePrinter(printer)) return false;
-    return printWindowImage(printer, window);
+    if (!services.dialogs().choosePrinter(printer)) return false;
+    return printWindowImage(services, printer, window);
 }
 
 void CopyListToClipboard(const QStringList& lines) {

@@ -12,6 +12,7 @@ class QWidget;
 namespace rk {
 
 class ResultGrid;
+class Services;
 
 // Lines of text sent to a printer in one font: a new page when the next line does not fit,
 // and a line wider than the page continued on the next printed line. Each run of characters
@@ -49,16 +50,17 @@ private:
 // column (ReportFit); a row that still does not fit goes on below, broken between fields and
 // indented.
 // Returns false when the user cancelled or printing failed (the user has been told).
-bool PrintGridReport(const ResultGrid& grid, const QString& title);
+bool PrintGridReport(const Services& services, const ResultGrid& grid, const QString& title);
 // The same on a printer already chosen.
-bool printGridReport(QPrinter& printer, const ResultGrid& grid, const QString& title);
+bool printGridReport(const Services& services, QPrinter& printer, const ResultGrid& grid,
+                     const QString& title);
 
 // Asks for a printer (the print dialog) and prints an image of the window as it is showing at
 // the top left of one page, scaled by the printer's dots per inch over the window's. Returns
 // false when the user cancelled or printing failed (the user has been told).
-bool PrintWindowImage(QWidget& window);
+bool PrintWindowImage(const Services& services, QWidget& window);
 // The same on a printer already chosen.
-bool printWindowImage(QPrinter& printer, QWidget& window);
+bool printWindowImage(const Services& services, QPrinter& printer, QWidget& window);
 
 // Puts the lines on the clipboard as plain text, each followed by "\n".
 void CopyListToClipboard(const QStringList& lines);

@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "common/RoomTip.h"
-#include "common/Services.h"
 
 namespace rk {
 
@@ -69,10 +68,13 @@ private:
 
 }  // namespace
 
+void ResultGridView::showRoomTips(const Platform& platform) {
+    // A listed file whose room on disk is far from its length says both in its tip.
+    grid_.setToolTips([&platform](const QByteArray& path) { return roomToolTip(platform, path); });
+}
+
 ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
     setModel(&grid_);
-    // A listed file whose room on disk is far from its length says both in its tip.
-    grid_.setToolTips([](const QByteArray& path) { return roomToolTip(platform(), path); });
     // The grid's designed font is the desktop's at 8 points.
     QFont small = font();
     small.setPointSize(8);

@@ -8,6 +8,8 @@
 
 namespace rk {
 
+class Platform;
+
 // The result grid of every tool: its own ResultGrid's rows, its titles as the header,
 // whole-row selection, lines between all cells, columns the user can widen, rows 18 pixels
 // high and columns 90 wide at 96 dpi. A marked cell shows the mark glyph before its text.
@@ -17,6 +19,10 @@ class ResultGridView : public QTableView {
     Q_OBJECT
 public:
     explicit ResultGridView(QWidget* parent = nullptr);
+
+    // Tips on the file rows whose room on disk is far from their length, read through the
+    // platform, which outlives the view.
+    void showRoomTips(const Platform& platform);
 
     [[nodiscard]] ResultGrid& results() { return grid_; }
     [[nodiscard]] const ResultGrid& results() const { return grid_; }

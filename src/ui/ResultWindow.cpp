@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "common/Messages.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
 
@@ -53,9 +52,10 @@ QString listIncompleteText() {
     return QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 }
 
-ResultWindow::ResultWindow(QWidget* parent, const ColumnSchema& schema, QSize designedSize,
-                           int panelHeight, const QString& statusName, int statusHeight)
-    : ToolWindow(parent), schema_(schema) {
+ResultWindow::ResultWindow(const Services& services, QWidget* parent, const ColumnSchema& schema,
+                           QSize designedSize, int panelHeight, const QString& statusName,
+                           int statusHeight)
+    : ToolWindow(services, parent), schema_(schema) {
     resize(px(designedSize.width()), px(designedSize.height()));
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -73,6 +73,7 @@ ResultWindow::ResultWindow(QWidget* parent, const ColumnSchema& schema, QSize de
                              QStringLiteral("Abort scan"), QStyle::SP_BrowserStop);
 
     grid = new ResultGridView(this);
+    grid->showRoomTips(services_.platform());
     grid->setObjectName(QStringLiteral("grid"));
     grid->results().setSchema(schema_);
 
@@ -206,7 +207,7 @@ void ResultWindow::btAbortClick() {
     *abortFlag_ = true;
     userAborted_ = true;
     btAbort->hide();
-    ShowWarning(listIncompleteText());
+    services_.showWarning(listIncompleteText());
 }
 
 QString ResultWindow::scanStatus(const QString& text, std::uint64_t skippedFolders) const {
@@ -222,7 +223,7 @@ QString ResultWindow::incompleteText() const {
 void ResultWindow::showNothingFound(std::uint64_t skippedFolders) {
     const QString nothing = QStringLiteral("No files found.");
     if (skippedFolders > 0 || incomplete_) status_->setText(scanStatus(nothing, skippedFolders));
-    ShowInfo(nothing);
+    services_.showInfo(nothing);
 }
 
 void ResultWindow::askClose() {

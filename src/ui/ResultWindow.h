@@ -86,8 +86,8 @@ public slots:
     void reject() override;
 
 protected:
-    ResultWindow(QWidget* parent, const ColumnSchema& schema, QSize designedSize, int panelHeight,
-                 const QString& statusName, int statusHeight);
+    ResultWindow(const Services& services, QWidget* parent, const ColumnSchema& schema,
+                 QSize designedSize, int panelHeight, const QString& statusName, int statusHeight);
 
     // Panel1 holds the query at the left and the drives at the right over the button row;
     // the grid and the status line follow.

@@ -8,18 +8,18 @@
 #include <QVBoxLayout>
 
 #include "common/Deletion.h"
-#include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "ui/DeletionWindows.h"
+#include "ui/Services.h"
 #include "ui/WaitCursor.h"
 
 namespace rk {
 
-TfrmDelDirectory::TfrmDelDirectory(QWidget* parent)
+TfrmDelDirectory::TfrmDelDirectory(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      services_(services) {
     setObjectName(QStringLiteral("frmDelDirectory"));
     setWindowTitle(QStringLiteral("Delete directory, sub-directories and all files"));
     const auto px = [this](int v) { return scaledPixels(this, v); };
@@ -118,7 +118,7 @@ void TfrmDelDirectory::FormShow() {
         lblDirectory->setText(shown);
     }
     // Where the folder's file system has no trash the files could not be recovered.
-    btRecycle->setEnabled(platform().offersTrash(path));
+    btRecycle->setEnabled(services_.platform().offersTrash(path));
     // Counted as the deletion would walk it, before the user answers: a folder's row may
     // show only the files directly in it.
     WaitCursor wait;
@@ -131,7 +131,7 @@ void TfrmDelDirectory::btDeleteClick() {
 }
 
 void TfrmDelDirectory::btRecycleClick() {
-    if (Confirm(recycleBinNote, ButtonYes | ButtonNo, ButtonNo) == ButtonYes) {
+    if (services_.confirm(recycleBinNote, ButtonYes | ButtonNo, ButtonNo) == ButtonYes) {
         sendToBin = true;
         accept();
     } else {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/Services.h"
+
 namespace rk {
 
 // Asks how to delete a folder tree: permanently (OK, sendToBin false), to the recycle bin
@@ -13,7 +15,7 @@ namespace rk {
 class TfrmDelDirectory : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmDelDirectory(QWidget* parent = nullptr);
+    explicit TfrmDelDirectory(const Services& services, QWidget* parent = nullptr);
 
     // Sets lblDirectory to the folder, keeping its exact bytes.
     void setDirectory(const QByteArray& path);
@@ -36,6 +38,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Services services_;
     QByteArray directory_;
     QString directoryText_;  // the label text directory_ belongs to
 };

@@ -10,13 +10,12 @@
 
 #include "common/Deletion.h"
 #include "common/FolderWalk.h"
-#include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
 #include "ui/CoreMessages.h"
 #include "ui/DeletionWindows.h"
+#include "ui/Services.h"
 
 namespace rk {
 
@@ -45,9 +44,10 @@ QByteArray folderOf(const QByteArray& path) {
 
 }  // namespace
 
-TfrmReallyDelete::TfrmReallyDelete(QWidget* parent)
+TfrmReallyDelete::TfrmReallyDelete(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      services_(services) {
     setObjectName(QStringLiteral("frmReallyDelete"));
     setWindowTitle(QStringLiteral("Delete/rename the following files:"));
     const auto px = [this](int v) { return scaledPixels(this, v); };
@@ -155,7 +155,7 @@ void TfrmReallyDelete::addMarked(MarkedFile file) {
 
 void TfrmReallyDelete::addFile(const QByteArray& path) {
     // Given by path alone, the file is recorded as it is now, to be compared before it goes.
-    addMarked(markFile(platform(), path).value_or(MarkedFile{path}));
+    addMarked(markFile(services_.platform(), path).value_or(MarkedFile{path}));
 }
 
 void TfrmReallyDelete::addFiles(const std::vector<QByteArray>& paths) {
@@ -199,7 +199,7 @@ void TfrmReallyDelete::FormShow() {
         const QByteArray folder = folderOf(pathAt(i));
         if (folders.contains(folder)) continue;
         folders.insert(folder);
-        allHaveTrash = platform().offersTrash(folder);
+        allHaveTrash = services_.platform().offersTrash(folder);
     }
     btRecycle->setEnabled(allHaveTrash);
 }
@@ -233,8 +233,8 @@ FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
     run.pump = &pump;
     run.progress = [this](std::size_t i) { bar->setValue(int(i)); };
     run.mayRemove = mayRemove;
-    run.ask = confirmBox();
-    FolderTreeResult result = DeleteMarkedFiles(files, run);
+    run.ask = confirmBox(services_);
+    FolderTreeResult result = DeleteMarkedFiles(services_.platform(), files, run);
     QApplication::restoreOverrideCursor();
     lb1->clear();
     UpdateHeaders();
@@ -244,24 +244,25 @@ FolderTreeResult TfrmReallyDelete::runOverFiles(bool sendToBin) {
 
 void TfrmReallyDelete::btDeleteAllClick() {
     if (lb1->count() == 0) {
-        ShowWarning(QStringLiteral("There are no files to delete"));
+        services_.showWarning(QStringLiteral("There are no files to delete"));
         return;
     }
-    if (Confirm(QStringLiteral("Really delete?"), ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
-        ShowInfo(QStringLiteral("Files not deleted"));
+    if (services_.confirm(QStringLiteral("Really delete?"), ButtonYes | ButtonNo, ButtonNo) !=
+        ButtonYes) {
+        services_.showInfo(QStringLiteral("Files not deleted"));
         return;
     }
     if (beforeDeleting && !beforeDeleting()) return;
     const FolderTreeResult r = runOverFiles(false);
     for (const StayedEntry& s : r.stayed)
         if (s.reason == StayReason::Error)
-            ShowError(QStringLiteral("Couldn't delete file - ") + displayPath(s.path));
+            services_.showError(QStringLiteral("Couldn't delete file - ") + displayPath(s.path));
     accept();
 }
 
 void TfrmReallyDelete::btRecycleClick() {
-    if (Confirm(recycleBinNote, ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
-        ShowInfo(QStringLiteral("Files not deleted"));
+    if (services_.confirm(recycleBinNote, ButtonYes | ButtonNo, ButtonNo) != ButtonYes) {
+        services_.showInfo(QStringLiteral("Files not deleted"));
         return;
     }
     if (beforeDeleting && !beforeDeleting()) return;
@@ -270,15 +271,15 @@ void TfrmReallyDelete::btRecycleClick() {
         return s.reason == StayReason::Error;
     });
     if (failed)
-        ShowError(QStringLiteral(
+        services_.showError(QStringLiteral(
             "An error occurred sending files to the recycle bin.  The bin may be full."));
     if (const QString note = otherTrashesNote(r.otherTrashes); !note.isEmpty())
-        ShowInfo(note.left(1).toUpper() + note.mid(1) + QLatin1Char('.'));
+        services_.showInfo(note.left(1).toUpper() + note.mid(1) + QLatin1Char('.'));
     accept();
 }
 
 bool TfrmReallyDelete::sendToRecycleBin(const QByteArray& path) {
-    return RecycleOneFile(path);
+    return RecycleOneFile(services_.platform(), path);
 }
 
 }  // namespace rk

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/FileListDeletion.h"
+#include "ui/Services.h"
 
 namespace rk {
 
@@ -21,7 +22,7 @@ namespace rk {
 class TfrmReallyDelete : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmReallyDelete(QWidget* parent = nullptr);
+    explicit TfrmReallyDelete(const Services& services, QWidget* parent = nullptr);
 
     // Adds a file by its exact path; the list shows it by name and keeps itself sorted
     // without regard to case.
@@ -64,6 +65,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Services services_;
     void addMarked(MarkedFile file);
     // Deletes or trashes the listed files in list order with the hourglass and the progress
     // bar, then empties the list; the caller tells what stayed and closes the window.

@@ -4,9 +4,10 @@
 
 namespace rk {
 
-ToolWindow::ToolWindow(QWidget* parent)
+ToolWindow::ToolWindow(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {}
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      services_(services) {}
 
 void ToolWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

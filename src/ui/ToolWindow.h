@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "ui/Services.h"
+
 namespace rk {
 
 // A tool's result window: resizable, with maximise and close buttons, sized in pixels
@@ -9,7 +11,7 @@ namespace rk {
 class ToolWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit ToolWindow(QWidget* parent);
+    ToolWindow(const Services& services, QWidget* parent);
 
     virtual void FormShow() = 0;
 
@@ -17,6 +19,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     // A designed size in pixels on this screen.
     [[nodiscard]] int px(int designed) const { return int(designed * logicalDpiX() / 96); }
+
+    // What the window reads, asks and opens with.
+    Services services_;
 
 private:
     bool shown_ = false;

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "common/Errors.h"
-#include "common/Messages.h"
 #include "viewer/ViewerFile.h"
 
 namespace rk {
@@ -66,10 +65,7 @@ std::int64_t scanAsciiStrings(const QByteArray& file,
                               int maximum) {
     int error = 0;
     const std::unique_ptr<ViewedFile> opened = viewedFileOpener().open(file, error);
-    if (!opened) {
-        ShowError(QStringLiteral("Could not open file ") + QString::fromLocal8Bit(file));
-        return -1;
-    }
+    if (!opened) return -1;
     AsciiStringsScan scan;
     scan.minimum = minimum;
     scan.maximum = maximum;

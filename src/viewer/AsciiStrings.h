@@ -32,8 +32,8 @@ private:
 };
 
 // Opens the file (regular files only, without blocking) and passes each string it holds to
-// found. A file that cannot be opened is reported with "Could not open file " and its name,
-// and gives -1; otherwise the number of strings. A failed read raises IoError.
+// found. A file that cannot be opened gives -1, for the caller to tell; otherwise the number
+// of strings. A failed read raises IoError.
 std::int64_t scanAsciiStrings(const QByteArray& file,
                               const std::function<void(QByteArrayView)>& found, int minimum,
                               int maximum);

@@ -14,8 +14,8 @@
 #include <algorithm>
 
 #include "common/Errors.h"
-#include "common/Messages.h"
 #include "common/TextHelpers.h"
+#include "ui/Services.h"
 #include "ui/WaitCursor.h"
 
 namespace rk {
@@ -44,7 +44,8 @@ private:
 
 }  // namespace
 
-FileView::FileView(QWidget* parent) : QAbstractScrollArea(parent) {
+FileView::FileView(const Services& services, QWidget* parent)
+    : QAbstractScrollArea(parent), services_(services) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     font_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -77,7 +78,7 @@ void FileView::failed(const QString& message) {
     errorQueued_ = true;
     QTimer::singleShot(0, this, [this, message] {
         errorQueued_ = false;
-        ShowError(message);
+        services_.showError(message);
         emit fileFailed();
     });
 }
@@ -88,8 +89,9 @@ void FileView::noticeShrink() {
     shrinkQueued_ = true;
     QTimer::singleShot(0, this, [this] {
         shrinkQueued_ = false;
-        ShowMessage(MessageKind::Warning,
-                    displayPath(fileName_) + QStringLiteral(" changed while it was read."));
+        services_.showMessage(
+            MessageKind::Warning,
+            displayPath(fileName_) + QStringLiteral(" changed while it was read."));
     });
 }
 
@@ -537,7 +539,7 @@ void FileView::copySelection() {
             bytes = model_.rangeText(range, clipboardLimit);
         }
         if (!bytes) {
-            ShowError(QStringLiteral("Region is too large to copy to clipboard (> 64K)"));
+            services_.showError(QStringLiteral("Region is too large to copy to clipboard (> 64K)"));
             return;
         }
         CellRules r = rules();

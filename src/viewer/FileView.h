@@ -6,6 +6,7 @@
 #include <QFont>
 #include <optional>
 
+#include "ui/Services.h"
 #include "viewer/FileViewModel.h"
 #include "viewer/LineCells.h"
 
@@ -20,7 +21,7 @@ namespace rk {
 class FileView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit FileView(QWidget* parent = nullptr);
+    explicit FileView(const Services& services, QWidget* parent = nullptr);
 
     [[nodiscard]] FileViewModel& model() { return model_; }
 
@@ -85,6 +86,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    Services services_;
     template <typename F>
     bool guarded(F&& work);
     void failed(const QString& message);

@@ -27,9 +27,8 @@
 #include <limits>
 
 #include "common/Errors.h"
-#include "common/Messages.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "ui/Services.h"
 #include "ui/WaitCursor.h"
 #include "viewer/AsciiStrings.h"
 #include "viewer/FileView.h"
@@ -121,7 +120,8 @@ TFindDlg& FindDlg() {
     return *findDialog;
 }
 
-TfrmView::TfrmView(QWidget* parent) : QDialog(parent), printer_(std::make_unique<QPrinter>()) {
+TfrmView::TfrmView(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services), printer_(std::make_unique<QPrinter>()) {
     setWindowTitle(QStringLiteral("View file"));
     resize(600, 400);
     setSizeGripEnabled(true);
@@ -169,7 +169,7 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent), printer_(std::make_unique
     connect(Clipboard1, &QMenu::aboutToShow, this, &TfrmView::Clipboard1Click);
     connect(Search1, &QMenu::aboutToShow, this, &TfrmView::Search1Click);
 
-    Viewer1 = new FileView(this);
+    Viewer1 = new FileView(services_, this);
     connect(Viewer1, &FileView::showStatus, this, &TfrmView::Viewer1ShowStatus);
     connect(Viewer1, &FileView::fileFailed, this, [this] {
         Search1Click();
@@ -247,7 +247,7 @@ void TfrmView::FormShow() {
     try {
         Viewer1->openFile();
     } catch (const Error& e) {
-        ShowError(e.message());
+        services_.showError(e.message());
         // The window does not stay open; the opener goes on as after a close.
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
         return;
@@ -264,7 +264,7 @@ bool TfrmView::showFile(const QByteArray& path) {
     try {
         Viewer1->openFile();
     } catch (const Error& e) {
-        ShowError(e.message());
+        services_.showError(e.message());
         opened = false;
     }
     Search1Click();
@@ -334,8 +334,8 @@ void TfrmView::TabExpansion1Click() {
 
 void TfrmView::TabSize1Click() {
     const std::optional<QString> typed =
-        dialogs().input(QStringLiteral("Tab Size"), QStringLiteral("Enter tab size"),
-                        QString::number(Viewer1->tabSize()));
+        services_.dialogs().input(QStringLiteral("Tab Size"), QStringLiteral("Enter tab size"),
+                                  QString::number(Viewer1->tabSize()));
     if (!typed) return;
     const std::optional<std::int64_t> n = typedNumber(*typed);
     if (!n) return;
@@ -344,19 +344,19 @@ void TfrmView::TabSize1Click() {
 }
 
 void TfrmView::Font1Click() {
-    const std::optional<QFont> font = dialogs().chooseFont(Viewer1->fixedFont());
+    const std::optional<QFont> font = services_.dialogs().chooseFont(Viewer1->fixedFont());
     if (!font) return;
     try {
         Viewer1->setFixedFont(*font);
     } catch (const Error& e) {
-        ShowError(e.message());
+        services_.showError(e.message());
     }
 }
 
 void TfrmView::GotoLine1Click() {
     if (!Viewer1->hasLines()) return;
     const std::optional<std::int64_t> count = Viewer1->lineCount();
-    const std::optional<QString> typed = dialogs().input(
+    const std::optional<QString> typed = services_.dialogs().input(
         QStringLiteral("Go to line number"),
         QStringLiteral("Enter line number (1 to ") +
             (count ? QString::number(*count) : QStringLiteral("?")) + QLatin1Char(')'),
@@ -369,7 +369,7 @@ void TfrmView::GotoLine1Click() {
 }
 
 void TfrmView::searchFailed(const QString& text) {
-    ShowInfo(QStringLiteral("Search string '") + text + QStringLiteral("' not found"));
+    services_.showInfo(QStringLiteral("Search string '") + text + QStringLiteral("' not found"));
 }
 
 void TfrmView::Find1Click() {
@@ -472,7 +472,7 @@ bool TfrmView::printLines(QPrinter& printer, qint64 first, qint64 last, int firs
 void TfrmView::Print1Click() {
     if (!Viewer1->hasLines()) return;
     const TextRange selection = Viewer1->selectionRange();
-    if (!dialogs().choosePrinterFor(*printer_, !selection.isEmpty())) return;
+    if (!services_.dialogs().choosePrinterFor(*printer_, !selection.isEmpty())) return;
     bool printed = false;
     if (printer_->printRange() == QPrinter::Selection && !selection.isEmpty()) {
         CellRules rules;
@@ -489,11 +489,11 @@ void TfrmView::Print1Click() {
         printed = printLines(*printer_, 0, std::numeric_limits<qint64>::max(), 0, -1);
     }
     printer_->setPrintRange(QPrinter::AllPages);
-    if (!printed && !closing_) ShowError(printFailure);
+    if (!printed && !closing_) services_.showError(printFailure);
 }
 
 void TfrmView::btStringsClick() {
-    TfrmStrings strings(this);
+    TfrmStrings strings(services_, this);
     strings.setWindowTitle(QStringLiteral("ASCII strings for : ") +
                            QString::fromLocal8Bit(fileToView));
     strings.fileToScan = fileToView;
@@ -528,7 +528,8 @@ void TfrmView::done(int result) {
     QDialog::done(result);
 }
 
-TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
+TfrmStrings::TfrmStrings(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
     setWindowTitle(QStringLiteral("Strings for file: "));
     resize(455, 328);
     Memo1 = new QPlainTextEdit(this);
@@ -570,18 +571,22 @@ void TfrmStrings::FormShow() {
         text += QLatin1String(s.data(), s.size());
     };
     try {
-        (void)scanAsciiStrings(fileToScan, found, 5, 100);
+        if (scanAsciiStrings(fileToScan, found, 5, 100) < 0) {
+            wait.restore();
+            services_.showError(QStringLiteral("Could not open file ") +
+                                QString::fromLocal8Bit(fileToScan));
+        }
     } catch (const Error& e) {
         // What was found before the error is kept.
         wait.restore();
-        ShowError(e.message());
+        services_.showError(e.message());
     }
     Memo1->setPlainText(text);
     lblCount->setText(QString::number(count));
 }
 
-void openViewerWindow(QWidget* owner, const QByteArray& path) {
-    TfrmView view(owner);
+void openViewerWindow(const Services& services, QWidget* owner, const QByteArray& path) {
+    TfrmView view(services, owner);
     view.fileToView = path;
     view.exec();
 }

@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 
+#include "ui/Services.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -43,7 +45,7 @@ void createFindDlg();
 class TfrmView : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmView(QWidget* parent = nullptr);
+    explicit TfrmView(const Services& services, QWidget* parent = nullptr);
     ~TfrmView() override;
 
     QByteArray fileToView;
@@ -117,6 +119,7 @@ protected:
     void done(int result) override;
 
 private:
+    Services services_;
     void searchFailed(const QString& text);
 
     std::unique_ptr<QPrinter> printer_;
@@ -128,7 +131,7 @@ private:
 class TfrmStrings : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmStrings(QWidget* parent = nullptr);
+    explicit TfrmStrings(const Services& services, QWidget* parent = nullptr);
     QByteArray fileToScan;
     QPlainTextEdit* Memo1;
     QWidget* Panel1;
@@ -142,10 +145,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Services services_;
     bool shown_ = false;
 };
 
 // Opens the viewer on a file, modally, as the browser's View button does.
-void openViewerWindow(QWidget* owner, const QByteArray& path);
+void openViewerWindow(const Services& services, QWidget* owner, const QByteArray& path);
 
 }  // namespace rk

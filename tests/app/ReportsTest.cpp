@@ -13,7 +13,6 @@
 #include "app/CommandLine.h"
 #include "app/Reports.h"
 #include "common/Drives.h"
-#include "common/Services.h"
 #include "viewer/MemoryFile.h"
 #include "viewer/PageCache.h"
 
@@ -48,17 +47,14 @@ ReportOutput report(const std::vector<QByteArray>& args, const std::vector<QByte
     if (driveSize > 0)
         for (const QByteArray& d : drives)
             p.setDriveSize(d, driveSize);
-    Platform& old = platform();
-    setPlatform(&p);
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = ::open_memstream(&buffer, &size);
     ReportOutput result;
-    result.status = runReport(cl, p, out);
+    result.status = runReport(cl, p, test::scriptedDialogs(), out);
     std::fclose(out);
     result.text = QByteArray(buffer, qsizetype(size));
     std::free(buffer);
-    setPlatform(&old);
     return result;
 }
 ReportOutput report(const QStringList& args, const std::vector<QByteArray>& drives,
@@ -318,11 +314,8 @@ TEST_F(ReportsTest, ADriveThatCannotBeOpenedFailsTheSearch) {
     const CommandLine cl = parseCommandLine(argv({"--report", "duplicates", "--drive", root}));
     TestPlatform p({tree.root()});
     p.failToOpen(tree.root(), EACCES);
-    Platform& old = platform();
-    setPlatform(&p);
     test::scriptedDialogs().clear();
-    const int status = runReport(cl, p, stdout);
-    setPlatform(&old);
+    const int status = runReport(cl, p, test::scriptedDialogs(), stdout);
     EXPECT_EQ(status, 3);
     EXPECT_EQ(test::scriptedDialogs().texts(), QStringList{"Can't open drive " + root});
 }
@@ -334,17 +327,12 @@ TEST_F(ReportsTest, AWalkStoppedByAnErrorSaysWhyInWords) {
         const CommandLine cl = parseCommandLine(argv(args));
         TestPlatform p({tree.root()});
         p.failToOpen(tree.path("docs"), EIO);
-        Platform& old = platform();
-        setPlatform(&p);
         test::scriptedDialogs().clear();
-        DriveTable* table = &driveTable();
-        const int status = runReport(cl, p, stdout);
-        setPlatform(&old);
+        const int status = runReport(cl, p, test::scriptedDialogs(), stdout);
         EXPECT_EQ(status, 3) << kind;
         EXPECT_EQ(test::scriptedDialogs().texts(),
                   QStringList{"The search stopped: Input/output error."})
             << kind;
-        EXPECT_EQ(&driveTable(), table) << kind;  // the report's own table is gone with it
     }
 }
 

@@ -8,10 +8,10 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "TestServices.h"
 #include "app/HelpWindow.h"
 #include "app/TfrmMain.h"
 #include "common/Errors.h"
@@ -27,7 +27,8 @@ using test::scriptedDialogs;
 using test::TempTree;
 
 TEST(TfrmMain, CaptionsAndButtons) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     EXPECT_EQ(w.windowTitle(), "Roomkin '95 Version 2.2 from Tarvel Corporation");
     EXPECT_EQ(w.btDuplicate->text(), "&Duplicate files");
     EXPECT_EQ(w.btFileHog->text(), "&File hogs");
@@ -54,30 +55,29 @@ TEST(TfrmMain, CaptionsAndButtons) {
 }
 
 TEST(TfrmMain, BuildsTheSearchPathListAtCreation) {
-    auto& p = static_cast<test::TestPlatform&>(platform());
-    p.setSearchPathVariable("/usr/bin:/home/ann/bin:");
-    TfrmMain w;
+    test::TestServices installed;
+    installed.platform().setSearchPathVariable("/usr/bin:/home/ann/bin:");
+    TfrmMain w(installed.services());
     EXPECT_EQ(searchPathList().entries(),
               QStringList({"/USR/BIN", "/HOME/ANN/BIN", "", "/USR/LIB", "/ETC"}));
     EXPECT_EQ(w.lb1->count(), 5);
     EXPECT_TRUE(IsOnSearchPath("/home/ann/bin"));
-    p.setSearchPathVariable({});
 }
 
 TEST(TfrmMain, ToolButtonsSetTheModeAndOpenTheirWindow) {
     QStringList opened;
     ToolWindows tools;
-    tools.duplicates = [&](QWidget* owner) {
-        opened.append(DupMode ? "duplicates" : "hogs");
+    tools.duplicates = [&](QWidget* owner, bool duplicates) {
+        opened.append(duplicates ? "duplicates" : "hogs");
         auto* d = new QDialog(owner);
         QTimer::singleShot(0, d, &QDialog::accept);
         return d;
     };
-    TfrmMain w(tools);
+    test::TestServices installed;
+    TfrmMain w(installed.services(), tools);
     w.btDuplicate->click();
     w.btFileHog->click();
     EXPECT_EQ(opened, QStringList({"duplicates", "hogs"}));
-    EXPECT_FALSE(DupMode);
     // Windows not built yet: their buttons do nothing.
     w.btFiles->click();
     w.btDirHogs->click();
@@ -90,7 +90,8 @@ TEST(TfrmMain, StatisticsWindowIsOneWindowBroughtToTheFront) {
     QWidget stats;
     ToolWindows tools;
     tools.statistics = &stats;
-    TfrmMain w(tools);
+    test::TestServices installed;
+    TfrmMain w(installed.services(), tools);
     w.btStatistic->click();
     w.btStatistic->click();
     EXPECT_TRUE(stats.isVisible());
@@ -99,7 +100,8 @@ TEST(TfrmMain, StatisticsWindowIsOneWindowBroughtToTheFront) {
 }
 
 TEST(TfrmMain, HelpShowsTheProgramsHelpFileAtItsFirstTopic) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     w.btHelpClick();
     EXPECT_EQ(w.helpFile(), QCoreApplication::applicationDirPath() + "/roomkin.html");
     ASSERT_TRUE(w.helpWindow());
@@ -122,7 +124,8 @@ TEST(TfrmMain, HelpFileIsFoundBesideTheProgramThenInShare) {
 }
 
 TEST(TfrmMain, HelpWindowClosesByItsButtonAndByEscape) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     w.btHelpClick();
     HelpWindow* help = w.helpWindow();
     ASSERT_TRUE(help);
@@ -146,7 +149,8 @@ void collectAccessible(QAccessibleInterface* iface, QList<QObject*>& found) {
 }
 
 TEST(TfrmMain, AssistiveToolsSeeWindowsByTitleAndOnlyShownControls) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     w.show();
     QAccessibleInterface* main = QAccessible::queryAccessibleInterface(&w);
     ASSERT_TRUE(main);
@@ -164,9 +168,9 @@ TEST(TfrmMain, AssistiveToolsSeeWindowsByTitleAndOnlyShownControls) {
 
     // A drive panel shows as many boxes as there are drives, and exposes no more.
     TempTree t;
-    test::InstalledPlatform installed({t.dir("one"), t.dir("two")});
+    test::TestServices drives({t.dir("one"), t.dir("two")});
     DriveCheckPanel panel;
-    panel.FillDriveBoxes(driveTable());
+    panel.FillDriveBoxes(drives.table());
     panel.show();
     QList<QObject*> boxes;
     collectAccessible(QAccessible::queryAccessibleInterface(&panel), boxes);
@@ -176,7 +180,8 @@ TEST(TfrmMain, AssistiveToolsSeeWindowsByTitleAndOnlyShownControls) {
 }
 
 TEST(TfrmMain, AboutBoxOpensAndCloses) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     QTimer::singleShot(0, [] {
         QWidget* modal = QApplication::activeModalWidget();
         ASSERT_TRUE(modal);
@@ -210,13 +215,14 @@ TEST(Messages, HandlerErrorsReachTheGeneralErrorBox) {
 }
 
 TEST(Messages, KindsTitlesAndBeeps) {
-    auto& p = static_cast<test::TestPlatform&>(platform());
-    p.beepKinds.clear();
-    ShowError("e");
-    ShowWarning("w");
-    ShowInfo("i");
+    test::TestServices installed;
+    const Services services = installed.services();
+    test::TestPlatform& p = installed.platform();
+    services.showError("e");
+    services.showWarning("w");
+    services.showInfo("i");
     scriptedDialogs().answer(ButtonNo);
-    EXPECT_EQ(Confirm("c?"), ButtonNo);
+    EXPECT_EQ(services.confirm("c?"), ButtonNo);
     const auto& asked = scriptedDialogs().asked;
     ASSERT_EQ(asked.size(), 4u);
     EXPECT_EQ(asked[0].title, "Error");

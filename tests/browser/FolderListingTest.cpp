@@ -18,7 +18,6 @@
 #include "browser/FolderListing.h"
 #include "common/MarkedFileList.h"
 #include "common/ResultGrid.h"
-#include "common/Services.h"
 #include "platform/LinuxPlatform.h"
 
 namespace rk {

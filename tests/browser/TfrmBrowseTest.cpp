@@ -7,23 +7,21 @@
 #include <functional>
 
 #include "FileChecks.h"
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "browser/BrowseColumns.h"
 #include "browser/TfrmBrowse.h"
 #include "common/ProtectedFolders.h"
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
-#include "ui/BrowserLink.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmDelDirectory.h"
 #include "ui/TfrmReallyDelete.h"
 #include "ui/TfrmWildCard.h"
-#include "ui/ViewerLink.h"
 
 namespace rk {
 namespace {
@@ -51,13 +49,9 @@ protected:
         installed.platform().setCurrentFolder(tree.root());
         installed.reloadDrives();
     }
-    void TearDown() override {
-        window.reset();
-        openViewer = nullptr;
-        openBrowser = nullptr;
-    }
+    void TearDown() override { window.reset(); }
     TfrmBrowse& open() {
-        window = std::make_unique<TfrmBrowse>();
+        window = std::make_unique<TfrmBrowse>(installed.services());
         window->show();
         return *window;
     }
@@ -90,14 +84,20 @@ protected:
     }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     std::unique_ptr<TfrmBrowse> window;
 };
 
-TEST_F(TfrmBrowseTest, ATotalOfGigabytesAndTheButtonsShowWholeAtTheSmallestSize) {
+TEST_F(TfrmBrowseTest, ATotalOfGigabytesItsTipAndTheButtonsShowWholeAtTheSmallestSize) {
     tree.file("disk.img", std::int64_t(5'683'281'920));
+    installed.platform().setRoomFollowsLength(false);  // the image is sparse
     TfrmBrowse& w = open();
     EXPECT_EQ(w.pnlSize->text(), "Total size : 5,683,282,935");
+    // Its tip tells its room on disk apart from its length.
+    const ResultGrid& g = w.grid->results();
+    const int row = int(names().indexOf("disk.img"));
+    EXPECT_TRUE(
+        g.data(g.index(row, 0), Qt::ToolTipRole).toString().startsWith("Length 5,683,281,920"));
     EXPECT_EQ(test::cutAtSmallest(w, {w.pnlSize, w.pnlWild, w.btDeleteDirectory, w.btLaunch,
                                       w.btView, w.btSort, w.btMark, w.btDeleteFiles, w.btClose}),
               QStringList());
@@ -215,9 +215,11 @@ TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
 }
 
 TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
-    openBrowser = openBrowserOn;
-    DupMode = false;
-    TfrmDup dup;
+    installed.openBrowser = [this](QWidget* owner, const QByteArray& folder, const QByteArray& file,
+                                   const QString& mask) {
+        openBrowserOn(installed.services(), owner, folder, file, mask);
+    };
+    TfrmDup dup(installed.services(), false);
     dup.show();
     dup.SpinEdit1->setValue(0);
     dup.btScan->click();
@@ -394,7 +396,7 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
         tree.file("odd/" + name);
     tree.dir("odd/none");
     std::vector<QByteArray> viewed;
-    openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
+    installed.openViewer = [&](QWidget*, const QByteArray& path) { viewed.push_back(path); };
     TfrmBrowse& w = open();
     enter(tree.path("odd"));
     ASSERT_EQ(w.grid->results().rowCount(), 3);

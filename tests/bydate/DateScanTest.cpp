@@ -27,9 +27,6 @@ using test::TempTree;
 // A drive made of a temporary tree whose files have the time stamps the test gives them.
 class DateScanTest : public ::testing::Test {
 protected:
-    void SetUp() override { setPlatform(&raw); }
-    void TearDown() override { setPlatform(&installed.platform()); }
-
     // A file whose three times are `tested` where `what` says, and 1 June 2001 elsewhere.
     void file(const QByteArray& name, DateField what, std::int64_t tested) {
         const std::int64_t other = localInstant(2001, 6, 1);

@@ -9,7 +9,6 @@
 #include "TestPlatform.h"
 #include "app/CommandLine.h"
 #include "app/Reports.h"
-#include "common/Services.h"
 #include "common/TimeHelpers.h"
 
 namespace rk {
@@ -84,11 +83,8 @@ TEST(DatesReportTest, ADriveThatCannotBeOpenedFailsTheSearch) {
     ASSERT_TRUE(cl.ok());
     test::TestPlatform p({tree.root()});
     p.failToOpen(tree.root(), EACCES);
-    Platform& old = platform();
-    setPlatform(&p);
     test::scriptedDialogs().clear();
-    const int status = runReport(cl, p, stdout);
-    setPlatform(&old);
+    const int status = runReport(cl, p, test::scriptedDialogs(), stdout);
     EXPECT_EQ(status, 3);
     EXPECT_EQ(test::scriptedDialogs().texts(),
               QStringList{"Can't open drive " + QString::fromLocal8Bit(tree.root())});

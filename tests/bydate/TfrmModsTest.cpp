@@ -14,19 +14,18 @@
 #include <set>
 
 #include "CloseWays.h"
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "bydate/DateColumns.h"
 #include "bydate/TfrmMods.h"
 #include "bydate/TfrmPickDate.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "common/TimeHelpers.h"
-#include "ui/BrowserLink.h"
 #include "ui/ResultGridView.h"
 #include "ui/SortMenu.h"
 #include "ui/TfrmReallyDelete.h"
@@ -55,7 +54,7 @@ protected:
     }
     void TearDown() override { window.reset(); }
     TfrmMods& open() {
-        window = std::make_unique<TfrmMods>();
+        window = std::make_unique<TfrmMods>(installed.services());
         window->show();
         return *window;
     }
@@ -73,7 +72,7 @@ protected:
     }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     std::unique_ptr<TfrmMods> window;
 };
 
@@ -174,7 +173,8 @@ TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
     EXPECT_EQ(w.pnlScan->text(), "0 files 0 bytes");
     // Browse on that row: the browser is not opened on a file that is gone.
     int opened = 0;
-    openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name, const QString&) {
+    installed.openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name,
+                                const QString&) {
         ++opened;
         EXPECT_EQ(folder, tree.path("case"));
         EXPECT_EQ(name, "A.txt");
@@ -184,7 +184,7 @@ TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
               "Invalid file name - " + QString::fromLocal8Bit(lower) + ".");
     w.grid->setCurrentRow(rowOf(upper));
     w.btBrowseClick();
-    openBrowser = nullptr;
+    installed.openBrowser = nullptr;
     EXPECT_EQ(opened, 1);
     // A path longer than 255 characters is marked whole.
     QByteArray deep = "case";
@@ -212,14 +212,14 @@ TEST_F(TfrmModsTest, RowsStandForTheirFilesExactBytesWhateverTheirNamesHold) {
         w.marking().toggle(row);
         EXPECT_EQ(w.marks().files().back().path, path);
         int opened = 0;
-        openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name,
-                          const QString&) {
+        installed.openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name,
+                                    const QString&) {
             ++opened;
             EXPECT_EQ(JoinPath(folder, name), path);
         };
         w.grid->setCurrentRow(row);
         w.btBrowseClick();
-        openBrowser = nullptr;
+        installed.openBrowser = nullptr;
         EXPECT_EQ(opened, 1);
     }
     EXPECT_EQ(w.marks().bytes(), 23);

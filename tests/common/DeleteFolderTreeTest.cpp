@@ -19,6 +19,7 @@
 #include <map>
 
 #include "common/Deletion.h"
+#include "common/Drives.h"
 #include "common/MarkedFileList.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
@@ -30,6 +31,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "ui/FolderDeletionFlow.h"
+#include "ui/Services.h"
 
 namespace rk {
 namespace {
@@ -42,6 +45,12 @@ using test::ScopedMounts;
 using test::scriptedDialogs;
 using test::TempTree;
 using test::TestPlatform;
+
+// The summary as the windows show it after a folder deletion.
+void showSummary(const FolderTreeResult& result, bool recycledWording) {
+    DriveTable drives(platform());
+    showDeletionSummary(Services(platform(), scriptedDialogs(), drives), result, recycledWording);
+}
 
 // A platform that lets a test change the tree right after a folder has been read, as
 // another program might while a deletion runs.
@@ -382,7 +391,7 @@ TEST_F(DeleteFolderTreeTest, MountPointItselfIsRefusedLikeADriveRoot) {
     EXPECT_TRUE(exists(inside));
     EXPECT_TRUE(exists(t.path("MNT/empty")));
     scriptedDialogs().failWhenAsked = false;
-    ShowDeletionSummary(d.tree, true);
+    showSummary(d.tree, true);
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({rootFolderText}));
 }
 
@@ -566,7 +575,7 @@ TEST_F(DeleteFolderTreeTest, LinkGivenAsTheFolderIsRefusedLikeAMountPoint) {
     EXPECT_TRUE(questions.asked.isEmpty());
     const FolderTreeResult refused = deleteTree(link, false);
     scriptedDialogs().failWhenAsked = false;
-    ShowDeletionSummary(refused, false);
+    showSummary(refused, false);
     ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
     EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
 }
@@ -697,12 +706,12 @@ TEST(DeletionSummary, TellsWhatWasRemovedCanceledAndLeft) {
     r.filesNotRemoved = 3;
     EXPECT_EQ(deletionSummary(r, false), "3 files could not be deleted.");
     scriptedDialogs().clear();
-    ShowDeletionSummary(r, false);
+    showSummary(r, false);
     ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
     EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
 
     scriptedDialogs().clear();
-    ShowDeletionSummary(FolderTreeResult{}, false);
+    showSummary(FolderTreeResult{}, false);
     EXPECT_TRUE(scriptedDialogs().asked.empty());
 }
 

@@ -5,7 +5,6 @@
 #include "TestPlatform.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
-#include "common/Services.h"
 
 namespace rk {
 namespace {
@@ -46,24 +45,17 @@ TEST(IsDriveReady, ReadyDrivesAndUnknownIds) {
     TempTree t;
     t.dir("d");
     TestPlatform p({t.path("d")});
-    Platform& old = platform();
-    setPlatform(&p);
-    DriveTable table(p);
-    DriveTable& oldTable = driveTable();
-    setDriveTable(&table);
-    EXPECT_TRUE(IsDriveReady(t.path("d")));
+    const DriveTable table(p);
+    EXPECT_TRUE(IsDriveReady(p, table.drives(), t.path("d")));
     // A drive of the table that is gone since is not ready; no error.
     TestPlatform empty;
-    setPlatform(&empty);
-    EXPECT_FALSE(IsDriveReady(t.path("d")));
+    EXPECT_FALSE(IsDriveReady(empty, table.drives(), t.path("d")));
     try {
-        (void)IsDriveReady("/no/such/drive");
+        (void)IsDriveReady(empty, table.drives(), "/no/such/drive");
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.message(), "Not a valid drive ID");
     }
-    setDriveTable(&oldTable);
-    setPlatform(&old);
 }
 
 TEST(DriveBoxText, LabelsAndNetworkNames) {

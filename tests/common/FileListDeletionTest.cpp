@@ -18,7 +18,6 @@ using test::exists;
 TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItGoes) {
     test::TempTree t;
     test::TestPlatform p, unreadable;
-    test::PlatformScope scope{p};
     test::scriptedDialogs().failWhenAsked = true;
     test::ScriptedQuestions questions;
     FileListRun run;
@@ -32,7 +31,7 @@ TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItG
     t.file("late.txt", 5);
 
     questions.answers = {false};  // late.txt; kept.txt is left to the default
-    const FolderTreeResult kept = DeleteMarkedFiles(marks.files(), run);
+    const FolderTreeResult kept = DeleteMarkedFiles(p, marks.files(), run);
     const QString changed = QStringLiteral(" has changed since it was listed. Delete it anyway?");
     EXPECT_EQ(questions.asked, QStringList({QFile::decodeName(late) + changed,
                                             QFile::decodeName(locked) + changed}));
@@ -42,12 +41,12 @@ TEST(FileListDeletionTest, AFileMarkedWhileItCouldNotBeReadIsAskedAboutBeforeItG
     EXPECT_EQ(kept.stayed[1].reason, StayReason::Changed);
 
     questions.answers = {true};
-    EXPECT_EQ(DeleteMarkedFiles(marks.files(), run).files, 1);
+    EXPECT_EQ(DeleteMarkedFiles(p, marks.files(), run).files, 1);
     EXPECT_FALSE(exists(late));
     EXPECT_TRUE(exists(locked));
     // Nobody to ask: a changed file stays.
     t.file("late.txt", 5);
-    EXPECT_EQ(DeleteMarkedFiles(marks.files(), {}).files, 0);
+    EXPECT_EQ(DeleteMarkedFiles(p, marks.files(), {}).files, 0);
     EXPECT_TRUE(exists(late));
 }
 

@@ -7,11 +7,12 @@
 #include "common/Deletion.h"
 #include "common/Drives.h"
 #include "common/ProtectedFolders.h"
-#include "common/Services.h"
 #include "support/FileChecks.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "ui/FolderDeletionFlow.h"
+#include "ui/Services.h"
 
 namespace rk {
 namespace {
@@ -19,24 +20,19 @@ namespace {
 using test::scriptedDialogs;
 using test::TempTree;
 
-// A drive table of one drive, the temporary folder, and a home folder inside it.
+// A platform of one drive, the temporary folder, and a home folder inside it.
 class ProtectedFoldersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        oldTable_ = &driveTable();
-        setDriveTable(&table_);
         oldHome_ = qgetenv("HOME");
         qputenv("HOME", t.dir("drive/users/me"));
     }
-    void TearDown() override {
-        setDriveTable(oldTable_);
-        qputenv("HOME", oldHome_);
-    }
+    void TearDown() override { qputenv("HOME", oldHome_); }
 
     TempTree t;
     test::TestPlatform drivePlatform_{{t.dir("drive")}};
+    test::PlatformScope scope_{drivePlatform_};
     DriveTable table_{drivePlatform_};
-    DriveTable* oldTable_ = nullptr;
     QByteArray oldHome_;
 };
 
@@ -83,10 +79,11 @@ TEST_F(ProtectedFoldersTest, LinksAboveThePathAreSeenThrough) {
 
 TEST_F(ProtectedFoldersTest, RefusalShowsTheCallersText) {
     scriptedDialogs().clear();
-    EXPECT_TRUE(RefuseProtectedFolder(t.path("drive")));
-    EXPECT_TRUE(RefuseProtectedFolder("/", browserRootFolderText));
-    EXPECT_TRUE(RefuseProtectedFolder("/etc", browserRootFolderText));
-    EXPECT_FALSE(RefuseProtectedFolder(t.dir("drive/other")));
+    const Services services(drivePlatform_, scriptedDialogs(), table_);
+    EXPECT_TRUE(refuseProtectedFolder(services, t.path("drive")));
+    EXPECT_TRUE(refuseProtectedFolder(services, "/", browserRootFolderText));
+    EXPECT_TRUE(refuseProtectedFolder(services, "/etc", browserRootFolderText));
+    EXPECT_FALSE(refuseProtectedFolder(services, t.dir("drive/other")));
     EXPECT_EQ(
         scriptedDialogs().texts(),
         QStringList({"You cannot delete the root folder using Roomkin 95", browserRootFolderText,

@@ -6,6 +6,7 @@
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
 #include "controls/GradientBack.h"
+#include "support/TestServices.h"
 
 namespace rk {
 namespace {
@@ -62,7 +63,8 @@ TEST(GradientBack, RefillsItsParentAfterAResize) {
 // The gradient shows behind the windows' controls: bright at the top, dark blue (main window)
 // or red (about box) at the bottom.
 TEST(GradientBack, MainWindowIsAllBlueAndTheAboutBoxBlueToRed) {
-    TfrmMain w;
+    test::TestServices installed;
+    TfrmMain w(installed.services());
     const QImage main = w.grab().toImage();
     EXPECT_LE(rampIndex(main.pixelColor(2, 2), true), 5);
     EXPECT_GE(rampIndex(main.pixelColor(2, main.height() - 3), true), 250);

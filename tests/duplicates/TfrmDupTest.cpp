@@ -5,13 +5,13 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "CloseWays.h"
 #include "FileChecks.h"
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
 #include "RoomTree.h"
@@ -19,6 +19,7 @@
 #include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "TestServices.h"
 #include "common/Drives.h"
 #include "common/Errors.h"
 #include "common/SearchPath.h"
@@ -52,9 +53,17 @@ protected:
         setSearchPathList({});
     }
     void TearDown() override { window.reset(); }
+    // Delete, and in the confirmation Delete all, as the user does.
+    static void deleteAllMarked(TfrmDup& w) {
+        QTimer::singleShot(0, [] {
+            auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(confirm);
+            confirm->btDeleteAllClick();
+        });
+        w.btDeleteClick();
+    }
     TfrmDup& open(bool duplicates) {
-        DupMode = duplicates;
-        window = std::make_unique<TfrmDup>();
+        window = std::make_unique<TfrmDup>(installed.services(), duplicates);
         window->show();
         return *window;
     }
@@ -74,7 +83,7 @@ protected:
     }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     std::unique_ptr<TfrmDup> window;
 };
 
@@ -286,16 +295,46 @@ TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     EXPECT_EQ(w.marks().count(), 2);
     // Confirmed: the marked files go, the other stays, and the window closes.
     scriptedDialogs().answer(ButtonYes);  // "Really delete?"
-    QTimer::singleShot(0, [] {
-        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(confirm);
-        confirm->btDeleteAllClick();
-    });
-    w.btDeleteClick();
+    deleteAllMarked(w);
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("a/readme.txt"))));
     EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(tree.path("c/readme.txt"))));
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(tree.path("b/README.TXT"))));
+}
+
+// A window reads, asks and deletes through the services it was made with, never through what
+// the rest of the program has installed: here an installed platform that can neither open the
+// drive nor remove a file, and installed dialogs that fail the test when asked.
+TEST_F(TfrmDupTest, AWindowScansMarksAndDeletesThroughItsOwnServicesOnly) {
+    test::ScriptedDialogs own;
+    installed.useDialogs(own);
+    TfrmDup& w = open(true);
+    test::TestPlatform elsewhere({tree.root()});
+    elsewhere.failToOpen(tree.root(), EACCES);
+    for (const char* name : {"a/readme.txt", "c/readme.txt"})
+        elsewhere.failToRemove(tree.path(name), EACCES);
+    const test::PlatformScope scope(elsewhere);
+    test::ScriptedDialogs refusing;
+    refusing.failWhenAsked = true;
+    setDialogService(&refusing);
+    const auto restore = qScopeGuard([] { setDialogService(&scriptedDialogs()); });
+
+    w.btScan->click();
+    test::finishScans();
+    ASSERT_EQ(w.grid->results().rowCount(), 3);
+    w.grid->setCurrentRow(0);
+    w.marking().toggleCurrent();
+    w.grid->setCurrentRow(2);
+    w.marking().toggleCurrent();
+    ASSERT_EQ(w.marks().bytes(), 700 * 1024);
+    own.answer(ButtonYes);  // "Really delete?"
+    deleteAllMarked(w);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_FALSE(test::exists(tree.path("a/readme.txt")));
+    EXPECT_FALSE(test::exists(tree.path("c/readme.txt")));
+    EXPECT_TRUE(own.texts().contains("Really delete?"));
+    EXPECT_TRUE(refusing.asked.empty());
+    EXPECT_EQ(elsewhere.beeps, 0);
 }
 
 TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
@@ -532,12 +571,7 @@ TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes)
     scriptedDialogs().clear();
     scriptedDialogs().answer(ButtonYes);  // "Really delete?"
     scriptedDialogs().answer(ButtonNo);   // "... has changed since it was listed."
-    QTimer::singleShot(0, [] {
-        auto* confirm = qobject_cast<TfrmReallyDelete*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(confirm);
-        confirm->btDeleteAllClick();
-    });
-    w.btDeleteClick();
+    deleteAllMarked(w);
     EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
     EXPECT_TRUE(scriptedDialogs().texts().join('|').contains("has changed since it was listed"))
         << scriptedDialogs().texts().join('|').toStdString();

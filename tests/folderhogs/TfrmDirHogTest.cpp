@@ -9,13 +9,13 @@
 #include <functional>
 
 #include "CloseWays.h"
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "TestServices.h"
 #include "common/Drives.h"
 #include "common/Services.h"
 #include "folderhogs/TfrmDirHog.h"
@@ -50,7 +50,7 @@ protected:
     }
     void TearDown() override { window.reset(); }
     TfrmDirHog& open() {
-        window = std::make_unique<TfrmDirHog>();
+        window = std::make_unique<TfrmDirHog>(installed.services());
         window->show();
         return *window;
     }
@@ -91,7 +91,7 @@ protected:
     }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     std::unique_ptr<TfrmDirHog> window;
 };
 
@@ -192,13 +192,10 @@ TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
 
 TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
     tree.file("a/.hidden", std::int64_t(10));
-    TfrmDirHog& w = open();
-    w.btTop->click();
-    test::finishScans();
     // The question about the hidden file comes while the deletion runs: close then.
     struct ClosingDialogs : test::ScriptedDialogs {
         Button message(const MessageRequest& request) override {
-            if (window->isVisible()) {
+            if (window && window->isVisible()) {
                 window->close();
                 shownAfterClose = window->isVisible();
             }
@@ -207,9 +204,11 @@ TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
         TfrmDirHog* window = nullptr;
         bool shownAfterClose = false;
     } dialogs;
+    installed.useDialogs(dialogs);
+    TfrmDirHog& w = open();
+    w.btTop->click();
+    test::finishScans();
     dialogs.window = &w;
-    setDialogService(&dialogs);
-    const auto restore = qScopeGuard([] { setDialogService(&scriptedDialogs()); });
     EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
     ASSERT_FALSE(dialogs.asked.empty());
     EXPECT_TRUE(dialogs.shownAfterClose);

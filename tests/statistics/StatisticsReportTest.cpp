@@ -9,7 +9,6 @@
 #include "TestPlatform.h"
 #include "app/CommandLine.h"
 #include "app/Reports.h"
-#include "common/Services.h"
 
 namespace rk {
 namespace {
@@ -50,16 +49,13 @@ protected:
         const CommandLine cl = parseCommandLine(
             {"roomkin", "--report", "statistics", "--drive", QFile::encodeName(tree.root())});
         EXPECT_TRUE(cl.ok());
-        Platform& old = platform();
-        setPlatform(&drive);
         char* buffer = nullptr;
         std::size_t size = 0;
         std::FILE* out = ::open_memstream(&buffer, &size);
-        status = runReport(cl, drive, out);
+        status = runReport(cl, drive, test::scriptedDialogs(), out);
         std::fclose(out);
         const QByteArray text(buffer, qsizetype(size));
         std::free(buffer);
-        setPlatform(&old);
         return text;
     }
     TempTree tree;

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <functional>
 
-#include "InstalledPlatform.h"
 #include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "common/Services.h"
 #include "folderhogs/TfrmDirHog.h"
 #include "statistics/TfrmStatistics.h"
@@ -60,15 +60,12 @@ protected:
         drive.root = tree.root();
         drive.setCurrentFolder(tree.root());
         drive.setRoomFollowsLength(true);  // sparse files, counted as if they filled their length
-        setPlatform(&drive);
+        installed.usePlatform(drive);
         scriptedDialogs().clear();
     }
-    void TearDown() override {
-        window.reset();
-        setPlatform(&installed.platform());
-    }
+    void TearDown() override { window.reset(); }
     TfrmStatistics& open() {
-        window = std::make_unique<TfrmStatistics>();
+        window = std::make_unique<TfrmStatistics>(installed.services());
         window->show();
         return *window;
     }
@@ -88,7 +85,7 @@ protected:
     std::int64_t files() const { return window->scanner().tallies().fileCount; }
 
     TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     StatPlatform drive{{tree.root()}};
     std::unique_ptr<TfrmStatistics> window;
 };
@@ -362,7 +359,7 @@ TEST(StatGaugeTest, TextShowsOnBothSidesOfTheBar) {
 
 TEST_F(TfrmStatisticsTest, ARunGoesOnWhileAToolWindowIsModalAndScansBesideIt) {
     TfrmStatistics& w = open();
-    TfrmDirHog alone;
+    TfrmDirHog alone(installed.services());
     alone.show();
     alone.btAll->click();
     test::finishScans();
@@ -372,7 +369,7 @@ TEST_F(TfrmStatisticsTest, ARunGoesOnWhileAToolWindowIsModalAndScansBesideIt) {
 
     w.btOKClick();
     ASSERT_TRUE(w.scanning());
-    TfrmDirHog hogs;
+    TfrmDirHog hogs(installed.services());
     bool both = false;
     int turns = 0;
     // In the modal window's own loop: its scan starts, and it closes once both have ended

@@ -5,12 +5,11 @@
 namespace rk::test {
 
 InstalledPlatform::InstalledPlatform(std::vector<QByteArray> drives)
-    : previousPlatform_(&rk::platform()), previousTable_(&driveTable()) {
+    : previousPlatform_(&rk::platform()) {
     reset(std::move(drives));
 }
 
 InstalledPlatform::~InstalledPlatform() {
-    setDriveTable(previousTable_);
     setPlatform(previousPlatform_);
 }
 
@@ -22,9 +21,7 @@ void InstalledPlatform::reset(std::vector<QByteArray> drives) {
 }
 
 void InstalledPlatform::reloadDrives() {
-    auto next = std::make_unique<DriveTable>(*platform_);
-    setDriveTable(next.get());
-    table_ = std::move(next);
+    table_ = std::make_unique<DriveTable>(*platform_);
 }
 
 }  // namespace rk::test

@@ -9,8 +9,8 @@
 
 namespace rk::test {
 
-// Makes a test platform whose only drives are the given folders the one every service uses,
-// with a drive table of its own, until it goes out of scope; then the previous ones return.
+// Makes a test platform whose only drives are the given folders the one the core's deletions
+// use, with a drive table of its own, until it goes out of scope; then the previous one returns.
 class InstalledPlatform {
 public:
     explicit InstalledPlatform(std::vector<QByteArray> drives);
@@ -30,7 +30,6 @@ private:
     std::unique_ptr<TestPlatform> platform_;
     std::unique_ptr<DriveTable> table_;
     Platform* previousPlatform_;
-    DriveTable* previousTable_;
 };
 
 }  // namespace rk::test

@@ -4,7 +4,6 @@
 
 #include "TestPlatform.h"
 #include "common/ScanJob.h"
-#include "common/Services.h"
 
 namespace rk::test {
 
@@ -36,12 +35,9 @@ protected:
     void SetUp() override {
         Fixture::SetUp();
         slow.setCurrentFolder(this->tree.root());
-        setPlatform(&slow);
+        this->installed.usePlatform(slow);
     }
-    void TearDown() override {
-        this->window.reset();
-        setPlatform(&this->installed.platform());
-    }
+    void TearDown() override { this->window.reset(); }
     SlowPlatform slow{{this->tree.root()}};
 };
 

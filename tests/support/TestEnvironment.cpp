@@ -2,7 +2,6 @@
 
 #include "ScriptedDialogs.h"
 #include "TestPlatform.h"
-#include "common/Drives.h"
 #include "common/Services.h"
 
 namespace rk::test {
@@ -20,8 +19,6 @@ void ServicesEnvironment::SetUp() {
     static TestPlatform platform;
     setPlatform(&platform);
     setDialogService(&scriptedDialogs());
-    static DriveTable drives(platform);
-    setDriveTable(&drives);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ClearDialogs);
 }
 

@@ -7,13 +7,13 @@
 
 #include <cerrno>
 
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "support/TestServices.h"
 #include "ui/DeletionWindows.h"
 #include "ui/TfrmDelDirectory.h"
 #include "ui/TfrmReallyDelete.h"
@@ -35,7 +35,7 @@ protected:
         c = t.file("c.txt", 34567);
         a = t.file("A.txt", 1000000);
         b = t.file("b.txt", 200000);
-        auto* w = new TfrmReallyDelete;
+        auto* w = new TfrmReallyDelete(installed.services());
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->addFiles({c, a, b});
         w->savings = 1234567;
@@ -44,8 +44,8 @@ protected:
     }
 
     TempTree t;
-    TestPlatform p;
-    test::PlatformScope scope{p};
+    test::TestServices installed;
+    TestPlatform& p = installed.platform();
     test::ScriptedDialogs& dialogs = scriptedDialogs();
     QByteArray a, b, c;
 };
@@ -83,7 +83,7 @@ TEST_F(DeletionWindowTest, DeleteAllReportsTheFileThatStaysAndDeletesTheOthers) 
 TEST_F(DeletionWindowTest, FilesAreDeletedByTheirExactNames) {
     const QByteArray odd = t.file("odd\xff name.txt", 3);
     const QByteArray look = t.file("odd\xef\xbf\xbd name.txt", 3);  // how odd is shown
-    TfrmReallyDelete w;
+    TfrmReallyDelete w(installed.services());
     w.addFile(odd);
     w.show();
     dialogs.answer(ButtonYes);
@@ -102,7 +102,7 @@ TEST_F(DeletionWindowTest, FileChangedSinceItWasMarkedIsAskedAboutAndKeptOnNo) {
         marks.push_back(*markFile(p, f));
     t.file("b.txt", 25);                                       // rewritten
     ::rename(t.file("c.new", 30).constData(), c.constData());  // replaced by one of equal size
-    TfrmReallyDelete w;
+    TfrmReallyDelete w(installed.services());
     w.addFiles(marks);
     w.show();
     dialogs.answer(ButtonYes);  // Really delete?
@@ -140,7 +140,7 @@ TEST_F(DeletionWindowTest, RefusedOrEmptyRunDeletesNothingAndStaysOpen) {
     QTest::mouseClick(w->btClose, Qt::LeftButton);
     EXPECT_EQ(w->result(), QDialog::Rejected);
 
-    TfrmReallyDelete empty;
+    TfrmReallyDelete empty(installed.services());
     empty.show();
     dialogs.clear();
     empty.btDeleteAllClick();
@@ -152,7 +152,7 @@ TEST_F(DeletionWindowTest, RecycleSendsFilesToTheTrashAndStopsAtTheFirstFailure)
     ScopedDataHome home;
     const QByteArray first = t.file("one/same.txt", QByteArray("1"));
     const QByteArray second = t.file("two/same.txt", QByteArray("2"));
-    TfrmReallyDelete w;
+    TfrmReallyDelete w(installed.services());
     w.addFiles({second, first});
     w.show();
     dialogs.answer(ButtonYes);
@@ -167,7 +167,7 @@ TEST_F(DeletionWindowTest, RecycleSendsFilesToTheTrashAndStopsAtTheFirstFailure)
     const QByteArray y = t.file("y", 1);
     const QByteArray z = t.file("z", 1);
     p.failToRemove(y, EXDEV);
-    TfrmReallyDelete w2;
+    TfrmReallyDelete w2(installed.services());
     w2.addFiles({x, y, z});
     w2.show();
     dialogs.clear();
@@ -186,7 +186,7 @@ TEST_F(DeletionWindowTest, RecycleIsNotOfferedWithoutATrash) {
     std::unique_ptr<TfrmReallyDelete> w(confirmThree());
     EXPECT_FALSE(w->btRecycle->isEnabled());
 
-    TfrmDelDirectory d;
+    TfrmDelDirectory d(installed.services());
     d.setDirectory(t.dir("OLD"));
     d.show();
     EXPECT_FALSE(d.btRecycle->isEnabled());
@@ -196,7 +196,7 @@ TEST_F(DeletionWindowTest, RecycleIsNotOfferedWithoutATrash) {
 TEST_F(DeletionWindowTest, FolderWindowChoices) {
     const QByteArray old = t.dir("OLD");
     {
-        TfrmDelDirectory d;
+        TfrmDelDirectory d(installed.services());
         EXPECT_EQ(d.windowTitle(), "Delete directory, sub-directories and all files");
         d.sendToBin = true;
         d.setDirectory(old);
@@ -209,7 +209,7 @@ TEST_F(DeletionWindowTest, FolderWindowChoices) {
         EXPECT_FALSE(d.sendToBin);
     }
     {
-        TfrmDelDirectory d;
+        TfrmDelDirectory d(installed.services());
         d.lblDirectory->setText(QFile::decodeName(old));  // as a caller may set it
         d.show();
         EXPECT_EQ(d.directory(), old);
@@ -224,7 +224,7 @@ TEST_F(DeletionWindowTest, FolderWindowChoices) {
         EXPECT_TRUE(d.sendToBin);
     }
     {
-        TfrmDelDirectory d;
+        TfrmDelDirectory d(installed.services());
         d.setDirectory(old);
         d.show();
         QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
@@ -243,7 +243,7 @@ TEST_F(DeletionWindowTest, FolderWindowShowsTheWholeTreeBeforeTheUserAnswers) {
     ASSERT_EQ(::stat(two.constData(), &st2), 0);
     const std::int64_t room = (std::int64_t(st1.st_blocks) + st2.st_blocks) * 512;
 
-    TfrmDelDirectory d;
+    TfrmDelDirectory d(installed.services());
     d.setDirectory(t.path("OLD"));
     d.show();
     EXPECT_EQ(d.lblContents->text(),

@@ -76,12 +76,12 @@ TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowWithTheStartDriveChecked)
     installed.platform().setCurrentFolder(t.path("disk"));
     installed.reloadDrives();
     DriveCheckPanel first;
-    first.FillDriveBoxes(driveTable());
+    first.FillDriveBoxes(installed.table());
     EXPECT_TRUE(first.box(2)->isHidden());
     // A stick mounted after start-up: the next window offers it.
     installed.platform().addDriveFolder(t.path("stick"));
     DriveCheckPanel second;
-    second.FillDriveBoxes(driveTable());
+    second.FillDriveBoxes(installed.table());
     ASSERT_FALSE(second.box(2)->isHidden());
     EXPECT_EQ(second.box(2)->text(), QString::fromLocal8Bit(t.path("stick")));
     // Walking the stick (and the platform's folder moving there) leaves the drive of the
@@ -90,21 +90,21 @@ TEST(DriveCheckPanel, EachFillOffersTheDrivesPresentNowWithTheStartDriveChecked)
     int steps = 0;
     const FolderStep count = [&](const FolderVisit&) { ++steps; };
     StepSink sink(count);
-    const Drive stick = driveTable().drives()[1];
+    const Drive stick = installed.table().drives()[1];
     SearchOutcome walked;
     searchDrives(installed.platform(), {stick}, WalkSettings{true}, sink, abort, nullptr, walked);
     EXPECT_EQ(steps, 2);
     installed.platform().setCurrentFolder(t.path("stick/sub"));
     for (int run = 0; run < 2; ++run) {
         DriveCheckPanel third;
-        third.FillDriveBoxes(driveTable());
+        third.FillDriveBoxes(installed.table());
         EXPECT_TRUE(third.box(1)->isChecked()) << run;
         EXPECT_FALSE(third.box(2)->isChecked()) << run;
     }
     // Gone again: no longer offered, and the start drive is still the one checked.
     ASSERT_TRUE(QDir(QString::fromLocal8Bit(t.path("stick"))).removeRecursively());
     DriveCheckPanel fourth;
-    fourth.FillDriveBoxes(driveTable());
+    fourth.FillDriveBoxes(installed.table());
     EXPECT_TRUE(fourth.box(2)->isHidden());
     EXPECT_TRUE(fourth.box(1)->isChecked());
 }

@@ -6,10 +6,10 @@
 #include <functional>
 
 #include "FileChecks.h"
-#include "InstalledPlatform.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "common/ResultGrid.h"
 #include "common/TextHelpers.h"
 #include "ui/FolderDeletionFlow.h"
@@ -48,13 +48,14 @@ protected:
     FolderFate offer(const QByteArray& path,
                      const std::function<void(TfrmDelDirectory&)>& answer = {}) {
         FolderFate fate = FolderFate::Stayed;
-        asked = test::asksToDeleteFolder([&] { fate = askAndDeleteFolder(&owner, path, steps); },
-                                         path, answer);
+        asked = test::asksToDeleteFolder(
+            [&] { fate = askAndDeleteFolder(installed.services(), &owner, path, steps); }, path,
+            answer);
         return fate;
     }
 
     test::TempTree tree;
-    test::InstalledPlatform installed{{tree.root()}};
+    test::TestServices installed{{tree.root()}};
     QWidget owner;
     FolderFlowSteps steps;
     bool asked = false;
@@ -150,6 +151,7 @@ TEST_F(FolderDeletionFlowTest, AFolderGoneIsGoneAndOneThatStaysIsSaidToBeThere) 
     linking.target = tree.path("ab");
     linking.setRoomFollowsLength(true);
     const test::PlatformScope scope(linking);
+    installed.usePlatform(linking);
     EXPECT_EQ(offer(tree.path("a"), deleteIt), FolderFate::Deleted);
     EXPECT_EQ(scriptedDialogs().texts(),
               QStringList({"Deleted 4 files for a savings of 4,396 bytes."}));

@@ -4,8 +4,7 @@
 #include <QTest>
 
 #include "TempTree.h"
-#include "TestPlatform.h"
-#include "common/Services.h"
+#include "TestServices.h"
 #include "ui/MarkingGrid.h"
 #include "ui/ResultGridView.h"
 
@@ -16,9 +15,8 @@ namespace {
 // mark through this one component.
 TEST(MarkingGrid, MarksExactPathsTakesBackWhatItAddedAndTotalsPastFourGigabytes) {
     test::TempTree tree;
-    test::TestPlatform files;
-    Platform* before = &platform();
-    setPlatform(&files);
+    test::TestServices installed;
+    test::TestPlatform& files = installed.platform();
     // Names that differ only in case are two files; each takes 3 GiB on disk.
     const QByteArray upper = tree.file("A.iso", std::int64_t(100));
     const QByteArray lower = tree.file("a.iso", std::int64_t(200));
@@ -37,7 +35,7 @@ TEST(MarkingGrid, MarksExactPathsTakesBackWhatItAddedAndTotalsPastFourGigabytes)
     view.results().trim(view.results().rowsFilled());
     QLabel status;
     QPushButton deleteButton;
-    MarkingGrid marking(&view, &status, QStringLiteral("Marked: "));
+    MarkingGrid marking(installed.services(), &view, &status, QStringLiteral("Marked: "));
     marking.setDeleteButton(&deleteButton);
     EXPECT_FALSE(deleteButton.isEnabled());
 
@@ -73,7 +71,6 @@ TEST(MarkingGrid, MarksExactPathsTakesBackWhatItAddedAndTotalsPastFourGigabytes)
     marking.clear();
     EXPECT_EQ(marking.marks().count(), 0);
     EXPECT_FALSE(deleteButton.isEnabled());
-    setPlatform(before);
 }
 
 }  // namespace

@@ -8,9 +8,8 @@
 #include <QTemporaryDir>
 
 #include "common/ResultGrid.h"
-#include "common/Services.h"
 #include "support/ScriptedDialogs.h"
-#include "support/TestPlatform.h"
+#include "support/TestServices.h"
 #include "ui/ReportOutput.h"
 
 namespace rk {
@@ -90,6 +89,7 @@ class GridReport : public ::testing::Test {
 protected:
     QString pdf() const { return dir.filePath(QStringLiteral("report.pdf")); }
     QTemporaryDir dir;
+    test::TestServices installed;
 };
 
 TEST_F(GridReport, PrintsTitleDateAndEveryRowPadded) {
@@ -99,7 +99,8 @@ TEST_F(GridReport, PrintsTitleDateAndEveryRowPadded) {
     grid.addRecord(QStringLiteral("  12 K\tx\tfirst.txt"));
     grid.addRecord(QStringLiteral("a longer text than ten\ty\tsecond.txt"));
     scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("File Hogs larger than 250KB")));
+    ASSERT_TRUE(
+        PrintGridReport(installed.services(), grid, QStringLiteral("File Hogs larger than 250KB")));
     EXPECT_TRUE(scriptedDialogs().asked.empty());
 
     const QStringList lines = readBack(pdf()).lines;
@@ -124,7 +125,7 @@ TEST_F(GridReport, BreaksPagesAndWrapsLongLines) {
             QStringLiteral("row%1\t%2").arg(i).arg(i == 75 ? wide : QStringLiteral("t")));
     grid.trim(grid.rowsFilled());
     scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("Long")));
+    ASSERT_TRUE(PrintGridReport(installed.services(), grid, QStringLiteral("Long")));
 
     const Printed printed = readBack(pdf());
     EXPECT_GE(printed.pages, 2);
@@ -150,7 +151,7 @@ TEST_F(GridReport, ColumnsFitInsideMarginsWithTheLongestTextCut) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFileName(pdf());
     printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
-    ASSERT_TRUE(printGridReport(printer, grid, QStringLiteral("Files")));
+    ASSERT_TRUE(printGridReport(installed.services(), printer, grid, QStringLiteral("Files")));
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
     EXPECT_GE(std::min({margins.left(), margins.top(), margins.right(), margins.bottom()}), 14.99);
     // Titles and rows each on one line, the type in one column; the long path cut between
@@ -173,7 +174,7 @@ TEST_F(GridReport, ARowWiderThanThePageBreaksBetweenFields) {
         record.append(QStringLiteral("raw CD image %1").arg(i));
     grid.addRecord(record.join(QLatin1Char('\t')));
     scriptedDialogs().printTo(pdf());
-    ASSERT_TRUE(PrintGridReport(grid, QStringLiteral("Folder Hogs")));
+    ASSERT_TRUE(PrintGridReport(installed.services(), grid, QStringLiteral("Folder Hogs")));
 
     const QStringList lines = readBack(pdf()).lines;
     ASSERT_GE(lines.size(), 7);
@@ -193,13 +194,11 @@ TEST_F(GridReport, ARowWiderThanThePageBreaksBetweenFields) {
 }
 
 TEST_F(GridReport, SaysSoWhenThePrinterFailsAndNothingWhenCancelled) {
-    test::TestPlatform quiet;
-    Platform* before = &platform();
-    setPlatform(&quiet);
+    const test::TestPlatform& quiet = installed.platform();
     ResultGrid grid;
     grid.setColumns({"A"});
     scriptedDialogs().printTo(QStringLiteral("/no such folder/report.pdf"));
-    EXPECT_FALSE(PrintGridReport(grid, QStringLiteral("T")));
+    EXPECT_FALSE(PrintGridReport(installed.services(), grid, QStringLiteral("T")));
     ASSERT_EQ(scriptedDialogs().asked.size(), 1u);
     EXPECT_EQ(scriptedDialogs().asked[0].text, "Error printing report ... quitting");
     EXPECT_EQ(scriptedDialogs().asked[0].kind, MessageKind::Error);
@@ -208,9 +207,8 @@ TEST_F(GridReport, SaysSoWhenThePrinterFailsAndNothingWhenCancelled) {
 
     scriptedDialogs().clear();
     scriptedDialogs().printTo(QString());
-    EXPECT_FALSE(PrintGridReport(grid, QStringLiteral("T")));
+    EXPECT_FALSE(PrintGridReport(installed.services(), grid, QStringLiteral("T")));
     EXPECT_TRUE(scriptedDialogs().asked.empty());
-    setPlatform(before);
 }
 
 TEST(CopyListToClipboard, EndsEveryLineWithANewline) {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "RoomTree.h"
+#include "TestPlatform.h"
 #include "common/RoomTip.h"
 #include "common/TextHelpers.h"
 #include "ui/ResultGridView.h"
@@ -38,7 +39,9 @@ TEST(ResultGridView, ShowsTitlesAsHeaderAndDesignedSizes) {
 TEST(ResultGridView, ARowWhoseRoomAndLengthPartSaysBothInItsTip) {
     test::TempTree tree;
     const QByteArray image = test::writeSparse(tree, "image.img", 64 << 20, {{0, 65536}});
+    test::TestPlatform platform;
     ResultGridView view;
+    view.showRoomTips(platform);
     ResultGrid& grid = view.results();
     grid.setColumns({"Size", "Name"});
     for (const QByteArray& p : {image, test::writeWhole(tree, "notes.txt", 5000), tree.dir("d")})

@@ -22,6 +22,7 @@
 #include "MemoryFile.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
+#include "TestServices.h"
 #include "viewer/FileView.h"
 #include "viewer/TfrmView.h"
 
@@ -40,7 +41,7 @@ protected:
         return openPath(tree.file(name, content));
     }
     TfrmView& openPath(const QByteArray& path) {
-        window = std::make_unique<TfrmView>();
+        window = std::make_unique<TfrmView>(installed.services());
         window->fileToView = path;
         window->show();
         return *window;
@@ -64,6 +65,7 @@ protected:
     }
 
     test::TempTree tree;
+    test::TestServices installed;
     std::unique_ptr<TfrmView> window;
 };
 
@@ -90,7 +92,7 @@ TEST_F(TfrmViewTest, FilesThatCannotBeShownCloseTheWindow) {
           std::pair{tree.dir("folder"), "Viewer: path not found or invalid file name"},
           std::pair{fifo, "Viewer: path not found or invalid file name"}}) {
         scriptedDialogs().clear();
-        TfrmView w;
+        TfrmView w(installed.services());
         w.fileToView = path;
         EXPECT_EQ(w.exec(), QDialog::Rejected);
         EXPECT_EQ(scriptedDialogs().texts(), QStringList{message});
@@ -337,12 +339,12 @@ TEST_F(TfrmViewTest, ClosingTheWindowStopsAPrint) {
 
 TEST_F(TfrmViewTest, TheStringsWindowListsAndCounts) {
     TfrmView& w = open("bin", QByteArray("first string\0ab\x01second one\0", 27));
-    TfrmStrings strings;
+    TfrmStrings strings(installed.services());
     strings.fileToScan = w.fileToView;
     strings.show();
     EXPECT_EQ(strings.Memo1->toPlainText(), "first string\nsecond one");
     EXPECT_EQ(strings.lblCount->text(), "2");
-    TfrmStrings missing;
+    TfrmStrings missing(installed.services());
     missing.fileToScan = tree.path("none");
     missing.show();
     EXPECT_EQ(scriptedDialogs().texts(),
@@ -350,7 +352,7 @@ TEST_F(TfrmViewTest, TheStringsWindowListsAndCounts) {
     EXPECT_EQ(missing.lblCount->text(), "0");
     // A device would never end: it is refused like a missing file.
     scriptedDialogs().clear();
-    TfrmStrings device;
+    TfrmStrings device(installed.services());
     device.fileToScan = "/dev/zero";
     device.show();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Could not open file /dev/zero"});
