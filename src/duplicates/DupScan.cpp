@@ -433,14 +433,13 @@ void DupScan::rankHogs() {
 
     // The names grew by doubling; what they did not fill goes before the keys come.
     names_.squeeze();
-    const auto kilobytesOf = [](const Hog& h) { return h.kilobytes(); };
     // A key is 16 bytes, as a list of millions holds one per hog: the K's place among the
     // distinct K listed (far fewer than the hogs) stands for the K itself.
     std::vector<std::uint64_t> kilobytes;
     {
         std::vector<std::uint8_t> seen;
         for (const Hog& h : hogs_) {
-            const std::uint64_t k = kilobytesOf(h);
+            const std::uint64_t k = h.kilobytes();
             if (k < 65536) {
                 if (seen.empty()) seen.resize(65536);
                 if (!seen[k]) kilobytes.push_back(k);
@@ -474,7 +473,7 @@ void DupScan::rankHogs() {
         keys[i] = {std::uint64_t(dateRank[dateKey(h.written)]) << 42 |
                        std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
                        dateRank[dateKey(h.accessed)],
-                   placeOf(kilobytesOf(h)), std::uint32_t(i)};
+                   placeOf(h.kilobytes()), std::uint32_t(i)};
     }
     kilobytes = {};
     smallPlace = {};
@@ -649,16 +648,6 @@ void DupScan::writeListed(const std::function<void(QByteArrayView)>& line) const
         else
             line(hogReportLine(text, hogPath(h)));
     });
-}
-
-void DupScan::forEachListed(
-    const std::function<void(QByteArrayView, const QByteArray&)>& row) const {
-    if (!listed_.empty() || hogs_.empty()) {
-        for (const DupRecord& r : listed_)
-            row(r.text(), pathOf(r));
-        return;
-    }
-    eachHog([&](QByteArrayView text, const Hog& h) { row(text, hogPath(h)); });
 }
 
 void DupScan::eachHog(const std::function<void(QByteArrayView, const Hog&)>& line) const {

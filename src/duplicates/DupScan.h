@@ -181,10 +181,6 @@ public:
     // Each listed record's line as a report writes it (names and paths as their exact bytes),
     // in grid order, without keeping the records.
     void writeListed(const std::function<void(QByteArrayView text)>& line) const;
-    // The same with the exact path each row stands for, as pathOf gives it: a window can fill
-    // its grid from this without the list ever being held as records.
-    void forEachListed(
-        const std::function<void(QByteArrayView text, const QByteArray& path)>& row) const;
     // The ranked file hogs as the source of a grid's rows, which the scan no longer holds;
     // null when the list is not one of file hogs or was made into records.
     [[nodiscard]] std::shared_ptr<const RowSource> takeListedRows();

@@ -131,8 +131,7 @@ protected:
             });
     }
     // The same for a scan that hands its rows over one at a time rather than as a list:
-    // forEachRow calls row(text, path), and the grid keeps its own copy of each, or
-    // row(SourceRow), and the grid keeps the source the scan gave its list to.
+    // forEachRow calls row(SourceRow), and the grid keeps the source the scan gave its list to.
     template <class Scan, class Run, class Count, class ForEachRow>
     bool runScanRows(Scan& scanner, Run run, Count count, ForEachRow forEachRow) {
         runScanWithEvents(scanner, run, [this] { endScan(); });
@@ -169,12 +168,9 @@ protected:
 
 private:
     enum class Phase { Idle, Walk, Rows };
-    // A scan's record shares its bytes with the row; a text handed over is copied.
+    // A scan's record shares its bytes with the row; a source row holds only its index.
     static void addRow(ResultGrid& rows, const ScanRecord& record, const QByteArray& path) {
         rows.addRecord(record, path);
-    }
-    static void addRow(ResultGrid& rows, QByteArrayView text, const QByteArray& path) {
-        rows.addRecordUtf8(text, path);
     }
     static void addRow(ResultGrid& rows, const SourceRow& row) {
         rows.addSourceRow(row.source, row.index);
