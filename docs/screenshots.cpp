@@ -147,11 +147,11 @@ void mainWindow(Context& c) {
 }
 
 void aboutBox(Context& c) {
-    saveModal(QStringLiteral("about.png"), [&] { c.main.btReach->click(); });
+    saveModal(QStringLiteral("about.png"), [&] { c.main.btReachClick(); });
 }
 
 void help(Context& c) {
-    c.main.btHelp->click();
+    c.main.btHelpClick();
     rk::HelpWindow* window = c.main.helpWindow();
     if (!window) return;
     window->resize(640, 480);
@@ -249,7 +249,7 @@ void wildcardChooser(Context& c) {
 // The browser from the main window, moved down to the documents with a few files marked.
 void browser(Context& c) {
     saveModal(
-        QStringLiteral("browser.png"), [&] { c.main.btBrowse->click(); },
+        QStringLiteral("browser.png"), [&] { c.main.btBrowseClick(); },
         [](QWidget& window) {
             auto* browse = qobject_cast<rk::TfrmBrowse*>(&window);
             if (!browse) return;

@@ -95,6 +95,11 @@ TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
 
 TfrmMain::~TfrmMain() = default;
 
+QList<QPushButton*> TfrmMain::buttons() const {
+    return {btDuplicate, btFileHog, btFiles, btDirHogs, btStatistic,
+            btBrowse,    btReach,   btHelp,  btClose};
+}
+
 QPushButton* TfrmMain::addToolRow(int top, const QString& caption, const QString& label,
                                   const QString& name, QStyle::StandardPixmap glyph) {
     const auto px = [this](int v) { return int(v * scale_ + 0.5); };

