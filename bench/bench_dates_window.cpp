@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
     window.show();
     window.setWhat(int(rk::DateField::Modified));
     window.setWhen(int(none ? rk::DateRelation::OnOrAfter : rk::DateRelation::OnOrBefore));
-    window.dtStart->setText(rk::shortDateText(QDate(2999, 12, 31)));
+    window.findChild<QLineEdit*>(QStringLiteral("dtStart"))
+        ->setText(rk::shortDateText(QDate(2999, 12, 31)));
 
     QElapsedTimer sinceTick;
     qint64 longest = 0;
@@ -87,7 +89,8 @@ int main(int argc, char** argv) {
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     clock.restart();
-    window.PopupMenu1->choose(window.SortbyWrittentodate);
+    window.findChild<rk::SortMenu*>(QStringLiteral("PopupMenu1"))
+        ->choose(window.findChild<QAction*>(QStringLiteral("SortbyWrittentodate")));
     const qint64 sortMs = clock.elapsed();
     std::printf(
         "rows %d scan_ms %lld longest_pause_ms %lld sort_by_date_ms %lld "

@@ -7,10 +7,13 @@
 // One function per picture; a new window gets a function and a line in `pictures`.
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <unistd.h>
@@ -39,6 +42,14 @@
 #include "viewer/TfrmView.h"
 
 namespace {
+
+// A window's control by its name: the windows keep their controls to themselves.
+template <class Control>
+Control* named(QObject& window, const char* name) {
+    auto* control = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!control) qFatal("no control %s", name);
+    return control;
+}
 
 // A window's handler only starts its scan: the event loop runs it to its end.
 void finishScans() {
@@ -187,17 +198,17 @@ void duplicates(Context& c) {
 void folderHogs(Context& c) {
     rk::TfrmDirHog folders(c.services);
     prepare(folders);
-    folders.btTop->click();
+    folders.btTopClick();
     finishScans();
     save(folders, QStringLiteral("folder-hogs.png"));
     folders.grid->setCurrentRow(rowOf(*folders.grid, "/home/demo/Videos"));
-    saveModal(QStringLiteral("folder-delete-confirmation.png"), [&] { folders.btDelete->click(); });
+    saveModal(QStringLiteral("folder-delete-confirmation.png"), [&] { folders.btDeleteClick(); });
 }
 
 void allFolders(Context& c) {
     rk::TfrmDirHog folders(c.services);
     prepare(folders);
-    folders.btAll->click();
+    folders.btAllClick();
     finishScans();
     save(folders, QStringLiteral("folder-hogs-all.png"));
 }
@@ -209,14 +220,14 @@ void filesByDate(Context& c) {
     mods.setWhat(2);
     mods.setWhen(1);
     const QDate today = QDate::currentDate();
-    mods.dtStart->setText(rk::shortDateText(today.addDays(-90)));
-    mods.dtEnd->setText(rk::shortDateText(today));
-    mods.btOK->click();
+    named<QLineEdit>(mods, "dtStart")->setText(rk::shortDateText(today.addDays(-90)));
+    named<QLineEdit>(mods, "dtEnd")->setText(rk::shortDateText(today));
+    mods.btOKClick();
     finishScans();
     mods.grid->setCurrentRow(0);
     save(mods, QStringLiteral("files-by-date.png"));
     saveModal(
-        QStringLiteral("files-by-date-picker.png"), [&] { mods.popStartDate->click(); },
+        QStringLiteral("files-by-date-picker.png"), [&] { mods.popStartDateClick(); },
         [&](QWidget& picker) {
             saveTogether(mods, picker, QStringLiteral("files-by-date-picker.png"));
         });
@@ -227,15 +238,16 @@ void statistics(Context& c) {
     rk::TfrmStatistics stats(c.services);
     stats.followOwner(&c.main);
     stats.show();
-    stats.cbDrive->setCurrentIndex(
-        stats.cbDrive->findText(QStringLiteral("/home/demo"), Qt::MatchStartsWith));
+    auto* drive = named<QComboBox>(stats, "cbDrive");
+    drive->setCurrentIndex(drive->findText(QStringLiteral("/home/demo"), Qt::MatchStartsWith));
     stats.cbDriveClick();
     stats.btOKClick();
     finishScans();
     static const char* const pages[] = {"disk-space",     "file-types",    "file-sizes",
                                         "files-accessed", "files-created", "files-modified"};
-    for (int page = 0; page < stats.PageControl1->count(); ++page) {
-        stats.PageControl1->setCurrentIndex(page);
+    auto* pageControl = named<QTabWidget>(stats, "PageControl1");
+    for (int page = 0; page < pageControl->count(); ++page) {
+        pageControl->setCurrentIndex(page);
         save(stats, QStringLiteral("statistics-%1.png").arg(QLatin1String(pages[page])));
     }
     stats.hide();
@@ -253,7 +265,7 @@ void browser(Context& c) {
         [](QWidget& window) {
             auto* browse = qobject_cast<rk::TfrmBrowse*>(&window);
             if (!browse) return;
-            QListWidget& folders = *browse->DirectoryListBox1;
+            QListWidget& folders = *named<QListWidget>(*browse, "DirectoryListBox1");
             for (int i = 0; i < folders.count(); ++i)
                 if (folders.item(i)->text().trimmed() == QStringLiteral("Documents"))
                     browse->DirectoryListBox1DblClick(folders.item(i));
@@ -300,7 +312,7 @@ void viewer(Context& c) {
     inViewer(c, QStringLiteral("viewer.png"), "/home/demo/src/planner/README.txt",
              [](rk::TfrmView& view) {
                  save(view, QStringLiteral("viewer.png"));
-                 view.rbHex->click();
+                 named<QRadioButton>(view, "rbHex")->click();
                  save(view, QStringLiteral("viewer-hex.png"));
              });
 }
@@ -309,7 +321,7 @@ void viewer(Context& c) {
 void strings(Context& c) {
     inViewer(c, QStringLiteral("strings.png"), "/home/demo/src/planner/planner",
              [](rk::TfrmView& view) {
-                 saveModal(QStringLiteral("strings.png"), [&] { view.btStrings->click(); });
+                 saveModal(QStringLiteral("strings.png"), [&] { view.btStringsClick(); });
              });
 }
 

@@ -15,10 +15,12 @@ public:
     explicit TfrmAbout(QWidget* parent = nullptr);
     TAnimated* Animated1;  // a spinning disk, forwards
     TAnimated* Animated2;  // a drive's room coming free: the gauge played backwards
-    QPushButton* OKButton;
 
 protected:
     void showEvent(QShowEvent* event) override;  // centres the box on the screen
+
+private:
+    QPushButton* OKButton;
 };
 
 }  // namespace rk

@@ -176,16 +176,22 @@ TfrmBrowse::TfrmBrowse(const Services& services, QWidget* parent) : ToolWindow(s
     layout->addWidget(pnlScan2);
 
     PopupMenu1 = new SortMenu(grid, this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Sortbyname1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), SortKind::Text,
                                       BrowseColumns::Filename, false);
+    Sortbyname1->setObjectName(QStringLiteral("Sortbyname1"));
     SortbyDate1 = PopupMenu1->addSort(QStringLiteral("Sort by Modified &Date"), SortKind::Date,
                                       BrowseColumns::Modified, true);
+    SortbyDate1->setObjectName(QStringLiteral("SortbyDate1"));
     SortbyAccessDate = PopupMenu1->addSort(QStringLiteral("Sort by &Access Date"), SortKind::Date,
                                            BrowseColumns::Access, true);
+    SortbyAccessDate->setObjectName(QStringLiteral("SortbyAccessDate"));
     SortbySize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), SortKind::Number,
                                       BrowseColumns::Size, true);
+    SortbySize1->setObjectName(QStringLiteral("SortbySize1"));
     SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), SortKind::Text,
                                       BrowseColumns::Type, false);
+    SortbyType1->setObjectName(QStringLiteral("SortbyType1"));
     PopupMenu1->check(Sortbyname1);
     sorted_ = Sortbyname1;
     PopupMenu1->attachToGrid(true);

@@ -34,32 +34,7 @@ public:
     // or says "Invalid file name - " and the path and returns false when it is not there.
     bool openOn(const QByteArray& folder, const QString& pattern, const QByteArray& file = {});
 
-    QFrame* Panel3;
-    QFrame* Panel4;
-    QComboBox* DriveComboBox1;
-    QListWidget* DirectoryListBox1;
-    QFrame* Panel5;
-    QFrame* Panel6;
-    QLabel* Label1;
     ResultGridView* grid;
-    QFrame* Panel2;
-    QPushButton* btDeleteDirectory;
-    QPushButton* btLaunch;
-    QPushButton* btView;
-    QPushButton* btSort;
-    QPushButton* btMark;
-    QPushButton* btDeleteFiles;
-    QPushButton* btClose;
-    QFrame* pnlScan2;
-    QLabel* pnlScan;
-    QLabel* pnlWild;
-    QLabel* pnlSize;
-    SortMenu* PopupMenu1;
-    QAction* Sortbyname1;
-    QAction* SortbyDate1;
-    QAction* SortbyAccessDate;
-    QAction* SortbySize1;
-    QAction* SortbyType1;
 
     [[nodiscard]] const QByteArray& folder() const { return folder_; }
     [[nodiscard]] const QString& pattern() const { return pattern_; }
@@ -96,6 +71,32 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QFrame* Panel3;
+    QFrame* Panel4;
+    QComboBox* DriveComboBox1;
+    QListWidget* DirectoryListBox1;
+    QFrame* Panel5;
+    QFrame* Panel6;
+    QLabel* Label1;
+    QFrame* Panel2;
+    QPushButton* btDeleteDirectory;
+    QPushButton* btLaunch;
+    QPushButton* btView;
+    QPushButton* btSort;
+    QPushButton* btMark;
+    QPushButton* btDeleteFiles;
+    QPushButton* btClose;
+    QFrame* pnlScan2;
+    QLabel* pnlScan;
+    QLabel* pnlWild;
+    QLabel* pnlSize;
+    SortMenu* PopupMenu1;
+    QAction* Sortbyname1;
+    QAction* SortbyDate1;
+    QAction* SortbyAccessDate;
+    QAction* SortbySize1;
+    QAction* SortbyType1;
+
     // Reads the shown folder again and rebuilds everything from it.
     void rebuild();
     void showFolderList(const std::vector<QByteArray>& subFolders);

@@ -65,6 +65,7 @@ TfrmMods::TfrmMods(const Services& services, QWidget* parent)
     whatItems = addItems(rgWhat, whatLayout,
                          {QStringLiteral("Last accessed"), QStringLiteral("Created"),
                           QStringLiteral("Last modified")});
+    whatItems->setObjectName(QStringLiteral("whatItems"));
     rgWhen = new QGroupBox(Panel1);
     rgWhen->setObjectName(QStringLiteral("rgWhen"));
     auto* whenLayout = new QVBoxLayout(rgWhen);
@@ -74,6 +75,7 @@ TfrmMods::TfrmMods(const Services& services, QWidget* parent)
     whenItems = addItems(rgWhen, whenLayout,
                          {QStringLiteral("On or Before"), QStringLiteral("In between"),
                           QStringLiteral("On or After")});
+    whenItems->setObjectName(QStringLiteral("whenItems"));
     whatItems->button(0)->setChecked(true);
     whenItems->button(1)->setChecked(true);
 
@@ -89,10 +91,12 @@ TfrmMods::TfrmMods(const Services& services, QWidget* parent)
         box->installEventFilter(this);
     }
     lblAnd = new QLabel(QStringLiteral("and"), Panel1);
+    lblAnd->setObjectName(QStringLiteral("lblAnd"));
     popStartDate = makeCalendarButton(Panel1, QStringLiteral("popStartDate"));
     popEndDate = makeCalendarButton(Panel1, QStringLiteral("popEndDate"));
 
     Label1 = new QLabel(QStringLiteral("Wildcard match"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
     cbWildCard = new QComboBox(Panel1);
     cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
     cbWildCard->setEditable(true);
@@ -163,15 +167,22 @@ TfrmMods::TfrmMods(const Services& services, QWidget* parent)
     marking_->pathOf = [this](int row) { return pathOfRow(row); };
 
     PopupMenu1 = new SortMenu(grid, this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Sortbyname1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), DateColumns::Filename);
+    Sortbyname1->setObjectName(QStringLiteral("Sortbyname1"));
     SortbyAccessDate =
         PopupMenu1->addSort(QStringLiteral("Sort by &Access &Date"), DateColumns::Accessed);
+    SortbyAccessDate->setObjectName(QStringLiteral("SortbyAccessDate"));
     SortbyCreationDate =
         PopupMenu1->addSort(QStringLiteral("Sort by &Creation Date"), DateColumns::Created);
+    SortbyCreationDate->setObjectName(QStringLiteral("SortbyCreationDate"));
     SortbyWrittentodate =
         PopupMenu1->addSort(QStringLiteral("Sort by &Modification Date"), DateColumns::Modified);
+    SortbyWrittentodate->setObjectName(QStringLiteral("SortbyWrittentodate"));
     SortbyDirectory1 = PopupMenu1->addSort(QStringLiteral("Sort by &Folder"), DateColumns::Folder);
+    SortbyDirectory1->setObjectName(QStringLiteral("SortbyDirectory1"));
     SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), DateColumns::Type);
+    SortbyType1->setObjectName(QStringLiteral("SortbyType1"));
 
     connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
     connect(btMark, &QPushButton::clicked, marking_, &MarkingGrid::toggleCurrentAndMoveDown);

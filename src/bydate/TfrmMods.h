@@ -34,34 +34,7 @@ public:
     ~TfrmMods() override;
 
     // Query controls.
-    QGroupBox* rgWhat;
-    QButtonGroup* whatItems;  // 0 Last accessed, 1 Created, 2 Last modified
-    QGroupBox* rgWhen;
-    QButtonGroup* whenItems;  // 0 On or Before, 1 In between, 2 On or After
-    QLineEdit* dtStart;
-    QLabel* lblAnd;
-    QLineEdit* dtEnd;
-    QToolButton* popStartDate;
-    QToolButton* popEndDate;
-    QLabel* Label1;
-    QComboBox* cbWildCard;
-    QLabel* lblWild;
     // The button row (Close and Abort come with the window).
-    QPushButton* btOK;
-    QPushButton* btMark;
-    QPushButton* btDelete;
-    QPushButton* btPrint;
-    QPushButton* btClip;
-    QPushButton* btBrowse;
-    QPushButton* btSort;
-    QLabel* pnlScan;
-    SortMenu* PopupMenu1;
-    QAction* Sortbyname1;
-    QAction* SortbyAccessDate;
-    QAction* SortbyCreationDate;
-    QAction* SortbyWrittentodate;
-    QAction* SortbyDirectory1;
-    QAction* SortbyType1;
 
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
@@ -111,6 +84,34 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QGroupBox* rgWhat;
+    QButtonGroup* whatItems;  // 0 Last accessed, 1 Created, 2 Last modified
+    QGroupBox* rgWhen;
+    QButtonGroup* whenItems;  // 0 On or Before, 1 In between, 2 On or After
+    QLineEdit* dtStart;
+    QLabel* lblAnd;
+    QLineEdit* dtEnd;
+    QToolButton* popStartDate;
+    QToolButton* popEndDate;
+    QLabel* Label1;
+    QComboBox* cbWildCard;
+    QLabel* lblWild;
+    QPushButton* btOK;
+    QPushButton* btMark;
+    QPushButton* btDelete;
+    QPushButton* btPrint;
+    QPushButton* btClip;
+    QPushButton* btBrowse;
+    QPushButton* btSort;
+    QLabel* pnlScan;
+    SortMenu* PopupMenu1;
+    QAction* Sortbyname1;
+    QAction* SortbyAccessDate;
+    QAction* SortbyCreationDate;
+    QAction* SortbyWrittentodate;
+    QAction* SortbyDirectory1;
+    QAction* SortbyType1;
+
     void showResultButtons(bool any);
     void popDateClick(QLineEdit* box, QLineEdit* other, bool isStart);
     void refocus(QLineEdit* box);

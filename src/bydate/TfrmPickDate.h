@@ -31,13 +31,6 @@ class TfrmPickDate : public QDialog {
 public:
     explicit TfrmPickDate(QWidget* parent = nullptr);
 
-    QFrame* Panel1;
-    MonthCalendar* Calendar;
-    DateSpinner* MonthSpinner;
-    DateSpinner* YearSpinner;
-    QPushButton* btnOk;
-    QPushButton* btnCancel;
-
     // Date-time value: days since 30 December 1899, the fraction the time of day.
     double pickedDate = 0;
 
@@ -57,6 +50,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QFrame* Panel1;
+    MonthCalendar* Calendar;
+    DateSpinner* MonthSpinner;
+    DateSpinner* YearSpinner;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
 };
 
 // Date-time values and calendar dates.

@@ -90,6 +90,7 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     Label1 = new QLabel(duplicates_ ? QStringLiteral("&Look for duplicates larger than:")
                                     : QStringLiteral("&Look for file hogs larger than:"),
                         Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
     SpinEdit1 = new SizeBox(Panel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(0, 50000);
@@ -99,7 +100,9 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     SpinEdit1->setToolTip(QStringLiteral("File size in KiloBytes"));
     Label1->setBuddy(SpinEdit1);
     lblKB = new QLabel(QStringLiteral("KB"), Panel1);
+    lblKB->setObjectName(QStringLiteral("lblKB"));
     Label3 = new QLabel(QStringLiteral("Matc&hing these files:"), Panel1);
+    Label3->setObjectName(QStringLiteral("Label3"));
     cbWildCard = new QComboBox(Panel1);
     cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
     cbWildCard->setEditable(true);
@@ -110,7 +113,9 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     cbWildCard->setMinimumWidth(px(150));
     Label3->setBuddy(cbWildCard);
     lblWild = new QLabel(QStringLiteral("All files"), Panel1);
+    lblWild->setObjectName(QStringLiteral("lblWild"));
     lblType = new ElidedLabel(Panel1);
+    lblType->setObjectName(QStringLiteral("lblType"));
 
     btScan = makeToolButton(Panel1, QStringLiteral("btScan"), QStringLiteral("&Scan"),
                             duplicates_ ? QStringLiteral("Duplicates on file name only")
@@ -178,11 +183,17 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     };
 
     PopupMenu1 = new SortMenu(grid, this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Sortbysize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), HogColumns::Size);
+    Sortbysize1->setObjectName(QStringLiteral("Sortbysize1"));
     SortbyDate1 = PopupMenu1->addSort(QStringLiteral("Sort by &Date"), HogColumns::Modified);
+    SortbyDate1->setObjectName(QStringLiteral("SortbyDate1"));
     SortbyAccess = PopupMenu1->addSort(QStringLiteral("Sort by &Access date"), HogColumns::Access);
+    SortbyAccess->setObjectName(QStringLiteral("SortbyAccess"));
     SortbyName1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), HogColumns::FileName);
+    SortbyName1->setObjectName(QStringLiteral("SortbyName1"));
     SortbyType1 = PopupMenu1->addSort(QStringLiteral("Sort by &Type"), HogColumns::Type);
+    SortbyType1->setObjectName(QStringLiteral("SortbyType1"));
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);

@@ -85,13 +85,19 @@ TfrmDirHog::TfrmDirHog(const Services& services, QWidget* parent)
            QMargins(8, 6, 10, 6));
 
     PopupMenu1 = new SortMenu(grid, this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     SortbySize1 = PopupMenu1->addSort(QStringLiteral("Sort by &Size"), FolderHogColumns::Size);
+    SortbySize1->setObjectName(QStringLiteral("SortbySize1"));
     Sortbyfiles1 = PopupMenu1->addSort(QStringLiteral("Sort by # &Files"), FolderHogColumns::Files);
+    Sortbyfiles1->setObjectName(QStringLiteral("Sortbyfiles1"));
     Sortbysubdirectories1 =
         PopupMenu1->addSort(QStringLiteral("Sort by # Sub-f&olders"), FolderHogColumns::SubFolders);
+    Sortbysubdirectories1->setObjectName(QStringLiteral("Sortbysubdirectories1"));
     Sortbydate1 =
         PopupMenu1->addSort(QStringLiteral("Sort by &Access Date"), FolderHogColumns::LatestAccess);
+    Sortbydate1->setObjectName(QStringLiteral("Sortbydate1"));
     SortbyName1 = PopupMenu1->addSort(QStringLiteral("Sort by &Name"), FolderHogColumns::Name);
+    SortbyName1->setObjectName(QStringLiteral("SortbyName1"));
     PopupMenu1->attachToGrid(true);
 
     connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);

@@ -25,25 +25,7 @@ public:
     ~TfrmDirHog() override;
 
     // Query controls.
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label5;
     // The button row; btDelete stands where btAbort does, and only one of them shows.
-    QPushButton* btTop;
-    QPushButton* btAll;
-    QPushButton* btDelete;
-    QPushButton* btPrint;
-    QPushButton* btClip;
-    QPushButton* btBrowse;
-    QPushButton* btSort;
-    QLabel* pnlScan;
-    SortMenu* PopupMenu1;
-    QAction* SortbySize1;
-    QAction* Sortbyfiles1;
-    QAction* Sortbysubdirectories1;
-    QAction* Sortbydate1;
-    QAction* SortbyName1;
 
     void FormShow() override;
     void ClearGrid();
@@ -65,6 +47,25 @@ public:
     [[nodiscard]] QString printTitle() const;
 
 private:
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label5;
+    QPushButton* btTop;
+    QPushButton* btAll;
+    QPushButton* btDelete;
+    QPushButton* btPrint;
+    QPushButton* btClip;
+    QPushButton* btBrowse;
+    QPushButton* btSort;
+    QLabel* pnlScan;
+    SortMenu* PopupMenu1;
+    QAction* SortbySize1;
+    QAction* Sortbyfiles1;
+    QAction* Sortbysubdirectories1;
+    QAction* Sortbydate1;
+    QAction* SortbyName1;
+
     [[nodiscard]] bool wasRemoved(QByteArrayView path) const;
     // The rows of the folder and of every listed folder inside it say how they went.
     void markRemoved(const QByteArray& path, FolderFate fate);

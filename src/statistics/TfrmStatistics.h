@@ -69,45 +69,12 @@ public:
     // stops a run under way.
     void followOwner(QWidget* owner);
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet3;  // Disk Space
-    QWidget* TabSheet1;  // File Types
-    QWidget* TabSheet2;  // File Sizes
-    QWidget* TabSheet4;  // Files accessed
-    QWidget* TabSheet5;  // Files created
-    QWidget* TabSheet6;  // Files modified
-
-    QLabel* lblTotal;
-    QLabel* lblFreeC;
-    QLabel* lblFree;
-    QLabel* lblPct;
-    QLabel* Label26;
-    QLabel* lblUsed;
-    QLabel* lblPct2;
-    QLabel* lblReserved;  // only where the file system keeps space for the administrator
-    StatGauge* Gauge1;
-
     ResultGridView* gridTypes;
-    QPushButton* btSort;
-    QMenu* PopupMenu1;
-    QAction* SortbyExtension;
-    QAction* SortbyType;
-    QAction* SortbyNumFiles;
-    QAction* SortbySize;
 
-    GaugePage sizesPage;  // gaFsN, lblSizeN, gaFsS, lblSize
-    QLabel* lblCluster;
+    GaugePage sizesPage;   // gaFsN, lblSizeN, gaFsS, lblSize
     GaugePage accessPage;  // gaFaN, lblAgeN, gaFaS, lblAgeS
     GaugePage createPage;  // gaFcN, lblCr, gaFcS, lblCrS
     GaugePage writePage;   // gaFwN, lblWr, gaFwS, lblFw
-
-    QComboBox* cbDrive;
-    QPushButton* btOK;
-    QPushButton* btPrint;
-    QPushButton* btCancel;
-    QStatusBar* StatusBar1;
-    QProgressBar* ProgressBar1;
-    QLabel* pnlNotYet;
 
     [[nodiscard]] bool collected() const { return collected_; }
     [[nodiscard]] bool scanning() const { return scanning_; }
@@ -137,6 +104,37 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QTabWidget* PageControl1;
+    QWidget* TabSheet3;  // Disk Space
+    QWidget* TabSheet1;  // File Types
+    QWidget* TabSheet2;  // File Sizes
+    QWidget* TabSheet4;  // Files accessed
+    QWidget* TabSheet5;  // Files created
+    QWidget* TabSheet6;  // Files modified
+    QLabel* lblTotal;
+    QLabel* lblFreeC;
+    QLabel* lblFree;
+    QLabel* lblPct;
+    QLabel* Label26;
+    QLabel* lblUsed;
+    QLabel* lblPct2;
+    QLabel* lblReserved;  // only where the file system keeps space for the administrator
+    StatGauge* Gauge1;
+    QPushButton* btSort;
+    QMenu* PopupMenu1;
+    QAction* SortbyExtension;
+    QAction* SortbyType;
+    QAction* SortbyNumFiles;
+    QAction* SortbySize;
+    QLabel* lblCluster;
+    QComboBox* cbDrive;
+    QPushButton* btOK;
+    QPushButton* btPrint;
+    QPushButton* btCancel;
+    QStatusBar* StatusBar1;
+    QProgressBar* ProgressBar1;
+    QLabel* pnlNotYet;
+
     Services services_;
     StatisticsScan::Outcome scan(const Drive& drive);
     // The run after its start: the walk, the figures, the caption and the messages.

@@ -56,14 +56,12 @@ void runScanWithEvents(Scan& scanner, Run run, Leave leaveScanning) {
 // The window never hides while a scan runs; a close asked for during one closes the window
 // once the scan has stopped. Escape closes the window only when no scan runs.
 // A scan it runs has an `abort` flag, setPump(EventPump*), pathOf(record) and releaseList().
+// Its controls are its own: the drive panel and the grid are what it shows to others; tests
+// reach the rest by object name, as a user reaches them by caption.
 class ResultWindow : public ToolWindow {
     Q_OBJECT
 public:
-    QFrame* Panel1;
-    QLabel* Label4;  // "D&rives:"
     DriveCheckPanel* pnlDrives;
-    QPushButton* btClose;
-    QPushButton* btAbort;
     ResultGridView* grid;
     int rowsFilled = 0;
 
@@ -86,6 +84,11 @@ public slots:
     void reject() override;
 
 protected:
+    QFrame* Panel1;
+    QLabel* Label4;  // "D&rives:"
+    QPushButton* btClose;
+    QPushButton* btAbort;
+
     ResultWindow(const Services& services, QWidget* parent, const ColumnSchema& schema,
                  QSize designedSize, int panelHeight, const QString& statusName, int statusHeight);
 

@@ -25,12 +25,7 @@ public:
     void btDeleteClick();
     void btRecycleClick();
 
-    QLabel* Label2 = nullptr;
     QLabel* lblDirectory = nullptr;
-    QLabel* lblContents = nullptr;  // files, folders and bytes of the tree, counted when shown
-    QPushButton* btDelete = nullptr;
-    QPushButton* btRecycle = nullptr;
-    QPushButton* BitBtn3 = nullptr;
 
     bool sendToBin = false;
 
@@ -38,6 +33,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* Label2 = nullptr;
+    QLabel* lblContents = nullptr;  // files, folders and bytes of the tree, counted when shown
+    QPushButton* btDelete = nullptr;
+    QPushButton* btRecycle = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+
     Services services_;
     QByteArray directory_;
     QString directoryText_;  // the label text directory_ belongs to

@@ -39,16 +39,7 @@ public:
     void btRecycleClick();
     bool sendToRecycleBin(const QByteArray& path);
 
-    QFrame* Panel2 = nullptr;
-    QLabel* lblDelete = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* lblSavings = nullptr;
     QListWidget* lb1 = nullptr;
-    QPushButton* btDelete = nullptr;
-    QPushButton* btRecycle = nullptr;
-    QLabel* Label2 = nullptr;
-    QProgressBar* bar = nullptr;
-    QPushButton* btClose = nullptr;
 
     std::int64_t savings = 0;      // the room on disk deleting the files frees, set by the caller
     std::int64_t keptByLinks = 0;  // files whose room another hard link keeps, by the caller
@@ -65,6 +56,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QFrame* Panel2 = nullptr;
+    QLabel* lblDelete = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* lblSavings = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btRecycle = nullptr;
+    QLabel* Label2 = nullptr;
+    QProgressBar* bar = nullptr;
+    QPushButton* btClose = nullptr;
+
     Services services_;
     void addMarked(MarkedFile file);
     // Deletes or trashes the listed files in list order with the hourglass and the progress

@@ -16,19 +16,21 @@ class TfrmWildCard : public QDialog {
 public:
     explicit TfrmWildCard(QWidget* parent = nullptr);
 
+    QComboBox* cbWildCard = nullptr;  // the pattern, given and chosen
+
     void FormShow();
     // Names the pattern: "All files" for *.*, and the registered name of its extension.
     void cbWildCardClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     QLabel* Label3 = nullptr;
-    QComboBox* cbWildCard = nullptr;
     QLabel* lblWild = nullptr;
     QLabel* lblType = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 // Shows the chooser over owner with the current pattern; the new pattern on OK, nothing on

@@ -128,41 +128,59 @@ TfrmView::TfrmView(const Services& services, QWidget* parent)
     setAcceptDrops(true);
 
     MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
     Open1 = File1->addAction(QStringLiteral("&Open..."), this, &TfrmView::Open1Click);
+    Open1->setObjectName(QStringLiteral("Open1"));
     File1->addSeparator();
     Print1 = File1->addAction(QStringLiteral("&Print..."), this, &TfrmView::Print1Click);
+    Print1->setObjectName(QStringLiteral("Print1"));
     PrintSetup1 =
         File1->addAction(QStringLiteral("P&rint setup..."), this, &TfrmView::PrintSetup1Click);
+    PrintSetup1->setObjectName(QStringLiteral("PrintSetup1"));
     File1->addSeparator();
     Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TfrmView::Exit1Click);
+    Exit1->setObjectName(QStringLiteral("Exit1"));
     Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     Clipboard1 = MainMenu1->addMenu(QStringLiteral("&Clipboard"));
+    Clipboard1->setObjectName(QStringLiteral("Clipboard1"));
     Copy1 = Clipboard1->addAction(QStringLiteral("&Copy"), this, &TfrmView::Copy1Click);
+    Copy1->setObjectName(QStringLiteral("Copy1"));
     Copy1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence::Copy});
     SelectAll1 =
         Clipboard1->addAction(QStringLiteral("&Select all"), this, &TfrmView::SelectAll1Click);
+    SelectAll1->setObjectName(QStringLiteral("SelectAll1"));
     Search1 = MainMenu1->addMenu(QStringLiteral("&Search"));
+    Search1->setObjectName(QStringLiteral("Search1"));
     Find1 = Search1->addAction(QStringLiteral("&Find..."), this, &TfrmView::Find1Click);
+    Find1->setObjectName(QStringLiteral("Find1"));
     Find1->setShortcut(QKeySequence::Find);
     FindNext1 = Search1->addAction(QStringLiteral("Find &next"), this, &TfrmView::FindNext1Click);
+    FindNext1->setObjectName(QStringLiteral("FindNext1"));
     FindNext1->setShortcut(QKeySequence(Qt::Key_F3));
     Search1->addSeparator();
     GotoLine1 =
         Search1->addAction(QStringLiteral("&Go to line..."), this, &TfrmView::GotoLine1Click);
+    GotoLine1->setObjectName(QStringLiteral("GotoLine1"));
     GotoLine1->setShortcut(QKeySequence(Qt::Key_F4));
     Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
+    Options1->setObjectName(QStringLiteral("Options1"));
     HexMode1 = Options1->addAction(QStringLiteral("&Hex Mode"));
+    HexMode1->setObjectName(QStringLiteral("HexMode1"));
     HexMode1->setCheckable(true);
     HexMode1->setShortcut(QKeySequence(Qt::Key_F8));
     connect(HexMode1, &QAction::triggered, this, &TfrmView::HexMode1Click);
     TabExpansion1 = Options1->addAction(QStringLiteral("&Tab expansion"));
+    TabExpansion1->setObjectName(QStringLiteral("TabExpansion1"));
     TabExpansion1->setCheckable(true);
     connect(TabExpansion1, &QAction::triggered, this, &TfrmView::TabExpansion1Click);
     Options1->addSeparator();
     TabSize1 = Options1->addAction(QStringLiteral("Tab si&ze..."), this, &TfrmView::TabSize1Click);
+    TabSize1->setObjectName(QStringLiteral("TabSize1"));
     Options1->addSeparator();
     Font1 = Options1->addAction(QStringLiteral("&Font..."), this, &TfrmView::Font1Click);
+    Font1->setObjectName(QStringLiteral("Font1"));
     for (QAction* a : {Print1, Copy1, SelectAll1, Find1, FindNext1, GotoLine1})
         a->setEnabled(false);
     connect(File1, &QMenu::aboutToShow, this, &TfrmView::File1Click);
@@ -178,21 +196,29 @@ TfrmView::TfrmView(const Services& services, QWidget* parent)
     TabExpansion1->setChecked(Viewer1->expandTabs());
 
     Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(33);
     auto* panel = new QHBoxLayout(Panel1);
     panel->setContentsMargins(8, 2, 15, 2);
     panel->setSpacing(5);
     rbAscii = new QRadioButton(QStringLiteral("&ASCII"), Panel1);
+    rbAscii->setObjectName(QStringLiteral("rbAscii"));
     rbHex = new QRadioButton(QStringLiteral("&Hex"), Panel1);
+    rbHex->setObjectName(QStringLiteral("rbHex"));
     rbAscii->setChecked(true);
     connect(rbAscii, &QRadioButton::clicked, this, &TfrmView::rbAsciiClick);
     connect(rbHex, &QRadioButton::clicked, this, &TfrmView::rbHexClick);
     btFont = new QPushButton(QStringLiteral("Fo&nt"), Panel1);
+    btFont->setObjectName(QStringLiteral("btFont"));
     btPrint = new QPushButton(QStringLiteral("P&rint setup"), Panel1);
+    btPrint->setObjectName(QStringLiteral("btPrint"));
     BitBtn1 = new QPushButton(QStringLiteral("&Print"), Panel1);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     btStrings = new QPushButton(QStringLiteral("&View ASCII strings"), Panel1);
+    btStrings->setObjectName(QStringLiteral("btStrings"));
     btStrings->setToolTip(QStringLiteral("Peek inside file for ASCII strings"));
     btClose = new QPushButton(QStringLiteral("Close"), Panel1);
+    btClose->setObjectName(QStringLiteral("btClose"));
     for (QPushButton* b : {btFont, btPrint, BitBtn1, btStrings, btClose})
         b->setAutoDefault(false);
     connect(btFont, &QPushButton::clicked, this, &TfrmView::Font1Click);
@@ -207,6 +233,7 @@ TfrmView::TfrmView(const Services& services, QWidget* parent)
         panel->addWidget(b);
 
     Header1 = new QWidget(this);
+    Header1->setObjectName(QStringLiteral("Header1"));
     Header1->setFixedHeight(25);
     auto* header = new QHBoxLayout(Header1);
     header->setContentsMargins(2, 0, 2, 0);
@@ -537,12 +564,16 @@ TfrmStrings::TfrmStrings(const Services& services, QWidget* parent)
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(41);
     auto* panel = new QHBoxLayout(Panel1);
     panel->setContentsMargins(8, 4, 10, 4);
     Label1 = new QLabel(QStringLiteral("Number of ASCII lines found : "), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
     lblCount = new QLabel(Panel1);
+    lblCount->setObjectName(QStringLiteral("lblCount"));
     btClose = new QPushButton(QStringLiteral("Close"), Panel1);
+    btClose->setObjectName(QStringLiteral("btClose"));
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
     panel->addWidget(Label1);
     panel->addWidget(lblCount);

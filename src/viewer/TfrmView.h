@@ -50,34 +50,7 @@ public:
 
     QByteArray fileToView;
 
-    QMenuBar* MainMenu1;
-    QMenu* File1;
-    QMenu* Clipboard1;
-    QMenu* Search1;
-    QMenu* Options1;
-    QAction* Open1;
-    QAction* Print1;
-    QAction* PrintSetup1;
-    QAction* Exit1;
-    QAction* Copy1;
-    QAction* SelectAll1;
-    QAction* Find1;
-    QAction* FindNext1;
-    QAction* GotoLine1;
-    QAction* HexMode1;
-    QAction* TabExpansion1;
-    QAction* TabSize1;
-    QAction* Font1;
     FileView* Viewer1;
-    QWidget* Panel1;
-    QRadioButton* rbAscii;
-    QRadioButton* rbHex;
-    QPushButton* btFont;
-    QPushButton* btPrint;
-    QPushButton* BitBtn1;
-    QPushButton* btStrings;
-    QPushButton* btClose;
-    QWidget* Header1;
     std::array<QLabel*, 5> headerSections{};
 
     void FormShow();
@@ -119,6 +92,34 @@ protected:
     void done(int result) override;
 
 private:
+    QMenuBar* MainMenu1;
+    QMenu* File1;
+    QMenu* Clipboard1;
+    QMenu* Search1;
+    QMenu* Options1;
+    QAction* Open1;
+    QAction* Print1;
+    QAction* PrintSetup1;
+    QAction* Exit1;
+    QAction* Copy1;
+    QAction* SelectAll1;
+    QAction* Find1;
+    QAction* FindNext1;
+    QAction* GotoLine1;
+    QAction* HexMode1;
+    QAction* TabExpansion1;
+    QAction* TabSize1;
+    QAction* Font1;
+    QWidget* Panel1;
+    QRadioButton* rbAscii;
+    QRadioButton* rbHex;
+    QPushButton* btFont;
+    QPushButton* btPrint;
+    QPushButton* BitBtn1;
+    QPushButton* btStrings;
+    QPushButton* btClose;
+    QWidget* Header1;
+
     Services services_;
     void searchFailed(const QString& text);
 
@@ -134,10 +135,6 @@ public:
     explicit TfrmStrings(const Services& services, QWidget* parent = nullptr);
     QByteArray fileToScan;
     QPlainTextEdit* Memo1;
-    QWidget* Panel1;
-    QLabel* Label1;
-    QLabel* lblCount;
-    QPushButton* btClose;
 
     void FormShow();
 
@@ -145,6 +142,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* Panel1;
+    QLabel* Label1;
+    QLabel* lblCount;
+    QPushButton* btClose;
+
     Services services_;
     bool shown_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <functional>
 
+#include "Controls.h"
 #include "FileChecks.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
@@ -66,13 +67,18 @@ protected:
     [[nodiscard]] QStringList marked() const { return names(true); }
     [[nodiscard]] QStringList folderList() const {
         QStringList out;
-        for (int i = 0; i < window->DirectoryListBox1->count(); ++i)
-            out.append(window->DirectoryListBox1->item(i)->data(Qt::UserRole).toByteArray());
+        for (int i = 0; i < test::control<QListWidget>(*window, "DirectoryListBox1")->count(); ++i)
+            out.append(test::control<QListWidget>(*window, "DirectoryListBox1")
+                           ->item(i)
+                           ->data(Qt::UserRole)
+                           .toByteArray());
         return out;
     }
     void enter(const QByteArray& path) {
-        for (int i = 0; i < window->DirectoryListBox1->count(); ++i) {
-            QListWidgetItem* item = window->DirectoryListBox1->item(i);
+        for (int i = 0; i < test::control<QListWidget>(*window, "DirectoryListBox1")->count();
+             ++i) {
+            QListWidgetItem* item =
+                test::control<QListWidget>(*window, "DirectoryListBox1")->item(i);
             if (item->data(Qt::UserRole).toByteArray() == path)
                 return window->DirectoryListBox1DblClick(item);
         }
@@ -92,15 +98,21 @@ TEST_F(TfrmBrowseTest, ATotalOfGigabytesItsTipAndTheButtonsShowWholeAtTheSmalles
     tree.file("disk.img", std::int64_t(5'683'281'920));
     installed.platform().setRoomFollowsLength(false);  // the image is sparse
     TfrmBrowse& w = open();
-    EXPECT_EQ(w.pnlSize->text(), "Total size : 5,683,282,935");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSize")->text(), "Total size : 5,683,282,935");
     // Its tip tells its room on disk apart from its length.
     const ResultGrid& g = w.grid->results();
     const int row = int(names().indexOf("disk.img"));
     EXPECT_TRUE(
         g.data(g.index(row, 0), Qt::ToolTipRole).toString().startsWith("Length 5,683,281,920"));
-    EXPECT_EQ(test::cutAtSmallest(w, {w.pnlSize, w.pnlWild, w.btDeleteDirectory, w.btLaunch,
-                                      w.btView, w.btSort, w.btMark, w.btDeleteFiles, w.btClose}),
-              QStringList());
+    EXPECT_EQ(
+        test::cutAtSmallest(
+            w, {test::control<QLabel>(w, "pnlSize"), test::control<QLabel>(w, "pnlWild"),
+                test::control<QPushButton>(w, "btDeleteDirectory"),
+                test::control<QPushButton>(w, "btLaunch"), test::control<QPushButton>(w, "btView"),
+                test::control<QPushButton>(w, "btSort"), test::control<QPushButton>(w, "btMark"),
+                test::control<QPushButton>(w, "btDeleteFiles"),
+                test::control<QPushButton>(w, "btClose")}),
+        QStringList());
 }
 
 TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
@@ -109,26 +121,26 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     tree.file("sub/deeper/x.txt");
     TfrmBrowse& w = open();
     EXPECT_EQ(names(), QStringList({"a.log", "b.txt", "c.txt"}));
-    EXPECT_EQ(w.pnlScan->text(), "Number of files : 3");
-    EXPECT_EQ(w.pnlSize->text(), "Total size : 1,015");
-    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.*");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "Number of files : 3");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSize")->text(), "Total size : 1,015");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlWild")->text(), "Wildcard : *.*");
     EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub")}));
 
     enter(tree.path("sub"));
     EXPECT_EQ(w.folder(), tree.path("sub"));
-    EXPECT_EQ(w.Label1->text(), QString::fromUtf8(tree.path("sub")));
+    EXPECT_EQ(test::control<QLabel>(w, "Label1")->text(), QString::fromUtf8(tree.path("sub")));
     // A path far wider than the window is shortened, and the window stays as narrow as it was.
     const int narrowest = w.minimumSizeHint().width();
     const QByteArray deep = tree.dir(QByteArray(200, 'x') + "/" + QByteArray(200, 'y'));
     w.changeFolder(deep);
-    EXPECT_EQ(w.Label1->toolTip(), QString::fromUtf8(deep));
-    EXPECT_TRUE(w.Label1->text().contains(QChar(0x2026)));
+    EXPECT_EQ(test::control<QLabel>(w, "Label1")->toolTip(), QString::fromUtf8(deep));
+    EXPECT_TRUE(test::control<QLabel>(w, "Label1")->text().contains(QChar(0x2026)));
     EXPECT_EQ(w.minimumSizeHint().width(), narrowest);
     w.changeFolder(tree.path("sub"));
     EXPECT_EQ(folderList(), QStringList({tree.root(), tree.path("sub"), tree.path("sub/deeper")}));
     enter(tree.path("sub/deeper"));
     // An ancestor, by a real double click: the list it is in is rebuilt under the click.
-    QListWidget* list = w.DirectoryListBox1;
+    QListWidget* list = test::control<QListWidget>(w, "DirectoryListBox1");
     const QPoint at = list->visualItemRect(list->item(1)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -150,8 +162,8 @@ TEST_F(TfrmBrowseTest, ShowsTheCurrentFolderAndWalksItsAncestors) {
     tree.dir("empty");
     w.changeFolder(tree.path("empty"));
     EXPECT_EQ(names(), QStringList({""}));
-    EXPECT_EQ(w.pnlScan->text(), "Number of files : 0");
-    EXPECT_EQ(w.pnlSize->text(), "Total size : 0");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "Number of files : 0");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSize")->text(), "Total size : 0");
 }
 
 TEST_F(TfrmBrowseTest, AFolderThatCannotBeReadIsNotEnteredByADoubleClickOrEnter) {
@@ -167,7 +179,7 @@ TEST_F(TfrmBrowseTest, AFolderThatCannotBeReadIsNotEnteredByADoubleClickOrEnter)
         ::chmod(tree.path("sub/locked").constData(), 0);
         ::chmod(tree.path("sub/deeper").constData(), 0);
     }
-    QListWidget* list = w.DirectoryListBox1;
+    QListWidget* list = test::control<QListWidget>(w, "DirectoryListBox1");
     for (const QByteArray& name : {QByteArray("sub/deeper"), QByteArray("sub/locked")}) {
         scriptedDialogs().clear();
         const int line = int(folderList().indexOf(tree.path(name)));
@@ -196,13 +208,13 @@ TEST_F(TfrmBrowseTest, ADriveThatCannotBeReadMovesNothing) {
     installed.platform().setDriveSize(two, -1);
     w.DriveComboBox1Change(1);
     EXPECT_EQ(w.folder(), tree.path("one/deep"));
-    EXPECT_EQ(w.DriveComboBox1->currentIndex(), 0);
+    EXPECT_EQ(test::control<QComboBox>(w, "DriveComboBox1")->currentIndex(), 0);
     EXPECT_EQ(names(), QStringList({"f.txt"}));
 
     installed.platform().setDriveSize(two, 1 << 20);
     w.DriveComboBox1Change(1);
     EXPECT_EQ(w.folder(), two);
-    EXPECT_EQ(w.DriveComboBox1->currentIndex(), 1);
+    EXPECT_EQ(test::control<QComboBox>(w, "DriveComboBox1")->currentIndex(), 1);
     // Back on the first drive, at the folder last shown there, or its top once that is gone.
     w.DriveComboBox1Change(0);
     EXPECT_EQ(w.folder(), tree.path("one/deep"));
@@ -231,7 +243,7 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
     ASSERT_GE(row, 0);
     dup.grid->setCurrentRow(row);
     bool shown = false;
-    EXPECT_TRUE(opensModal([&] { dup.btBrowse->click(); },
+    EXPECT_TRUE(opensModal([&] { test::control<QPushButton>(dup, "btBrowse")->click(); },
                            [&](QDialog& modal) {
                                auto* b = qobject_cast<TfrmBrowse*>(&modal);
                                ASSERT_TRUE(b);
@@ -246,7 +258,7 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
     // A file gone since the scan: the general error, and no browser.
     ::unlink(tree.path("sub/inner.dat").constData());
     scriptedDialogs().clear();
-    EXPECT_FALSE(opensModal([&] { dup.btBrowse->click(); }));
+    EXPECT_FALSE(opensModal([&] { test::control<QPushButton>(dup, "btBrowse")->click(); }));
     EXPECT_EQ(scriptedDialogs().texts(),
               QStringList(
                   {"Invalid file name - " + QString::fromUtf8(tree.path("sub/inner.dat")) + "."}));
@@ -256,43 +268,45 @@ TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange)
     TfrmBrowse& w = open();
     markRow(1);  // b.txt
     const std::vector<std::pair<QAction*, QStringList>> sorts = {
-        {w.SortbyDate1, {"a.log", "b.txt", "c.txt"}},
-        {w.SortbyAccessDate, {"a.log", "b.txt", "c.txt"}},
-        {w.SortbySize1, {"b.txt", "a.log", "c.txt"}},
-        {w.SortbyType1, {"a.log", "b.txt", "c.txt"}},
-        {w.Sortbyname1, {"a.log", "b.txt", "c.txt"}}};
+        {test::control<QAction>(w, "SortbyDate1"), {"a.log", "b.txt", "c.txt"}},
+        {test::control<QAction>(w, "SortbyAccessDate"), {"a.log", "b.txt", "c.txt"}},
+        {test::control<QAction>(w, "SortbySize1"), {"b.txt", "a.log", "c.txt"}},
+        {test::control<QAction>(w, "SortbyType1"), {"a.log", "b.txt", "c.txt"}},
+        {test::control<QAction>(w, "Sortbyname1"), {"a.log", "b.txt", "c.txt"}}};
     for (const auto& [item, order] : sorts) {
         w.Sortbyname1Click(item);
         EXPECT_EQ(names(), order) << item->text().toStdString();
         EXPECT_EQ(marked(), QStringList({"b.txt"})) << item->text().toStdString();
         EXPECT_TRUE(item->isChecked());
     }
-    w.Sortbyname1Click(w.SortbySize1);
+    w.Sortbyname1Click(test::control<QAction>(w, "SortbySize1"));
     EXPECT_EQ(names(), QStringList({"b.txt", "a.log", "c.txt"}));
     EXPECT_EQ(w.grid->results().pathOf(0), tree.path("b.txt"));
     enter(tree.path("sub"));
     EXPECT_EQ(names(), QStringList({"huge.dat", "inner.dat"}));
-    EXPECT_TRUE(w.SortbySize1->isChecked());
+    EXPECT_TRUE(test::control<QAction>(w, "SortbySize1")->isChecked());
 
     // A new pattern from the chooser rebuilds the grid without marks; Cancel keeps it.
     enter(tree.root());
     markRow(0);
     const auto choose = [&](const QString& pattern, bool ok) {
-        return opensModal([&] { w.pnlScanClick(); },
-                          [&](QDialog& modal) {
-                              auto* chooser = qobject_cast<TfrmWildCard*>(&modal);
-                              ASSERT_TRUE(chooser);
-                              EXPECT_EQ(chooser->cbWildCard->currentText(), w.pattern());
-                              chooser->cbWildCard->setEditText(pattern);
-                              ok ? chooser->BitBtn1->click() : modal.reject();
-                          });
+        return opensModal(
+            [&] { w.pnlScanClick(); },
+            [&](QDialog& modal) {
+                auto* chooser = qobject_cast<TfrmWildCard*>(&modal);
+                ASSERT_TRUE(chooser);
+                EXPECT_EQ(test::control<QComboBox>(*chooser, "cbWildCard")->currentText(),
+                          w.pattern());
+                test::control<QComboBox>(*chooser, "cbWildCard")->setEditText(pattern);
+                ok ? test::control<QPushButton>(*chooser, "BitBtn1")->click() : modal.reject();
+            });
     };
     EXPECT_TRUE(choose("*.log;c.*", true));
     EXPECT_EQ(names(), QStringList({"a.log", "c.txt"}));  // still largest first
     EXPECT_TRUE(marked().isEmpty());
-    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlWild")->text(), "Wildcard : *.log;c.*");
     EXPECT_TRUE(choose("*.*", false));
-    EXPECT_EQ(w.pnlWild->text(), "Wildcard : *.log;c.*");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlWild")->text(), "Wildcard : *.log;c.*");
     EXPECT_EQ(names().size(), 2);
 }
 
@@ -305,31 +319,31 @@ TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
     markRow(1);
     EXPECT_EQ(w.grid->currentRow(), 2);
     markRow(2);
-    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 2 files 50 bytes");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "Marked for deletion: 2 files 50 bytes");
     markRow(1);  // unmarks A.TXT, not a.txt
     ASSERT_EQ(w.marks().files().size(), 1u);
     EXPECT_EQ(w.marks().files()[0].path, tree.path("a.txt"));
-    EXPECT_TRUE(w.btDeleteFiles->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btDeleteFiles")->isEnabled());
     // The last row: marked, unmarked, and the selection stays there.
     markRow(4);
     EXPECT_EQ(w.grid->currentRow(), 4);
     markRow(4);
     EXPECT_EQ(marked(), QStringList({"a.txt"}));
-    EXPECT_EQ(w.pnlScan->text(), "Marked for deletion: 1 file 30 bytes");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "Marked for deletion: 1 file 30 bytes");
 
     // Cancelled: nothing goes, but the grid is read again without marks.
     tree.file("new.txt");
-    EXPECT_TRUE(opensModal([&] { w.btDeleteFiles->click(); }));
+    EXPECT_TRUE(opensModal([&] { test::control<QPushButton>(w, "btDeleteFiles")->click(); }));
     EXPECT_TRUE(exists(tree.path("a.txt")));
     EXPECT_TRUE(marked().isEmpty());
     EXPECT_TRUE(names().contains("new.txt"));
-    EXPECT_FALSE(w.btDeleteFiles->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btDeleteFiles")->isEnabled());
     EXPECT_EQ(w.grid->currentRow(), 4);  // the user's place is kept
 
     // Confirmed: exactly the marked file goes.
     markRow(2);
     scriptedDialogs().answer(ButtonYes);
-    EXPECT_TRUE(opensModal([&] { w.btDeleteFiles->click(); },
+    EXPECT_TRUE(opensModal([&] { test::control<QPushButton>(w, "btDeleteFiles")->click(); },
                            [&](QDialog& modal) {
                                auto* confirm = qobject_cast<TfrmReallyDelete*>(&modal);
                                ASSERT_TRUE(confirm);
@@ -437,7 +451,7 @@ TEST_F(TfrmBrowseTest, RunAndViewHandOnTheExactPath) {
 TEST_F(TfrmBrowseTest, ClosingWithMarksAsksFirst) {
     const std::vector<std::pair<const char*, std::function<void(TfrmBrowse&)>>> ways = {
         {"Escape", [](TfrmBrowse& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
-        {"Close", [](TfrmBrowse& w) { w.btClose->click(); }},
+        {"Close", [](TfrmBrowse& w) { test::control<QPushButton>(w, "btClose")->click(); }},
         {"close box", [](TfrmBrowse& w) { w.close(); }}};
     for (const auto& [way, closeIt] : ways) {
         TfrmBrowse& w = open();

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "CloseWays.h"
+#include "Controls.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
 #include "ScriptedDialogs.h"
@@ -78,58 +79,62 @@ protected:
 
 TEST_F(TfrmModsTest, BothDateBoxesAreCheckedOnceBeforeAnyScan) {
     TfrmMods& w = open();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     ASSERT_EQ(w.rowsFilled, 4);
-    w.dtStart->setText(QStringLiteral("13/45/26"));
-    w.btOK->click();
+    test::control<QLineEdit>(w, "dtStart")->setText(QStringLiteral("13/45/26"));
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid start date."});
-    EXPECT_EQ(w.focusWidget(), w.dtStart);
+    EXPECT_EQ(w.focusWidget(), test::control<QLineEdit>(w, "dtStart"));
     EXPECT_EQ(w.rowsFilled, 4);  // nothing cleared, nothing scanned
     // The hidden end box too: the relation may change to "In between" during the scan.
     scriptedDialogs().clear();
-    w.dtStart->setText(shortDateText(QDate::currentDate()));
-    w.dtEnd->clear();
+    test::control<QLineEdit>(w, "dtStart")->setText(shortDateText(QDate::currentDate()));
+    test::control<QLineEdit>(w, "dtEnd")->clear();
     w.setWhen(int(DateRelation::OnOrAfter));
-    EXPECT_FALSE(w.dtEnd->isVisibleTo(&w));
-    w.btOK->click();
+    EXPECT_FALSE(test::control<QLineEdit>(w, "dtEnd")->isVisibleTo(&w));
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
     // Leaving a box with no date in it puts the focus back.
     scriptedDialogs().clear();
     w.setWhen(int(DateRelation::Between));
-    w.dtEnd->setText(QStringLiteral("soon"));
+    test::control<QLineEdit>(w, "dtEnd")->setText(QStringLiteral("soon"));
     QFocusEvent leaving(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(w.dtEnd, &leaving);
+    QApplication::sendEvent(test::control<QLineEdit>(w, "dtEnd"), &leaving);
     QCoreApplication::processEvents();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Invalid ending date."});
-    EXPECT_EQ(w.focusWidget(), w.dtEnd);
+    EXPECT_EQ(w.focusWidget(), test::control<QLineEdit>(w, "dtEnd"));
 }
 
 TEST_F(TfrmModsTest, DateBoxesShowTheirFormatTakeYearMonthDayAndKeepTheirWidth) {
     TfrmMods& w = open();
-    EXPECT_EQ(w.dtStart->placeholderText(), "M/D/YY");
-    w.dtStart->setText(QStringLiteral("2001-12-31"));
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtStart")->placeholderText(), "M/D/YY");
+    test::control<QLineEdit>(w, "dtStart")->setText(QStringLiteral("2001-12-31"));
     EXPECT_TRUE(w.dtStartExit());
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
     // A type name beside the pattern takes no room from the date boxes, even at the smallest.
-    const int width = w.dtStart->width();
-    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
-    EXPECT_EQ(test::cutAtSmallest(w, {w.Label1, w.btOK, w.btClose}), QStringList());
-    EXPECT_EQ(w.dtStart->width(), width);
+    const int width = test::control<QLineEdit>(w, "dtStart")->width();
+    test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.txt"));
+    EXPECT_EQ(test::cutAtSmallest(
+                  w, {test::control<QLabel>(w, "Label1"), test::control<QPushButton>(w, "btOK"),
+                      test::control<QPushButton>(w, "btClose")}),
+              QStringList());
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtStart")->width(), width);
 }
 
 TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
     TfrmMods& w = open();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
     ASSERT_EQ(w.rowsFilled, 4);
     EXPECT_EQ(w.grid->results().rowCount(), 4);
-    EXPECT_TRUE(w.pnlScan->text().startsWith("Found : 4")) << w.pnlScan->text().toStdString();
+    EXPECT_TRUE(test::control<QLabel>(w, "pnlScan")->text().startsWith("Found : 4"))
+        << test::control<QLabel>(w, "pnlScan")->text().toStdString();
     EXPECT_EQ(rowOf(tree.path("old/gone.txt")), -1);
-    EXPECT_TRUE(w.btMark->isVisibleTo(&w));
+    EXPECT_TRUE(test::control<QPushButton>(w, "btMark")->isVisibleTo(&w));
     const QStringList lines = w.lbFiles();
     ASSERT_EQ(lines.size(), 4);
     for (int r = 0; r < 4; ++r)
@@ -141,27 +146,27 @@ TEST_F(TfrmModsTest, FoundFilesGoToTheGridAndTheClipboardAsTheScanMeetsThem) {
     // Of 2001 by last write, on or before a day of 2001 only.
     w.setWhat(int(DateField::Modified));
     w.setWhen(int(DateRelation::OnOrBefore));
-    w.dtStart->setText(shortDateText(QDate(2001, 12, 31)));
-    w.btOK->click();
+    test::control<QLineEdit>(w, "dtStart")->setText(shortDateText(QDate(2001, 12, 31)));
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(shownPaths(), std::vector<QByteArray>{tree.path("old/gone.txt")});
     EXPECT_EQ(w.printTitle(), "Files Modified before " + shortDateText(QDate(2001, 12, 31)));
     // Nothing found: the message, no result buttons.
     w.setWhen(int(DateRelation::Between));
-    w.dtStart->setText(shortDateText(QDate(1999, 1, 1)));
-    w.dtEnd->setText(shortDateText(QDate(1999, 1, 1)));
+    test::control<QLineEdit>(w, "dtStart")->setText(shortDateText(QDate(1999, 1, 1)));
+    test::control<QLineEdit>(w, "dtEnd")->setText(shortDateText(QDate(1999, 1, 1)));
     scriptedDialogs().clear();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"No files found."});
-    EXPECT_FALSE(w.btMark->isVisibleTo(&w));
+    EXPECT_FALSE(test::control<QPushButton>(w, "btMark")->isVisibleTo(&w));
 }
 
 TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
     const QByteArray upper = tree.file("case/A.txt", std::int64_t(100));
     const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
     TfrmMods& w = open();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     // A file gone since the scan is marked, but counts nothing.
     ASSERT_EQ(::unlink(lower.constData()), 0);
@@ -169,8 +174,8 @@ TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
     w.marking().toggleCurrent();
     EXPECT_EQ(w.marks().files().size(), 1u);
     EXPECT_EQ(w.marks().count(), 0);
-    EXPECT_FALSE(w.btDelete->isEnabled());
-    EXPECT_EQ(w.pnlScan->text(), "0 files 0 bytes");
+    EXPECT_FALSE(test::control<QPushButton>(w, "btDelete")->isEnabled());
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "0 files 0 bytes");
     // Browse on that row: the browser is not opened on a file that is gone.
     int opened = 0;
     installed.openBrowser = [&](QWidget*, const QByteArray& folder, const QByteArray& name,
@@ -191,7 +196,7 @@ TEST_F(TfrmModsTest, AGoneFileMarksForNothingAndALongPathMarksWhole) {
     for (int i = 0; i < 10; ++i)
         deep += "/a-folder-name-of-some-thirty-chars";
     const QByteArray longPath = tree.file(deep + "/end.txt", std::int64_t(7));
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     ASSERT_GT(longPath.size(), 300);
     w.marking().toggle(rowOf(longPath));
@@ -204,7 +209,7 @@ TEST_F(TfrmModsTest, RowsStandForTheirFilesExactBytesWhateverTheirNamesHold) {
     const QByteArray odd = tree.file("odd/not\xff utf-8.txt", std::int64_t(11));
     const QByteArray tab = tree.file("odd/tab\there.txt", std::int64_t(12));
     TfrmMods& w = open();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     for (const QByteArray& path : {odd, tab}) {
         const int row = rowOf(path);
@@ -229,7 +234,7 @@ TEST_F(TfrmModsTest, OnlyTheFileLeftMarkedIsDeletedAndTheWindowClosesAfterwards)
     const QByteArray upper = tree.file("case/A.txt", std::int64_t(100));
     const QByteArray lower = tree.file("case/a.txt", std::int64_t(1000));
     TfrmMods& w = open();
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     for (const QByteArray& p : {upper, lower, upper})
         w.marking().toggle(rowOf(p));
@@ -263,12 +268,12 @@ TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
     auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
         if (!w.isScanning()) return;
         ++asked;
-        w.SortbyType1->trigger();
+        test::control<QAction>(w, "SortbyType1")->trigger();
         QHeaderView* titles = w.grid->horizontalHeader();
         QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
                           QPoint(titles->sectionViewportPosition(DateColumns::Filename) + 5, 5));
     });
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     QObject::disconnect(hook);
     EXPECT_GT(asked, 0);
@@ -284,8 +289,8 @@ TEST_F(TfrmModsTest, NoSortWhileRowsArriveAndAfterwardsMarksMoveWithTheirRows) {
 
     const QByteArray two = tree.path("d1/two.dat");
     w.marking().toggle(rowOf(two));
-    w.PopupMenu1->choose(w.SortbyType1);
-    EXPECT_TRUE(w.SortbyType1->isChecked());
+    test::control<SortMenu>(w, "PopupMenu1")->choose(test::control<QAction>(w, "SortbyType1"));
+    EXPECT_TRUE(test::control<QAction>(w, "SortbyType1")->isChecked());
     EXPECT_TRUE(w.grid->results().isMarked(rowOf(two)));
     EXPECT_EQ(w.grid->results().cell(DateColumns::Filename, rowOf(two)), "two.dat");
 }
@@ -300,13 +305,13 @@ TEST_F(TfrmModsTest, ATimeChosenDuringTheScanIsTestedFromTheNextFileOn) {
         if (w.isScanning() && w.what() == int(DateField::Accessed))
             w.setWhat(int(DateField::Modified));
     });
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     QObject::disconnect(hook);
     EXPECT_EQ(w.rowsFilled, 5);
     EXPECT_GE(rowOf(late), 0);
     w.setWhat(int(DateField::Accessed));
-    w.btOK->click();
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(rowOf(late), -1);
 }
@@ -317,36 +322,37 @@ TEST_F(TfrmModsTest, ThePickerKeepsTheRangeInOrderWhetherOrNotADayIsPicked) {
     // OK on a start day after the end day moves the end day to it.
     w.showPicker = [&](TfrmPickDate& p) {
         p.show();
-        EXPECT_EQ(p.Calendar->date(), today);
-        p.Calendar->setDate(today.addDays(3));
+        EXPECT_EQ(test::control<MonthCalendar>(p, "Calendar")->date(), today);
+        test::control<MonthCalendar>(p, "Calendar")->setDate(today.addDays(3));
         return int(QDialog::Accepted);
     };
     w.popStartDateClick();
-    EXPECT_EQ(w.dtStart->text(), shortDateText(today.addDays(3)));
-    EXPECT_EQ(w.dtEnd->text(), w.dtStart->text());
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtStart")->text(), shortDateText(today.addDays(3)));
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtEnd")->text(),
+              test::control<QLineEdit>(w, "dtStart")->text());
     // An end day before the start day moves the start day.
     w.showPicker = [&](TfrmPickDate& p) {
         p.show();
-        p.Calendar->setDate(today.addDays(-2));
+        test::control<MonthCalendar>(p, "Calendar")->setDate(today.addDays(-2));
         return int(QDialog::Accepted);
     };
     w.popEndDateClick();
-    EXPECT_EQ(w.dtStart->text(), shortDateText(today.addDays(-2)));
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtStart")->text(), shortDateText(today.addDays(-2)));
     // Cancel still puts typed days in order, and an empty box opens on today.
-    w.dtStart->clear();
-    w.dtEnd->setText(shortDateText(today.addDays(-9)));
+    test::control<QLineEdit>(w, "dtStart")->clear();
+    test::control<QLineEdit>(w, "dtEnd")->setText(shortDateText(today.addDays(-9)));
     int shown = 0;
     w.showPicker = [&](TfrmPickDate& p) {
         ++shown;
         p.show();
-        EXPECT_EQ(p.Calendar->date(), today);
+        EXPECT_EQ(test::control<MonthCalendar>(p, "Calendar")->date(), today);
         return int(QDialog::Rejected);
     };
     w.popStartDateClick();
-    EXPECT_EQ(w.dtStart->text(), shortDateText(today));
-    EXPECT_EQ(w.dtEnd->text(), shortDateText(today));
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtStart")->text(), shortDateText(today));
+    EXPECT_EQ(test::control<QLineEdit>(w, "dtEnd")->text(), shortDateText(today));
     // A box without a date: the message, no picker.
-    w.dtStart->setText(QStringLiteral("someday"));
+    test::control<QLineEdit>(w, "dtStart")->setText(QStringLiteral("someday"));
     w.popStartDateClick();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(scriptedDialogs().texts().last(), "'someday' is not a valid date.");
@@ -354,12 +360,12 @@ TEST_F(TfrmModsTest, ThePickerKeepsTheRangeInOrderWhetherOrNotADayIsPicked) {
 
 TEST_F(TfrmModsTest, APatternWithAWildcardInItsExtensionHasNoTypeName) {
     TfrmMods& w = open();
-    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
-    EXPECT_FALSE(w.lblWild->text().isEmpty());
-    w.cbWildCard->setEditText(QStringLiteral("*.tx?"));
-    EXPECT_EQ(w.lblWild->text(), "");
-    w.cbWildCard->setEditText(QStringLiteral("*.*"));
-    EXPECT_EQ(w.lblWild->text(), "All files");
+    test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.txt"));
+    EXPECT_FALSE(test::control<QLabel>(w, "lblWild")->text().isEmpty());
+    test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.tx?"));
+    EXPECT_EQ(test::control<QLabel>(w, "lblWild")->text(), "");
+    test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.*"));
+    EXPECT_EQ(test::control<QLabel>(w, "lblWild")->text(), "All files");
 }
 
 using TfrmModsScanTest = test::WithSlowPlatform<TfrmModsTest>;
@@ -367,24 +373,25 @@ using TfrmModsScanTest = test::WithSlowPlatform<TfrmModsTest>;
 TEST_F(TfrmModsScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     test::expectEachCloseStopsTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
-        [](ResultWindow& w) { static_cast<TfrmMods&>(w).btOK->click(); });
+        [](ResultWindow& w) { test::control<QPushButton>(w, "btOK")->click(); });
 }
 
 TEST_F(TfrmModsScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
     test::expectEscapeIsAbortDuringTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
-        [](ResultWindow& w) { static_cast<TfrmMods&>(w).btOK->click(); }, 4);
+        [](ResultWindow& w) { test::control<QPushButton>(w, "btOK")->click(); }, 4);
 }
 
 TEST_F(TfrmModsScanTest, AnAbortBeforeAnythingWasFoundListsOnlyTheAbortLine) {
     TfrmMods& w = open();
-    QTimer::singleShot(0, [&] { emit w.btAbort->clicked(); });
-    w.btOK->click();
+    QTimer::singleShot(0, [&] { emit test::control<QPushButton>(w, "btAbort")->clicked(); });
+    test::control<QPushButton>(w, "btOK")->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"LIST INCOMPLETE ... ABORTED BY USER"});
     EXPECT_EQ(w.lbFiles(), QStringList{" LIST INCOMPLETE ... ABORTED BY USER"});
-    EXPECT_TRUE(w.pnlScan->text().startsWith("Found : 0")) << w.pnlScan->text().toStdString();
-    EXPECT_TRUE(w.btClip->isVisibleTo(&w));
+    EXPECT_TRUE(test::control<QLabel>(w, "pnlScan")->text().startsWith("Found : 0"))
+        << test::control<QLabel>(w, "pnlScan")->text().toStdString();
+    EXPECT_TRUE(test::control<QPushButton>(w, "btClip")->isVisibleTo(&w));
 }
 
 }  // namespace

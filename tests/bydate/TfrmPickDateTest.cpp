@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include "Controls.h"
 #include "bydate/MonthCalendar.h"
 #include "bydate/TfrmPickDate.h"
 
@@ -31,7 +32,7 @@ TEST(TfrmPickDateTest, EveryKeyMovesTheDateAndTheReleaseOfHomeGoesToToday) {
     TfrmPickDate picker;
     picker.SetDate(dateValue(QDate(2000, 1, 31)));
     picker.show();
-    MonthCalendar* c = picker.Calendar;
+    MonthCalendar* c = test::control<MonthCalendar>(picker, "Calendar");
     ASSERT_EQ(c->date(), QDate(2000, 1, 31));
     const auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods = {}) {
         QTest::keyPress(c, key, mods);
@@ -68,7 +69,7 @@ TEST(TfrmPickDateTest, ADoubleClickOnANextMonthDayAcceptsThatDay) {
     TfrmPickDate picker;
     picker.SetDate(dateValue(QDate(2024, 1, 15)));
     picker.show();
-    MonthCalendar* c = picker.Calendar;
+    MonthCalendar* c = test::control<MonthCalendar>(picker, "Calendar");
     // The last cell of January 2024's grid (from Sunday 31 December) is 10 February.
     const QPoint at = c->cellRect(41).center();
     ASSERT_EQ(c->cellDate(41), QDate(2024, 2, 10));
@@ -85,18 +86,18 @@ TEST(TfrmPickDateTest, SpinnersStepMonthsAndYearsAndLeaveTheFocusInTheCalendar) 
     picker.SetDate(dateValue(QDate(2000, 2, 29)));
     picker.show();
     picker.activateWindow();
-    QTest::mouseClick(picker.YearSpinner->forward, Qt::LeftButton);
-    EXPECT_EQ(picker.Calendar->date(), QDate(2001, 2, 28));
-    QTest::mouseClick(picker.MonthSpinner->back, Qt::LeftButton);
-    EXPECT_EQ(picker.Calendar->date(), QDate(2001, 1, 28));
-    EXPECT_EQ(picker.focusWidget(), picker.Calendar);
-    QTest::keyClick(picker.Calendar, Qt::Key_Escape);
+    QTest::mouseClick(test::control<DateSpinner>(picker, "YearSpinner")->forward, Qt::LeftButton);
+    EXPECT_EQ(test::control<MonthCalendar>(picker, "Calendar")->date(), QDate(2001, 2, 28));
+    QTest::mouseClick(test::control<DateSpinner>(picker, "MonthSpinner")->back, Qt::LeftButton);
+    EXPECT_EQ(test::control<MonthCalendar>(picker, "Calendar")->date(), QDate(2001, 1, 28));
+    EXPECT_EQ(picker.focusWidget(), test::control<MonthCalendar>(picker, "Calendar"));
+    QTest::keyClick(test::control<MonthCalendar>(picker, "Calendar"), Qt::Key_Escape);
     EXPECT_EQ(picker.result(), QDialog::Rejected);
     // Without a date handed in, the picker opens on today.
     TfrmPickDate fresh;
     fresh.SetDate(0);
     fresh.show();
-    EXPECT_EQ(fresh.Calendar->date(), QDate::currentDate());
+    EXPECT_EQ(test::control<MonthCalendar>(fresh, "Calendar")->date(), QDate::currentDate());
 }
 
 }  // namespace

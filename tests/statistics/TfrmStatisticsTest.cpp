@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <functional>
 
+#include "Controls.h"
 #include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
@@ -93,25 +94,28 @@ protected:
 TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     TfrmStatistics& w = open();
     EXPECT_EQ(w.windowTitle(), "File Statistics Not Yet Collected");
-    w.PageControl1->setCurrentWidget(w.TabSheet2);
-    EXPECT_TRUE(w.pnlNotYet->isVisible());
-    w.PageControl1->setCurrentWidget(w.TabSheet3);
-    EXPECT_FALSE(w.pnlNotYet->isVisible());
+    test::control<QTabWidget>(w, "PageControl1")
+        ->setCurrentWidget(test::control<QWidget>(w, "TabSheet2"));
+    EXPECT_TRUE(test::control<QLabel>(w, "pnlNotYet")->isVisible());
+    test::control<QTabWidget>(w, "PageControl1")
+        ->setCurrentWidget(test::control<QWidget>(w, "TabSheet3"));
+    EXPECT_FALSE(test::control<QLabel>(w, "pnlNotYet")->isVisible());
 
     // Not ready: the message alone, and the notice.
     drive.notReady = true;
     w.btOKClick();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"There is no disk in drive " + boxText()});
-    EXPECT_TRUE(w.pnlNotYet->isVisible());
+    EXPECT_TRUE(test::control<QLabel>(w, "pnlNotYet")->isVisible());
     EXPECT_FALSE(w.collected());
 
     drive.notReady = false;
     w.btOKClick();
     test::finishScans();
     EXPECT_EQ(w.windowTitle(), "Statistics for drive " + boxText() + " completed.");
-    EXPECT_EQ(w.StatusBar1->currentMessage(), "Finished - 10 files processed");
-    EXPECT_FALSE(w.pnlNotYet->isVisible());
+    EXPECT_EQ(test::control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+              "Finished - 10 files processed");
+    EXPECT_FALSE(test::control<QLabel>(w, "pnlNotYet")->isVisible());
     EXPECT_EQ(w.sizesPage.countLabel[0]->text(), "10");
     EXPECT_EQ(w.gridTypes->results().cell(2, 0), "10");
 
@@ -120,9 +124,11 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     EXPECT_FALSE(w.isVisible());
     tree.file("new.txt", std::int64_t(1));
     w.show();
-    EXPECT_EQ(w.StatusBar1->currentMessage(), "Finished - 10 files processed");
+    EXPECT_EQ(test::control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+              "Finished - 10 files processed");
     EXPECT_EQ(w.sizesPage.countLabel[0]->text(), "10");
-    EXPECT_TRUE(w.lblCluster->text().startsWith("Since drive " + tree.root()));
+    EXPECT_TRUE(
+        test::control<QLabel>(w, "lblCluster")->text().startsWith("Since drive " + tree.root()));
 
     // A root that cannot be opened changes no figure and reports nothing completed.
     drive.rootError = EACCES;
@@ -132,7 +138,8 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts().last(), "Can't open drive " + boxText());
     EXPECT_EQ(w.windowTitle(), "before");
-    EXPECT_EQ(w.StatusBar1->currentMessage(), "Finished - 10 files processed");
+    EXPECT_EQ(test::control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+              "Finished - 10 files processed");
     EXPECT_EQ(files(), 10);
 
     // An I/O error: back to idle, the run marked incomplete, the error told.
@@ -142,13 +149,15 @@ TEST_F(TfrmStatisticsTest, LifeOfTheWindow) {
     w.btOKClick();
     test::finishScans();
     EXPECT_FALSE(w.scanning());
-    EXPECT_TRUE(w.btOK->isEnabled());
-    EXPECT_TRUE(w.cbDrive->isEnabled());
-    EXPECT_FALSE(w.ProgressBar1->isVisible());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btOK")->isEnabled());
+    EXPECT_TRUE(test::control<QComboBox>(w, "cbDrive")->isEnabled());
+    EXPECT_FALSE(test::control<QProgressBar>(w, "ProgressBar1")->isVisible());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(w.windowTitle(),
               "File Statistics for drive " + boxText() + " incomplete ... aborted.");
-    EXPECT_TRUE(w.StatusBar1->currentMessage().endsWith(" INCOMPLETE ... ABORTED"));
+    EXPECT_TRUE(test::control<QStatusBar>(w, "StatusBar1")
+                    ->currentMessage()
+                    .endsWith(" INCOMPLETE ... ABORTED"));
     EXPECT_EQ(scriptedDialogs().texts().last(), "I/O error 5");
 }
 
@@ -156,17 +165,18 @@ TEST_F(TfrmStatisticsTest, ControlKeysTurnThePagesWhereverTheFocusIs) {
     TfrmStatistics& w = open();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.cbDrive->setFocus();
-    const int last = w.PageControl1->count() - 1;
-    w.PageControl1->setCurrentIndex(last);
+    test::control<QComboBox>(w, "cbDrive")->setFocus();
+    const int last = test::control<QTabWidget>(w, "PageControl1")->count() - 1;
+    test::control<QTabWidget>(w, "PageControl1")->setCurrentIndex(last);
     const std::pair<QKeyCombination, int> steps[] = {
         {Qt::CTRL | Qt::Key_Tab, 0},  // round
         {Qt::CTRL | Qt::Key_PageDown, 1},
         {Qt::CTRL | Qt::Key_PageUp, 0},
         {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, last}};
     for (const auto& [keys, page] : steps) {
-        QTest::keyClick(w.cbDrive, keys.key(), keys.keyboardModifiers());
-        EXPECT_EQ(w.PageControl1->currentIndex(), page);
+        QTest::keyClick(test::control<QComboBox>(w, "cbDrive"), keys.key(),
+                        keys.keyboardModifiers());
+        EXPECT_EQ(test::control<QTabWidget>(w, "PageControl1")->currentIndex(), page);
     }
 }
 
@@ -188,7 +198,8 @@ TEST_F(TfrmStatisticsTest, ACaptionOfTheLastRunDoesNotStayDuringTheNext) {
 TEST_F(TfrmStatisticsTest, CancelEscAndCloseBoxStopARunAndKeepTheWindow) {
     const std::vector<std::pair<const char*, std::function<void(TfrmStatistics&)>>> ways{
         {"Escape", [](TfrmStatistics& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
-        {"Cancel", [](TfrmStatistics& w) { emit w.btCancel->clicked(); }},
+        {"Cancel",
+         [](TfrmStatistics& w) { emit test::control<QPushButton>(w, "btCancel")->clicked(); }},
         {"close box", [](TfrmStatistics& w) { w.close(); }}};
     TfrmStatistics& w = open();
     for (const auto& [way, stop] : ways) {
@@ -205,7 +216,10 @@ TEST_F(TfrmStatisticsTest, CancelEscAndCloseBoxStopARunAndKeepTheWindow) {
         EXPECT_GT(files(), 0) << way;
         EXPECT_LT(files(), 10) << way;
         EXPECT_EQ(w.sizesPage.countLabel[0]->text(), QString::number(files())) << way;
-        EXPECT_TRUE(w.StatusBar1->currentMessage().endsWith(" INCOMPLETE ... ABORTED")) << way;
+        EXPECT_TRUE(test::control<QStatusBar>(w, "StatusBar1")
+                        ->currentMessage()
+                        .endsWith(" INCOMPLETE ... ABORTED"))
+            << way;
         EXPECT_EQ(w.windowTitle(),
                   "File Statistics for drive " + boxText() + " incomplete ... aborted.");
     }
@@ -233,37 +247,42 @@ TEST_F(TfrmStatisticsTest, ClosingTheMainWindowStopsARunAndClosesAfterIt) {
 TEST_F(TfrmStatisticsTest, DiskSpacePage) {
     drive.space = DriveSpace{3000, 1000, 512};
     TfrmStatistics& w = open();
-    EXPECT_EQ(w.lblTotal->text(), "3,000");
-    EXPECT_EQ(w.lblUsed->text(), "2,000");
-    EXPECT_EQ(w.lblPct->text(), "bytes (33 %) ");
-    EXPECT_EQ(w.lblPct2->text(), "bytes (67 %) ");
-    EXPECT_EQ(w.Gauge1->progress(), 67);
-    EXPECT_EQ(w.lblFreeC->text(), "Free Space on Drive " + tree.root() + ": ");
-    EXPECT_TRUE(w.lblReserved->isHidden());
+    EXPECT_EQ(test::control<QLabel>(w, "lblTotal")->text(), "3,000");
+    EXPECT_EQ(test::control<QLabel>(w, "lblUsed")->text(), "2,000");
+    EXPECT_EQ(test::control<QLabel>(w, "lblPct")->text(), "bytes (33 %) ");
+    EXPECT_EQ(test::control<QLabel>(w, "lblPct2")->text(), "bytes (67 %) ");
+    EXPECT_EQ(test::control<StatGauge>(w, "Gauge1")->progress(), 67);
+    EXPECT_EQ(test::control<QLabel>(w, "lblFreeC")->text(),
+              "Free Space on Drive " + tree.root() + ": ");
+    EXPECT_TRUE(test::control<QLabel>(w, "lblReserved")->isHidden());
     // Space kept for the administrator: a line of its own, neither used nor free.
     drive.space = DriveSpace{3000, 900, 512, 300};
     w.cbDriveClick();
-    EXPECT_EQ(w.lblUsed->text(), "1,800");
-    EXPECT_EQ(w.lblPct2->text(), "bytes (67 %) ");
-    EXPECT_FALSE(w.lblReserved->isHidden());
-    EXPECT_TRUE(w.lblReserved->text().contains("300"));
-    const auto colour = [&] { return w.lblFree->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(test::control<QLabel>(w, "lblUsed")->text(), "1,800");
+    EXPECT_EQ(test::control<QLabel>(w, "lblPct2")->text(), "bytes (67 %) ");
+    EXPECT_FALSE(test::control<QLabel>(w, "lblReserved")->isHidden());
+    EXPECT_TRUE(test::control<QLabel>(w, "lblReserved")->text().contains("300"));
+    const auto colour = [&] {
+        return test::control<QLabel>(w, "lblFree")->palette().color(QPalette::WindowText);
+    };
     const std::vector<std::tuple<DriveSpace, int, QColor>> cases{
         {{100, 5, 1}, 95, Qt::red}, {{100, 6, 1}, 94, Qt::black}, {{0, 0, 1}, 0, Qt::black}};
     for (const auto& [space, bar, expected] : cases) {
         drive.space = space;
         w.cbDriveClick();
-        EXPECT_EQ(w.Gauge1->progress(), bar);
+        EXPECT_EQ(test::control<StatGauge>(w, "Gauge1")->progress(), bar);
         EXPECT_EQ(colour(), expected) << space.free;
-        EXPECT_EQ(w.lblPct->palette().color(QPalette::WindowText), expected);
+        EXPECT_EQ(test::control<QLabel>(w, "lblPct")->palette().color(QPalette::WindowText),
+                  expected);
     }
-    EXPECT_EQ(w.lblPct->text(), "bytes (0 %) ");
-    EXPECT_EQ(w.lblPct2->text(), "bytes (0 %) ");
+    EXPECT_EQ(test::control<QLabel>(w, "lblPct")->text(), "bytes (0 %) ");
+    EXPECT_EQ(test::control<QLabel>(w, "lblPct2")->text(), "bytes (0 %) ");
     // Another page keeps its figures when the drive changes.
     drive.space = DriveSpace{3000, 1000, 512};
-    w.PageControl1->setCurrentWidget(w.TabSheet1);
+    test::control<QTabWidget>(w, "PageControl1")
+        ->setCurrentWidget(test::control<QWidget>(w, "TabSheet1"));
     w.cbDriveClick();
-    EXPECT_EQ(w.lblTotal->text(), "0");
+    EXPECT_EQ(test::control<QLabel>(w, "lblTotal")->text(), "0");
 }
 
 TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
@@ -292,15 +311,15 @@ TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
     EXPECT_LT(w.gridTypes->fontMetrics().horizontalAdvance(g.cell(4, rowOf(".TWLV"))),
               w.gridTypes->columnWidth(4) - 8);
 
-    w.SortbyExtensionClick(w.SortbySize);
+    w.SortbyExtensionClick(test::control<QAction>(w, "SortbySize"));
     EXPECT_EQ(g.cell(0, 0), ".TWLV");
     EXPECT_EQ(g.cell(0, 1), ".NINE");
     EXPECT_EQ(g.cell(0, 2), ".TXT");
-    EXPECT_TRUE(w.SortbySize->isChecked());
-    EXPECT_FALSE(w.SortbyExtension->isChecked());
-    w.SortbyExtensionClick(w.SortbyNumFiles);
+    EXPECT_TRUE(test::control<QAction>(w, "SortbySize")->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "SortbyExtension")->isChecked());
+    w.SortbyExtensionClick(test::control<QAction>(w, "SortbyNumFiles"));
     EXPECT_EQ(g.cell(0, 0), ".TXT");
-    w.SortbyExtensionClick(w.SortbyExtension);
+    w.SortbyExtensionClick(test::control<QAction>(w, "SortbyExtension"));
     EXPECT_EQ(g.cell(0, 0), ".NINE");
     EXPECT_EQ(g.cell(0, 4), ".TXT");
 
@@ -311,10 +330,10 @@ TEST_F(TfrmStatisticsTest, TypeGridRanksAndSortsByTheTallies) {
     w.btOKClick();
     test::finishScans();
     ASSERT_EQ(g.rowCount(), 1);
-    w.SortbySize->setChecked(true);  // as a click on the item does
-    w.SortbyExtensionClick(w.SortbySize);
-    EXPECT_TRUE(w.SortbyExtension->isChecked());
-    EXPECT_FALSE(w.SortbySize->isChecked());
+    test::control<QAction>(w, "SortbySize")->setChecked(true);  // as a click on the item does
+    w.SortbyExtensionClick(test::control<QAction>(w, "SortbySize"));
+    EXPECT_TRUE(test::control<QAction>(w, "SortbyExtension")->isChecked());
+    EXPECT_FALSE(test::control<QAction>(w, "SortbySize")->isChecked());
 }
 
 TEST_F(TfrmStatisticsTest, PrintsThePageItShowsOnOnePage) {
@@ -361,7 +380,7 @@ TEST_F(TfrmStatisticsTest, ARunGoesOnWhileAToolWindowIsModalAndScansBesideIt) {
     TfrmStatistics& w = open();
     TfrmDirHog alone(installed.services());
     alone.show();
-    alone.btAll->click();
+    test::control<QPushButton>(alone, "btAll")->click();
     test::finishScans();
     const QStringList aloneLines = alone.clipboardLines();
     alone.close();
@@ -374,7 +393,7 @@ TEST_F(TfrmStatisticsTest, ARunGoesOnWhileAToolWindowIsModalAndScansBesideIt) {
     int turns = 0;
     // In the modal window's own loop: its scan starts, and it closes once both have ended
     // (or, should one stall, after many turns of the loop).
-    QTimer::singleShot(0, &hogs, [&] { hogs.btAll->click(); });
+    QTimer::singleShot(0, &hogs, [&] { test::control<QPushButton>(hogs, "btAll")->click(); });
     QTimer watch;
     watch.setInterval(0);
     QObject::connect(&watch, &QTimer::timeout, [&] {

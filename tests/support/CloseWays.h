@@ -9,6 +9,7 @@
 
 #include <QTimer>
 
+#include "Controls.h"
 #include "Jobs.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
@@ -20,7 +21,8 @@ namespace rk::test {
 // shortcut or before it was disabled) and the title bar's close box. Escape is not one of
 // them while a scan runs: see expectEscapeIsAbortDuringTheWalk.
 inline std::vector<std::pair<const char*, std::function<void(ResultWindow&)>>> closeWays() {
-    return {{"Close", [](ResultWindow& w) { emit w.btClose->clicked(); }},
+    return {{"Close",
+             [](ResultWindow& w) { emit test::control<QPushButton>(w, "btClose")->clicked(); }},
             {"close box", [](ResultWindow& w) { w.close(); }}};
 }
 
@@ -79,7 +81,8 @@ void expectEscapeIsAbortDuringTheWalk(SlowPlatform& slow, Open open, Start start
             rows.append(w.grid->results().recordOf(r));
         return rows;
     };
-    const QStringList aborted = stoppedBy([](ResultWindow& w) { emit w.btAbort->clicked(); });
+    const QStringList aborted = stoppedBy(
+        [](ResultWindow& w) { emit test::control<QPushButton>(w, "btAbort")->clicked(); });
     const QStringList escaped =
         stoppedBy([](ResultWindow& w) { QTest::keyClick(w.grid, Qt::Key_Escape); });
     EXPECT_FALSE(escaped.isEmpty());

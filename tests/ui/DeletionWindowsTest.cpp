@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "Controls.h"
 #include "common/TextHelpers.h"
 #include "support/FileChecks.h"
 #include "support/ScopedDataHome.h"
@@ -52,14 +53,14 @@ protected:
 
 TEST_F(DeletionWindowTest, ConfirmationShowsCountSavingsAndSortedList) {
     std::unique_ptr<TfrmReallyDelete> w(confirmThree());
-    EXPECT_EQ(w->windowTitle(), "Delete/rename the following files:");
-    EXPECT_EQ(w->lblDelete->text(), "The following 3 files will be deleted.");
-    EXPECT_EQ(w->lblSavings->text(), "1,234,567 bytes");
+    EXPECT_EQ(test::control<QLabel>(*w, "lblDelete")->text(),
+              "The following 3 files will be deleted.");
+    EXPECT_EQ(test::control<QLabel>(*w, "lblSavings")->text(), "1,234,567 bytes");
     ASSERT_EQ(w->lb1->count(), 3);
     EXPECT_EQ(w->pathAt(0), a);  // without regard to case: A, b, c
     EXPECT_EQ(w->pathAt(1), b);
     EXPECT_EQ(w->pathAt(2), c);
-    EXPECT_TRUE(w->btRecycle->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(*w, "btRecycle")->isEnabled());
     EXPECT_GE(w->width(), 622);
 }
 
@@ -77,7 +78,8 @@ TEST_F(DeletionWindowTest, DeleteAllReportsTheFileThatStaysAndDeletesTheOthers) 
     EXPECT_FALSE(exists(c));
     EXPECT_EQ(w->result(), QDialog::Accepted);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(w->lblDelete->text(), "The following 0 files will be deleted.");
+    EXPECT_EQ(test::control<QLabel>(*w, "lblDelete")->text(),
+              "The following 0 files will be deleted.");
 }
 
 TEST_F(DeletionWindowTest, FilesAreDeletedByTheirExactNames) {
@@ -137,7 +139,7 @@ TEST_F(DeletionWindowTest, RefusedOrEmptyRunDeletesNothingAndStaysOpen) {
     w->btDeleteAllClick();
     EXPECT_TRUE(exists(a));
 
-    QTest::mouseClick(w->btClose, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(*w, "btClose"), Qt::LeftButton);
     EXPECT_EQ(w->result(), QDialog::Rejected);
 
     TfrmReallyDelete empty(installed.services());
@@ -184,27 +186,26 @@ TEST_F(DeletionWindowTest, RecycleSendsFilesToTheTrashAndStopsAtTheFirstFailure)
 TEST_F(DeletionWindowTest, RecycleIsNotOfferedWithoutATrash) {
     p.setOffersTrash(false);
     std::unique_ptr<TfrmReallyDelete> w(confirmThree());
-    EXPECT_FALSE(w->btRecycle->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(*w, "btRecycle")->isEnabled());
 
     TfrmDelDirectory d(installed.services());
     d.setDirectory(t.dir("OLD"));
     d.show();
-    EXPECT_FALSE(d.btRecycle->isEnabled());
-    EXPECT_TRUE(d.btDelete->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(d, "btRecycle")->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(d, "btDelete")->isEnabled());
 }
 
 TEST_F(DeletionWindowTest, FolderWindowChoices) {
     const QByteArray old = t.dir("OLD");
     {
         TfrmDelDirectory d(installed.services());
-        EXPECT_EQ(d.windowTitle(), "Delete directory, sub-directories and all files");
         d.sendToBin = true;
         d.setDirectory(old);
         d.show();
         EXPECT_FALSE(d.sendToBin);
         EXPECT_EQ(d.lblDirectory->text(), QFile::decodeName(old));
-        EXPECT_TRUE(d.btRecycle->isEnabled());
-        QTest::mouseClick(d.btDelete, Qt::LeftButton);
+        EXPECT_TRUE(test::control<QPushButton>(d, "btRecycle")->isEnabled());
+        QTest::mouseClick(test::control<QPushButton>(d, "btDelete"), Qt::LeftButton);
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_FALSE(d.sendToBin);
     }
@@ -227,7 +228,7 @@ TEST_F(DeletionWindowTest, FolderWindowChoices) {
         TfrmDelDirectory d(installed.services());
         d.setDirectory(old);
         d.show();
-        QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(test::control<QPushButton>(d, "BitBtn3"), Qt::LeftButton);
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
     EXPECT_TRUE(exists(old));  // the window only asks; it deletes nothing
@@ -246,7 +247,7 @@ TEST_F(DeletionWindowTest, FolderWindowShowsTheWholeTreeBeforeTheUserAnswers) {
     TfrmDelDirectory d(installed.services());
     d.setDirectory(t.path("OLD"));
     d.show();
-    EXPECT_EQ(d.lblContents->text(),
+    EXPECT_EQ(test::control<QLabel>(d, "lblContents")->text(),
               "It holds 2 files and 3 folders (" + formatThousands(room) + " bytes on disk).");
     EXPECT_TRUE(exists(two));
 }

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "Controls.h"
 #include "ui/TfrmWildCard.h"
 
 namespace rk {
@@ -17,19 +18,20 @@ TEST(TfrmWildCardTest, NamesThePatternAndReturnsItOnlyOnOk) {
     QTimer::singleShot(0, [&] {
         auto* w = qobject_cast<TfrmWildCard*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(w->lblWild->text().isEmpty());
-        EXPECT_FALSE(w->lblType->text().isEmpty());  // *.txt has a name
-        EXPECT_EQ(w->cbWildCard->findText(QStringLiteral("*.*")), 0);
-        w->cbWildCard->lineEdit()->selectAll();
-        QTest::keyClicks(w->cbWildCard->lineEdit(), QStringLiteral("*.*"));
-        wildSeen = w->lblWild->text();
-        typeSeen = w->lblType->text();
+        EXPECT_TRUE(test::control<QLabel>(*w, "lblWild")->text().isEmpty());
+        EXPECT_FALSE(test::control<QLabel>(*w, "lblType")->text().isEmpty());  // *.txt has a name
+        EXPECT_EQ(test::control<QComboBox>(*w, "cbWildCard")->findText(QStringLiteral("*.*")), 0);
+        test::control<QComboBox>(*w, "cbWildCard")->lineEdit()->selectAll();
+        QTest::keyClicks(test::control<QComboBox>(*w, "cbWildCard")->lineEdit(),
+                         QStringLiteral("*.*"));
+        wildSeen = test::control<QLabel>(*w, "lblWild")->text();
+        typeSeen = test::control<QLabel>(*w, "lblType")->text();
         // A wildcard in the extension names no type ("TX? File" is none).
-        w->cbWildCard->setEditText(QStringLiteral("*.tx?"));
-        EXPECT_TRUE(w->lblType->text().isEmpty());
-        w->cbWildCard->setEditText(QStringLiteral("readme.*"));
-        EXPECT_TRUE(w->lblType->text().isEmpty());
-        w->BitBtn1->click();
+        test::control<QComboBox>(*w, "cbWildCard")->setEditText(QStringLiteral("*.tx?"));
+        EXPECT_TRUE(test::control<QLabel>(*w, "lblType")->text().isEmpty());
+        test::control<QComboBox>(*w, "cbWildCard")->setEditText(QStringLiteral("readme.*"));
+        EXPECT_TRUE(test::control<QLabel>(*w, "lblType")->text().isEmpty());
+        test::control<QPushButton>(*w, "BitBtn1")->click();
     });
     chosen = chooseWildcard(nullptr, QStringLiteral("*.txt"));
     EXPECT_EQ(wildSeen, "All files");
@@ -39,8 +41,8 @@ TEST(TfrmWildCardTest, NamesThePatternAndReturnsItOnlyOnOk) {
     QTimer::singleShot(0, [] {
         auto* w = qobject_cast<TfrmWildCard*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
-        w->cbWildCard->setEditText(QStringLiteral("*.zip"));
-        w->BitBtn2->click();
+        test::control<QComboBox>(*w, "cbWildCard")->setEditText(QStringLiteral("*.zip"));
+        test::control<QPushButton>(*w, "BitBtn2")->click();
     });
     EXPECT_FALSE(chooseWildcard(nullptr, QStringLiteral("*.txt")).has_value());
 }

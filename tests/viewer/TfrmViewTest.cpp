@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "Controls.h"
 #include "MemoryFile.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
@@ -75,7 +76,9 @@ TEST_F(TfrmViewTest, AnEmptyFileOffersNothingToDo) {
     w.File1Click();
     w.Search1Click();
     w.Clipboard1Click();
-    for (QAction* a : {w.Print1, w.Find1, w.GotoLine1, w.SelectAll1, w.Copy1})
+    for (QAction* a : {test::control<QAction>(w, "Print1"), test::control<QAction>(w, "Find1"),
+                       test::control<QAction>(w, "GotoLine1"),
+                       test::control<QAction>(w, "SelectAll1"), test::control<QAction>(w, "Copy1")})
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     EXPECT_EQ(header(1), "Total: 0");
     EXPECT_EQ(header(3), "Bytes: 0");
@@ -153,7 +156,7 @@ TEST_F(TfrmViewTest, CopyAndSelectAll) {
     TfrmView& w = open("one", "just one line");
     w.SelectAll1Click();
     w.Clipboard1Click();
-    ASSERT_TRUE(w.Copy1->isEnabled());
+    ASSERT_TRUE(test::control<QAction>(w, "Copy1")->isEnabled());
     w.Copy1Click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "just one line");
 
@@ -196,16 +199,16 @@ TEST_F(TfrmViewTest, FindFindNextAndTheModes) {
     // F3 with nothing to look for does nothing.
     FindDlg().Edit1->clear();
     w.Search1Click();
-    EXPECT_FALSE(w.FindNext1->isEnabled());
+    EXPECT_FALSE(test::control<QAction>(w, "FindNext1")->isEnabled());
 
     // Hex by the radio button, back by the menu: all three stay in step.
-    w.rbHex->click();
-    EXPECT_TRUE(w.HexMode1->isChecked());
+    test::control<QRadioButton>(w, "rbHex")->click();
+    EXPECT_TRUE(test::control<QAction>(w, "HexMode1")->isChecked());
     EXPECT_TRUE(w.Viewer1->inHexMode());
-    w.HexMode1->trigger();
+    test::control<QAction>(w, "HexMode1")->trigger();
     EXPECT_FALSE(w.Viewer1->inHexMode());
-    EXPECT_TRUE(w.rbAscii->isChecked());
-    EXPECT_FALSE(w.rbHex->isChecked());
+    EXPECT_TRUE(test::control<QRadioButton>(w, "rbAscii")->isChecked());
+    EXPECT_FALSE(test::control<QRadioButton>(w, "rbHex")->isChecked());
 }
 
 TEST_F(TfrmViewTest, AReadErrorIsShownOnceAndClosesTheFile) {
@@ -220,7 +223,7 @@ TEST_F(TfrmViewTest, AReadErrorIsShownOnceAndClosesTheFile) {
     EXPECT_EQ(scriptedDialogs().texts(), QStringList{"Viewer triggered I/O error 5"});
     EXPECT_FALSE(w.Viewer1->isOpen());
     w.Search1Click();
-    EXPECT_FALSE(w.Find1->isEnabled());
+    EXPECT_FALSE(test::control<QAction>(w, "Find1")->isEnabled());
 }
 
 TEST_F(TfrmViewTest, AFileThatShrinksIsToldOnceWhenTheViewNoticesIt) {
@@ -256,7 +259,7 @@ TEST_F(TfrmViewTest, SixtyFourGiBWithoutALineEnd) {
     EXPECT_EQ(header(3), "Bytes: 68,719,476,736");
 
     // In hex, 4 Gi lines: the scroll bar is scaled, its end is the last screen.
-    w.rbHex->click();
+    test::control<QRadioButton>(w, "rbHex")->click();
     const std::int64_t lines = std::int64_t(4) << 30;
     EXPECT_EQ(w.Viewer1->lineCount(), lines);
     QScrollBar* bar = w.Viewer1->verticalScrollBar();
@@ -331,7 +334,7 @@ TEST_F(TfrmViewTest, ClosingTheWindowStopsAPrint) {
     TfrmView& w = open("long", lines(300000));
     QTemporaryDir dir;
     scriptedDialogs().printTo(dir.filePath("out.pdf"));
-    QTimer::singleShot(0, &w, [&] { w.btClose->click(); });
+    QTimer::singleShot(0, &w, [&] { test::control<QPushButton>(w, "btClose")->click(); });
     w.Print1Click();
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
@@ -343,13 +346,13 @@ TEST_F(TfrmViewTest, TheStringsWindowListsAndCounts) {
     strings.fileToScan = w.fileToView;
     strings.show();
     EXPECT_EQ(strings.Memo1->toPlainText(), "first string\nsecond one");
-    EXPECT_EQ(strings.lblCount->text(), "2");
+    EXPECT_EQ(test::control<QLabel>(strings, "lblCount")->text(), "2");
     TfrmStrings missing(installed.services());
     missing.fileToScan = tree.path("none");
     missing.show();
     EXPECT_EQ(scriptedDialogs().texts(),
               QStringList{"Could not open file " + QString::fromLocal8Bit(tree.path("none"))});
-    EXPECT_EQ(missing.lblCount->text(), "0");
+    EXPECT_EQ(test::control<QLabel>(missing, "lblCount")->text(), "0");
     // A device would never end: it is refused like a missing file.
     scriptedDialogs().clear();
     TfrmStrings device(installed.services());
