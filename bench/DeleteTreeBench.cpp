@@ -84,11 +84,16 @@ struct Timing {
     double cpuMs = 0;
 };
 
+const rk::Platform& benchPlatform() {
+    static const rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {}});
+    return platform;
+}
+
 Timing timeDeleteFolderTree(const QByteArray& tree, std::int64_t& files) {
     QElapsedTimer timer;
     const double cpu = cpuMs(RUSAGE_SELF);
     timer.start();
-    const rk::FolderTreeResult r = rk::DeleteFolderTree(tree, false);
+    const rk::FolderTreeResult r = rk::DeleteFolderTree(benchPlatform(), tree, false);
     const Timing t{double(timer.nsecsElapsed()) / 1e6, cpuMs(RUSAGE_SELF) - cpu};
     files = r.files;
     if (!r.completed || r.filesNotRemoved != 0 || ::access(tree.constData(), F_OK) == 0)
@@ -160,7 +165,7 @@ int clash(const QByteArray& root, int files) {
     QElapsedTimer timer;
     const double cpu = cpuMs(RUSAGE_SELF);
     timer.start();
-    const rk::FolderTreeResult r = rk::DeleteFolderTree(tree, true);
+    const rk::FolderTreeResult r = rk::DeleteFolderTree(benchPlatform(), tree, true);
     std::printf("clash: %lld of %d files of one name trashed, %lld stayed: %.0f ms (cpu %.0f ms)\n",
                 static_cast<long long>(r.files), files, static_cast<long long>(r.filesNotRemoved),
                 double(timer.nsecsElapsed()) / 1e6, cpuMs(RUSAGE_SELF) - cpu);
@@ -183,8 +188,6 @@ int main(int argc, char** argv) {
     }
     // rm -rf removes what a deep run may leave; Qt's removal cannot go that deep.
     work.setAutoRemove(false);
-    rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {}});
-    rk::setPlatform(&platform);
     YesDialogs dialogs;
     rk::setDialogService(&dialogs);
 

@@ -48,7 +48,6 @@ int main(int argc, char** argv) {
     const bool cold = argc > 2 && std::strcmp(argv[2], "cold") == 0;
     const QByteArray root = rk::LinuxPlatform::resolveDriveFolder(argv[1]);
     rk::LinuxPlatform platform(rk::LinuxPlatform::Options{false, {root}});
-    rk::setPlatform(&platform);
     rk::ContentScan scan(platform);
     QElapsedTimer timer;
     timer.start();

@@ -361,7 +361,6 @@ int main(int argc, char** argv) {
     rk::RoomkinApplication app(argc, argv);
     outFolder = QString::fromLocal8Bit(argv[1]);
     rk::DesktopPlatform platform(rk::LinuxPlatform::Options{false, drives});
-    rk::setPlatform(&platform);
     rk::StderrDialogs dialogs;
     rk::setDialogService(&dialogs);
     rk::DriveTable table(platform);

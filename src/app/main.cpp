@@ -55,7 +55,6 @@ int main(int argc, char** argv) {
         // A report needs no display: no window system is touched.
         QCoreApplication app(argc, argv);
         rk::LinuxPlatform platform(rk::LinuxPlatform::Options{true, commandLine.drives});
-        rk::setPlatform(&platform);
         rk::StderrDialogs dialogs;
         rk::setDialogService(&dialogs);
         try {
@@ -68,7 +67,6 @@ int main(int argc, char** argv) {
 
     rk::RoomkinApplication app(argc, argv);
     rk::DesktopPlatform platform(rk::LinuxPlatform::Options{true, commandLine.drives});
-    rk::setPlatform(&platform);
     rk::QtDialogService dialogs;
     rk::setDialogService(&dialogs);
     rk::DriveTable drives(platform);

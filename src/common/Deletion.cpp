@@ -154,7 +154,7 @@ bool TreeWalk::openParent(const QByteArray& path) {
         result_.completed = false;
         return false;
     }
-    if (const FolderProtection why = folderProtection(JoinPath(parts.folder, name_));
+    if (const FolderProtection why = folderProtection(platform_, JoinPath(parts.folder, name_));
         why != FolderProtection::None) {
         result_.refused = why;
         result_.completed = false;
@@ -421,14 +421,14 @@ void TreeWalk::fileStep(const FolderHandle& folder, const SearchRecord& entry) {
 
 }  // namespace
 
-std::optional<FolderIdentity> folderIdentity(const QByteArray& path) {
-    const OpenedFolder f = platform().openFolder(path);
+std::optional<FolderIdentity> folderIdentity(const Platform& platform, const QByteArray& path) {
+    const OpenedFolder f = platform.openFolder(path);
     if (!f.handle.isOpen()) return std::nullopt;
     return identityOf(f.handle);
 }
 
-FolderTreeCount CountFolderTree(const QByteArray& path) {
-    return TreeWalk(platform(), TreeWalk::Mode::Count, nullptr).count(path);
+FolderTreeCount CountFolderTree(const Platform& platform, const QByteArray& path) {
+    return TreeWalk(platform, TreeWalk::Mode::Count, nullptr).count(path);
 }
 
 QString folderTreeCountText(const FolderTreeCount& c) {
@@ -449,38 +449,39 @@ QString folderTreeCountText(const FolderTreeCount& c) {
     return text;
 }
 
-FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump,
-                                  const std::optional<FolderIdentity>& expected,
+FolderTreeResult DeleteFolderTree(const Platform& platform, const QByteArray& path, bool sendToBin,
+                                  EventPump* pump, const std::optional<FolderIdentity>& expected,
                                   const AskYesNo& ask) {
-    return TreeWalk(platform(), sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump,
-                    ask)
+    return TreeWalk(platform, sendToBin ? TreeWalk::Mode::Trash : TreeWalk::Mode::Delete, pump, ask)
         .run(path, expected);
 }
 
-FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump,
-                            const std::optional<FolderIdentity>& expected, const AskYesNo& ask) {
+FolderDeletion DeleteFolder(const Platform& platform, const QByteArray& path, bool sendToBin,
+                            EventPump* pump, const std::optional<FolderIdentity>& expected,
+                            const AskYesNo& ask) {
     FolderDeletion d;
-    if (const FolderProtection why = folderProtection(path); why != FolderProtection::None) {
+    if (const FolderProtection why = folderProtection(platform, path);
+        why != FolderProtection::None) {
         d.tree.refused = why;
         d.tree.completed = false;
         return d;
     }
     // The folder as it is now, unless the caller knows it from its listing: what the removal
     // below and the tree deletion act on must be that one.
-    const std::optional<FolderIdentity> seen = expected ? expected : folderIdentity(path);
+    const std::optional<FolderIdentity> seen = expected ? expected : folderIdentity(platform, path);
     const auto [folder, name] = splitPath(path);
     if (seen && !folder.isEmpty()) {
-        const OpenedFolder above = platform().openFolder(folder);
+        const OpenedFolder above = platform.openFolder(folder);
         SearchRecord now;
-        if (above.handle.isOpen() && platform().statEntry(above.handle, name, now) == 0 &&
+        if (above.handle.isOpen() && platform.statEntry(above.handle, name, now) == 0 &&
             now.device == seen->device && now.inode == seen->inode &&
             above.handle.mountId == seen->mountId &&
-            platform().removeEntry(above.handle, name, true) == 0) {
+            platform.removeEntry(above.handle, name, true) == 0) {
             d.removedEmpty = true;
             return d;
         }
     }
-    d.tree = DeleteFolderTree(path, sendToBin, pump, seen, ask);
+    d.tree = DeleteFolderTree(platform, path, sendToBin, pump, seen, ask);
     return d;
 }
 

@@ -96,7 +96,8 @@ struct FolderIdentity {
 };
 // The identity of the folder at path (a link at its end is not followed); empty when it is
 // no folder.
-[[nodiscard]] std::optional<FolderIdentity> folderIdentity(const QByteArray& path);
+[[nodiscard]] std::optional<FolderIdentity> folderIdentity(const Platform& platform,
+                                                           const QByteArray& path);
 
 // What a folder tree holds, counted by the walk that deletes it, so that what the user is
 // shown before answering is what would go.
@@ -112,7 +113,7 @@ struct FolderTreeCount {
     bool complete = true;      // false: a folder could not be read, or the tree moved meanwhile
 };
 // Counts the tree at path as DeleteFolderTree would walk it, deleting nothing.
-[[nodiscard]] FolderTreeCount CountFolderTree(const QByteArray& path);
+[[nodiscard]] FolderTreeCount CountFolderTree(const Platform& platform, const QByteArray& path);
 // The count in words, as the folder confirmation shows it.
 [[nodiscard]] QString folderTreeCountText(const FolderTreeCount& count);
 
@@ -127,7 +128,8 @@ struct FolderTreeCount {
 // it goes as one entry, restored in one step; otherwise its files go one by one (the emptied
 // folders are removed), and the result says why. The pump, when given, lets the window
 // repaint now and then.
-FolderTreeResult DeleteFolderTree(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
+FolderTreeResult DeleteFolderTree(const Platform& platform, const QByteArray& path, bool sendToBin,
+                                  EventPump* pump = nullptr,
                                   const std::optional<FolderIdentity>& expected = std::nullopt,
                                   const AskYesNo& ask = {});
 
@@ -137,7 +139,8 @@ struct FolderDeletion {
     bool removedEmpty = false;
     FolderTreeResult tree;  // zero when removedEmpty
 };
-FolderDeletion DeleteFolder(const QByteArray& path, bool sendToBin, EventPump* pump = nullptr,
+FolderDeletion DeleteFolder(const Platform& platform, const QByteArray& path, bool sendToBin,
+                            EventPump* pump = nullptr,
                             const std::optional<FolderIdentity>& expected = std::nullopt,
                             const AskYesNo& ask = {});
 

@@ -5,7 +5,6 @@
 #include <QList>
 
 #include "common/Drives.h"
-#include "common/Services.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
@@ -20,9 +19,9 @@ const char* const systemFolders[] = {"/bin",   "/boot",   "/dev", "/etc",  "/lib
                                      "/sbin",  "/srv",    "/sys", "/usr",  "/var",  "/home"};
 
 // An absolute path without ".", "..", doubled or trailing separators, read as written.
-QByteArray cleanPath(const QByteArray& path) {
+QByteArray cleanPath(const Platform& platform, const QByteArray& path) {
     const QByteArray absolute =
-        path.startsWith('/') ? path : JoinPath(platform().currentFolder(), path);
+        path.startsWith('/') ? path : JoinPath(platform.currentFolder(), path);
     QList<QByteArray> parts;
     for (const QByteArray& part : absolute.split('/')) {
         if (part.isEmpty() || part == ".") continue;
@@ -37,11 +36,11 @@ QByteArray cleanPath(const QByteArray& path) {
 
 // The folder the system would reach: the links above the last part resolved, the last part
 // itself kept (a deletion removes a link as a link). Empty when the folder above is gone.
-QByteArray reachedPath(const QByteArray& path) {
+QByteArray reachedPath(const Platform& platform, const QByteArray& path) {
     const auto [folder, last] = splitPath(path);
     if (folder.isEmpty() || last == "." || last == "..")
-        return platform().realPath(folder.isEmpty() ? last : JoinPath(folder, last));
-    const QByteArray parent = platform().realPath(folder);
+        return platform.realPath(folder.isEmpty() ? last : JoinPath(folder, last));
+    const QByteArray parent = platform.realPath(folder);
     return parent.isEmpty() ? QByteArray() : JoinPath(parent, last);
 }
 
@@ -50,53 +49,54 @@ bool holds(const QByteArray& folder, const QByteArray& path) {
 }
 
 // The folders refused besides the drives, each as written and as the links in it resolve.
-QList<QByteArray> systemFolderList() {
+QList<QByteArray> systemFolderList(const Platform& platform) {
     QList<QByteArray> written;
     for (const char* folder : systemFolders)
         written << folder;
-    written << "/var/lib" << platform().systemFolder() << platform().windowsFolder();
-    for (const QByteArray& part : platform().searchPathVariable().split(':'))
+    written << "/var/lib" << platform.systemFolder() << platform.windowsFolder();
+    for (const QByteArray& part : platform.searchPathVariable().split(':'))
         if (part.startsWith('/')) written << part;  // a relative entry names no fixed folder
     written << QFile::encodeName(QDir::homePath());
     QList<QByteArray> all;
     for (const QByteArray& w : written) {
-        all << cleanPath(w);
-        if (const QByteArray real = platform().realPath(w); !real.isEmpty()) all << real;
+        all << cleanPath(platform, w);
+        if (const QByteArray real = platform.realPath(w); !real.isEmpty()) all << real;
     }
     return all;
 }
 
-bool isMountPoint(const QByteArray& path) {
-    const OpenedFolder f = platform().openFolder(path);
+bool isMountPoint(const Platform& platform, const QByteArray& path) {
+    const OpenedFolder f = platform.openFolder(path);
     return f.handle.isOpen() && f.handle.isMountRoot;
 }
 
-FolderProtection classify(const QByteArray& path) {
+FolderProtection classify(const Platform& platform, const QByteArray& path) {
     if (path == "/") return FolderProtection::DriveRoot;
-    for (const Drive& d : platform().drives())
-        if (cleanPath(d.mountPoint) == path) return FolderProtection::DriveRoot;
-    if (isMountPoint(path)) return FolderProtection::DriveRoot;
+    for (const Drive& d : platform.drives())
+        if (cleanPath(platform, d.mountPoint) == path) return FolderProtection::DriveRoot;
+    if (isMountPoint(platform, path)) return FolderProtection::DriveRoot;
     // Every folder directly inside /usr (bin, lib, share, local and whatever a system adds),
     // and everything in the Windows folder's stand-in: configuration frees no room worth its
     // loss.
     if (path.startsWith("/usr/") && path.indexOf('/', 5) < 0) return FolderProtection::SystemFolder;
-    if (holds(cleanPath(platform().windowsFolder()), path)) return FolderProtection::SystemFolder;
-    for (const QByteArray& folder : systemFolderList())
+    if (holds(cleanPath(platform, platform.windowsFolder()), path))
+        return FolderProtection::SystemFolder;
+    for (const QByteArray& folder : systemFolderList(platform))
         if (holds(path, folder)) return FolderProtection::SystemFolder;
     const QByteArray trash = Trash::homeTrashPath();
-    for (const QByteArray& t : {cleanPath(trash), platform().realPath(trash)})
+    for (const QByteArray& t : {cleanPath(platform, trash), platform.realPath(trash)})
         if (!t.isEmpty() && holds(path, t)) return FolderProtection::HoldsTrash;
     return FolderProtection::None;
 }
 
 }  // namespace
 
-FolderProtection folderProtection(const QByteArray& path) {
-    const QByteArray clean = cleanPath(path);
-    if (const FolderProtection p = classify(clean); p != FolderProtection::None) return p;
-    const QByteArray reached = reachedPath(path.startsWith('/') ? path : clean);
+FolderProtection folderProtection(const Platform& platform, const QByteArray& path) {
+    const QByteArray clean = cleanPath(platform, path);
+    if (const FolderProtection p = classify(platform, clean); p != FolderProtection::None) return p;
+    const QByteArray reached = reachedPath(platform, path.startsWith('/') ? path : clean);
     if (reached.isEmpty() || reached == clean) return FolderProtection::None;
-    return classify(cleanPath(reached));
+    return classify(platform, cleanPath(platform, reached));
 }
 
 QString protectionText(FolderProtection why, const QString& rootText) {

@@ -5,6 +5,8 @@
 
 namespace rk {
 
+class Platform;
+
 enum class FolderProtection { None, DriveRoot, SystemFolder, HoldsTrash };
 
 // Whether a folder may be deleted: the root of every drive the platform reports now and
@@ -13,7 +15,7 @@ enum class FolderProtection { None, DriveRoot, SystemFolder, HoldsTrash };
 // folder, and any folder that holds one of these; and any folder that holds the trash in use. The
 // path is compared as written (cleaned) and with the links above it resolved, since that is the
 // folder a deletion would reach. Folders deeper down (/var/log/old) may be deleted.
-[[nodiscard]] FolderProtection folderProtection(const QByteArray& path);
+[[nodiscard]] FolderProtection folderProtection(const Platform& platform, const QByteArray& path);
 
 inline const QString rootFolderText =
     QStringLiteral("You cannot delete the root folder using Roomkin 95");

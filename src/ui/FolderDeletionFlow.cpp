@@ -35,14 +35,15 @@ FolderDeletion runDeletion(const Services& services, QWidget* parent, const QByt
         if (steps.running) steps.running(false);
     });
     EventPump pump([] { QCoreApplication::processEvents(); });
-    return DeleteFolder(path, sendToBin, &pump, shown, confirmBox(services));
+    return DeleteFolder(services.platform(), path, sendToBin, &pump, shown, confirmBox(services));
 }
 
-FolderFate fateOf(const FolderDeletion& done, const QByteArray& path, bool sendToBin) {
+FolderFate fateOf(const Platform& platform, const FolderDeletion& done, const QByteArray& path,
+                  bool sendToBin) {
     if (done.removedEmpty) return FolderFate::Deleted;
     // Gone means no folder stands at the path any more. Resolving the path would count a
     // link or a file put in its place, or a link to another folder, as the folder still there.
-    if (done.tree.completed && !folderIdentity(path))
+    if (done.tree.completed && !folderIdentity(platform, path))
         return sendToBin ? FolderFate::Recycled : FolderFate::Deleted;
     return FolderFate::Stayed;
 }
@@ -75,7 +76,7 @@ FolderFate askAndDeleteFolder(const Services& services, QWidget* parent, const Q
         return FolderFate::Untouched;
     // What the user is shown is what gets deleted: a folder swapped for another (or for a
     // link) while the question is open is refused, not followed.
-    const std::optional<FolderIdentity> shown = folderIdentity(path);
+    const std::optional<FolderIdentity> shown = folderIdentity(services.platform(), path);
     bool sendToBin = false;
     {
         TfrmDelDirectory confirm(services, parent);
@@ -86,7 +87,7 @@ FolderFate askAndDeleteFolder(const Services& services, QWidget* parent, const Q
     if (steps.beforeDeleting && !steps.beforeDeleting()) return FolderFate::Untouched;
 
     const FolderDeletion done = runDeletion(services, parent, path, sendToBin, shown, steps);
-    const FolderFate fate = fateOf(done, path, sendToBin);
+    const FolderFate fate = fateOf(services.platform(), done, path, sendToBin);
     if (!done.removedEmpty)
         tellWhatHappened(services, done.tree, path, sendToBin, fate, steps.rootText);
     return fate;
@@ -94,7 +95,7 @@ FolderFate askAndDeleteFolder(const Services& services, QWidget* parent, const Q
 
 bool refuseProtectedFolder(const Services& services, const QByteArray& path,
                            const QString& rootText) {
-    const FolderProtection why = folderProtection(path);
+    const FolderProtection why = folderProtection(services.platform(), path);
     if (why == FolderProtection::None) return false;
     services.showError(protectionText(why, rootText));
     return true;

@@ -122,7 +122,7 @@ void TfrmDelDirectory::FormShow() {
     // Counted as the deletion would walk it, before the user answers: a folder's row may
     // show only the files directly in it.
     WaitCursor wait;
-    lblContents->setText(folderTreeCountText(CountFolderTree(path)));
+    lblContents->setText(folderTreeCountText(CountFolderTree(services_.platform(), path)));
 }
 
 void TfrmDelDirectory::btDeleteClick() {

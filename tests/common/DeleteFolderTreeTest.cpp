@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 
+#include "InstalledPlatform.h"
 #include "common/Deletion.h"
 #include "common/Drives.h"
 #include "common/MarkedFileList.h"
@@ -75,10 +76,10 @@ class DeleteFolderTreeTest : public ::testing::Test {
 protected:
     void SetUp() override { scriptedDialogs().failWhenAsked = true; }
     FolderTreeResult deleteTree(const QByteArray& path, bool toBin = false) {
-        return DeleteFolderTree(path, toBin, nullptr, std::nullopt, questions.ask());
+        return DeleteFolderTree(platform(), path, toBin, nullptr, std::nullopt, questions.ask());
     }
     FolderDeletion deleteFolder(const QByteArray& path, bool toBin) {
-        return DeleteFolder(path, toBin, nullptr, std::nullopt, questions.ask());
+        return DeleteFolder(platform(), path, toBin, nullptr, std::nullopt, questions.ask());
     }
     TempTree t;
     test::ScriptedQuestions questions;
@@ -384,7 +385,7 @@ TEST_F(DeleteFolderTreeTest, MountPointItselfIsRefusedLikeADriveRoot) {
     const QByteArray inside = t.file("MNT/inside", 3);
     t.dir("MNT/empty");
 
-    EXPECT_EQ(folderProtection(mnt), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(platform(), mnt), FolderProtection::DriveRoot);
     const FolderDeletion d = deleteFolder(mnt, true);
     EXPECT_FALSE(d.removedEmpty);
     EXPECT_EQ(deleteTree(mnt, false).refused, FolderProtection::DriveRoot);
@@ -400,15 +401,17 @@ TEST_F(DeleteFolderTreeTest, AncestorSwappedForALinkAfterListingSendsNothingElse
     t.dir("real/EMPTY");
     const QByteArray precious = t.file("elsewhere/OLD/precious", 1);
     t.dir("elsewhere/EMPTY");
-    const std::optional<FolderIdentity> listed = folderIdentity(t.path("real/OLD"));
-    const std::optional<FolderIdentity> listedEmpty = folderIdentity(t.path("real/EMPTY"));
+    const std::optional<FolderIdentity> listed = folderIdentity(platform(), t.path("real/OLD"));
+    const std::optional<FolderIdentity> listedEmpty =
+        folderIdentity(platform(), t.path("real/EMPTY"));
     ASSERT_TRUE(listed && listedEmpty);
     ::rename(t.path("real").constData(), t.path("moved").constData());
     ::symlink(t.path("elsewhere").constData(), t.path("real").constData());
 
-    const FolderDeletion d = DeleteFolder(t.path("real/OLD"), false, nullptr, listed);
+    const FolderDeletion d = DeleteFolder(platform(), t.path("real/OLD"), false, nullptr, listed);
     EXPECT_TRUE(d.tree.topChanged);
-    EXPECT_FALSE(DeleteFolder(t.path("real/EMPTY"), false, nullptr, listedEmpty).removedEmpty);
+    EXPECT_FALSE(
+        DeleteFolder(platform(), t.path("real/EMPTY"), false, nullptr, listedEmpty).removedEmpty);
     EXPECT_TRUE(exists(precious));
     EXPECT_TRUE(exists(t.path("elsewhere/EMPTY")));
     EXPECT_TRUE(exists(t.path("moved/OLD/f")));
@@ -484,7 +487,7 @@ TEST_F(DeleteFolderTreeTest, FolderHoldingTheTrashIsNeitherTrashedNorDeleted) {
     ASSERT_EQ(platform().moveToTrash(kept), 0);
     const QByteArray holder = home.dataHome().left(home.dataHome().lastIndexOf('/'));
 
-    EXPECT_EQ(folderProtection(holder), FolderProtection::HoldsTrash);
+    EXPECT_EQ(folderProtection(platform(), holder), FolderProtection::HoldsTrash);
     EXPECT_EQ(deleteTree(holder, true).refused, FolderProtection::HoldsTrash);
     EXPECT_EQ(deleteFolder(home.trash(), false).tree.refused, FolderProtection::HoldsTrash);
     EXPECT_TRUE(exists(home.trash() + "/files/kept"));
@@ -526,7 +529,7 @@ TEST_F(DeleteFolderTreeTest, CountIsWhatTheDeletionRemovesInRoomHardLinksOnce) {
     t.file("outside/not-counted", QByteArray(5000, 'x'));
     t.dir("OLD/empty");
 
-    const FolderTreeCount c = CountFolderTree(t.path("OLD"));
+    const FolderTreeCount c = CountFolderTree(platform(), t.path("OLD"));
     EXPECT_EQ(c.files, 4);
     EXPECT_EQ(c.folders, 4);
     EXPECT_TRUE(c.complete);
@@ -545,7 +548,7 @@ TEST_F(DeleteFolderTreeTest, CountThatCannotFinishOrIsGivenALinkSaysSo) {
     t.file("OLD/locked/b", QByteArray("y"));
     p.failToRead(t.path("OLD/locked"), EACCES);
 
-    const FolderTreeCount c = CountFolderTree(t.path("OLD"));
+    const FolderTreeCount c = CountFolderTree(platform(), t.path("OLD"));
     EXPECT_FALSE(c.complete);
     EXPECT_EQ(c.foldersNotRead, 1);
     EXPECT_EQ(c.files, 1);
@@ -553,7 +556,7 @@ TEST_F(DeleteFolderTreeTest, CountThatCannotFinishOrIsGivenALinkSaysSo) {
     EXPECT_TRUE(text.startsWith("It holds at least 1 files and 1 folders")) << text.toStdString();
     EXPECT_TRUE(text.contains("could not be read")) << text.toStdString();
 
-    const FolderTreeCount link = CountFolderTree(t.symlink("LINK", t.path("OLD")));
+    const FolderTreeCount link = CountFolderTree(platform(), t.symlink("LINK", t.path("OLD")));
     EXPECT_TRUE(link.isLink);
     EXPECT_TRUE(folderTreeCountText(link).contains("link, not a folder"));
 }

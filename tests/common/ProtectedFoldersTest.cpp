@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "InstalledPlatform.h"
 #include "common/Deletion.h"
 #include "common/Drives.h"
 #include "common/ProtectedFolders.h"
@@ -37,19 +38,20 @@ protected:
 };
 
 TEST_F(ProtectedFoldersTest, RootsSystemFoldersAndHomeAreRefused) {
-    EXPECT_EQ(folderProtection("/"), FolderProtection::DriveRoot);
-    EXPECT_EQ(folderProtection(t.path("drive")), FolderProtection::DriveRoot);
-    EXPECT_EQ(folderProtection(t.path("drive") + "/"), FolderProtection::DriveRoot);
-    EXPECT_EQ(folderProtection("/usr"), FolderProtection::SystemFolder);
-    EXPECT_EQ(folderProtection("/etc"), FolderProtection::SystemFolder);
-    EXPECT_EQ(folderProtection("/usr/../etc/"), FolderProtection::SystemFolder);
-    EXPECT_EQ(folderProtection(t.path("drive/users/me")), FolderProtection::SystemFolder);
-    EXPECT_EQ(folderProtection(t.path("drive/users")), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), "/"), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive")), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive") + "/"), FolderProtection::DriveRoot);
+    EXPECT_EQ(folderProtection(platform(), "/usr"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), "/etc"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), "/usr/../etc/"), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive/users/me")),
+              FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive/users")), FolderProtection::SystemFolder);
 
     // Not protected: folders below them, and beside the home folder.
-    EXPECT_EQ(folderProtection("/usr/share/doc"), FolderProtection::None);
-    EXPECT_EQ(folderProtection(t.dir("drive/users/me/old")), FolderProtection::None);
-    EXPECT_EQ(folderProtection(t.dir("drive/other")), FolderProtection::None);
+    EXPECT_EQ(folderProtection(platform(), "/usr/share/doc"), FolderProtection::None);
+    EXPECT_EQ(folderProtection(platform(), t.dir("drive/users/me/old")), FolderProtection::None);
+    EXPECT_EQ(folderProtection(platform(), t.dir("drive/other")), FolderProtection::None);
 }
 
 TEST_F(ProtectedFoldersTest, SearchPathStandInsAndFoldersHoldingThemAreRefused) {
@@ -62,19 +64,20 @@ TEST_F(ProtectedFoldersTest, SearchPathStandInsAndFoldersHoldingThemAreRefused) 
          {QByteArray("/usr/lib"), QByteArray("/usr/bin"), QByteArray("/usr/local"),
           QByteArray("/etc/ssh"), QByteArray("/var/lib"), t.path("drive/tools/bin"),
           t.path("drive/tools"), t.path("drive/data/scripts"), t.path("drive/data")})
-        EXPECT_EQ(folderProtection(f), FolderProtection::SystemFolder) << f.constData();
+        EXPECT_EQ(folderProtection(platform(), f), FolderProtection::SystemFolder) << f.constData();
     // Deeper down is what the program is for.
     for (const QByteArray& f :
          {QByteArray("/var/log/old"), QByteArray("/var/cache/apt"), QByteArray("/usr/share/doc"),
           t.dir("drive/tools/bin/old"), t.dir("drive/relative/bin")})
-        EXPECT_EQ(folderProtection(f), FolderProtection::None) << f.constData();
+        EXPECT_EQ(folderProtection(platform(), f), FolderProtection::None) << f.constData();
 }
 
 TEST_F(ProtectedFoldersTest, LinksAboveThePathAreSeenThrough) {
     t.symlink("drive/to-root", "/");
-    EXPECT_EQ(folderProtection(t.path("drive/to-root/etc")), FolderProtection::SystemFolder);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive/to-root/etc")),
+              FolderProtection::SystemFolder);
     // The link itself is only a link: deleting it removes nothing of what it points to.
-    EXPECT_EQ(folderProtection(t.path("drive/to-root")), FolderProtection::None);
+    EXPECT_EQ(folderProtection(platform(), t.path("drive/to-root")), FolderProtection::None);
 }
 
 TEST_F(ProtectedFoldersTest, RefusalShowsTheCallersText) {
@@ -94,12 +97,12 @@ TEST_F(ProtectedFoldersTest, RefusalShowsTheCallersText) {
 TEST_F(ProtectedFoldersTest, DeletionItselfLeavesAProtectedFolderAlone) {
     const QByteArray f = t.file("drive/users/me/notes.txt", 5);
     scriptedDialogs().answer(ButtonYes);
-    const FolderTreeResult r = DeleteFolderTree(t.path("drive/users"), false);
+    const FolderTreeResult r = DeleteFolderTree(platform(), t.path("drive/users"), false);
     EXPECT_FALSE(r.completed);
     EXPECT_EQ(r.files, 0);
     struct stat st {};
     EXPECT_EQ(::stat(f.constData(), &st), 0);
-    EXPECT_FALSE(DeleteFolder(t.path("drive"), false).removedEmpty);
+    EXPECT_FALSE(DeleteFolder(platform(), t.path("drive"), false).removedEmpty);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "ContentScanFixture.h"
+#include "InstalledPlatform.h"
 #include "TestPlatform.h"
 #include "common/DriveWalk.h"
 #include "common/Services.h"

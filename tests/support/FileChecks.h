@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "InstalledPlatform.h"
 #include "common/Services.h"
 
 namespace rk::test {

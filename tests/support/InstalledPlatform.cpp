@@ -1,6 +1,20 @@
 #include "InstalledPlatform.h"
 
-#include "common/Services.h"
+namespace rk {
+
+namespace {
+Platform* installed = nullptr;
+}  // namespace
+
+Platform& platform() {
+    if (!installed) std::abort();  // the suite's environment installs one first
+    return *installed;
+}
+void setPlatform(Platform* p) {
+    installed = p;
+}
+
+}  // namespace rk
 
 namespace rk::test {
 

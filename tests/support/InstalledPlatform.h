@@ -7,6 +7,16 @@
 #include "TestPlatform.h"
 #include "common/Drives.h"
 
+namespace rk {
+
+// The platform a test works on when it names none: the suite installs one, a test may install
+// its own (PlatformScope, InstalledPlatform). The program has no such global: its parts are
+// handed their platform.
+[[nodiscard]] Platform& platform();
+void setPlatform(Platform* platform);
+
+}  // namespace rk
+
 namespace rk::test {
 
 // Makes a test platform whose only drives are the given folders the one the core's deletions

@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 
+#include "InstalledPlatform.h"
 #include "ScriptedDialogs.h"
 #include "TestPlatform.h"
 #include "common/Services.h"
