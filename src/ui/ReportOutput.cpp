@@ -83,15 +83,23 @@ bool PrintStream::end() {
     return painter_.end() && fine;
 }
 
-bool printGridReport(const Services& services, QPrinter& printer, const ResultGrid& grid,
-                     const QString& title) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(9);
-    // Paper is held at its edges and printers cannot reach them: never closer than 15 mm.
+namespace {
+
+// Paper is held at its edges and printers cannot reach them: never closer than 15 mm.
+void keepOffTheEdges(QPrinter& printer) {
     const QMarginsF given = printer.pageLayout().margins(QPageLayout::Millimeter);
     printer.setPageMargins(QMarginsF(std::max(given.left(), 15.0), std::max(given.top(), 15.0),
                                      std::max(given.right(), 15.0), std::max(given.bottom(), 15.0)),
                            QPageLayout::Millimeter);
+}
+
+}  // namespace
+
+bool printGridReport(const Services& services, QPrinter& printer, const ResultGrid& grid,
+                     const QString& title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(9);
+    keepOffTheEdges(printer);
     PrintStream out(printer, font);
     const auto writeAll = [&out](const QStringList& lines) {
         return std::all_of(lines.begin(), lines.end(),
@@ -135,14 +143,19 @@ bool printWindowImage(const Services& services, QPrinter& printer, QWidget& wind
     QImage image(window.size() * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     window.render(&image);
+    keepOffTheEdges(printer);
     QPainter painter;
     if (!painter.begin(&printer)) {
         services.showMessage(MessageKind::Error, printFailure);
         return false;
     }
-    const double sx = printer.resolution() / double(window.logicalDpiX());
-    const double sy = printer.resolution() / double(window.logicalDpiY());
-    painter.drawImage(QRectF(0, 0, window.width() * sx, window.height() * sy), image);
+    // As large as the window is on the screen, smaller where the page holds no more.
+    QSizeF size(window.width() * printer.resolution() / double(window.logicalDpiX()),
+                window.height() * printer.resolution() / double(window.logicalDpiY()));
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    if (size.width() > page.width() || size.height() > page.height())
+        size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRectF(QPointF(), size), image);
     const bool fine = painter.end() && printer.printerState() != QPrinter::Error &&
                       printer.printerState() != QPrinter::Aborted;
     if (!fine) services.showMessage(MessageKind::Error, printFailure);

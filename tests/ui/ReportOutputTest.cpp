@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
+#include <QPalette>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include "common/ResultGrid.h"
 #include "support/ScriptedDialogs.h"
@@ -209,6 +212,41 @@ TEST_F(GridReport, SaysSoWhenThePrinterFailsAndNothingWhenCancelled) {
     scriptedDialogs().printTo(QString());
     EXPECT_FALSE(PrintGridReport(installed.services(), grid, QStringLiteral("T")));
     EXPECT_TRUE(scriptedDialogs().asked.empty());
+}
+
+// A window wider than the page is printed whole, shrunk, and off the paper's edges.
+TEST_F(GridReport, AWindowPictureFitsInsideTheMargins) {
+    QWidget window;
+    window.resize(3000, 400);
+    window.setAutoFillBackground(true);
+    QPalette red = window.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    window.setPalette(red);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(pdf());
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+    ASSERT_TRUE(printWindowImage(installed.services(), printer, window));
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf(), dir.filePath(QStringLiteral("page"))});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    const QImage page(dir.filePath(QStringLiteral("page.png")));
+    ASSERT_FALSE(page.isNull());
+    const int edge = qRound(14.0 / 25.4 * 50);  // just inside 15 mm
+    int redLeft = page.width(), redRight = -1, redTop = page.height();
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (QColor(page.pixel(x, y)).red() > 200 && QColor(page.pixel(x, y)).green() < 60) {
+                redLeft = std::min(redLeft, x);
+                redRight = std::max(redRight, x);
+                redTop = std::min(redTop, y);
+            }
+    ASSERT_GE(redRight, 0) << "the window was not printed";
+    EXPECT_GE(redLeft, edge);
+    EXPECT_GE(redTop, edge);
+    EXPECT_LE(redRight, page.width() - edge);
+    EXPECT_GT(redRight - redLeft, page.width() / 2);  // shrunk to the page, not cut
 }
 
 TEST(CopyListToClipboard, EndsEveryLineWithANewline) {
