@@ -15,6 +15,7 @@
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "ui/CoreMessages.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FolderDeletionFlow.h"
 #include "ui/ResultWindow.h"
 #include "ui/SortMenu.h"
@@ -124,9 +125,14 @@ TfrmBrowse::TfrmBrowse(const Services& services, QWidget* parent) : ToolWindow(s
     QFont status = font();
     status.setPixelSize(px(13));
     pnlScan = makeStatusPanel(pnlScan2, QStringLiteral("pnlScan"), status);
-    pnlWild = makeStatusPanel(pnlScan2, QStringLiteral("pnlWild"), status);
-    pnlWild->setFixedWidth(px(141));
-    pnlWild->setToolTip(QStringLiteral("Click to change the wildcard pattern"));
+    // The pattern panel grows with a long pattern, up to a third of the designed width; past
+    // that the pattern ends in an ellipsis and its tip shows it whole.
+    pnlWild = new ElidedLabel(pnlScan2);
+    pnlWild->setObjectName(QStringLiteral("pnlWild"));
+    pnlWild->setFont(status);
+    pnlWild->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlWild->setMinimumWidth(px(141));
+    pnlWild->setMaximumWidth(px(320));
     pnlWild->setCursor(Qt::PointingHandCursor);
     pnlWild->installEventFilter(this);
     pnlSize = makeStatusPanel(pnlScan2, QStringLiteral("pnlSize"), status);
@@ -239,7 +245,7 @@ bool TfrmBrowse::openOn(const QByteArray& folder, const QString& pattern, const 
 }
 
 void TfrmBrowse::FormShow() {
-    pnlWild->setText(QStringLiteral("Wildcard : ") + pattern_);
+    showPattern();
     if (folder_.isEmpty()) {
         // Opened from the main window: the program's folder, else the top of its drive.
         const QByteArray start = services_.platform().currentFolder();
@@ -389,7 +395,12 @@ void TfrmBrowse::pnlScanClick() {
         pattern_ = *chosen;
         rebuild();
     }
+    showPattern();
+}
+
+void TfrmBrowse::showPattern() {
     pnlWild->setText(QStringLiteral("Wildcard : ") + pattern_);
+    pnlWild->setToolTip(pattern_ + QStringLiteral("\nClick to change the wildcard pattern"));
 }
 
 int TfrmBrowse::currentFileRow() const {

@@ -104,6 +104,7 @@ private:
     // Label1: the shown folder's path, its middle left out where the label is too narrow.
     void showFolderPath();
     void showMarkState();
+    void showPattern();
     // The grid's columns widened to the shown folder's texts.
     void fitColumns();
     [[nodiscard]] QByteArray mountPointOf(const QByteArray& folder) const;

@@ -308,6 +308,11 @@ TEST_F(TfrmBrowseTest, EverySortMovesMarksWithTheirRowsAndOutlivesAFolderChange)
     EXPECT_TRUE(choose("*.*", false));
     EXPECT_EQ(test::control<QLabel>(w, "pnlWild")->text(), "Wildcard : *.log;c.*");
     EXPECT_EQ(names().size(), 2);
+    // A longer pattern is shown whole: the panel grows with it.
+    EXPECT_TRUE(choose("*.jpg;*.jpeg;*.png;*.gif;*.log", true));
+    QCoreApplication::processEvents();
+    const QLabel* panel = test::control<QLabel>(w, "pnlWild");
+    EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text()));
 }
 
 TEST_F(TfrmBrowseTest, MarksFollowExactNamesDownToTheLastRow) {
