@@ -31,16 +31,19 @@ QMessageBox::Icon iconOf(MessageKind kind) {
 
 // The window manager writes the title in its bold font beside the window's icon and its
 // buttons, each about as wide as the title bar is high; a box narrower than that shows the
-// title cut. Qt sizes a message box by its contents alone, so a spacer across the bottom
-// keeps it wide enough.
+// title cut. Qt sizes a dialog by its contents alone.
+int titleBarWidth(const QWidget& window) {
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) +
+           4 * window.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+// A message box takes no minimum width: a spacer across its bottom keeps it wide enough.
 void fitTitle(QMessageBox& box) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid) return;
-    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
-    bold.setBold(true);
-    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) +
-                      4 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+    grid->addItem(new QSpacerItem(titleBarWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
@@ -80,11 +83,17 @@ Button QtDialogService::message(const MessageRequest& request) {
 
 std::optional<QString> QtDialogService::input(const QString& title, const QString& prompt,
                                               const QString& value) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                               QLineEdit::Normal, value, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(value);
+    // Its layout sets its size from the contents too; it is made when first measured.
+    (void)box.sizeHint();
+    if (QLayout* layout = box.layout())
+        layout->addItem(
+            new QSpacerItem(titleBarWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
 }
 
 bool QtDialogService::choosePrinter(QPrinter& printer) {
