@@ -177,30 +177,18 @@ int dedupeRun(const Services& services, const CommandLine& commandLine, Platform
                       QByteArray::number(commandLine.dryRun || !commandLine.shareData ? c.room
                                                                                       : c.shared));
         }
-        const QString files = countNoun(std::int64_t(result.linked.size()), "file");
-        QString summary =
-            commandLine.dryRun
-                ? QStringLiteral("%1 %2 would be %3: %4 bytes of room to free.")
-                      .arg(formatThousands(std::int64_t(result.linked.size())), files,
-                           commandLine.shareData ? QStringLiteral("shared")
-                                                 : QStringLiteral("linked"),
-                           formatThousands(result.predicted))
-                : QStringLiteral("%1 %2 %3: %4 bytes of room predicted, %5 bytes more free.")
-                      .arg(formatThousands(std::int64_t(result.linked.size())), files,
-                           commandLine.shareData ? QStringLiteral("shared")
-                                                 : QStringLiteral("linked"),
-                           formatThousands(result.predicted), formatThousands(result.measured()));
-        if (commandLine.shareData && !commandLine.dryRun)
-            summary += QStringLiteral(" The kernel deduplicated %1 bytes.")
-                           .arg(formatThousands(result.shared));
-        lines.add(summary.toUtf8());
-        for (const SpaceMeasure& s : result.space)
-            if (s.before && s.after)
-                lines.add(
-                    QStringLiteral("Free on the file system of %1: %2 bytes before, %3 after.")
-                        .arg(displayPath(s.path), formatThousands(*s.before),
-                             formatThousands(*s.after))
-                        .toUtf8());
+        if (commandLine.dryRun) {
+            const auto count = std::int64_t(result.linked.size());
+            lines.add(QStringLiteral("%1 %2 would be %3: %4 bytes of room to free.")
+                          .arg(formatThousands(count), countNoun(count, "file"),
+                               commandLine.shareData ? QStringLiteral("shared")
+                                                     : QStringLiteral("linked"),
+                               formatThousands(result.predicted))
+                          .toUtf8());
+        } else {
+            for (const QString& line : linkSummaryLines(result, run.way))
+                lines.add(line.toUtf8());
+        }
     }
     for (const LeftCopy& c : result.left)
         services.showWarning(displayPath(pairs[c.pair].going.path) +

@@ -195,6 +195,27 @@ LinkResult LinkCopies(const Platform& platform, const FileContents& contents,
     return result;
 }
 
+WaysOpen waysOpen(const Platform& platform, const FileContents& contents, const FileLinks& links,
+                  const std::vector<CopyPair>& pairs) {
+    WaysOpen open;
+    for (const CopyPair& p : pairs) {
+        const OpenedFile k = contents.open(p.kept.path, false);
+        const OpenedFile g = contents.open(p.going.path, false);
+        const std::optional<MarkedFile> going = markFile(platform, p.going.path);
+        if (!k.isOpen() || !g.isOpen() || !going) {
+            open.share = open.link = false;
+            continue;
+        }
+        open.share = open.share && links.canShare(k, g) == 0;
+        open.link = open.link && k.device == g.device && k.inode != g.inode;
+        open.ownersDiffer =
+            open.ownersDiffer || k.mode != g.mode || k.owner != g.owner || k.group != g.group;
+        open.shareRoom += going->room;
+        open.linkRoom += going->links <= 1 ? going->room : 0;
+    }
+    return open;
+}
+
 std::size_t chooseKept(const std::vector<KeepCandidate>& candidates, KeepRule rule) {
     const bool anyOriginal = std::any_of(candidates.begin(), candidates.end(),
                                          [](const KeepCandidate& c) { return c.original; });
@@ -240,6 +261,25 @@ std::vector<CopyPair> allButOne(const ContentScan& scan, KeepRule rule) {
     }
     flush();
     return pairs;
+}
+
+QStringList linkSummaryLines(const LinkResult& result, LinkWay way) {
+    const auto count = std::int64_t(result.linked.size());
+    QString done =
+        QStringLiteral("%1 %2 %3: %4 bytes of room predicted, %5 bytes more free.")
+            .arg(formatThousands(count), countNoun(count, "file"),
+                 way == LinkWay::Share ? QStringLiteral("shared") : QStringLiteral("linked"),
+                 formatThousands(result.predicted), formatThousands(result.measured()));
+    if (way == LinkWay::Share)
+        done += QStringLiteral(" The kernel deduplicated %1 bytes.")
+                    .arg(formatThousands(result.shared));
+    QStringList lines{done};
+    for (const SpaceMeasure& s : result.space)
+        if (s.before && s.after)
+            lines.append(QStringLiteral("Free on the file system of %1: %2 bytes before, %3 after.")
+                             .arg(displayPath(s.path), formatThousands(*s.before),
+                                  formatThousands(*s.after)));
+    return lines;
 }
 
 QString leftReasonText(LeftReason reason, int error) {

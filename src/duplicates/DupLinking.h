@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -93,6 +94,18 @@ LinkResult LinkCopies(const Platform& platform, const FileContents& contents,
                       const FileLinks& links, const std::vector<CopyPair>& pairs,
                       const LinkRun& run);
 
+// What the confirmation offers for a list of pairs: each way only where it can work for every
+// pair (a copy that cannot be opened closes both), and the room each would free.
+struct WaysOpen {
+    bool share = true;
+    bool link = true;
+    bool ownersDiffer = false;  // a link would give a copy the kept copy's owner or permissions
+    std::int64_t shareRoom = 0;
+    std::int64_t linkRoom = 0;  // a copy with other hard links frees nothing
+};
+[[nodiscard]] WaysOpen waysOpen(const Platform& platform, const FileContents& contents,
+                                const FileLinks& links, const std::vector<CopyPair>& pairs);
+
 // The copy of candidates that stays under rule; candidates are one group's copies.
 struct KeepCandidate {
     QByteArray path;
@@ -104,6 +117,11 @@ struct KeepCandidate {
 // All but the kept copy of each group the content search listed, paired with it; a copy in an
 // originals folder is never among the going ones.
 [[nodiscard]] std::vector<CopyPair> allButOne(const ContentScan& scan, KeepRule rule);
+
+// What a linking did, in words: the copies done with the room predicted and the free space
+// gained (with what the kernel deduplicated when sharing), then a line per file system with
+// its free space before and after.
+[[nodiscard]] QStringList linkSummaryLines(const LinkResult& result, LinkWay way);
 
 // Why a copy was left, in words: "it changed since it was compared".
 [[nodiscard]] QString leftReasonText(LeftReason reason, int error);

@@ -21,35 +21,47 @@ namespace {
 // Btrfs takes at most 16 MiB a call; asking more only makes it stop short.
 constexpr std::int64_t dedupeStep = std::int64_t(16) << 20;
 
-}  // namespace
-
-std::int64_t FileLinks::shareExtents(const OpenedFile& kept, const OpenedFile& going) const {
+// One deduplication call for the range at offset: the bytes the kernel shared, or -errno.
+std::int64_t dedupeRange(const OpenedFile& kept, const OpenedFile& going, std::int64_t offset,
+                         std::int64_t length) {
     const auto size = sizeof(file_dedupe_range) + sizeof(file_dedupe_range_info);
     const std::unique_ptr<void, decltype(&std::free)> memory(std::calloc(1, size), &std::free);
     if (!memory) return -ENOMEM;
     auto* range = static_cast<file_dedupe_range*>(memory.get());
-    std::int64_t offset = 0;
+    range->src_offset = std::uint64_t(offset);
+    range->src_length = std::uint64_t(length);
+    range->dest_count = 1;
+    range->info[0].dest_fd = going.fd;
+    range->info[0].dest_offset = std::uint64_t(offset);
+    int rc = 0;
+    do {
+        rc = ::ioctl(kept.fd, FIDEDUPERANGE, range);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) return -errno;
+    const file_dedupe_range_info& info = range->info[0];
+    if (info.status == FILE_DEDUPE_RANGE_DIFFERS) return -EBADE;
+    if (info.status < 0) return info.status;
+    return std::int64_t(info.bytes_deduped);
+}
+
+}  // namespace
+
+std::int64_t FileLinks::shareExtents(const OpenedFile& kept, const OpenedFile& going) const {
     std::int64_t shared = 0;
-    while (offset < kept.size) {
-        *range = {};
-        range->src_offset = std::uint64_t(offset);
-        range->src_length = std::uint64_t(std::min(dedupeStep, kept.size - offset));
-        range->dest_count = 1;
-        range->info[0] = {};
-        range->info[0].dest_fd = going.fd;
-        range->info[0].dest_offset = std::uint64_t(offset);
-        if (::ioctl(kept.fd, FIDEDUPERANGE, range) != 0) {
-            if (errno == EINTR) continue;
-            return -errno;
-        }
-        const file_dedupe_range_info& info = range->info[0];
-        if (info.status == FILE_DEDUPE_RANGE_DIFFERS) return -EBADE;
-        if (info.status < 0) return info.status;
-        if (info.bytes_deduped == 0) return shared > 0 ? shared : -EOPNOTSUPP;
-        offset += std::int64_t(info.bytes_deduped);
-        shared += std::int64_t(info.bytes_deduped);
+    while (shared < kept.size) {
+        const std::int64_t n =
+            dedupeRange(kept, going, shared, std::min(dedupeStep, kept.size - shared));
+        if (n < 0) return n;
+        if (n == 0) return shared > 0 ? shared : -EOPNOTSUPP;
+        shared += n;
     }
     return shared;
+}
+
+int FileLinks::canShare(const OpenedFile& kept, const OpenedFile& going) const {
+    // A call for no bytes is checked as any other and shares nothing.
+    const std::int64_t n = dedupeRange(kept, going, 0, 0);
+    return n < 0 ? int(-n) : 0;
 }
 
 int FileLinks::linkAs(const FolderHandle& keptFolder, const QByteArray& keptName,

@@ -22,6 +22,9 @@ public:
     // differ, -EOPNOTSUPP (or -EINVAL) where the file system cannot share extents.
     [[nodiscard]] virtual std::int64_t shareExtents(const OpenedFile& kept,
                                                     const OpenedFile& going) const;
+    // Whether the file system would share data between the two files, asked without sharing
+    // any: 0, or the error shareExtents would give (EXDEV, EOPNOTSUPP, ...).
+    [[nodiscard]] virtual int canShare(const OpenedFile& kept, const OpenedFile& going) const;
     // Gives the file named keptName in keptFolder one more name, name in folder; a link is
     // linked as the link. 0 or the system's error number (EEXIST when name is taken).
     virtual int linkAs(const FolderHandle& keptFolder, const QByteArray& keptName,
