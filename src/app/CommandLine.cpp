@@ -61,7 +61,7 @@ constexpr std::array options{
     Option{"keep", "RULE",
            "With --dedupe: the copy that stays, oldest (default), newest or shortest (path)."},
     Option{"originals", "FOLDER",
-           "With --dedupe or --report duplicates --content: files in FOLDER are originals, "
+           "With --dedupe or --report duplicates: files in FOLDER are originals, "
            "never acted on; a group of originals alone is not listed (repeatable)."},
     Option{"dry-run", nullptr, "With --dedupe: print what would be done, change nothing."},
     Option{"help", nullptr, "Show this help (also -h)."},
@@ -363,8 +363,8 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
         return fail(QStringLiteral("--content and --exact are two different searches."));
     result.content = given.isSet("content") || dedupe;
     for (const QByteArray& folder : given.all("originals")) {
-        if (!result.content)
-            return fail(QStringLiteral("--originals goes with --dedupe or --content."));
+        if (result.report != ReportKind::Duplicates && !dedupe)
+            return fail(QStringLiteral("--originals goes with --dedupe or --report duplicates."));
         const QByteArray path = LinuxPlatform::resolveDriveFolder(folder);
         if (path.isEmpty())
             return fail(QStringLiteral("--originals %1: no such folder.").arg(shown(folder)));

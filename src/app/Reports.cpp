@@ -115,6 +115,7 @@ int duplicatesReport(const Services& services, const CommandLine& commandLine, P
     query.sizeLimitKb = commandLine.minKb;
     query.pattern = commandLine.pattern;
     query.drives = drives;
+    query.originals = commandLine.originals;
     DupScan scan(platform);
     scan.run(query);
     tellSearchOutcome(services, scan.outcome(), listFullText(), true);

@@ -588,11 +588,7 @@ QByteArray ContentScan::shownPath(const File& file) const {
 }
 
 bool ContentScan::inOriginals(const File& file) const {
-    const QByteArray& folder = folders_[file.folder].path;
-    return std::any_of(query_.originals.begin(), query_.originals.end(), [&](const QByteArray& o) {
-        return folder.startsWith(o) &&
-               (folder.size() == o.size() || folder[o.size()] == '/' || o.endsWith('/'));
-    });
+    return insideFolders(folders_[file.folder].path, query_.originals);
 }
 
 void ContentScan::list(std::vector<Group> groups) {

@@ -180,7 +180,6 @@ LinkResult LinkCopies(const Platform& platform, const FileContents& contents,
     }
     PairLinker linker(platform, contents, links, run);
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-        if (run.progress) run.progress(i);
         const PairLinker::Done done = linker.link(pairs[i]);
         if (done.left) {
             result.left.push_back({i, *done.left, done.error});

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,8 +48,7 @@ struct LinkRun {
     LinkWay way = LinkWay::Share;
     // The user agreed that a link takes the kept copy's owner and permissions.
     bool ownerAgreed = false;
-    bool dryRun = false;                             // check everything, change nothing
-    std::function<void(std::size_t pair)> progress;  // called before each pair
+    bool dryRun = false;  // check everything, change nothing
 };
 
 struct LinkedCopy {

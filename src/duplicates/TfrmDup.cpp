@@ -332,6 +332,7 @@ void TfrmDup::scan(bool exact) {
     DupQuery query;
     query.duplicates = duplicates_;
     query.exact = exact;
+    query.originals = originals_;
     lastScanExact_ = exact;
     query.sizeLimitKb = SpinEdit1->value();
     query.pattern = cbWildCard->currentText();
@@ -544,8 +545,8 @@ void TfrmDup::showLinkButtons(bool contentRows) {
 }
 
 bool TfrmDup::isOriginalRow(int row) const {
-    return !groupOfRow_.empty() && row >= 0 && row < rowsFilled &&
-           contentScanner_->isOriginal(std::size_t(row));
+    return duplicates_ && !originals_.empty() && row >= 0 && row < rowsFilled &&
+           insideFolders(splitPath(grid->results().pathOf(row)).folder, originals_);
 }
 
 std::vector<CopyPair> TfrmDup::markedPairs() const {

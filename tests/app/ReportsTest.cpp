@@ -94,6 +94,18 @@ TEST_F(ReportsTest, DuplicatesByteForByte) {
         report({"--report", "duplicates", "--exact", "--drive", root}, {tree.root()});
     EXPECT_EQ(exact.status, 1);
     EXPECT_EQ(exact.text, "");
+    // A group of originals alone is no group; one original in it leaves it listed ("doc" is
+    // no folder of docs/notes.txt).
+    tree.dir("doc");
+    for (const QString& originals : {root + "/docs", root + "/docs/", root + "/doc"})
+        EXPECT_EQ(report({"--report", "duplicates", "--originals", originals, "--drive", root},
+                         {tree.root()})
+                      .text,
+                  expected)
+            << originals.toStdString();
+    const ReportOutput originals =
+        report({"--report", "duplicates", "--originals", root, "--drive", root}, {tree.root()});
+    EXPECT_EQ(originals.status, 1);
 }
 
 TEST_F(ReportsTest, HogsByteForByte) {

@@ -3,16 +3,12 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "Jobs.h"
 #include "LoopImage.h"
 #include "Modals.h"
-#include "ScriptedDialogs.h"
-#include "TempTree.h"
 #include "TestServices.h"
 #include "common/SearchPath.h"
 #include "duplicates/TfrmDup.h"
@@ -59,11 +55,6 @@ struct ContentWindow {
     std::unique_ptr<TfrmDup> window;
 };
 
-template <class T>
-T* part(QWidget& w, const char* name) {
-    return w.findChild<T*>(QString::fromLatin1(name));
-}
-
 TEST(TfrmDupLink, MarkAllButOneFollowsTheRuleAndAnOriginalIsNeverMarked) {
     test::TempTree tree;
     const QByteArray x(40 << 10, 'x'), y(30 << 10, 'y');
@@ -104,26 +95,23 @@ TEST(TfrmDupLink, MarkAllButOneFollowsTheRuleAndAnOriginalIsNeverMarked) {
     EXPECT_EQ(w.marked(), QStringList({root + "/b/longer/y", root + "/b/x", root + "/orig/x",
                                        root + "/orig/y1", root + "/orig/y2"}));
     // A typed folder that is not there changes nothing.
-    scriptedDialogs().clear();
     scriptedDialogs().answerInput(QStringLiteral("/no/such/folder"));
     dup.btOriginalsClick();
     EXPECT_TRUE(dup.originals().empty());
-    EXPECT_EQ(scriptedDialogs().texts(), QStringList({"No such folder: /no/such/folder"}));
+    EXPECT_EQ(scriptedDialogs().texts().last(), "No such folder: /no/such/folder");
 
     // An original row refuses its mark; on this file system only a hard link is offered.
     scriptedDialogs().answerInput(QString::fromLocal8Bit(tree.path("orig")));
     dup.btOriginalsClick();
     w.search();
-    for (int row = 0; row < dup.grid->results().rowCount(); ++row) {
-        dup.grid->setCurrentRow(row);
-        dup.marking().toggleCurrent();
-    }
+    for (int row = 0; row < dup.grid->results().rowCount(); ++row)
+        dup.marking().toggle(row);
     EXPECT_TRUE(scriptedDialogs().texts().contains(
         "This file is in an originals folder. It is never marked."));
     EXPECT_EQ(w.marked().filter("/orig/").size(), 0);
     w.link([](TfrmLinkCopies& confirm) {
-        EXPECT_FALSE(part<QRadioButton>(confirm, "rbShare")->isEnabled());
-        EXPECT_TRUE(part<QRadioButton>(confirm, "rbLink")->isChecked());
+        EXPECT_FALSE(confirm.findChild<QRadioButton*>("rbShare")->isEnabled());
+        EXPECT_TRUE(confirm.findChild<QRadioButton*>("rbLink")->isChecked());
         confirm.reject();
     });
 }
@@ -143,14 +131,14 @@ TEST(TfrmDupLink, LinkAsksForTheOwnersAgreementThenLinksAndSaysWhatItFreed) {
     ASSERT_EQ(w.marked().size(), 2);
     scriptedDialogs().clear();
     w.link([](TfrmLinkCopies& confirm) {
-        EXPECT_EQ(part<QListWidget>(confirm, "lstCopies")->count(), 2);
-        auto* share = part<QRadioButton>(confirm, "rbShare");
-        auto* link = part<QRadioButton>(confirm, "rbLink");
-        auto* agree = part<QCheckBox>(confirm, "cbAgree");
+        EXPECT_EQ(confirm.findChild<QListWidget*>("lstCopies")->count(), 2);
+        auto* share = confirm.findChild<QRadioButton*>("rbShare");
+        auto* link = confirm.findChild<QRadioButton*>("rbLink");
+        auto* agree = confirm.findChild<QCheckBox*>("cbAgree");
         auto* ok = confirm.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         EXPECT_TRUE(share->isChecked());
         EXPECT_TRUE(ok->isEnabled());
-        EXPECT_EQ(part<QLabel>(confirm, "lblRoom")->text(),
+        EXPECT_EQ(confirm.findChild<QLabel*>("lblRoom")->text(),
                   "2 files, 614,400 bytes of room to free");
         link->setChecked(true);
         EXPECT_FALSE(ok->isEnabled());  // owners differ, not yet agreed
@@ -162,15 +150,14 @@ TEST(TfrmDupLink, LinkAsksForTheOwnersAgreementThenLinksAndSaysWhatItFreed) {
     EXPECT_TRUE(scriptedDialogs().texts()[0].startsWith(
         "2 files linked: 614,400 bytes of room predicted, "))
         << scriptedDialogs().texts()[0].toStdString();
-    struct stat k {
-    }, a{}, b{};
-    ASSERT_EQ(::stat(kept.constData(), &k), 0);
-    ASSERT_EQ(::stat((fs.root() + "/a/x").constData(), &a), 0);
-    ASSERT_EQ(::stat(other.constData(), &b), 0);
-    EXPECT_EQ(a.st_ino, k.st_ino);
-    EXPECT_EQ(b.st_ino, k.st_ino);
-    EXPECT_EQ(b.st_uid, 0U);
-    EXPECT_TRUE(w.marked().isEmpty());  // the copies linked are done with
+    const auto stat = [](const QByteArray& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.constData(), &st), 0);
+        return std::pair(st.st_ino, st.st_uid);
+    };
+    EXPECT_EQ(stat(fs.root() + "/a/x"), stat(kept));
+    EXPECT_EQ(stat(other), stat(kept));  // the link has the kept copy's owner
+    EXPECT_TRUE(w.marked().isEmpty());   // the copies linked are done with
     EXPECT_FALSE(dup.btLink->isEnabled());
 }
 

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <string>
 
 #include "TempTree.h"
@@ -52,19 +51,14 @@ private:
     std::string make(const QByteArray& type) {
         const QByteArray image = tree_.path("fs.img");
         root_ = tree_.dir("mnt");
-        QFile file(QString::fromLocal8Bit(image));
         // XFS takes no less than 300 MB; the image is sparse, so it costs what is written.
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(type == "xfs" ? 300 << 20 : 128 << 20))
-            return "cannot make " + image.toStdString();
-        file.close();
-        const QString mkfs =
-            QStandardPaths::findExecutable(QStringLiteral("mkfs.") + QString::fromLatin1(type),
-                                           {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
-        if (mkfs.isEmpty()) return "no mkfs." + type.toStdString();
-        QStringList args{QStringLiteral("-q"), QStringLiteral("-f")};
+        QStringList args{QStringLiteral("-q"), QStringLiteral("-f"), QString::fromLocal8Bit(image)};
         if (type == "xfs") args << QStringLiteral("-m") << QStringLiteral("reflink=1");
-        if (!run(mkfs, args << QString::fromLocal8Bit(image)))
-            return "mkfs." + type.toStdString() + " failed";
+        if (!QFile(args[2]).open(QIODevice::WriteOnly) ||
+            !QFile::resize(args[2], type == "xfs" ? 300 << 20 : 128 << 20) ||
+            !run(QStringLiteral("mkfs.") + QString::fromLatin1(type), args))
+            return "cannot make a " + type.toStdString() + " image (mkfs." + type.toStdString() +
+                   " needed)";
         if (!run(QStringLiteral("mount"),
                  {QStringLiteral("-o"), QStringLiteral("loop"), QString::fromLocal8Bit(image),
                   QString::fromLocal8Bit(root_)}))
