@@ -54,6 +54,16 @@ constexpr std::array options{
     Option{"threads", "N",
            "Reports: read folders with N worker threads, 1 to 64 (default: one a processor, at "
            "most 8)."},
+    Option{"dedupe", "WAY",
+           "Search duplicates by content and give back the room of all but one copy of each "
+           "group, keeping every name: share (the copies share their data; on Btrfs, XFS and "
+           "the like) or link (each copy becomes a hard link to the one kept)."},
+    Option{"keep", "RULE",
+           "With --dedupe: the copy that stays, oldest (default), newest or shortest (path)."},
+    Option{"originals", "FOLDER",
+           "With --dedupe or --report duplicates: files in FOLDER are originals, "
+           "never acted on; a group of originals alone is not listed (repeatable)."},
+    Option{"dry-run", nullptr, "With --dedupe: print what would be done, change nothing."},
     Option{"help", nullptr, "Show this help (also -h)."},
     Option{"version", nullptr, "Show the version."},
     Option{"help-file", nullptr,
@@ -206,6 +216,7 @@ QString usageText() {
         "Usage: roomkin [options]\n"
         "       roomkin --report strings FILE\n"
         "       roomkin --report hex FILE [--from OFFSET] [--bytes N]\n"
+        "       roomkin --dedupe share|link [--keep RULE] [--originals FOLDER]... [--dry-run]\n"
         "Roomkin '95: finds what takes up room on your drives.\n"
         "With --report, runs a search without a window and prints the list the\n"
         "Clipboard button would copy; --report statistics prints the statistics\n"
@@ -263,6 +274,32 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
                                        "statistics, dates, listing, strings or hex.")
                             .arg(shown(kind)));
     }
+    if (given.isSet("dedupe")) {
+        if (result.report != ReportKind::None)
+            return fail(QStringLiteral("--dedupe and --report are two different runs."));
+        const QByteArray way = given.value("dedupe");
+        if (way != "share" && way != "link")
+            return fail(QStringLiteral("--dedupe %1: give share or link.").arg(shown(way)));
+        result.report = ReportKind::Dedupe;
+        result.shareData = way == "share";
+    }
+    const bool dedupe = result.report == ReportKind::Dedupe;
+    for (const char* option : {"keep", "dry-run"})
+        if (given.isSet(option) && !dedupe)
+            return fail(QStringLiteral("--%1 goes with --dedupe.").arg(QLatin1String(option)));
+    if (given.isSet("keep")) {
+        const QByteArray rule = given.value("keep");
+        if (rule == "oldest")
+            result.keep = 0;
+        else if (rule == "newest")
+            result.keep = 1;
+        else if (rule == "shortest")
+            result.keep = 3;
+        else
+            return fail(
+                QStringLiteral("--keep %1: give oldest, newest or shortest.").arg(shown(rule)));
+    }
+    result.dryRun = given.isSet("dry-run");
     // The file reports take one file; nothing else takes an operand.
     const bool fileKind = result.report == ReportKind::Strings || result.report == ReportKind::Hex;
     if (fileKind && given.operands.empty())
@@ -293,7 +330,7 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
         return fail(QStringLiteral("--main and --all go with --report folders."));
     result.mainFolders = mainSet;
     const bool fileReport =
-        result.report == ReportKind::Duplicates || result.report == ReportKind::Hogs;
+        result.report == ReportKind::Duplicates || result.report == ReportKind::Hogs || dedupe;
     const bool listing = result.report == ReportKind::Listing;
     for (const char* option : {"folder", "sort"})
         if (given.isSet(option) && !listing)
@@ -324,7 +361,15 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
         return fail(QStringLiteral("--content goes with --report duplicates."));
     if (given.isSet("content") && result.exact)
         return fail(QStringLiteral("--content and --exact are two different searches."));
-    result.content = given.isSet("content");
+    result.content = given.isSet("content") || dedupe;
+    for (const QByteArray& folder : given.all("originals")) {
+        if (result.report != ReportKind::Duplicates && !dedupe)
+            return fail(QStringLiteral("--originals goes with --dedupe or --report duplicates."));
+        const QByteArray path = LinuxPlatform::resolveDriveFolder(folder);
+        if (path.isEmpty())
+            return fail(QStringLiteral("--originals %1: no such folder.").arg(shown(folder)));
+        result.originals.push_back(path);
+    }
     if (given.isSet("min-kb")) {
         const QByteArray text = given.value("min-kb");
         const std::optional<qlonglong> value = wholeNumber(text, 10);

@@ -8,7 +8,18 @@
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates, Listing, Strings, Hex };
+enum class ReportKind {
+    None,
+    Duplicates,
+    Hogs,
+    Folders,
+    Statistics,
+    Dates,
+    Listing,
+    Strings,
+    Hex,
+    Dedupe,  // --dedupe: the content search, then all but one copy of each group linked
+};
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -32,6 +43,12 @@ struct CommandLine {
     QByteArray file;           // the file of --report strings or hex
     std::int64_t from = 0;     // --from OFFSET (hex)
     std::int64_t bytes = -1;   // --bytes N (hex); -1 for all
+    // --dedupe share|link: how the copies are linked; which copy stays (--keep); folders of
+    // originals that are never touched (--originals, resolved); --dry-run changes nothing.
+    bool shareData = true;
+    int keep = 0;  // KeepRule: 0 oldest, 1 newest, 3 shortest
+    std::vector<QByteArray> originals;
+    bool dryRun = false;
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look

@@ -12,9 +12,12 @@
 #include "common/SearchPath.h"
 #include "common/TextHelpers.h"
 #include "duplicates/ContentScan.h"
+#include "duplicates/DupLinking.h"
 #include "duplicates/DupScan.h"
 #include "folderhogs/FolderHogColumns.h"
 #include "folderhogs/FolderHogScan.h"
+#include "platform/FileContents.h"
+#include "platform/FileLinks.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
 #include "statistics/StatisticsPages.h"
@@ -112,6 +115,7 @@ int duplicatesReport(const Services& services, const CommandLine& commandLine, P
     query.sizeLimitKb = commandLine.minKb;
     query.pattern = commandLine.pattern;
     query.drives = drives;
+    query.originals = commandLine.originals;
     DupScan scan(platform);
     scan.run(query);
     tellSearchOutcome(services, scan.outcome(), listFullText(), true);
@@ -128,7 +132,7 @@ int duplicatesReport(const Services& services, const CommandLine& commandLine, P
 int contentReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                   const std::vector<Drive>& drives, std::FILE* out) {
     ContentScan scan(platform);
-    scan.run({commandLine.minKb, commandLine.pattern, drives});
+    scan.run({commandLine.minKb, commandLine.pattern, drives, commandLine.originals});
     tellSearchOutcome(services, scan.outcome(), listFullText(), true);
     const auto write = [&] {
         LineBlocks lines(out);
@@ -140,6 +144,58 @@ int contentReport(const Services& services, const CommandLine& commandLine, Plat
         });
     };
     return finish(services, scan, write);
+}
+
+// The content search, then all but one copy of each group linked to the one kept: a line for
+// each copy acted on (or that would be, on a dry run), then what was freed. Exit 0 when every
+// copy was done, 1 when there was none, 3 when the search failed or a copy was left as it was
+// (each named on standard error with why).
+int dedupeRun(const Services& services, const CommandLine& commandLine, Platform& platform,
+              const std::vector<Drive>& drives, std::FILE* out) {
+    ContentScan scan(platform);
+    scan.run({commandLine.minKb, commandLine.pattern, drives, commandLine.originals});
+    tellSearchOutcome(services, scan.outcome(), listFullText(), true);
+    // Copies a search did not see whole may be all there is of their contents elsewhere:
+    // nothing is touched.
+    if (!scan.outcome().unopened.empty() || scan.incomplete()) return searchFailed;
+    const std::vector<CopyPair> pairs = allButOne(scan, KeepRule(commandLine.keep));
+    if (pairs.empty()) {
+        services.showInfo(QStringLiteral("No copies to link."));
+        return 1;
+    }
+    LinkRun run;
+    run.way = commandLine.shareData ? LinkWay::Share : LinkWay::HardLink;
+    run.dryRun = commandLine.dryRun;
+    const LinkResult result = LinkCopies(platform, FileContents(), FileLinks(), pairs, run);
+    {
+        LineBlocks lines(out);
+        const QByteArray verb = QByteArray(commandLine.dryRun ? "would " : "") +
+                                (commandLine.shareData ? (commandLine.dryRun ? "share" : "shared")
+                                                       : (commandLine.dryRun ? "link" : "linked"));
+        for (const LinkedCopy& c : result.linked) {
+            const CopyPair& p = pairs[c.pair];
+            lines.add(verb + '\t' + p.going.path + '\t' + p.kept.path + '\t' +
+                      QByteArray::number(commandLine.dryRun || !commandLine.shareData ? c.room
+                                                                                      : c.shared));
+        }
+        if (commandLine.dryRun) {
+            const auto count = std::int64_t(result.linked.size());
+            lines.add(QStringLiteral("%1 %2 would be %3: %4 bytes of room to free.")
+                          .arg(formatThousands(count), countNoun(count, "file"),
+                               commandLine.shareData ? QStringLiteral("shared")
+                                                     : QStringLiteral("linked"),
+                               formatThousands(result.predicted))
+                          .toUtf8());
+        } else {
+            for (const QString& line : linkSummaryLines(result, run.way))
+                lines.add(line.toUtf8());
+        }
+    }
+    for (const LeftCopy& c : result.left)
+        services.showWarning(displayPath(pairs[c.pair].going.path) +
+                             QStringLiteral(" was left as it was: ") +
+                             leftReasonText(c.reason, c.error) + QLatin1Char('.'));
+    return result.left.empty() ? 0 : searchFailed;
 }
 
 int foldersReport(const Services& services, const CommandLine& commandLine, Platform& platform,
@@ -365,6 +421,8 @@ int driveReport(const Services& services, const CommandLine& commandLine, Platfo
             return commandLine.content
                        ? contentReport(services, commandLine, platform, drives, out)
                        : duplicatesReport(services, commandLine, platform, drives, out);
+        case ReportKind::Dedupe:
+            return dedupeRun(services, commandLine, platform, drives, out);
         case ReportKind::Hogs:
             return duplicatesReport(services, commandLine, platform, drives, out);
         case ReportKind::Folders:

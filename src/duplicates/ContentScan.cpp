@@ -587,7 +587,16 @@ QByteArray ContentScan::shownPath(const File& file) const {
         .toUtf8();
 }
 
+bool ContentScan::inOriginals(const File& file) const {
+    return insideFolders(folders_[file.folder].path, query_.originals);
+}
+
 void ContentScan::list(std::vector<Group> groups) {
+    // A group of originals alone offers nothing to act on.
+    std::erase_if(groups, [this](const Group& g) {
+        return std::all_of(g.begin(), g.end(),
+                           [this](std::uint32_t f) { return inOriginals(files_[f]); });
+    });
     // Each group by folder and name as shown, without regard to case; the groups by the room
     // their copies take, then by size, then by their first file. The paths are made for one
     // group at a time: a list of millions is not held twice.

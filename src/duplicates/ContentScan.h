@@ -61,6 +61,9 @@ public:
         int sizeLimitKb = 250;  // files strictly larger than this many K
         QString pattern = QStringLiteral("*.*");
         std::vector<Drive> drives;
+        // Folders whose files are originals: never marked, and a group of originals alone
+        // is not listed. Exact paths, without a trailing "/".
+        std::vector<QByteArray> originals;
     };
 
     // Reads through contents, or the platform's files when none is given.
@@ -89,6 +92,10 @@ public:
     [[nodiscard]] std::uint32_t groupOf(std::size_t i) const { return listed_[i].group; }
     // Listed file i as it was when read, so that a deletion can tell whether it changed since.
     [[nodiscard]] MarkedFile hashedFile(std::size_t i) const;
+    // Whether listed file i lies in one of the query's originals folders, at any depth.
+    [[nodiscard]] bool isOriginal(std::size_t i) const {
+        return inOriginals(files_[listed_[i].file]);
+    }
     // Whether listed file kept still stands as it was read (to the nanosecond of its last
     // write and last change) and holds, read now, the same bytes as the file at going, which
     // must still be the file of device and inode: deleting going then loses no contents.
@@ -207,6 +214,7 @@ private:
     void progress();
 
     [[nodiscard]] QByteArray pathOf(const File& file) const;
+    [[nodiscard]] bool inOriginals(const File& file) const;
     // The file's folder and name as a record shows them: the order within a group.
     [[nodiscard]] QByteArray shownPath(const File& file) const;
     [[nodiscard]] ContentHash hash(QByteArrayView bytes) const;

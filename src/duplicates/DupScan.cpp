@@ -281,6 +281,13 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
     return records_.record(folders_[c.folder], exactName(c), c.size, c.written, c.accessed);
 }
 
+bool insideFolders(const QByteArray& folder, const std::vector<QByteArray>& folders) {
+    return std::any_of(folders.begin(), folders.end(), [&](const QByteArray& o) {
+        return folder.startsWith(o) &&
+               (folder.size() == o.size() || folder[o.size()] == '/' || o.endsWith('/'));
+    });
+}
+
 void DupScan::addDups(bool exact) {
     // Files without a partner are dropped before any record is written: group the
     // candidates by their key (the padded name, with Exact also the size in K).
@@ -335,7 +342,10 @@ void DupScan::addDups(bool exact) {
         // The first met of each file stays; the group keeps its walk order.
         group.erase(std::unique(group.begin(), group.end(), sameFile), group.end());
         std::sort(group.begin(), group.end());
-        if (group.size() >= 2)
+        const auto original = [&](std::uint32_t k) {
+            return insideFolders(folders_[candidates_[k].folder].path, query_.originals);
+        };
+        if (group.size() >= 2 && !std::all_of(group.begin(), group.end(), original))
             for (const std::uint32_t k : group)
                 collected_.push_back(makeRecord(candidates_[k]));
         i = j;

@@ -26,7 +26,12 @@ struct DupQuery {
     int sizeLimitKb = 250;   // files must be strictly larger than this many K
     QString pattern = QStringLiteral("*.*");
     std::vector<Drive> drives;
+    // Folders of originals: a group of duplicates whose files all lie in them is not listed.
+    std::vector<QByteArray> originals;
 };
+
+// Whether folder is one of folders or lies inside one, at any depth (exact paths).
+[[nodiscard]] bool insideFolders(const QByteArray& folder, const std::vector<QByteArray>& folders);
 
 // One collected file; its exact path is also kept for names with trailing blanks, which the
 // padding of the name field would hide.

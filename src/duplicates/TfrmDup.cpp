@@ -1,9 +1,11 @@
 #include "duplicates/TfrmDup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -13,6 +15,9 @@
 #include "common/Messages.h"
 #include "common/TextHelpers.h"
 #include "duplicates/DupColumns.h"
+#include "duplicates/TfrmLinkCopies.h"
+#include "platform/FileContents.h"
+#include "platform/FileLinks.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
 #include "ui/CoreMessages.h"
@@ -24,6 +29,7 @@
 #include "ui/SortMenu.h"
 #include "ui/TfrmReallyDelete.h"
 #include "ui/TfrmWildCard.h"
+#include "ui/WaitCursor.h"
 
 namespace rk {
 
@@ -144,6 +150,24 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     btSort = makeToolButton(Panel1, QStringLiteral("btSort"), QStringLiteral("S&ort"),
                             QStringLiteral("Sort columns"), QStyle::SP_ArrowDown);
     btDelete->setEnabled(false);
+    btLink = makeToolButton(Panel1, QStringLiteral("btLink"), QStringLiteral("&Link"),
+                            QStringLiteral("Keep every name, store the contents once"),
+                            QStyle::SP_FileLinkIcon);
+    btKeepOne = makeToolButton(
+        Panel1, QStringLiteral("btKeepOne"), QStringLiteral("Mark all &but one"),
+        QStringLiteral("Mark every copy of each group but one"), QStyle::SP_DialogYesButton);
+    btOriginals = makeToolButton(
+        Panel1, QStringLiteral("btOriginals"), QStringLiteral("O&riginals..."),
+        QStringLiteral("Folders whose files are never marked"), QStyle::SP_DirHomeIcon);
+    auto* keepMenu = new QMenu(btKeepOne);
+    for (const auto& [text, rule] :
+         {std::pair{QStringLiteral("Keep the &oldest"), KeepRule::Oldest},
+          {QStringLiteral("Keep the &newest"), KeepRule::Newest},
+          {QStringLiteral("Keep the one in an o&riginals folder"), KeepRule::Original},
+          {QStringLiteral("Keep the &shortest path"), KeepRule::Shortest}})
+        connect(keepMenu->addAction(text), &QAction::triggered, this,
+                [this, rule = rule] { markAllButOne(rule); });
+    btKeepOne->setMenu(keepMenu);
 
     auto* query = new QGridLayout;
     query->setHorizontalSpacing(px(6));
@@ -162,14 +186,19 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     query->setColumnStretch(2, 1);
     query->setRowStretch(4, 1);
     layOut(query,
-           {btScan, btExact, btContent, btClose, btAbort, btMark, btDelete, btPrint, btClip,
-            btBrowse, btSort},
+           {btScan, btExact, btContent, btOriginals, btClose, btAbort, btMark, btKeepOne, btDelete,
+            btLink, btPrint, btClip, btBrowse, btSort},
            QMargins(8, 4, 10, 6));
 
     grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
     marking_ = new MarkingGrid(services_, grid, pnlSel);
     marking_->setDeleteButton(btDelete);
     marking_->mayMark = [this](int row) {
+        if (isOriginalRow(row)) {
+            services_.showInfo(
+                QStringLiteral("This file is in an originals folder. It is never marked."));
+            return false;
+        }
         if (!wouldMarkEveryCopy(row)) return true;
         services_.showInfo(
             QStringLiteral("Every copy of this file would be marked. One copy must stay."));
@@ -200,6 +229,10 @@ TfrmDup::TfrmDup(const Services& services, bool duplicates, QWidget* parent)
     connect(btContent, &QPushButton::clicked, this, &TfrmDup::btContentClick);
     connect(btMark, &QPushButton::clicked, marking_, &MarkingGrid::toggleCurrentAndMoveDown);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
+    connect(btLink, &QPushButton::clicked, this, &TfrmDup::btLinkClick);
+    connect(btOriginals, &QPushButton::clicked, this, &TfrmDup::btOriginalsClick);
+    connect(marking_, &MarkingGrid::marksChanged, btLink,
+            [this] { btLink->setEnabled(marking_->anyMarked()); });
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
     connect(btClip, &QPushButton::clicked, this, &TfrmDup::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
@@ -226,6 +259,8 @@ void TfrmDup::FormShow() {
     btClose->setEnabled(true);
     btExact->setVisible(duplicates_);
     btContent->setVisible(duplicates_);
+    btOriginals->setVisible(duplicates_);
+    showLinkButtons(false);
     PopupMenu1->attachToGrid(false);
     btScan->setFocus();
     sizeAndCentre();
@@ -264,9 +299,11 @@ void TfrmDup::scanContent() {
     query.sizeLimitKb = SpinEdit1->value();
     query.pattern = cbWildCard->currentText();
     query.drives = pnlDrives->checkedDrives();
+    query.originals = originals_;
 
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->hide();
+    showLinkButtons(false);
     ContentScan& scan = *contentScanner_;
     beginScan(scan.abort, {btScan, btExact, btContent, SpinEdit1, cbWildCard});
     const bool open = runScan(
@@ -285,6 +322,7 @@ void TfrmDup::scanContent() {
     shadeGroups();
     if (!endScan() || !open) return;
     showResultButtons(rowsFilled > 0);
+    showLinkButtons(rowsFilled > 0);
     const QString skipped = skippedFilesNote(scan.unreadableFiles(), scan.changedFiles());
     if (rowsFilled == 0) {
         showNothingFound(scan.outcome().skippedFolders);
@@ -305,6 +343,7 @@ void TfrmDup::scan(bool exact) {
     DupQuery query;
     query.duplicates = duplicates_;
     query.exact = exact;
+    query.originals = originals_;
     lastScanExact_ = exact;
     query.sizeLimitKb = SpinEdit1->value();
     query.pattern = cbWildCard->currentText();
@@ -312,6 +351,7 @@ void TfrmDup::scan(bool exact) {
 
     for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
         b->hide();
+    showLinkButtons(false);
     beginScan(scanner_->abort, {btScan, btExact, SpinEdit1, cbWildCard});
     // The grid reads its rows on demand, so even a million rows show at once. The grid's
     // file-hog rows refer to the scan's compact list, which it takes over: no record is held.
@@ -507,6 +547,113 @@ void TfrmDup::BrowseDirectory1Click() {
     const QByteArray path = grid->results().pathOf(row);
     const PathParts parts = splitPath(path);
     services_.openBrowser(this, parts.folder, parts.name, cbWildCard->currentText());
+}
+
+void TfrmDup::showLinkButtons(bool contentRows) {
+    btLink->setVisible(contentRows);
+    btKeepOne->setVisible(contentRows);
+    btLink->setEnabled(marking_->anyMarked());
+}
+
+bool TfrmDup::isOriginalRow(int row) const {
+    return duplicates_ && !originals_.empty() && row >= 0 && row < rowsFilled &&
+           insideFolders(splitPath(grid->results().pathOf(row)).folder, originals_);
+}
+
+std::vector<CopyPair> TfrmDup::markedPairs() const {
+    std::vector<CopyPair> pairs;
+    const ResultGrid& g = grid->results();
+    for (int first = 0, end = 0; first < rowsFilled; first = end) {
+        const std::uint32_t group = groupOfRow_[std::size_t(first)];
+        end = first;
+        int kept = -1;
+        while (end < rowsFilled && groupOfRow_[std::size_t(end)] == group) {
+            if (!g.isMarked(end) && (kept < 0 || (isOriginalRow(end) && !isOriginalRow(kept))))
+                kept = end;
+            ++end;
+        }
+        for (int r = first; r < end && kept >= 0; ++r)
+            if (g.isMarked(r))
+                pairs.push_back({contentScanner_->hashedFile(std::size_t(kept)),
+                                 contentScanner_->hashedFile(std::size_t(r))});
+    }
+    return pairs;
+}
+
+void TfrmDup::btLinkClick() {
+    if (groupOfRow_.empty() || !marking_->anyMarked()) return;
+    const std::vector<CopyPair> pairs = markedPairs();
+    const FileContents contents;
+    const FileLinks links;
+    std::optional<TfrmLinkCopies> confirm;
+    {
+        const WaitCursor busy;
+        confirm.emplace(pairs, waysOpen(services_.platform(), contents, links, pairs), this);
+    }
+    if (confirm->exec() != QDialog::Accepted) return;
+    LinkRun run;
+    run.way = confirm->way();
+    run.ownerAgreed = confirm->ownerAgreed();
+    LinkResult result;
+    {
+        const WaitCursor busy;
+        result = LinkCopies(services_.platform(), contents, links, pairs, run);
+    }
+    // A copy linked is done with: its mark goes. One left stays marked, for another try.
+    const ResultGrid& g = grid->results();
+    for (const LinkedCopy& c : result.linked)
+        for (int row = 0; row < rowsFilled; ++row)
+            if (g.isMarked(row) && g.pathOf(row) == pairs[c.pair].going.path) {
+                marking_->toggle(row);
+                break;
+            }
+    const QString summary = linkSummary(result, pairs, run.way);
+    if (result.left.empty())
+        services_.showInfo(summary);
+    else
+        services_.showWarning(summary);
+}
+
+void TfrmDup::btOriginalsClick() {
+    QStringList shown;
+    for (const QByteArray& f : originals_)
+        shown.append(displayPath(f));
+    const std::optional<QString> typed = services_.dialogs().input(
+        QStringLiteral("Originals"),
+        QStringLiteral("Folders whose files are originals, never marked (separated by ;):"),
+        shown.join(QLatin1Char(';')));
+    if (!typed) return;
+    std::vector<QByteArray> folders;
+    for (const QString& f : typed->split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = f.trimmed();
+        if (name.isEmpty()) continue;
+        const QByteArray real = services_.platform().realPath(QFile::encodeName(name));
+        if (real.isEmpty()) {
+            services_.showError(QStringLiteral("No such folder: ") + name);
+            return;
+        }
+        folders.push_back(real);
+    }
+    originals_ = std::move(folders);
+}
+
+void TfrmDup::markAllButOne(KeepRule rule) {
+    if (groupOfRow_.empty()) return;
+    const ResultGrid& g = grid->results();
+    for (int first = 0, end = 0; first < rowsFilled; first = end) {
+        std::vector<KeepCandidate> copies;
+        for (end = first;
+             end < rowsFilled && groupOfRow_[std::size_t(end)] == groupOfRow_[std::size_t(first)];
+             ++end) {
+            const MarkedFile f = contentScanner_->hashedFile(std::size_t(end));
+            copies.push_back(
+                {f.path, f.modified * 1'000'000'000 + f.modifiedNs, isOriginalRow(end)});
+        }
+        const int kept = first + int(chooseKept(copies, rule));
+        if (g.isMarked(kept)) marking_->toggle(kept);
+        for (int r = first; r < end; ++r)
+            if (r != kept && !g.isMarked(r) && !isOriginalRow(r)) marking_->toggle(r);
+    }
 }
 
 }  // namespace rk

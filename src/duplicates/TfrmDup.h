@@ -13,6 +13,7 @@
 #include "common/FileListDeletion.h"
 #include "common/MarkedFileList.h"
 #include "duplicates/ContentScan.h"
+#include "duplicates/DupLinking.h"
 #include "duplicates/DupScan.h"
 #include "ui/MarkingGrid.h"
 #include "ui/ResultWindow.h"
@@ -48,6 +49,11 @@ public:
     QPushButton* btBrowse;
     QPushButton* btSort;
     QLabel* pnlSel;
+    // After a content search: link the marked copies to an unmarked copy instead of deleting
+    // them, and mark all but one copy of each group; before it, the folders of originals.
+    QPushButton* btLink;
+    QPushButton* btKeepOne;
+    QPushButton* btOriginals;
     SortMenu* PopupMenu1;
     QAction* Sortbysize1;
     QAction* SortbyDate1;
@@ -69,6 +75,12 @@ public:
     void btExactClick();
     void btContentClick();
     void btDeleteClick();
+    void btLinkClick();
+    void btOriginalsClick();
+    // Marks every copy of each group but the one the rule keeps, which it unmarks; a copy in
+    // an originals folder is never marked.
+    void markAllButOne(KeepRule rule);
+    [[nodiscard]] const std::vector<QByteArray>& originals() const { return originals_; }
     void btSortClick();
     void btPrintClick();
     void btClipClick();
@@ -93,6 +105,12 @@ private:
     // marked files all stay (withheld_).
     [[nodiscard]] bool aCopyStaysOf(const MarkedFile& file, const SearchRecord& now);
 
+    // The marked copies of a content list, each with the unmarked copy of its group it is to
+    // be linked to (one in an originals folder where there is one).
+    [[nodiscard]] std::vector<CopyPair> markedPairs() const;
+    [[nodiscard]] bool isOriginalRow(int row) const;
+    void showLinkButtons(bool contentRows);
+
     const bool duplicates_;  // the mode the window was made in
     std::unique_ptr<DupScan> scanner_;
     MarkingGrid* marking_;
@@ -106,6 +124,7 @@ private:
     QHash<QByteArray, int> markedRowOf_;
     std::vector<std::int8_t> copyStays_;
     std::vector<QByteArray> withheld_;
+    std::vector<QByteArray> originals_;  // exact paths, as the system resolves them
 };
 
 }  // namespace rk

@@ -19,6 +19,9 @@ OpenedFile& OpenedFile::operator=(OpenedFile&& other) noexcept {
         changedNs = other.changedNs;
         device = other.device;
         inode = other.inode;
+        mode = other.mode;
+        owner = other.owner;
+        group = other.group;
     }
     return *this;
 }
@@ -62,6 +65,9 @@ OpenedFile FileContents::open(const QByteArray& path, bool sequential) const {
     file.changedNs = nanoseconds(st.st_ctim);
     file.device = st.st_dev;
     file.inode = st.st_ino;
+    file.mode = st.st_mode & 07777;
+    file.owner = st.st_uid;
+    file.group = st.st_gid;
     // A small file comes in one read, and whole with the system's first read-ahead: no advice.
     if (file.size > smallFile)
         ::posix_fadvise(file.fd, 0, 0, sequential ? POSIX_FADV_SEQUENTIAL : POSIX_FADV_RANDOM);

@@ -25,6 +25,10 @@ public:
     std::int64_t changedNs = 0;   // last change of any kind (ctime), nanoseconds
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // Permissions and owner: what a hard link in another name's place would change.
+    std::uint32_t mode = 0;
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
 };
 
 // Reading file contents, for the comparison of files by content. Everything goes through one

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <cstdio>
 
+#include "LoopImage.h"
 #include "RoomTree.h"
 #include "ScopedMount.h"
 #include "ScriptedDialogs.h"
@@ -13,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "app/Reports.h"
 #include "common/Drives.h"
+#include "duplicates/DupLinking.h"
 #include "viewer/MemoryFile.h"
 #include "viewer/PageCache.h"
 
@@ -92,6 +94,18 @@ TEST_F(ReportsTest, DuplicatesByteForByte) {
         report({"--report", "duplicates", "--exact", "--drive", root}, {tree.root()});
     EXPECT_EQ(exact.status, 1);
     EXPECT_EQ(exact.text, "");
+    // A group of originals alone is no group; one original in it leaves it listed ("doc" is
+    // no folder of docs/notes.txt).
+    tree.dir("doc");
+    for (const QString& originals : {root + "/docs", root + "/docs/", root + "/doc"})
+        EXPECT_EQ(report({"--report", "duplicates", "--originals", originals, "--drive", root},
+                         {tree.root()})
+                      .text,
+                  expected)
+            << originals.toStdString();
+    const ReportOutput originals =
+        report({"--report", "duplicates", "--originals", root, "--drive", root}, {tree.root()});
+    EXPECT_EQ(originals.status, 1);
 }
 
 TEST_F(ReportsTest, HogsByteForByte) {
@@ -479,6 +493,79 @@ TEST(FileReports, WhatIsNotAFileOrFolderIsSaidInWords) {
     tree.symlink("link", folder);
     EXPECT_EQ(said({"--report", "listing", "--folder", shown(tree.path("link"))}),
               shown(tree.path("link")) + " is not a folder.");  // a link is not followed
+}
+
+}  // namespace
+}  // namespace rk
+
+namespace rk {
+namespace {
+
+TEST(CommandLine, DedupeTakesAWayAKeepRuleAndOriginalsThatExist) {
+    const auto parsed = [](const QStringList& args) { return parseCommandLine(argv(args)); };
+    for (const QStringList& bad : {QStringList{"--dedupe", "copy"},
+                                   {"--dedupe", "share", "--report", "duplicates"},
+                                   {"--dedupe", "link", "--keep", "largest"},
+                                   {"--keep", "oldest"},
+                                   {"--dry-run"},
+                                   {"--report", "hogs", "--originals", "/"},
+                                   {"--dedupe", "share", "--exact"},
+                                   {"--dedupe", "share", "--originals", "/no/such/folder"}})
+        EXPECT_FALSE(parsed(bad).ok()) << bad.join(' ').toStdString();
+    const CommandLine cl = parsed({"--dedupe", "link", "--keep", "shortest", "--originals", "/tmp",
+                                   "--originals", "/", "--min-kb", "0", "--dry-run"});
+    ASSERT_TRUE(cl.ok()) << cl.error.toStdString();
+    EXPECT_EQ(cl.report, ReportKind::Dedupe);
+    EXPECT_FALSE(cl.shareData);
+    EXPECT_EQ(KeepRule(cl.keep), KeepRule::Shortest);
+    EXPECT_EQ(cl.originals, (std::vector<QByteArray>{"/tmp", "/"}));
+    EXPECT_TRUE(cl.dryRun);
+    EXPECT_TRUE(parsed({"--report", "duplicates", "--content", "--originals", "/"}).ok());
+}
+
+TEST(Dedupe, TheProgramLinksAllButOneCopyAndSaysWhatItLeft) {
+    const test::LoopImage fs("btrfs");
+    if (!fs.ok()) GTEST_SKIP() << fs.reason();
+    const QByteArray x(300 << 10, 'x');
+    const QByteArray y(200 << 10, 'y');
+    for (const char* f : {"orig/x", "a/x", "b/x"})
+        test::plantFile(fs.root() + '/' + f, x);
+    for (const char* f : {"a/y", "b/y"})
+        test::plantFile(fs.root() + '/' + f, y);
+    const QByteArray other = fs.root() + "/b/y";
+    ASSERT_EQ(::chown(other.constData(), 1234, 4321), 0);
+    const QString root = QString::fromLocal8Bit(fs.root());
+    const QStringList args{"--originals", root + "/orig", "--min-kb", "0", "--drive", root};
+    const auto inode = [&](const char* f) {
+        struct stat st {};
+        EXPECT_EQ(::stat((fs.root() + '/' + f).constData(), &st), 0);
+        return st.st_ino;
+    };
+    const auto [dry, dryOut, dryErr] =
+        runProgram(QStringList{"--dedupe", "link", "--dry-run"} + args);
+    EXPECT_EQ(dry, 3) << dryErr.constData();  // b/y would stay: it has another owner
+    EXPECT_EQ(dryOut.count("would link\t"), 2) << dryOut.constData();
+    EXPECT_NE(inode("a/x"), inode("orig/x"));
+
+    const auto [linked, out, err] = runProgram(QStringList{"--dedupe", "link"} + args);
+    EXPECT_EQ(linked, 3);
+    EXPECT_TRUE(out.contains("linked\t" + fs.root() + "/a/x\t" + fs.root() + "/orig/x\t"))
+        << out.constData();
+    EXPECT_TRUE(out.contains("2 files linked: ")) << out.constData();
+    EXPECT_EQ(err, other + " was left as it was: the copies differ in owner or permissions.\n");
+    EXPECT_EQ(inode("a/x"), inode("orig/x"));
+    EXPECT_EQ(inode("b/x"), inode("orig/x"));
+    EXPECT_NE(inode("a/y"), inode("b/y"));
+
+    const auto [shared, sharedOut, sharedErr] =
+        runProgram(QStringList{"--dedupe", "share", "--keep", "newest"} + args);
+    EXPECT_EQ(shared, 0) << sharedErr.constData();
+    EXPECT_TRUE(sharedOut.contains("The kernel deduplicated 204,800 bytes."))
+        << sharedOut.constData();
+    const auto [none, noneOut, noneErr] =
+        runProgram({"--dedupe", "share", "--min-kb", "0", "--drive", root + "/orig"});
+    EXPECT_EQ(none, 1);
+    EXPECT_EQ(noneErr, "No copies to link.\n");
 }
 
 }  // namespace
