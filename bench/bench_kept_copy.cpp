@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     rk::ContentScan scan(platform);
     QElapsedTimer timer;
     timer.start();
-    scan.run({0, QStringLiteral("*.*"), platform.drives()});
+    scan.run({0, QStringLiteral("*.*"), platform.drives(), {}});
     const qint64 scanMs = timer.elapsed();
 
     // The first two listed files of each group: the one kept and the one going.
