@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         window = std::make_unique<rk::TfrmDirHog>(services);
     } else {
         auto dup = std::make_unique<rk::TfrmDup>(services, false);
-        dup->SpinEdit1->setValue(0);
+        dup->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(0);
         window = std::move(dup);
     }
     window->show();

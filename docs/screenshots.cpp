@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -173,7 +174,7 @@ void help(Context& c) {
 void fileHogs(Context& c) {
     rk::TfrmDup hogs(c.services, false);
     prepare(hogs);
-    hogs.btScan->click();
+    hogs.btScanClick();
     finishScans();
     save(hogs, QStringLiteral("file-hogs.png"));
 }
@@ -182,8 +183,8 @@ void fileHogs(Context& c) {
 void duplicates(Context& c) {
     rk::TfrmDup dups(c.services, true);
     prepare(dups);
-    dups.SpinEdit1->setValue(0);
-    dups.btScan->click();
+    named<QSpinBox>(dups, "SpinEdit1")->setValue(0);
+    dups.btScanClick();
     finishScans();
     for (int row = 0; row < dups.grid->results().rowCount(); ++row)
         if (dups.grid->results().pathOf(row).startsWith("/media/demo/STICK/")) {
@@ -192,7 +193,7 @@ void duplicates(Context& c) {
         }
     dups.grid->setCurrentRow(0);
     save(dups, QStringLiteral("duplicates.png"));
-    saveModal(QStringLiteral("delete-confirmation.png"), [&] { dups.btDelete->click(); });
+    saveModal(QStringLiteral("delete-confirmation.png"), [&] { dups.btDeleteClick(); });
 }
 
 void folderHogs(Context& c) {
@@ -285,12 +286,13 @@ void browser(Context& c) {
 void browserFromResults(Context& c) {
     rk::TfrmDup hogs(c.services, false);
     prepare(hogs);
-    hogs.btScan->click();
+    hogs.btScanClick();
     finishScans();
     hogs.grid->setCurrentRow(rowOf(*hogs.grid, "/home/demo/Pictures/2026/IMG_2202.jpg"));
     hogs.grid->scrollTo(hogs.grid->currentIndex(), QAbstractItemView::PositionAtCenter);
     saveModal(
-        QStringLiteral("browser-from-file-hogs.png"), [&] { hogs.btBrowse->click(); },
+        QStringLiteral("browser-from-file-hogs.png"),
+        [&] { named<QPushButton>(hogs, "btBrowse")->click(); },
         [&](QWidget& window) {
             // Off to the side, so that the row it was opened on shows beside it.
             saveOver(hogs, window, QPoint(520, 200), QStringLiteral("browser-from-file-hogs.png"));
@@ -329,9 +331,9 @@ void strings(Context& c) {
 void contentDuplicates(Context& c) {
     rk::TfrmDup dups(c.services, true);
     prepare(dups);
-    dups.SpinEdit1->setValue(0);
-    dups.cbWildCard->setEditText(QStringLiteral("*.jpg"));
-    dups.btContent->click();
+    named<QSpinBox>(dups, "SpinEdit1")->setValue(0);
+    named<QComboBox>(dups, "cbWildCard")->setEditText(QStringLiteral("*.jpg"));
+    dups.btContentClick();
     finishScans();
     dups.grid->setCurrentRow(rowOf(*dups.grid, "/home/demo/Desktop/wallpaper.jpg"));
     dups.marking().toggleCurrent();

@@ -30,37 +30,6 @@ public:
     TfrmDup(const Services& services, bool duplicates, QWidget* parent = nullptr);
     ~TfrmDup() override;
 
-    // Query controls.
-    QLabel* Label1;
-    QSpinBox* SpinEdit1;
-    QLabel* lblKB;
-    QLabel* Label3;
-    QComboBox* cbWildCard;
-    QLabel* lblWild;
-    QLabel* lblType;
-    // The button row (Close and Abort come with the window).
-    QPushButton* btScan;
-    QPushButton* btExact;
-    QPushButton* btContent;  // duplicate mode: files of the same contents
-    QPushButton* btMark;
-    QPushButton* btDelete;
-    QPushButton* btPrint;
-    QPushButton* btClip;
-    QPushButton* btBrowse;
-    QPushButton* btSort;
-    QLabel* pnlSel;
-    // After a content search: link the marked copies to an unmarked copy instead of deleting
-    // them, and mark all but one copy of each group; before it, the folders of originals.
-    QPushButton* btLink;
-    QPushButton* btKeepOne;
-    QPushButton* btOriginals;
-    SortMenu* PopupMenu1;
-    QAction* Sortbysize1;
-    QAction* SortbyDate1;
-    QAction* SortbyAccess;
-    QAction* SortbyName1;
-    QAction* SortbyType1;
-
     // Marked files as they were when marked, in marking order; how many of them existed
     // then and their bytes.
     [[nodiscard]] const MarkedFileList& marks() const { return marking_->marks(); }
@@ -93,6 +62,37 @@ public:
     [[nodiscard]] QString printTitle() const;
 
 private:
+    // Query controls.
+    QLabel* Label1;
+    QSpinBox* SpinEdit1;
+    QLabel* lblKB;
+    QLabel* Label3;
+    QComboBox* cbWildCard;
+    QLabel* lblWild;
+    QLabel* lblType;
+    // The button row (Close and Abort come with the window).
+    QPushButton* btScan;
+    QPushButton* btExact;
+    QPushButton* btContent;  // duplicate mode: files of the same contents
+    QPushButton* btMark;
+    QPushButton* btDelete;
+    QPushButton* btPrint;
+    QPushButton* btClip;
+    QPushButton* btBrowse;
+    QPushButton* btSort;
+    QLabel* pnlSel;
+    // After a content search: link the marked copies to an unmarked copy instead of deleting
+    // them, and mark all but one copy of each group; before it, the folders of originals.
+    QPushButton* btLink;
+    QPushButton* btKeepOne;
+    QPushButton* btOriginals;
+    SortMenu* PopupMenu1;
+    QAction* Sortbysize1;
+    QAction* SortbyDate1;
+    QAction* SortbyAccess;
+    QAction* SortbyName1;
+    QAction* SortbyType1;
+
     void showResultButtons(bool any);
     // Alternate groups of duplicates are shaded, so each group reads as one.
     void shadeGroups();

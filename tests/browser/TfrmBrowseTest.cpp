@@ -233,8 +233,8 @@ TEST_F(TfrmBrowseTest, OpenedFromTheFileHogWindowWithItsFileCurrent) {
     };
     TfrmDup dup(installed.services(), false);
     dup.show();
-    dup.SpinEdit1->setValue(0);
-    dup.btScan->click();
+    test::control<QSpinBox>(dup, "SpinEdit1")->setValue(0);
+    test::control<QPushButton>(dup, "btScan")->click();
     test::finishScans();
     const ResultGrid& hogs = dup.grid->results();
     int row = -1;

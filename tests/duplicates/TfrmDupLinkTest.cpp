@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "Controls.h"
 #include "Jobs.h"
 #include "LoopImage.h"
 #include "Modals.h"
@@ -28,10 +29,10 @@ struct ContentWindow {
         setSearchPathList({});
         window = std::make_unique<TfrmDup>(services.services(), true);
         window->show();
-        window->SpinEdit1->setValue(0);
+        test::control<QSpinBox>(*window, "SpinEdit1")->setValue(0);
     }
     void search() {
-        window->btContent->click();
+        test::control<QPushButton>(*window, "btContent")->click();
         test::finishScans();
     }
     [[nodiscard]] QStringList marked() const {
@@ -71,16 +72,16 @@ TEST(TfrmDupLink, MarkAllButOneFollowsTheRuleAndAnOriginalIsNeverMarked) {
     scriptedDialogs().answerInput(QString::fromLocal8Bit(tree.path("orig")) + "; ");
     dup.btOriginalsClick();
     w.search();
-    ASSERT_TRUE(dup.btKeepOne->isVisible());
-    ASSERT_TRUE(dup.btLink->isVisible());
-    EXPECT_FALSE(dup.btLink->isEnabled());
+    ASSERT_TRUE(test::control<QPushButton>(dup, "btKeepOne")->isVisible());
+    ASSERT_TRUE(test::control<QPushButton>(dup, "btLink")->isVisible());
+    EXPECT_FALSE(test::control<QPushButton>(dup, "btLink")->isEnabled());
 
     dup.markAllButOne(KeepRule::Newest);
     const QString root = QString::fromLocal8Bit(tree.root());
     EXPECT_EQ(w.marked(),
               QStringList({root + "/a/x", root + "/a/y", root + "/b/longer/y", root + "/b/x"}));
-    EXPECT_EQ(dup.pnlSel->text(), "4 files 147,456 bytes");
-    EXPECT_TRUE(dup.btLink->isEnabled());
+    EXPECT_EQ(test::control<QLabel>(dup, "pnlSel")->text(), "4 files 147,456 bytes");
+    EXPECT_TRUE(test::control<QPushButton>(dup, "btLink")->isEnabled());
     // Without originals: the newest stays, a mark on it is taken back.
     scriptedDialogs().answerInput(QString());  // cancelled: the list stays
     dup.btOriginalsClick();
@@ -158,7 +159,7 @@ TEST(TfrmDupLink, LinkAsksForTheOwnersAgreementThenLinksAndSaysWhatItFreed) {
     EXPECT_EQ(stat(fs.root() + "/a/x"), stat(kept));
     EXPECT_EQ(stat(other), stat(kept));  // the link has the kept copy's owner
     EXPECT_TRUE(w.marked().isEmpty());   // the copies linked are done with
-    EXPECT_FALSE(dup.btLink->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(dup, "btLink")->isEnabled());
 }
 
 }  // namespace

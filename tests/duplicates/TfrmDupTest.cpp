@@ -90,9 +90,9 @@ protected:
 
 TEST_F(TfrmDupTest, TextsFollowTheMode) {
     TfrmDup& dup = open(true);
-    EXPECT_TRUE(dup.btExact->isVisible());
+    EXPECT_TRUE(test::control<QPushButton>(dup, "btExact")->isVisible());
     EXPECT_EQ(dup.grid->results().columnCount(), 7);
-    EXPECT_EQ(dup.lblKB->text(), "KB (256000 bytes)");
+    EXPECT_EQ(test::control<QLabel>(dup, "lblKB")->text(), "KB (256000 bytes)");
     EXPECT_EQ(test::control<QComboBox>(dup, "cbWildCard")->currentText(), "*.*");
     EXPECT_EQ(test::control<QLabel>(dup, "lblWild")->text(), "All files");
     ASSERT_GT(test::control<QComboBox>(dup, "cbWildCard")->count(), 1);
@@ -104,7 +104,7 @@ TEST_F(TfrmDupTest, TextsFollowTheMode) {
     const QString dupTitle = dup.windowTitle();
     TfrmDup& hogs = open(false);
     EXPECT_NE(hogs.windowTitle(), dupTitle);
-    EXPECT_FALSE(hogs.btExact->isVisible());
+    EXPECT_FALSE(test::control<QPushButton>(hogs, "btExact")->isVisible());
     EXPECT_EQ(hogs.grid->results().columnCount(), 6);
     EXPECT_EQ(hogs.grid->results().title(4), "FileName");
 }
@@ -114,35 +114,37 @@ TEST_F(TfrmDupTest, TheQueryTakesATypedSizeAndTheWindowFitsWhatItShows) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     const auto typed = [&w](const QString& text) {
-        w.SpinEdit1->setFocus();
-        w.SpinEdit1->selectAll();
-        QTest::keyClick(w.SpinEdit1, Qt::Key_Backspace);
-        QTest::keyClicks(w.SpinEdit1, text);
+        test::control<QSpinBox>(w, "SpinEdit1")->setFocus();
+        test::control<QSpinBox>(w, "SpinEdit1")->selectAll();
+        QTest::keyClick(test::control<QSpinBox>(w, "SpinEdit1"), Qt::Key_Backspace);
+        QTest::keyClicks(test::control<QSpinBox>(w, "SpinEdit1"), text);
         test::control<QComboBox>(w, "cbWildCard")->setFocus();
-        return w.SpinEdit1->value();
+        return test::control<QSpinBox>(w, "SpinEdit1")->value();
     };
     EXPECT_EQ(typed("1200"), 1200);
-    EXPECT_EQ(w.lblKB->text(), KiloToMega(1200));
+    EXPECT_EQ(test::control<QLabel>(w, "lblKB")->text(), KiloToMega(1200));
     EXPECT_EQ(typed("75000"), 50000);
     EXPECT_EQ(typed(""), 50000);  // emptied: the size stays
-    QTest::keyClick(w.SpinEdit1, Qt::Key_Down);
-    EXPECT_EQ(w.SpinEdit1->value(), 49950);
+    QTest::keyClick(test::control<QSpinBox>(w, "SpinEdit1"), Qt::Key_Down);
+    EXPECT_EQ(test::control<QSpinBox>(w, "SpinEdit1")->value(), 49950);
 
     // The type name stands beside the pattern; the result's buttons fit at the smallest size.
     test::control<QComboBox>(w, "cbWildCard")->setEditText(QStringLiteral("*.txt"));
     QCoreApplication::processEvents();
     EXPECT_NEAR(test::control<QLabel>(w, "lblType")->geometry().center().y(),
                 test::control<QComboBox>(w, "cbWildCard")->geometry().center().y(), 2);
-    w.SpinEdit1->setValue(0);
-    w.btScan->click();
+    test::control<QSpinBox>(w, "SpinEdit1")->setValue(0);
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     ASSERT_TRUE(test::control<QPushButton>(w, "btClip")->isVisible());
     EXPECT_EQ(
         test::cutAtSmallest(
-            w, {w.btScan, w.btExact, w.btContent, test::control<QPushButton>(w, "btClose"),
-                test::control<QPushButton>(w, "btMark"), test::control<QPushButton>(w, "btDelete"),
-                test::control<QPushButton>(w, "btPrint"), test::control<QPushButton>(w, "btClip"),
-                test::control<QPushButton>(w, "btBrowse")}),
+            w,
+            {test::control<QPushButton>(w, "btScan"), test::control<QPushButton>(w, "btExact"),
+             test::control<QPushButton>(w, "btContent"), test::control<QPushButton>(w, "btClose"),
+             test::control<QPushButton>(w, "btMark"), test::control<QPushButton>(w, "btDelete"),
+             test::control<QPushButton>(w, "btPrint"), test::control<QPushButton>(w, "btClip"),
+             test::control<QPushButton>(w, "btBrowse")}),
         QStringList());
 }
 
@@ -154,9 +156,9 @@ TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {
           test::control<QPushButton>(w, "btClip"), test::control<QPushButton>(w, "btBrowse"),
           test::control<QPushButton>(w, "btSort")})
         EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
-    EXPECT_TRUE(w.btScan->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btScan")->isEnabled());
     EXPECT_TRUE(w.pnlDrives->box(1)->isChecked());  // the current drive
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     // Sorted by the whole record without regard to case: folder a before folder b.
     EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "readme.txt    "}));
@@ -170,18 +172,18 @@ TEST_F(TfrmDupTest, ButtonRowBeforeAndAfterAScan) {
         test::control<QPushButton>(w, "btSort")->isVisible());  // no sorting of duplicate groups
     EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
     EXPECT_TRUE(test::control<QPushButton>(w, "btClose")->isEnabled());
-    EXPECT_EQ(w.pnlSel->text(), "3 duplicates found");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSel")->text(), "3 duplicates found");
     // Unchecking the only drive disables both scan buttons.
     QTest::mouseClick(w.pnlDrives->box(1), Qt::LeftButton, {},
                       QPoint(4, w.pnlDrives->box(1)->height() / 2));
-    EXPECT_FALSE(w.btScan->isEnabled());
-    EXPECT_FALSE(w.btExact->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btScan")->isEnabled());
+    EXPECT_FALSE(test::control<QPushButton>(w, "btExact")->isEnabled());
 }
 
 TEST_F(TfrmDupTest, NothingFoundSaysSo) {
     TfrmDup& w = open(true);
-    w.SpinEdit1->setValue(50000);
-    w.btScan->click();
+    test::control<QSpinBox>(w, "SpinEdit1")->setValue(50000);
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     EXPECT_EQ(scriptedDialogs().texts(), QStringList({"No files found."}));
     EXPECT_FALSE(test::control<QPushButton>(w, "btPrint")->isVisible());
@@ -192,7 +194,7 @@ TEST_F(TfrmDupTest, GroupsAreShadedInTurnAndTheFolderColumnTakesAWiderWindow) {
     tree.file("d/photo.jpg", std::int64_t(500 * 1024));
     tree.file("e/PHOTO.JPG", std::int64_t(500 * 1024));
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     ASSERT_EQ(column(0).size(), 5);  // two photos, then three readmes
     const ResultGrid& g = w.grid->results();
@@ -212,7 +214,7 @@ TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
     tree.file("d/photos-of-the-lake.jpg", std::int64_t(500 * 1024));
     tree.file("e/photos-of-the-lake.jpg", std::int64_t(500 * 1024));
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     const ResultGrid& g = w.grid->results();
     const int c = g.schema().markColumn;
@@ -228,7 +230,7 @@ TEST_F(TfrmDupTest, AMarkedLongNameStillFitsItsColumn) {
 
 TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     w.grid->setCurrentRow(0);
     w.grid->setFocus();
@@ -241,7 +243,7 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
     EXPECT_EQ(w.grid->currentRow(), 2);
     EXPECT_EQ(w.marks().count(), 2);
     // A new scan starts without marks.
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     EXPECT_EQ(w.marks().count(), 0);
     EXPECT_EQ(w.marks().bytes(), 0);
@@ -252,8 +254,8 @@ TEST_F(TfrmDupTest, DeleteKeyWalksDownAndStaysOnTheLastRow) {
 
 TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     TfrmDup& w = open(false);
-    w.SpinEdit1->setValue(0);
-    w.btScan->click();
+    test::control<QSpinBox>(w, "SpinEdit1")->setValue(0);
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     EXPECT_EQ(column(0), QStringList({"  900 K", "  400 K", "  300 K", "  300 K"}));
     EXPECT_TRUE(test::control<QPushButton>(w, "btSort")->isVisible());
@@ -267,7 +269,7 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
     QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
                       QPoint(titles->sectionViewportPosition(0) + 5, titles->height() / 2));
     EXPECT_EQ(column(0).first(), "  900 K");
-    EXPECT_TRUE(w.Sortbysize1->isChecked());
+    EXPECT_TRUE(test::control<QAction>(w, "Sortbysize1")->isChecked());
     EXPECT_FALSE(test::control<QAction>(w, "SortbyName1")->isChecked());
     EXPECT_TRUE(titles->isSortIndicatorShown());
     EXPECT_EQ(titles->sortIndicatorSection(), HogColumns::Size);
@@ -284,7 +286,7 @@ TEST_F(TfrmDupTest, HogsSortBySizeAsNumbersAndMarkTheirFileNameColumn) {
 
 TEST_F(TfrmDupTest, DeletingMarkedFilesThroughTheConfirmation) {
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     w.grid->setCurrentRow(0);
     w.marking().toggleCurrent();
@@ -328,7 +330,7 @@ TEST_F(TfrmDupTest, AWindowScansMarksAndDeletesThroughItsOwnServicesOnly) {
     setDialogService(&refusing);
     const auto restore = qScopeGuard([] { setDialogService(&scriptedDialogs()); });
 
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     ASSERT_EQ(w.grid->results().rowCount(), 3);
     w.grid->setCurrentRow(0);
@@ -349,7 +351,7 @@ TEST_F(TfrmDupTest, AWindowScansMarksAndDeletesThroughItsOwnServicesOnly) {
 TEST_F(TfrmDupTest, RowsOnTheSearchPathMarkTheFileItself) {
     setSearchPathList(SearchPathList(tree.path("b"), {}, {}));
     TfrmDup& w = open(false);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     int row = -1;
     for (int r = 0; r < w.grid->results().rowCount(); ++r)
@@ -373,18 +375,19 @@ TEST_F(TfrmDupTest, AnErrorDuringTheScanLeavesTheWindowUsable) {
     EXPECT_EQ(scriptedDialogs().texts().size(), 1);
     EXPECT_FALSE(w.isScanning());
     EXPECT_TRUE(test::control<QPushButton>(w, "btClose")->isEnabled());
-    EXPECT_TRUE(w.btScan->isEnabled());
+    EXPECT_TRUE(test::control<QPushButton>(w, "btScan")->isEnabled());
     EXPECT_FALSE(test::control<QPushButton>(w, "btAbort")->isVisible());
     // A folder that may not be read is only skipped, and the status says so.
     installed.platform().failToOpen(tree.path("b"), EACCES);
     w.btScanClick();
     test::finishScans();
-    EXPECT_EQ(w.pnlSel->text(), "2 duplicates found (1 folder could not be read)");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSel")->text(),
+              "2 duplicates found (1 folder could not be read)");
 }
 
 TEST_F(TfrmDupTest, ClipboardAndPrintedTitle) {
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     w.btClipClick();
     const QString clip = QGuiApplication::clipboard()->text();
@@ -407,7 +410,7 @@ TEST_F(TfrmDupTest, ClipboardAndPrintedTitle) {
 
 TEST_F(TfrmDupTest, DuplicateGroupsIgnoreClicksOnColumnTitles) {
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     const QStringList before = column(5);
     QHeaderView* titles = w.grid->horizontalHeader();
@@ -418,7 +421,7 @@ TEST_F(TfrmDupTest, DuplicateGroupsIgnoreClicksOnColumnTitles) {
 
 TEST_F(TfrmDupTest, AFileChangedAfterMarkingIsPassedAsItWasMarked) {
     TfrmDup& w = open(true);
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     w.grid->setCurrentRow(0);
     w.marking().toggleCurrent();
@@ -457,55 +460,57 @@ TEST_F(TfrmDupScanTest, CloseAndTheCloseBoxStopTheScanAndCloseTheWindow) {
     for (const bool duplicates : {true, false})
         test::expectEachCloseStopsTheWalk(
             slow, [&]() -> ResultWindow& { return open(duplicates); },
-            [](ResultWindow& w) { static_cast<TfrmDup&>(w).btScan->click(); });
+            [](ResultWindow& w) { test::control<QPushButton>(w, "btScan")->click(); });
 }
 
 TEST_F(TfrmDupScanTest, EscapeDuringTheWalkIsAbortAndKeepsTheWindow) {
     for (const bool duplicates : {true, false})
         test::expectEscapeIsAbortDuringTheWalk(
             slow, [&]() -> ResultWindow& { return open(duplicates); },
-            [](ResultWindow& w) { static_cast<TfrmDup&>(w).btScan->click(); }, 3);
+            [](ResultWindow& w) { test::control<QPushButton>(w, "btScan")->click(); }, 3);
 }
 
 TEST_F(TfrmDupScanTest, AnAbortedListSaysSoInItsStatus) {
     TfrmDup& w = open(false);
-    w.SpinEdit1->setValue(0);
+    test::control<QSpinBox>(w, "SpinEdit1")->setValue(0);
     QTimer::singleShot(0, [&] { w.btAbortClick(); });
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     ASSERT_FALSE(scriptedDialogs().texts().isEmpty());
     EXPECT_EQ(scriptedDialogs().texts().first(), "LIST INCOMPLETE ... ABORTED BY USER");
     EXPECT_TRUE(w.listIncomplete());
-    EXPECT_TRUE(w.pnlSel->text().endsWith(" - LIST INCOMPLETE ... ABORTED BY USER"))
-        << w.pnlSel->text().toStdString();
+    EXPECT_TRUE(test::control<QLabel>(w, "pnlSel")
+                    ->text()
+                    .endsWith(" - LIST INCOMPLETE ... ABORTED BY USER"))
+        << test::control<QLabel>(w, "pnlSel")->text().toStdString();
     // The next scan that runs to its end is complete again.
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     EXPECT_FALSE(w.listIncomplete());
-    EXPECT_EQ(w.pnlSel->text(), "4 file hogs found");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSel")->text(), "4 file hogs found");
 }
 
 TEST_F(TfrmDupTest, OnceTheRowsGoInAbortIsNotOfferedButACloseStopsThem) {
     TfrmDup& w = open(false);
-    w.SpinEdit1->setValue(0);
+    test::control<QSpinBox>(w, "SpinEdit1")->setValue(0);
     bool abortShown = true;
     auto hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
         if (!w.isScanning()) return;
         abortShown = test::control<QPushButton>(w, "btAbort")->isVisible();
         w.btAbortClick();
     });
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     QObject::disconnect(hook);
     EXPECT_FALSE(abortShown);
     EXPECT_TRUE(scriptedDialogs().texts().isEmpty());
     EXPECT_FALSE(w.listIncomplete());
-    EXPECT_EQ(w.pnlSel->text(), "4 file hogs found");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSel")->text(), "4 file hogs found");
 
     hook = QObject::connect(&w.grid->results(), &QAbstractItemModel::dataChanged, &w, [&] {
         if (w.isScanning()) w.close();
     });
-    w.btScan->click();
+    test::control<QPushButton>(w, "btScan")->click();
     test::finishScans();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.isScanning());
@@ -536,11 +541,12 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
     // The same zeros as both readme.txt, but sparse: keeping it would free the most room.
     tree.file("d/other.bin", std::int64_t(300 * 1024));
     TfrmDup& w = open(true);
-    ASSERT_TRUE(w.btContent->isVisible());
-    w.btContent->click();
+    ASSERT_TRUE(test::control<QPushButton>(w, "btContent")->isVisible());
+    test::control<QPushButton>(w, "btContent")->click();
     test::finishScans();
     EXPECT_EQ(column(0), QStringList({"readme.txt    ", "README.TXT    ", "other.bin     "}));
-    EXPECT_EQ(w.pnlSel->text(), "3 duplicates found in 1 groups, 614,400 bytes could be freed");
+    EXPECT_EQ(test::control<QLabel>(w, "pnlSel")->text(),
+              "3 duplicates found in 1 groups, 614,400 bytes could be freed");
     test::scriptedDialogs().clear();
     for (int row : {0, 1, 2}) {
         w.grid->setCurrentRow(row);
@@ -568,7 +574,7 @@ TEST_F(TfrmDupTest, ContentGroupsKeepOneCopyUnmarkedAndStillThereWhenDeleting) {
 
 TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes) {
     TfrmDup& w = open(true);
-    w.btContent->click();
+    test::control<QPushButton>(w, "btContent")->click();
     test::finishScans();
     ASSERT_EQ(w.rowsFilled, 2);
     // Rewritten after it was read, before it is marked: no longer known to be a copy.
@@ -588,7 +594,7 @@ TEST_F(TfrmDupTest, AContentCopyRewrittenSinceItWasReadIsAskedAboutBeforeItGoes)
 
 TEST_F(TfrmDupTest, AKeptCopyRewrittenInPlaceWithItsTimesKeptStopsTheDeletion) {
     TfrmDup& w = open(true);
-    w.btContent->click();
+    test::control<QPushButton>(w, "btContent")->click();
     test::finishScans();
     ASSERT_EQ(w.rowsFilled, 2);
     w.grid->setCurrentRow(0);
@@ -607,7 +613,7 @@ TEST_F(TfrmDupTest, AKeptCopyRewrittenInPlaceWithItsTimesKeptStopsTheDeletion) {
 TEST_F(TfrmDupTest, AGroupWhoseCopiesNoLongerMatchKeepsItsMarkedFilesAndTheSummarySaysSo) {
     tree.file("d/big copy.iso", std::int64_t(900 * 1024));
     TfrmDup& w = open(true);
-    w.btContent->click();
+    test::control<QPushButton>(w, "btContent")->click();
     test::finishScans();
     ASSERT_EQ(column(0), QStringList({"big.iso       ", "big copy.iso  ", "readme.txt    ",
                                       "README.TXT    "}));
