@@ -339,6 +339,7 @@ void contentDuplicates(Context& c) {
     dups.marking().toggleCurrent();
     dups.grid->setCurrentRow(0);
     save(dups, QStringLiteral("duplicates-by-content.png"));
+    saveModal(QStringLiteral("link-confirmation.png"), [&] { dups.btLinkClick(); });
 }
 
 const std::function<void(Context&)> pictures[] = {
