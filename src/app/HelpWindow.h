@@ -15,9 +15,8 @@ public:
     void showTopic(const QString& helpFile, int context);
     [[nodiscard]] QTextBrowser* browser() const { return browser_; }
 
-    QPushButton* btClose;
-
 private:
+    QPushButton* btClose;
     QTextBrowser* browser_;
 };
 

@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include "Controls.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
@@ -120,7 +121,7 @@ TEST(TfrmMain, HelpWindowClosesByItsButtonAndByEscape) {
     w.btHelpClick();
     HelpWindow* help = w.helpWindow();
     ASSERT_TRUE(help);
-    help->btClose->click();
+    test::control<QPushButton>(*help, "btClose")->click();
     EXPECT_FALSE(help->isVisible());
     w.btHelpClick();
     QApplication::setActiveWindow(help);
