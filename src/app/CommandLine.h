@@ -8,7 +8,20 @@
 
 namespace rk {
 
-enum class ReportKind { None, Duplicates, Hogs, Folders, Statistics, Dates, Listing, Strings, Hex };
+enum class ReportKind {
+    None,
+    Duplicates,
+    Hogs,
+    Folders,
+    Statistics,
+    Dates,
+    Listing,
+    Strings,
+    Hex,
+    Tree,    // the space map's folders with their totals
+    Growth,  // what changed since an earlier scan
+    Export   // --export: a scan written to a file
+};
 
 // What the program was started with. Parsed before any window exists, so a bad argument
 // gets a one-line usage message and exit status 2.
@@ -32,6 +45,9 @@ struct CommandLine {
     QByteArray file;           // the file of --report strings or hex
     std::int64_t from = 0;     // --from OFFSET (hex)
     std::int64_t bytes = -1;   // --bytes N (hex); -1 for all
+    int depth = -1;            // --depth N (tree report); -1 for all
+    QByteArray exportFile;     // --export FILE
+    QByteArray importFile;     // --import FILE
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look
