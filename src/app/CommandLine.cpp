@@ -34,8 +34,9 @@ constexpr std::array options{
            "Scan the drive and write the scan to FILE in the JSON export format that ncdu -f "
            "and gdu -f read."},
     Option{"import", "FILE",
-           "Tree report: print the scan in FILE (an export of this program, ncdu or gdu) "
-           "instead of scanning; growth report: the earlier scan to compare with."},
+           "Open the space map on the scan in FILE (an export of this program, ncdu or gdu), "
+           "read-only; with --report tree, print it instead of scanning; with --report "
+           "growth, the earlier scan to compare with."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"content", nullptr,
            "Duplicates of the same contents, compared byte for byte; a blank line between "
@@ -219,8 +220,10 @@ QString parseSpaceOptions(const Given& given, CommandLine& result) {
         if (result.exportFile.isEmpty()) return QStringLiteral("--export needs a file name.");
     }
     if (given.isSet("import")) {
-        if (result.report != ReportKind::Tree && result.report != ReportKind::Growth)
-            return QStringLiteral("--import goes with --report tree or growth.");
+        // Without a report, the space map window opens on the file.
+        if (result.report != ReportKind::Tree && result.report != ReportKind::Growth &&
+            result.report != ReportKind::None)
+            return QStringLiteral("--import goes with --report tree or growth, or alone.");
         result.importFile = given.value("import");
     } else if (result.report == ReportKind::Growth) {
         return QStringLiteral("--report growth compares with an earlier scan: give --import.");

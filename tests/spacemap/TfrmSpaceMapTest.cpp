@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QFileInfo>
+#include <QTest>
+#include <QTreeView>
+
+#include "Jobs.h"
+#include "Modals.h"
+#include "RoomTree.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "TestServices.h"
+#include "spacemap/ScanFile.h"
+#include "spacemap/SpaceMapView.h"
+#include "spacemap/SpaceTreeModel.h"
+#include "spacemap/TfrmSpaceMap.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+
+class TfrmSpaceMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeWhole(tree, "photos/a.jpg", 300 * 1024);
+        test::writeWhole(tree, "photos/2020/b.jpg", 200 * 1024);
+        test::writeWhole(tree, "music/c.ogg", 100 * 1024);
+        test::writeWhole(tree, "notes.txt", 4096);
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
+        test::scriptedDialogs().clear();
+    }
+    TfrmSpaceMap& scanned() {
+        window = std::make_unique<TfrmSpaceMap>(installed.services());
+        window->resize(800, 600);
+        window->show();
+        window->findChild<QPushButton*>(QStringLiteral("btScan"))->click();
+        test::finishScans();
+        return *window;
+    }
+    SpaceTree::Index at(const QByteArray& relative) const {
+        return window->tree().find(tree.path(relative));
+    }
+
+    TempTree tree;
+    test::TestServices installed{{tree.root()}};
+    std::unique_ptr<TfrmSpaceMap> window;
+};
+
+TEST_F(TfrmSpaceMapTest, ScanSelectZoomAndDeleteAFolderAndTheTotalsFall) {
+    TfrmSpaceMap& w = scanned();
+    QAbstractItemModelTester tester(w.treeView()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const SpaceTree& t = w.tree();
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.files(t.root()), 4);
+    EXPECT_EQ(w.mapView()->zoomed(), t.root());
+
+    // A click on the map selects the entry in the tree.
+    w.mapView()->grab();  // lays the map out
+    const SpaceTree::Index photos = at("photos");
+    const QRectF photosRect = w.mapView()->rectOf(photos);
+    ASSERT_FALSE(photosRect.isEmpty());
+    const SpaceTree::Index a = at("photos/a.jpg");
+    const QPoint inA = w.mapView()->rectOf(a).center().toPoint();
+    QTest::mouseClick(w.mapView(), Qt::LeftButton, {}, inA);
+    EXPECT_EQ(w.selected(), a);
+    // The photos folder is largest, so the root's first row.
+    const auto* model = qobject_cast<const SpaceTreeModel*>(w.treeView()->model());
+    EXPECT_EQ(model->nodeOf(model->index(0, 0, model->index(0, 0))), photos);
+
+    // A double click zooms into the folder; Up goes back out.
+    QTest::mouseDClick(w.mapView(), Qt::LeftButton, {}, inA);
+    EXPECT_EQ(w.mapView()->zoomed(), photos);
+    w.mapView()->grab();
+    EXPECT_GT(w.mapView()->rectOf(a).width(), photosRect.width() / 2);
+    w.findChild<QPushButton*>(QStringLiteral("btUp"))->click();
+    EXPECT_EQ(w.mapView()->zoomed(), t.root());
+
+    // Deleting the folder: it goes from the disk, the tree and the map; the root totals fall.
+    const std::int64_t room = t.node(t.root()).room;
+    const std::int64_t photosRoom = t.node(photos).room;
+    w.select(photos);
+    ASSERT_EQ(w.selected(), photos);
+    EXPECT_TRUE(test::asksToDeleteFolder(
+        [&] { w.findChild<QPushButton*>(QStringLiteral("btDelete"))->click(); },
+        tree.path("photos"), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
+    EXPECT_EQ(t.node(t.root()).room, room - photosRoom);
+    EXPECT_EQ(t.files(t.root()), 2);
+    EXPECT_EQ(t.folders(t.root()), 1);
+    EXPECT_EQ(w.selected(), t.root());
+    EXPECT_EQ(model->rowCount(model->index(0, 0)), 2);
+    w.mapView()->grab();
+    EXPECT_TRUE(w.mapView()->rectOf(photos).isEmpty());
+}
+
+TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
+    TfrmSpaceMap& w = scanned();
+    const QByteArray file = tree.path("scan.json");
+    {
+        QFile out(QFile::decodeName(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(exportScan(w.tree(), QStringLiteral("1"), 0));
+    }
+    ASSERT_TRUE(w.openScan(file));
+    EXPECT_TRUE(w.isReadOnly());
+    w.select(at("photos"));
+    auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
+    EXPECT_FALSE(del->isEnabled());
+    w.btDeleteClick();
+    EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
+
+    EXPECT_FALSE(w.openScan(tree.path("notes.txt")));
+    EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
+}
+
+}  // namespace
+}  // namespace rk
