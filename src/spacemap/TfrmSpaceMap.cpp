@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "common/Drives.h"
+#include "common/FileListDeletion.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
 #include "spacemap/ScanFile.h"
@@ -22,6 +23,7 @@
 #include "ui/DriveCheckPanel.h"
 #include "ui/FolderDeletionFlow.h"
 #include "ui/ResultWindow.h"
+#include "ui/TfrmReallyDelete.h"
 
 namespace rk {
 
@@ -94,7 +96,8 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     btView_ = makeToolButton(this, QStringLiteral("btView"), QStringLiteral("&View"),
                              QStringLiteral("View the file"), QStyle::SP_FileIcon);
     btDelete_ = makeToolButton(this, QStringLiteral("btDelete"), QStringLiteral("&Delete"),
-                               QStringLiteral("Delete the folder"), QStyle::SP_TrashIcon);
+                               QStringLiteral("Delete the folder or file, or send it to the trash"),
+                               QStyle::SP_TrashIcon);
 
     model_ = new SpaceTreeModel(this);
     view_ = new QTreeView(this);
@@ -174,7 +177,8 @@ void TfrmSpaceMap::updateButtons() {
     btBrowse_->setEnabled(!scanning && !readOnly_ && at != SpaceTree::none);
     btView_->setEnabled(!scanning && !readOnly_ && file);
     // A scan of another moment or machine shows what was there, not what is.
-    btDelete_->setEnabled(!scanning && !readOnly_ && !deleting_ && folder && at != tree_.root());
+    btDelete_->setEnabled(!scanning && !readOnly_ && !deleting_ && (folder || file) &&
+                          at != tree_.root());
 }
 
 void TfrmSpaceMap::btScanClick() {
@@ -313,29 +317,51 @@ void TfrmSpaceMap::btViewClick() {
 
 void TfrmSpaceMap::btDeleteClick() {
     const SpaceTree::Index at = selected();
-    if (at == SpaceTree::none || at == tree_.root() || readOnly_ || isScanning() || deleting_ ||
-        !tree_.folderOf(at))
+    if (at == SpaceTree::none || at == tree_.root() || readOnly_ || isScanning() || deleting_)
         return;
+    const bool gone = tree_.folderOf(at) ? deleteFolder(at) : deleteFile(at);
+    if (gone) {
+        const SpaceTree::Index parent = tree_.node(at).parent;
+        // A map zoomed into what went shows the folder that held it.
+        for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none;
+             up = tree_.node(up).parent)
+            if (up == at) zoom(parent);
+        model_->removeNode(at);
+        map_->refresh();
+        select(parent);
+    }
+    if (closeAsked_) QDialog::reject();
+}
+
+bool TfrmSpaceMap::deleteFolder(SpaceTree::Index folder) {
     FolderFlowSteps steps;
     steps.stilled = {view_, map_, drives_};
     steps.running = [this](bool running) {
         deleting_ = running;
         updateButtons();
     };
-    const FolderFate fate = askAndDeleteFolder(services_, this, tree_.path(at), steps);
-    if (fate == FolderFate::Deleted || fate == FolderFate::Recycled) {
-        const SpaceTree::Index parent = tree_.node(at).parent;
-        if (map_->zoomed() != SpaceTree::none) {
-            // A map zoomed into what went shows the folder that held it.
-            for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none;
-                 up = tree_.node(up).parent)
-                if (up == at) zoom(parent);
-        }
-        model_->removeNode(at);
-        map_->refresh();
-        select(parent);
+    const FolderFate fate = askAndDeleteFolder(services_, this, tree_.path(folder), steps);
+    return fate == FolderFate::Deleted || fate == FolderFate::Recycled;
+}
+
+bool TfrmSpaceMap::deleteFile(SpaceTree::Index file) {
+    const QByteArray path = tree_.path(file);
+    const std::optional<MarkedFile> marked = markFile(services_.platform(), path);
+    if (!marked) {
+        services_.showError(displayPath(path) + QStringLiteral(" is no longer there."));
+        return false;
     }
-    if (closeAsked_) QDialog::reject();
+    TfrmReallyDelete confirm(services_, this);
+    confirm.addFiles(std::vector<MarkedFile>{*marked});
+    // A file that keeps another link frees nothing when this name goes.
+    confirm.savings = marked->links <= 1 ? marked->room : 0;
+    confirm.keptByLinks = marked->links > 1 ? 1 : 0;
+    deleting_ = true;
+    updateButtons();
+    const int outcome = confirm.exec();
+    deleting_ = false;
+    updateButtons();
+    return outcome == QDialog::Accepted && !services_.platform().fileSize(path);
 }
 
 }  // namespace rk

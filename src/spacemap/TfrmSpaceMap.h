@@ -19,7 +19,7 @@ class SpaceTreeModel;
 
 // "Space map": where the room of a drive goes. A scan of the first checked drive (or an
 // opened scan file) fills a tree of folders with their subtree totals beside a treemap of the
-// selected folder; a folder or file can be browsed or viewed, and a folder deleted, after
+// selected folder; a folder or file can be browsed, viewed and deleted or trashed, after
 // which the totals fall without a new scan. A scan read from a file is read-only.
 class TfrmSpaceMap : public ToolWindow {
     Q_OBJECT
@@ -57,6 +57,9 @@ private:
     void scanEnded();
     void showTree();
     void zoom(SpaceTree::Index folder);
+    // The shared confirmations and deletions; true when the entry is gone.
+    bool deleteFolder(SpaceTree::Index folder);
+    bool deleteFile(SpaceTree::Index file);
     void updateButtons();
 
     SpaceTree tree_;

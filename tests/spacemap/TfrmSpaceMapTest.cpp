@@ -15,6 +15,7 @@
 #include "spacemap/SpaceMapView.h"
 #include "spacemap/SpaceTreeModel.h"
 #include "spacemap/TfrmSpaceMap.h"
+#include "ui/TfrmReallyDelete.h"
 
 namespace rk {
 namespace {
@@ -95,6 +96,32 @@ TEST_F(TfrmSpaceMapTest, ScanSelectZoomAndDeleteAFolderAndTheTotalsFall) {
     EXPECT_EQ(model->rowCount(model->index(0, 0)), 2);
     w.mapView()->grab();
     EXPECT_TRUE(w.mapView()->rectOf(photos).isEmpty());
+}
+
+TEST_F(TfrmSpaceMapTest, DeletingAFileTakesItsRoomOffEveryFolderAbove) {
+    TfrmSpaceMap& w = scanned();
+    const SpaceTree& t = w.tree();
+    const SpaceTree::Index b = at("photos/2020/b.jpg");
+    const std::int64_t room = t.node(t.root()).room;
+    const std::int64_t photos = t.node(at("photos")).room;
+    const std::int64_t bRoom = t.node(b).room;
+    w.select(b);
+    auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
+    ASSERT_TRUE(del->isEnabled());
+    // Declined: nothing changes.
+    EXPECT_TRUE(test::opensModal([&] { del->click(); }));
+    EXPECT_EQ(t.node(t.root()).room, room);
+    test::scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    EXPECT_TRUE(test::opensModal([&] { del->click(); },
+                                 [](QDialog& d) {
+                                     ASSERT_NE(qobject_cast<TfrmReallyDelete*>(&d), nullptr);
+                                     qobject_cast<TfrmReallyDelete*>(&d)->btDeleteAllClick();
+                                 }));
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(tree.path("photos/2020/b.jpg"))));
+    EXPECT_EQ(t.node(t.root()).room, room - bRoom);
+    EXPECT_EQ(t.node(at("photos")).room, photos - bRoom);
+    EXPECT_EQ(t.files(at("photos")), 1);
+    EXPECT_EQ(w.selected(), at("photos/2020"));
 }
 
 TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
