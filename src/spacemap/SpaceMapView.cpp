@@ -65,6 +65,7 @@ SpaceMapView::Kind SpaceMapView::kindOf(const QByteArray& fileName) {
                  name.contains(QLatin1String("package")) ||
                  name.contains(QLatin1String("archive")) ||
                  name.contains(QLatin1String("iso9660")) ||
+                 name.contains(QLatin1String("cd-image")) ||
                  name.contains(QLatin1String("disk-image")))
             kind = Archive;
     }

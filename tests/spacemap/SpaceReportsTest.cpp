@@ -117,6 +117,32 @@ TEST_F(SpaceReportsTest, GrowthSaysWhatChangedLargestFirst) {
                                  row(-inner, -1, "vanished", "big/inner")}));
 }
 
+// A scan of the same tree made elsewhere, under another path, compares folder by folder.
+TEST_F(SpaceReportsTest, GrowthMatchesFoldersBelowTheRootWhereverTheScanWasMade) {
+    TempTree elsewhere;
+    test::writeWhole(elsewhere, "big/a.bin", 400 * 1024);
+    test::writeWhole(elsewhere, "small/c.txt", 8 * 1024);
+    const std::vector<QByteArray> drive{elsewhere.root()};
+    {
+        const CommandLine cl =
+            parseCommandLine({"roomkin", "--export", file("there.json"), "--drive", drive[0]});
+        test::TestPlatform p(drive);
+        ASSERT_EQ(runReport(cl, p, test::scriptedDialogs(), stdout), 0);
+    }
+    const ReportRun growth =
+        report({"--report", "growth", "--import", file("there.json"), "--drive", tree.root()});
+    ASSERT_EQ(growth.status, 0);
+    QList<QByteArray> paths;
+    for (const QByteArray& line : growth.lines)
+        paths.append(line.split('\t').last());
+    // big gained big/inner, gone is new; small is the same and left out.
+    EXPECT_TRUE(paths.contains(tree.path("gone")));
+    EXPECT_TRUE(paths.contains(tree.path("big/inner")));
+    EXPECT_FALSE(paths.contains(tree.path("small")));
+    for (const QByteArray& line : growth.lines)
+        EXPECT_FALSE(line.contains(elsewhere.root())) << line.toStdString();
+}
+
 TEST(SpaceCommandLine, SpaceOptionsGoTogetherOnly) {
     const auto error = [](std::vector<QByteArray> args) {
         args.insert(args.begin(), "roomkin");

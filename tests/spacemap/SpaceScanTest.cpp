@@ -9,6 +9,7 @@
 #include "SpaceMapTesting.h"
 #include "TempTree.h"
 #include "TestPlatform.h"
+#include "common/DriveWalk.h"
 #include "spacemap/SpaceTree.h"
 
 namespace rk {
@@ -137,6 +138,44 @@ TEST_F(SpaceScanTest, ChildrenComeLargestFirstAndTheRootCanBeEmpty) {
     EXPECT_EQ(s.tree().size(), 1U);
     EXPECT_EQ(s.tree().files(s.tree().root()), 0);
     EXPECT_FALSE(s.run(tree.path("nowhere")));
+}
+
+// A walk stopped part way keeps what it read: the folders it never reached are not taken for
+// folders that could not be read, and every total above is the sum of what is known.
+TEST_F(SpaceScanTest, AnAbortedScanMarksNoFolderUnreadable) {
+    for (const char* folder : {"a", "b", "c", "d"})
+        test::writeWhole(tree, QByteArray(folder) + "/sub/x.bin", 8192);
+    struct StopAfterTwo : WalkSink {
+        WalkSink& inner;
+        bool& abort;
+        int entered = 0;
+        StopAfterTwo(WalkSink& i, bool& a) : inner(i), abort(a) {}
+        void enterFolder(const FolderVisit& v) override {
+            inner.enterFolder(v);
+            if (++entered == 2) abort = true;
+        }
+        void folderStep(const FolderVisit& v) override { inner.folderStep(v); }
+        void leaveFolder(const FolderVisit& v, bool stepped) override {
+            inner.leaveFolder(v, stepped);
+        }
+    };
+    SpaceScan s(platform);
+    ASSERT_TRUE(s.begin(tree.root()));
+    StopAfterTwo sink(s.sink(), s.abort);
+    WalkSettings settings;
+    settings.entersHidden = true;
+    const WalkResult r = walkFolders(platform, tree.root(), true, settings, sink, s.abort, nullptr);
+    s.end();
+    EXPECT_TRUE(r.aborted);
+    const SpaceTree& t = s.tree();
+    EXPECT_FALSE(t.has(t.root(), SpaceTree::errorBelow));
+    std::int64_t sum = t.folderOf(t.root())->ownRoom;
+    for (const SpaceTree::Index c : t.children(t.root())) {
+        EXPECT_FALSE(t.has(c, SpaceTree::unreadable)) << t.name(c).toStdString();
+        sum += t.node(c).room;
+    }
+    EXPECT_EQ(t.node(t.root()).room, sum);
+    EXPECT_EQ(t.folders(t.root()), 5);  // four listed, one of them entered
 }
 
 }  // namespace

@@ -124,6 +124,32 @@ TEST_F(TfrmSpaceMapTest, DeletingAFileTakesItsRoomOffEveryFolderAbove) {
     EXPECT_EQ(w.selected(), at("photos/2020"));
 }
 
+// Entries too small to see are drawn as part of their folder, not as slivers.
+TEST_F(TfrmSpaceMapTest, WhatWouldBeThinnerThanTwoPixelsIsPartOfItsFolder) {
+    for (int i = 0; i < 400; ++i)
+        test::writeWhole(tree, "many/f" + QByteArray::number(i), 100);
+    // Beside a file that takes 600 MB, a block of 4 K is less than a pixel.
+    installed.platform().setRoom(tree.path("notes.txt"), std::int64_t(600) << 20);
+    TfrmSpaceMap& w = scanned();
+    w.mapView()->grab();
+    const SpaceTree& t = w.tree();
+    const SpaceTree::Index many = at("many");
+    const QRectF manyRect = w.mapView()->rectOf(many);
+    ASSERT_FALSE(manyRect.isEmpty());
+    int hidden = 0;
+    for (const SpaceTree::Index c : t.children(many)) {
+        const QRectF r = w.mapView()->rectOf(c);
+        if (r.isEmpty())
+            ++hidden;
+        else
+            EXPECT_TRUE(r.width() >= 2 && r.height() >= 2) << r.width() << "x" << r.height();
+    }
+    EXPECT_GT(hidden, 0);
+    // Where nothing of its own is drawn, the folder is what the pointer is over.
+    const SpaceTree::Index under = w.mapView()->nodeAt(manyRect.center().toPoint());
+    EXPECT_TRUE(under == many || t.node(under).parent == many);
+}
+
 TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
     TfrmSpaceMap& w = scanned();
     const QByteArray file = tree.path("scan.json");
