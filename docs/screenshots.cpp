@@ -35,6 +35,7 @@
 #include "common/TimeHelpers.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
+#include "spacemap/TfrmSpaceMap.h"
 #include "statistics/TfrmStatistics.h"
 #include "ui/DriveCheckPanel.h"
 #include "ui/ResultGridView.h"
@@ -342,12 +343,25 @@ void contentDuplicates(Context& c) {
     saveModal(QStringLiteral("link-confirmation.png"), [&] { dups.btLinkClick(); });
 }
 
+// The space map of the current drive, its largest folder selected in the tree and the map.
+void spaceMap(Context& c) {
+    rk::TfrmSpaceMap map(c.services);
+    map.resize(960, 560);
+    map.show();
+    map.findChild<QPushButton*>(QStringLiteral("btScan"))->click();
+    finishScans();
+    const std::vector<rk::SpaceTree::Index> top = map.tree().children(map.tree().root());
+    if (!top.empty()) map.select(top.front());
+    save(map, QStringLiteral("space-map.png"));
+}
+
 const std::function<void(Context&)> pictures[] = {
     mainWindow, aboutBox,        help,
     fileHogs,   duplicates,      folderHogs,
     allFolders, wildcardChooser, filesByDate,
     statistics, browser,         browserFromResults,
     viewer,     strings,         contentDuplicates,
+    spaceMap,
 };
 
 }  // namespace

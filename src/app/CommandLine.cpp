@@ -23,9 +23,20 @@ constexpr std::array options{
            "Offer FOLDER as a drive of its own; with --report, walk it (repeatable; default: "
            "the drive of the current folder)."},
     Option{"report", "KIND",
-           "Print a report: duplicates, hogs, folders, statistics, dates or listing; or strings "
-           "FILE (the readable strings of a file) or hex FILE (its hex lines, as the viewer "
-           "shows them)."},
+           "Print a report: duplicates, hogs, folders, statistics, dates, listing, tree (every "
+           "folder's room, files and folders) or growth (what changed since the scan of "
+           "--import); or strings FILE (the readable strings of a file) or hex FILE (its hex "
+           "lines, as the viewer shows them)."},
+    Option{"depth", "N",
+           "Tree report: the folders down to N levels below the drive (0: the drive alone; "
+           "default: all)."},
+    Option{"export", "FILE",
+           "Scan the drive and write the scan to FILE in the JSON export format that ncdu -f "
+           "and gdu -f read."},
+    Option{"import", "FILE",
+           "Open the space map on the scan in FILE (an export of this program, ncdu or gdu), "
+           "read-only; with --report tree, print it instead of scanning; with --report "
+           "growth, the earlier scan to compare with."},
     Option{"exact", nullptr, "Duplicates of equal name and equal size in K."},
     Option{"content", nullptr,
            "Duplicates of the same contents, compared byte for byte; a blank line between "
@@ -209,6 +220,36 @@ QString parseDateOptions(const Given& given, CommandLine& result) {
     return {};
 }
 
+// The space map's options; the error text when one is wrong.
+QString parseSpaceOptions(const Given& given, CommandLine& result) {
+    if (given.isSet("export")) {
+        if (result.report != ReportKind::None)
+            return QStringLiteral("--export writes a scan: it goes with no --report.");
+        result.report = ReportKind::Export;
+        result.exportFile = given.value("export");
+        if (result.exportFile.isEmpty()) return QStringLiteral("--export needs a file name.");
+    }
+    if (given.isSet("import")) {
+        // Without a report, the space map window opens on the file.
+        if (result.report != ReportKind::Tree && result.report != ReportKind::Growth &&
+            result.report != ReportKind::None)
+            return QStringLiteral("--import goes with --report tree or growth, or alone.");
+        result.importFile = given.value("import");
+    } else if (result.report == ReportKind::Growth) {
+        return QStringLiteral("--report growth compares with an earlier scan: give --import.");
+    }
+    if (given.isSet("depth")) {
+        if (result.report != ReportKind::Tree)
+            return QStringLiteral("--depth goes with --report tree.");
+        const QByteArray text = given.value("depth");
+        const std::optional<qlonglong> value = wholeNumber(text, 10);
+        if (!value || *value > 100000)
+            return QStringLiteral("--depth %1: give a whole number of levels.").arg(shown(text));
+        result.depth = int(*value);
+    }
+    return {};
+}
+
 }  // namespace
 
 QString usageText() {
@@ -217,6 +258,8 @@ QString usageText() {
         "       roomkin --report strings FILE\n"
         "       roomkin --report hex FILE [--from OFFSET] [--bytes N]\n"
         "       roomkin --dedupe share|link [--keep RULE] [--originals FOLDER]... [--dry-run]\n"
+        "       roomkin --export FILE [--drive FOLDER]\n"
+        "       roomkin --report tree --import FILE [--depth N]\n"
         "Roomkin '95: finds what takes up room on your drives.\n"
         "With --report, runs a search without a window and prints the list the\n"
         "Clipboard button would copy; --report statistics prints the statistics\n"
@@ -269,9 +312,14 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             result.report = ReportKind::Strings;
         else if (kind == "hex")
             result.report = ReportKind::Hex;
+        else if (kind == "tree")
+            result.report = ReportKind::Tree;
+        else if (kind == "growth")
+            result.report = ReportKind::Growth;
         else
             return fail(QStringLiteral("Unknown report '%1': duplicates, hogs, folders, "
-                                       "statistics, dates, listing, strings or hex.")
+                                       "statistics, dates, listing, tree, growth, strings or "
+                                       "hex.")
                             .arg(shown(kind)));
     }
     if (given.isSet("dedupe")) {
@@ -300,6 +348,8 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
                 QStringLiteral("--keep %1: give oldest, newest or shortest.").arg(shown(rule)));
     }
     result.dryRun = given.isSet("dry-run");
+    if (const QString error = parseSpaceOptions(given, result); !error.isEmpty())
+        return fail(error);
     // The file reports take one file; nothing else takes an operand.
     const bool fileKind = result.report == ReportKind::Strings || result.report == ReportKind::Hex;
     if (fileKind && given.operands.empty())
@@ -399,9 +449,18 @@ CommandLine parseCommandLine(const std::vector<QByteArray>& arguments) {
             return fail(QStringLiteral("--drive %1: no such folder.").arg(shown(folder)));
         result.drives.push_back(path);
     }
-    // The statistics window counts one drive.
+    // The statistics window counts one drive; a space map maps one.
     if (result.report == ReportKind::Statistics && result.drives.size() > 1)
         return fail(QStringLiteral("--report statistics takes one --drive."));
+    const bool mapsDrive = result.report == ReportKind::Growth ||
+                           result.report == ReportKind::Export ||
+                           (result.report == ReportKind::Tree && result.importFile.isEmpty());
+    if (mapsDrive && result.drives.size() > 1)
+        return fail(QStringLiteral("A space map is of one drive: give one --drive."));
+    if (result.report == ReportKind::Tree && !result.importFile.isEmpty() && !result.drives.empty())
+        return fail(
+            QStringLiteral("--report tree prints a scan of --drive or of --import, not "
+                           "both."));
     return result;
 }
 

@@ -19,6 +19,9 @@ enum class ReportKind {
     Strings,
     Hex,
     Dedupe,  // --dedupe: the content search, then all but one copy of each group linked
+    Tree,    // the space map's folders with their totals
+    Growth,  // what changed since an earlier scan
+    Export   // --export: a scan written to a file
 };
 
 // What the program was started with. Parsed before any window exists, so a bad argument
@@ -49,6 +52,9 @@ struct CommandLine {
     int keep = 0;  // KeepRule: 0 oldest, 1 newest, 3 shortest
     std::vector<QByteArray> originals;
     bool dryRun = false;
+    int depth = -1;         // --depth N (tree report); -1 for all
+    QByteArray exportFile;  // --export FILE
+    QByteArray importFile;  // --import FILE
     bool showHelp = false;
     bool showVersion = false;
     bool showHelpFile = false;  // --help-file: where the Help button would look

@@ -1,5 +1,9 @@
 #include "app/Reports.h"
 
+#include "app/Version.h"
+
+#include <QDateTime>
+#include <QSaveFile>
 #include <QScopeGuard>
 #include <cerrno>
 
@@ -20,6 +24,9 @@
 #include "platform/FileLinks.h"
 #include "platform/Platform.h"
 #include "platform/SplitPath.h"
+#include "spacemap/ScanFile.h"
+#include "spacemap/SpaceReport.h"
+#include "spacemap/SpaceTree.h"
 #include "statistics/StatisticsPages.h"
 #include "statistics/StatisticsScan.h"
 #include "ui/CoreMessages.h"
@@ -413,6 +420,66 @@ int hexReport(const Services& services, const CommandLine& commandLine, std::FIL
     return 0;
 }
 
+// A scan written by --export, or read for --import; false (and the user told) when it fails.
+bool readScan(const Services& services, const QByteArray& file, SpaceTree& tree) {
+    ImportedScan imported = readScanFile(file);
+    if (!imported.error.isEmpty()) {
+        services.showMessage(MessageKind::Error, imported.error + QLatin1Char('.'));
+        return false;
+    }
+    tree = std::move(imported.tree);
+    return true;
+}
+
+bool scanDrive(const Services& services, Platform& platform, const std::vector<Drive>& drives,
+               SpaceTree& tree) {
+    if (drives.empty()) {
+        services.showMessage(MessageKind::Error, QStringLiteral("There is no drive to scan."));
+        return false;
+    }
+    SpaceScan scan(platform);
+    if (!scan.run(drives.front().mountPoint)) {
+        services.showMessage(MessageKind::Error, driveNotOpenedText(drives.front()));
+        return false;
+    }
+    tree = scan.takeTree();
+    return true;
+}
+
+// The space map's reports: the tree of a scan or of a file, what grew since a file's scan, and
+// the export of a scan.
+int spaceReport(const Services& services, const CommandLine& commandLine, Platform& platform,
+                const std::vector<Drive>& drives, std::FILE* out) {
+    SpaceTree tree;
+    const bool fromFile =
+        commandLine.report == ReportKind::Tree && !commandLine.importFile.isEmpty();
+    if (fromFile ? !readScan(services, commandLine.importFile, tree)
+                 : !scanDrive(services, platform, drives, tree))
+        return searchFailed;
+    if (commandLine.report == ReportKind::Export) {
+        QSaveFile file(QString::fromLocal8Bit(commandLine.exportFile));
+        const QByteArray data =
+            exportScan(tree, QLatin1String(kVersion), QDateTime::currentSecsSinceEpoch());
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+            services.showMessage(MessageKind::Error,
+                                 QStringLiteral("Can't write %1: %2.")
+                                     .arg(displayPath(commandLine.exportFile), file.errorString()));
+            return searchFailed;
+        }
+        return 0;
+    }
+    LineBlocks lines(out);
+    const LineWriter write = [&](QByteArrayView text) { lines.add(text); };
+    if (commandLine.report == ReportKind::Tree) {
+        writeTreeReport(tree, commandLine.depth, write);
+        return 0;
+    }
+    SpaceTree before;
+    if (!readScan(services, commandLine.importFile, before)) return searchFailed;
+    writeGrowthReport(before, tree, write);
+    return 0;
+}
+
 // The reports that walk drives, or list a folder.
 int driveReport(const Services& services, const CommandLine& commandLine, Platform& platform,
                 const std::vector<Drive>& drives, std::FILE* out) {
@@ -438,6 +505,10 @@ int driveReport(const Services& services, const CommandLine& commandLine, Platfo
             if (!error.isEmpty()) services.showMessage(MessageKind::Error, error);
             return status;
         }
+        case ReportKind::Tree:
+        case ReportKind::Growth:
+        case ReportKind::Export:
+            return spaceReport(services, commandLine, platform, drives, out);
         case ReportKind::None:
         case ReportKind::Strings:
         case ReportKind::Hex:

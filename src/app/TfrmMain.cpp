@@ -21,7 +21,7 @@ namespace rk {
 
 namespace {
 constexpr int clientWidth = 552;
-constexpr int clientHeight = 373;
+constexpr int clientHeight = 427;
 }  // namespace
 
 TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
@@ -59,12 +59,15 @@ TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
     btBrowse = addToolRow(277, QStringLiteral("&Browse"),
                           QStringLiteral("Browse through files and folders"),
                           QStringLiteral("btBrowse"), QStyle::SP_DirOpenIcon);
+    btSpaceMap =
+        addToolRow(330, QStringLiteral("Space &map"), QStringLiteral("See where the room goes"),
+                   QStringLiteral("btSpaceMap"), QStyle::SP_DriveHDIcon);
 
     const auto bottomButton = [&](int left, const QString& caption, const QString& name,
                                   QStyle::StandardPixmap glyph) {
         auto* b = new QPushButton(style()->standardIcon(glyph), caption, this);
         b->setObjectName(name);
-        b->setGeometry(px(left), px(334), px(111), px(28));
+        b->setGeometry(px(left), px(388), px(111), px(28));
         return b;
     };
     btReach = bottomButton(155, QStringLiteral("Ab&out"), QStringLiteral("btReach"),
@@ -85,6 +88,7 @@ TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
     connect(btDirHogs, &QPushButton::clicked, this, &TfrmMain::btDirHogsClick);
     connect(btStatistic, &QPushButton::clicked, this, &TfrmMain::btStatisticClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmMain::btBrowseClick);
+    connect(btSpaceMap, &QPushButton::clicked, this, [this] { openModal(tools_.spaceMap); });
     connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
     connect(btHelp, &QPushButton::clicked, this, &TfrmMain::btHelpClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
@@ -96,8 +100,8 @@ TfrmMain::TfrmMain(const Services& services, ToolWindows tools, QWidget* parent)
 TfrmMain::~TfrmMain() = default;
 
 QList<QPushButton*> TfrmMain::buttons() const {
-    return {btDuplicate, btFileHog, btFiles, btDirHogs, btStatistic,
-            btBrowse,    btReach,   btHelp,  btClose};
+    return {btDuplicate, btFileHog,  btFiles, btDirHogs, btStatistic,
+            btBrowse,    btSpaceMap, btReach, btHelp,    btClose};
 }
 
 QPushButton* TfrmMain::addToolRow(int top, const QString& caption, const QString& label,

@@ -21,6 +21,7 @@ struct ToolWindows {
     std::function<QDialog*(QWidget* owner)> filesByDate;  // TfrmMods
     std::function<QDialog*(QWidget* owner)> folderHogs;   // TfrmDirHog
     std::function<QDialog*(QWidget* owner)> browser;      // TfrmBrowse
+    std::function<QDialog*(QWidget* owner)> spaceMap;     // TfrmSpaceMap
     QPointer<QWidget> statistics;                         // lives for the whole run
 };
 
@@ -61,6 +62,7 @@ private:
     QPushButton* btDirHogs;
     QPushButton* btStatistic;
     QPushButton* btBrowse;
+    QPushButton* btSpaceMap;
     QPushButton* btReach;
     QPushButton* btHelp;
     QPushButton* btClose;

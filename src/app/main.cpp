@@ -21,6 +21,7 @@
 #include "common/Services.h"
 #include "duplicates/TfrmDup.h"
 #include "folderhogs/TfrmDirHog.h"
+#include "spacemap/TfrmSpaceMap.h"
 #include "statistics/TfrmStatistics.h"
 #include "ui/QtDialogService.h"
 #include "ui/Services.h"
@@ -94,6 +95,15 @@ int main(int argc, char** argv) {
     tools.statistics = statistics;
     tools.filesByDate = [&services](QWidget* owner) { return new rk::TfrmMods(services, owner); };
     tools.browser = [&services](QWidget* owner) { return new rk::TfrmBrowse(services, owner); };
+    tools.spaceMap = [&services](QWidget* owner) { return new rk::TfrmSpaceMap(services, owner); };
+    if (!commandLine.importFile.isEmpty()) {
+        // A scan made elsewhere, shown on its own.
+        rk::TfrmSpaceMap map(services);
+        map.show();
+        if (!map.openScan(commandLine.importFile)) return 3;
+        map.exec();
+        return 0;
+    }
     rk::TfrmMain mainWindow(services, tools);
     statistics->followOwner(&mainWindow);
     mainWindow.show();

@@ -59,6 +59,7 @@ struct Frame {
     qsizetype pathLength = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t room = 0;  // the folder's own blocks
     bool isDriveRoot = false;
     bool isEmpty = false;
 };
@@ -79,7 +80,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     WalkResult result;
     OpenedFolder opened = openWalkRoot(platform_, root, abort_, result);
     if (!opened.handle.isOpen()) return result;
-    const WalkBounds bounds{opened.handle.device, opened.handle.mountId};
+    const WalkBounds bounds{opened.handle.device, opened.handle.mountId, settings.entersHidden};
     const std::uint64_t device = opened.handle.device;
     const std::uint64_t rootInode = opened.handle.inode;
     FolderHandle current = std::move(opened.handle);
@@ -89,7 +90,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
     QByteArray path = root;  // the path of the deepest folder on the stack, or of its child
 
     const auto visitOf = [&](const Frame& f) {
-        return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1};
+        return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1, f.room};
     };
 
     // Reads the folder `current` is open at and puts it on the path; false when it had to be
@@ -99,6 +100,7 @@ WalkResult FolderWalk::walk(const QByteArray& root, bool isDriveRoot, const Walk
         f.pathLength = path.size();
         f.device = current.device;
         f.inode = current.inode;
+        f.room = current.room;
         f.isDriveRoot = driveRoot;
         if (const int err = platform_.readFolder(current, driveRoot, f.entries)) {
             if (!isSkippableOpenError(err)) throw IoError(err);

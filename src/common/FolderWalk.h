@@ -24,6 +24,9 @@ struct FolderVisit {
     const std::vector<SearchRecord>& entries;  // the folder's whole listing, read once
     bool isDriveRoot;
     int depth;  // 0 for the folder the walk started at
+    // The folder's own room on disk (its blocks, without what it holds), which a listing gives
+    // for no folder: du counts it, and so does a map of where the room goes.
+    std::int64_t room = 0;
 
     // The path as shown to the user, made when asked for (a status caption): the walk keeps
     // no text per level, so a deep tree costs memory in its depth, not its square.
@@ -90,6 +93,9 @@ struct WalkSettings {
     // Whether the step runs for a folder whose listing holds nothing but hidden and system
     // entries (only a drive's root can be that empty: every other folder lists "." and "..").
     bool stepOnEmptyFolder = true;
+    // Whether hidden folders are entered too: a map of where the room goes must count them,
+    // as du does; the searches for files pass them over.
+    bool entersHidden = false;
 };
 
 struct WalkResult {

@@ -29,6 +29,7 @@ struct FolderRef {
     // Set by the thread that reads the folder, before its sub-folders are published.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t room = 0;  // the folder's own blocks
     // Guarded by the reader's mutex: the folder's descriptor while sub-folders are still to be
     // opened from it, and how many are.
     std::shared_ptr<FolderHandle> handle;
@@ -117,6 +118,7 @@ struct ParallelWalk::Impl {
         FolderRef& ref = *t.ref;
         ref.device = handle.device;
         ref.inode = handle.inode;
+        ref.room = handle.room;
         if (const int err = platform.readFolder(handle, driveRoot, t.entries)) {
             t.outcome = Outcome::ReadFailed;
             t.error = err;
@@ -372,7 +374,7 @@ struct ParallelWalk::Impl {
     }
 
     FolderVisit visitOf(const Frame& f) {
-        return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1};
+        return FolderVisit{path, f.entries, f.isDriveRoot, int(stack.size()) - 1, f.ref->room};
     }
 
     void enter(Task& t, bool driveRoot) {
@@ -403,7 +405,7 @@ struct ParallelWalk::Impl {
         phase = Phase::Running;
         OpenedFolder opened = openWalkRoot(platform, root, stopRequested, result);
         if (!opened.handle.isOpen()) return false;
-        bounds = {opened.handle.device, opened.handle.mountId};
+        bounds = {opened.handle.device, opened.handle.mountId, settings.entersHidden};
         Task t;
         t.ref = std::make_shared<FolderRef>();
         t.ref->name = root;

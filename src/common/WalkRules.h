@@ -13,6 +13,7 @@ namespace rk {
 struct WalkBounds {
     std::uint64_t device = 0;   // of the folder the walk started at
     std::uint64_t mountId = 0;  // its mount, where the system tells one
+    bool entersHidden = false;  // WalkSettings::entersHidden
 
     // A folder on another mount is another drive's, even when it is a bind mount of this
     // file system (same device). Where the system tells no mount identity, the device does.
@@ -20,10 +21,11 @@ struct WalkBounds {
         return h.device != device || h.isMountRoot ||
                (mountId != 0 && h.mountId != 0 && mountId != h.mountId);
     }
-    // Hidden and system folders are not entered; mount points are told by the listing already,
-    // so that an automount point is never opened (which would mount it).
+    // Hidden folders are entered only when asked, system folders never; mount points are told by
+    // the listing already, so that an automount point is never opened (which would mount it).
     [[nodiscard]] bool entersSubFolder(const SearchRecord& e) const {
-        return e.isDirectory() && !e.isDotEntry() && includedBy(includeWalk, e.attributes) &&
+        const int include = entersHidden ? includeWalk | attrHidden : includeWalk;
+        return e.isDirectory() && !e.isDotEntry() && includedBy(include, e.attributes) &&
                e.device == device && !e.isMountPoint;
     }
 };

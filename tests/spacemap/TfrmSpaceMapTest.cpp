@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QFileInfo>
+#include <QTest>
+#include <QTreeView>
+
+#include "Jobs.h"
+#include "Modals.h"
+#include "RoomTree.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "TestServices.h"
+#include "spacemap/ScanFile.h"
+#include "spacemap/SpaceMapView.h"
+#include "spacemap/SpaceTreeModel.h"
+#include "spacemap/TfrmSpaceMap.h"
+#include "ui/TfrmReallyDelete.h"
+
+namespace rk {
+namespace {
+
+using test::TempTree;
+
+class TfrmSpaceMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeWhole(tree, "photos/a.jpg", 300 * 1024);
+        test::writeWhole(tree, "photos/2020/b.jpg", 200 * 1024);
+        test::writeWhole(tree, "music/c.ogg", 100 * 1024);
+        test::writeWhole(tree, "notes.txt", 4096);
+        installed.platform().setCurrentFolder(tree.root());
+        installed.reloadDrives();
+        test::scriptedDialogs().clear();
+    }
+    TfrmSpaceMap& scanned() {
+        window = std::make_unique<TfrmSpaceMap>(installed.services());
+        window->resize(800, 600);
+        window->show();
+        window->findChild<QPushButton*>(QStringLiteral("btScan"))->click();
+        test::finishScans();
+        return *window;
+    }
+    SpaceTree::Index at(const QByteArray& relative) const {
+        return window->tree().find(tree.path(relative));
+    }
+
+    TempTree tree;
+    test::TestServices installed{{tree.root()}};
+    std::unique_ptr<TfrmSpaceMap> window;
+};
+
+TEST_F(TfrmSpaceMapTest, ScanSelectZoomAndDeleteAFolderAndTheTotalsFall) {
+    TfrmSpaceMap& w = scanned();
+    QAbstractItemModelTester tester(w.treeView()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const SpaceTree& t = w.tree();
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.files(t.root()), 4);
+    EXPECT_EQ(w.mapView()->zoomed(), t.root());
+
+    // A click on the map selects the entry in the tree.
+    w.mapView()->grab();  // lays the map out
+    const SpaceTree::Index photos = at("photos");
+    const QRectF photosRect = w.mapView()->rectOf(photos);
+    ASSERT_FALSE(photosRect.isEmpty());
+    const SpaceTree::Index a = at("photos/a.jpg");
+    const QPoint inA = w.mapView()->rectOf(a).center().toPoint();
+    QTest::mouseClick(w.mapView(), Qt::LeftButton, {}, inA);
+    EXPECT_EQ(w.selected(), a);
+    // The photos folder is largest, so the root's first row.
+    const auto* model = qobject_cast<const SpaceTreeModel*>(w.treeView()->model());
+    EXPECT_EQ(model->nodeOf(model->index(0, 0, model->index(0, 0))), photos);
+
+    // A double click zooms into the folder; Up goes back out.
+    QTest::mouseDClick(w.mapView(), Qt::LeftButton, {}, inA);
+    EXPECT_EQ(w.mapView()->zoomed(), photos);
+    w.mapView()->grab();
+    EXPECT_GT(w.mapView()->rectOf(a).width(), photosRect.width() / 2);
+    w.findChild<QPushButton*>(QStringLiteral("btUp"))->click();
+    EXPECT_EQ(w.mapView()->zoomed(), t.root());
+
+    // Deleting the folder: it goes from the disk, the tree and the map; the root totals fall.
+    const std::int64_t room = t.node(t.root()).room;
+    const std::int64_t photosRoom = t.node(photos).room;
+    w.select(photos);
+    ASSERT_EQ(w.selected(), photos);
+    EXPECT_TRUE(test::asksToDeleteFolder(
+        [&] { w.findChild<QPushButton*>(QStringLiteral("btDelete"))->click(); },
+        tree.path("photos"), [](TfrmDelDirectory& d) { d.btDeleteClick(); }));
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
+    EXPECT_EQ(t.node(t.root()).room, room - photosRoom);
+    EXPECT_EQ(t.files(t.root()), 2);
+    EXPECT_EQ(t.folders(t.root()), 1);
+    EXPECT_EQ(w.selected(), t.root());
+    EXPECT_EQ(model->rowCount(model->index(0, 0)), 2);
+    w.mapView()->grab();
+    EXPECT_TRUE(w.mapView()->rectOf(photos).isEmpty());
+}
+
+TEST_F(TfrmSpaceMapTest, DeletingAFileTakesItsRoomOffEveryFolderAbove) {
+    TfrmSpaceMap& w = scanned();
+    const SpaceTree& t = w.tree();
+    const SpaceTree::Index b = at("photos/2020/b.jpg");
+    const std::int64_t room = t.node(t.root()).room;
+    const std::int64_t photos = t.node(at("photos")).room;
+    const std::int64_t bRoom = t.node(b).room;
+    w.select(b);
+    auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
+    ASSERT_TRUE(del->isEnabled());
+    // Declined: nothing changes.
+    EXPECT_TRUE(test::opensModal([&] { del->click(); }));
+    EXPECT_EQ(t.node(t.root()).room, room);
+    test::scriptedDialogs().answer(ButtonYes);  // "Really delete?"
+    EXPECT_TRUE(test::opensModal([&] { del->click(); },
+                                 [](QDialog& d) {
+                                     ASSERT_NE(qobject_cast<TfrmReallyDelete*>(&d), nullptr);
+                                     qobject_cast<TfrmReallyDelete*>(&d)->btDeleteAllClick();
+                                 }));
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(tree.path("photos/2020/b.jpg"))));
+    EXPECT_EQ(t.node(t.root()).room, room - bRoom);
+    EXPECT_EQ(t.node(at("photos")).room, photos - bRoom);
+    EXPECT_EQ(t.files(at("photos")), 1);
+    EXPECT_EQ(w.selected(), at("photos/2020"));
+}
+
+// Entries too small to see are drawn as part of their folder, not as slivers.
+TEST_F(TfrmSpaceMapTest, WhatWouldBeThinnerThanTwoPixelsIsPartOfItsFolder) {
+    for (int i = 0; i < 400; ++i)
+        test::writeWhole(tree, "many/f" + QByteArray::number(i), 100);
+    // Beside a file that takes 600 MB, a block of 4 K is less than a pixel.
+    installed.platform().setRoom(tree.path("notes.txt"), std::int64_t(600) << 20);
+    TfrmSpaceMap& w = scanned();
+    w.mapView()->grab();
+    const SpaceTree& t = w.tree();
+    const SpaceTree::Index many = at("many");
+    const QRectF manyRect = w.mapView()->rectOf(many);
+    ASSERT_FALSE(manyRect.isEmpty());
+    int hidden = 0;
+    for (const SpaceTree::Index c : t.children(many)) {
+        const QRectF r = w.mapView()->rectOf(c);
+        if (r.isEmpty())
+            ++hidden;
+        else
+            EXPECT_TRUE(r.width() >= 2 && r.height() >= 2) << r.width() << "x" << r.height();
+    }
+    EXPECT_GT(hidden, 0);
+    // Where nothing of its own is drawn, the folder is what the pointer is over.
+    const SpaceTree::Index under = w.mapView()->nodeAt(manyRect.center().toPoint());
+    EXPECT_TRUE(under == many || t.node(under).parent == many);
+}
+
+TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
+    TfrmSpaceMap& w = scanned();
+    const QByteArray file = tree.path("scan.json");
+    {
+        QFile out(QFile::decodeName(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(exportScan(w.tree(), QStringLiteral("1"), 0));
+    }
+    ASSERT_TRUE(w.openScan(file));
+    EXPECT_TRUE(w.isReadOnly());
+    w.select(at("photos"));
+    auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
+    EXPECT_FALSE(del->isEnabled());
+    w.btDeleteClick();
+    EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
+
+    EXPECT_FALSE(w.openScan(tree.path("notes.txt")));
+    EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
+}
+
+}  // namespace
+}  // namespace rk
