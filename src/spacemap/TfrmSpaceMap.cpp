@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -38,34 +40,43 @@ public:
         const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, p, option.widget);
         const double share = index.data(Qt::UserRole).toDouble();
-        const QRect frame = option.rect.adjusted(3, 3, -3, -3);
+        // The figure stands beside the bar, not over it, so it reads on any fill.
+        const QRect cell = option.rect.adjusted(3, 2, -3, -2);
+        const int textWidth = option.fontMetrics.horizontalAdvance(QStringLiteral("100.0%"));
+        const QRect frame = cell.adjusted(0, 0, -(textWidth + 4), 0);
         p->save();
         p->setPen(option.palette.color(QPalette::Mid));
         p->drawRect(frame.adjusted(0, 0, -1, -1));
         QRect bar = frame.adjusted(1, 1, -1, -1);
         bar.setWidth(int(bar.width() * std::clamp(share, 0.0, 1.0)));
         p->fillRect(bar, option.palette.color(QPalette::Highlight).lighter(130));
-        p->setPen(option.palette.color(QPalette::Text));
-        p->drawText(frame, Qt::AlignCenter, index.data().toString());
+        const bool selected = option.state & QStyle::State_Selected;
+        p->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        p->drawText(cell, Qt::AlignRight | Qt::AlignVCenter, index.data().toString());
         p->restore();
     }
 };
 
+// The kinds' colours in two rows, so that the legend never holds the map wider than the tree
+// leaves it.
 QWidget* legend(QWidget* parent) {
     auto* box = new QWidget(parent);
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(1);
+    const int perRow = (SpaceMapView::KindCount + 1) / 2;
     for (int k = 0; k < SpaceMapView::KindCount; ++k) {
         const auto kind = SpaceMapView::Kind(k);
         QPixmap swatch(12, 12);
         swatch.fill(SpaceMapView::colourOf(kind));
         auto* icon = new QLabel(box);
         icon->setPixmap(swatch);
-        row->addWidget(icon);
-        row->addWidget(new QLabel(SpaceMapView::kindName(kind), box));
-        row->addSpacing(8);
+        grid->addWidget(icon, k / perRow, 2 * (k % perRow));
+        grid->addWidget(new QLabel(SpaceMapView::kindName(kind), box), k / perRow,
+                        2 * (k % perRow) + 1);
     }
-    row->addStretch(1);
+    grid->setColumnStretch(2 * perRow, 1);
     return box;
 }
 
@@ -119,20 +130,20 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(btClose_);
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(view_);
-    auto* mapSide = new QWidget(splitter);
+    splitter_ = new QSplitter(this);
+    splitter_->addWidget(view_);
+    auto* mapSide = new QWidget(splitter_);
     auto* mapColumn = new QVBoxLayout(mapSide);
     mapColumn->setContentsMargins(0, 0, 0, 0);
     mapColumn->addWidget(path_);
     mapColumn->addWidget(map_, 1);
     mapColumn->addWidget(legend(mapSide));
-    splitter->addWidget(mapSide);
-    splitter->setStretchFactor(1, 1);
+    splitter_->addWidget(mapSide);
+    splitter_->setStretchFactor(1, 1);
     auto* column = new QVBoxLayout(this);
     column->addWidget(drives_);
     column->addLayout(buttons);
-    column->addWidget(splitter, 1);
+    column->addWidget(splitter_, 1);
     column->addWidget(status_);
 
     connect(btScan_, &QPushButton::clicked, this, &TfrmSpaceMap::btScanClick);
@@ -227,7 +238,17 @@ void TfrmSpaceMap::showTree() {
         view_->resizeColumnToContents(c);
     view_->setColumnWidth(SpaceTreeModel::Name, px(170));
     view_->setColumnWidth(SpaceTreeModel::Share,
-                          std::max(view_->columnWidth(SpaceTreeModel::Share), px(70)));
+                          std::max(view_->columnWidth(SpaceTreeModel::Share), px(110)));
+    // The tree as wide as its columns, up to half the window: the map takes the rest.
+    int wanted = 2 * view_->frameWidth() + view_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < SpaceTreeModel::ColumnCount; ++c)
+        wanted += view_->columnWidth(c);
+    const QList<int> sizes = splitter_->sizes();
+    const int both = sizes.value(0) + sizes.value(1);
+    if (both > 0) {
+        const int tree = std::min(wanted, both / 2);
+        splitter_->setSizes({tree, both - tree});
+    }
     zoom(tree_.root());
 }
 

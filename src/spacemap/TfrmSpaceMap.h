@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTreeView;
 
 namespace rk {
@@ -79,6 +80,7 @@ private:
     QPushButton* btView_;
     QPushButton* btDelete_;
     QTreeView* view_;
+    QSplitter* splitter_;
     SpaceTreeModel* model_;
     SpaceMapView* map_;
     QLabel* path_;  // the folder the map shows
