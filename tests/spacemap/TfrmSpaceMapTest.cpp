@@ -128,8 +128,8 @@ TEST_F(TfrmSpaceMapTest, DeletingAFileTakesItsRoomOffEveryFolderAbove) {
 TEST_F(TfrmSpaceMapTest, WhatWouldBeThinnerThanTwoPixelsIsPartOfItsFolder) {
     for (int i = 0; i < 400; ++i)
         test::writeWhole(tree, "many/f" + QByteArray::number(i), 100);
-    // Beside a file that takes 600 MB, a block of 4 K is less than a pixel.
-    installed.platform().setRoom(tree.path("notes.txt"), std::int64_t(600) << 20);
+    // Beside a file that takes 200 MB, a block of 4 K is a few pixels at most.
+    installed.platform().setRoom(tree.path("notes.txt"), std::int64_t(200) << 20);
     TfrmSpaceMap& w = scanned();
     w.mapView()->grab();
     const SpaceTree& t = w.tree();
