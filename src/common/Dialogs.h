@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -40,6 +41,14 @@ public:
     virtual bool choosePrinterFor(QPrinter& printer, bool offerSelection) {
         (void)offerSelection;
         return choosePrinter(printer);
+    }
+    // The file dialog for a file to read, its exact path; empty when cancelled. Where no one
+    // can answer (the command line), nothing is chosen.
+    virtual std::optional<QByteArray> chooseFileToOpen(const QString& title,
+                                                       const QString& filter) {
+        (void)title;
+        (void)filter;
+        return std::nullopt;
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +18,7 @@
 #include "common/FileListDeletion.h"
 #include "common/TextHelpers.h"
 #include "platform/Platform.h"
+#include "spacemap/GrowthWindow.h"
 #include "spacemap/ScanFile.h"
 #include "spacemap/SpaceMapView.h"
 #include "spacemap/SpaceTreeModel.h"
@@ -98,6 +98,10 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     btOpen_ = makeToolButton(this, QStringLiteral("btOpen"), QStringLiteral("&Open scan..."),
                              QStringLiteral("Show a scan saved here or by ncdu or gdu"),
                              QStyle::SP_DialogOpenButton);
+    btCompare_ =
+        makeToolButton(this, QStringLiteral("btCompare"), QStringLiteral("Com&pare with scan..."),
+                       QStringLiteral("What grew since an earlier scan of this tree"),
+                       QStyle::SP_FileDialogInfoView);
     btUp_ = makeToolButton(this, QStringLiteral("btUp"), QStringLiteral("&Up"),
                            QStringLiteral("Show the folder above in the map"),
                            QStyle::SP_FileDialogToParent);
@@ -126,7 +130,8 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     status_->setObjectName(QStringLiteral("pnlScan"));
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {btScan_, btAbort_, btOpen_, btUp_, btBrowse_, btView_, btDelete_})
+    for (QPushButton* b :
+         {btScan_, btAbort_, btOpen_, btCompare_, btUp_, btBrowse_, btView_, btDelete_})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(btClose_);
@@ -150,6 +155,7 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     connect(btAbort_, &QPushButton::clicked, this, &TfrmSpaceMap::btAbortClick);
     connect(btClose_, &QPushButton::clicked, this, &TfrmSpaceMap::reject);
     connect(btOpen_, &QPushButton::clicked, this, &TfrmSpaceMap::btOpenClick);
+    connect(btCompare_, &QPushButton::clicked, this, &TfrmSpaceMap::btCompareClick);
     connect(btUp_, &QPushButton::clicked, this, &TfrmSpaceMap::btUpClick);
     connect(btBrowse_, &QPushButton::clicked, this, &TfrmSpaceMap::btBrowseClick);
     connect(btView_, &QPushButton::clicked, this, &TfrmSpaceMap::btViewClick);
@@ -182,6 +188,7 @@ void TfrmSpaceMap::updateButtons() {
     const bool file = at != SpaceTree::none && !tree_.has(at, SpaceTree::isFolder);
     btScan_->setEnabled(!scanning && !deleting_ && drives_->anyChecked());
     btOpen_->setEnabled(!scanning && !deleting_);
+    btCompare_->setEnabled(!scanning && !deleting_ && !tree_.empty());
     btAbort_->setVisible(scanning);
     btUp_->setEnabled(!scanning && map_->zoomed() != SpaceTree::none &&
                       tree_.node(map_->zoomed()).parent != SpaceTree::none);
@@ -288,10 +295,30 @@ bool TfrmSpaceMap::openScan(const QByteArray& file) {
 }
 
 void TfrmSpaceMap::btOpenClick() {
-    const QString file =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open scan"), QString(),
-                                     QStringLiteral("Scans (*.json);;All files (*)"));
-    if (!file.isEmpty()) openScan(QFile::encodeName(file));
+    if (const std::optional<QByteArray> file = chooseScanFile(QStringLiteral("Open scan")))
+        openScan(*file);
+}
+
+std::optional<QByteArray> TfrmSpaceMap::chooseScanFile(const QString& title) const {
+    return services_.dialogs().chooseFileToOpen(title,
+                                                QStringLiteral("Scans (*.json);;All files (*)"));
+}
+
+bool TfrmSpaceMap::compareWith(const QByteArray& file) {
+    if (isScanning() || tree_.empty()) return false;
+    const ImportedScan before = readScanFile(file);
+    if (!before.error.isEmpty()) {
+        services_.showError(before.error);
+        return false;
+    }
+    GrowthWindow growth(before.tree, tree_, file, this);
+    growth.exec();
+    return true;
+}
+
+void TfrmSpaceMap::btCompareClick() {
+    if (const std::optional<QByteArray> file = chooseScanFile(QStringLiteral("Compare with scan")))
+        compareWith(*file);
 }
 
 SpaceTree::Index TfrmSpaceMap::selected() const {

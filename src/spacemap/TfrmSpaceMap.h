@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <memory>
+#include <optional>
 
 #include "common/ScanJob.h"
 #include "spacemap/SpaceTree.h"
@@ -39,6 +40,10 @@ public:
     // Shows a scan read from a file instead of one made here; false (and the user told) when
     // the file cannot be read.
     bool openScan(const QByteArray& file);
+    // Puts an earlier scan (a file written by --export, ncdu or gdu) beside the one shown:
+    // what grew since, per folder. False when the file could not be read.
+    bool compareWith(const QByteArray& file);
+    void btCompareClick();
 
     [[nodiscard]] bool isScanning() const { return job_.running(); }
     [[nodiscard]] bool isReadOnly() const { return readOnly_; }
@@ -55,6 +60,7 @@ protected:
     void reject() override;
 
 private:
+    [[nodiscard]] std::optional<QByteArray> chooseScanFile(const QString& title) const;
     void scanEnded();
     void showTree();
     void zoom(SpaceTree::Index folder);
@@ -75,6 +81,7 @@ private:
     QPushButton* btAbort_;
     QPushButton* btClose_;
     QPushButton* btOpen_;
+    QPushButton* btCompare_;
     QPushButton* btUp_;
     QPushButton* btBrowse_;
     QPushButton* btView_;

@@ -1,6 +1,8 @@
 #include "ui/QtDialogService.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -99,6 +101,14 @@ std::optional<QString> QtDialogService::input(const QString& title, const QStrin
 bool QtDialogService::choosePrinter(QPrinter& printer) {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QByteArray> QtDialogService::chooseFileToOpen(const QString& title,
+                                                            const QString& filter) {
+    const QString file =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return QFile::encodeName(file);
 }
 
 std::optional<QFont> QtDialogService::chooseFont(const QFont& initial) {

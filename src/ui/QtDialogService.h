@@ -15,6 +15,8 @@ public:
                                  const QString& value) override;
     bool choosePrinter(QPrinter& printer) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
+    std::optional<QByteArray> chooseFileToOpen(const QString& title,
+                                               const QString& filter) override;
     bool choosePrinterFor(QPrinter& printer, bool offerSelection) override;
 };
 

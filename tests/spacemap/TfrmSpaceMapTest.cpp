@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "Jobs.h"
 #include "Modals.h"
@@ -158,7 +161,8 @@ TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(exportScan(w.tree(), QStringLiteral("1"), 0));
     }
-    ASSERT_TRUE(w.openScan(file));
+    test::scriptedDialogs().fileAnswer = file;
+    w.findChild<QPushButton*>(QStringLiteral("btOpen"))->click();
     EXPECT_TRUE(w.isReadOnly());
     w.select(at("photos"));
     auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
@@ -167,6 +171,43 @@ TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
     EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
 
     EXPECT_FALSE(w.openScan(tree.path("notes.txt")));
+    EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
+}
+
+// An earlier scan beside today's: what grew, largest first, what is new and what vanished.
+TEST_F(TfrmSpaceMapTest, ComparingWithAnEarlierScanListsWhatGrew) {
+    TfrmSpaceMap& before = scanned();
+    QTemporaryDir saved;
+    const QByteArray file = QFile::encodeName(saved.filePath(QStringLiteral("before.json")));
+    {
+        QFile out(QFile::decodeName(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(exportScan(before.tree(), QStringLiteral("1"), 0));
+    }
+    test::writeWhole(tree, "photos/2020/c.jpg", 500 * 1024);
+    test::writeWhole(tree, "videos/d.mp4", 64 * 1024);
+    ASSERT_TRUE(QDir(QFile::decodeName(tree.path("music"))).removeRecursively());
+    TfrmSpaceMap& w = scanned();
+    test::scriptedDialogs().fileAnswer = file;
+    QStringList lines;
+    EXPECT_TRUE(test::opensModal(
+        [&] { w.findChild<QPushButton*>(QStringLiteral("btCompare"))->click(); },
+        [&](QDialog& d) {
+            auto* list = d.findChild<QTreeWidget*>();
+            ASSERT_TRUE(list);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* item = list->topLevelItem(i);
+                lines.append(item->text(1) + ' ' + item->text(2) + ' ' +
+                             item->data(3, Qt::UserRole).toByteArray().mid(tree.root().size()));
+            }
+            d.reject();
+        }));
+    // The root gained less than the photos: the music went.
+    EXPECT_EQ(lines, QStringList({"+1  /photos", "+1  /photos/2020", "+1  ", "+1 new /videos",
+                                  "\u22121 vanished /music"}));
+    // A file that is no scan is refused with a reason, and nothing opens.
+    test::scriptedDialogs().fileAnswer = tree.path("notes.txt");
+    EXPECT_FALSE(test::opensModal([&] { w.btCompareClick(); }));
     EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
 }
 

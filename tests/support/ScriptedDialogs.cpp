@@ -55,6 +55,11 @@ QStringList ScriptedDialogs::texts() const {
     return list;
 }
 
+std::optional<QByteArray> ScriptedDialogs::chooseFileToOpen(const QString& title, const QString&) {
+    prompts.append(title);
+    return fileAnswer;
+}
+
 void ScriptedDialogs::clear() {
     answers.clear();
     inputAnswers.clear();
@@ -66,6 +71,7 @@ void ScriptedDialogs::clear() {
     fromPage = toPage = 0;
     selectionOffered = false;
     fontAnswer.reset();
+    fileAnswer.reset();
 }
 
 ScriptedDialogs& scriptedDialogs() {

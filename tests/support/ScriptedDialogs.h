@@ -22,6 +22,8 @@ public:
     bool choosePrinter(QPrinter& printer) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool choosePrinterFor(QPrinter& printer, bool offerSelection) override;
+    std::optional<QByteArray> chooseFileToOpen(const QString& title,
+                                               const QString& filter) override;
 
     void answer(Button b) { answers.push_back(b); }
     // A null text cancels the input box.
@@ -42,6 +44,7 @@ public:
     int fromPage = 0, toPage = 0;
     bool selectionOffered = false;
     std::optional<QFont> fontAnswer;
+    std::optional<QByteArray> fileAnswer;  // what the file dialog chooses; none cancels it
     // For code that must ask nothing itself (the scans, the deletions): any message fails
     // the test.
     bool failWhenAsked = false;
