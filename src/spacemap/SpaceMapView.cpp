@@ -37,11 +37,12 @@ QString SpaceMapView::kindName(Kind kind) {
     return QLatin1String(names[kind]);
 }
 
-SpaceMapView::Kind SpaceMapView::kindOf(const QByteArray& fileName) {
+SpaceMapView::Kind SpaceMapView::kindOf(QByteArrayView fileName) {
     // One look-up per extension: a map of a million files has a few hundred.
     static QHash<QByteArray, Kind> known;
     const qsizetype dot = fileName.lastIndexOf('.');
-    const QByteArray extension = dot > 0 ? fileName.mid(dot + 1).toLower() : QByteArray();
+    const QByteArray extension =
+        dot > 0 ? fileName.sliced(dot + 1).toByteArray().toLower() : QByteArray();
     if (const auto it = known.constFind(extension); it != known.constEnd()) return *it;
     Kind kind = Other;
     if (!extension.isEmpty()) {
@@ -83,7 +84,8 @@ void SpaceMapView::setTree(const SpaceTree* tree) {
 void SpaceMapView::zoomTo(SpaceTree::Index folder) {
     if (!tree_ || folder == SpaceTree::none || !tree_->folderOf(folder)) return;
     zoomed_ = folder;
-    refresh();
+    stale_ = true;
+    update();
 }
 
 void SpaceMapView::setSelected(SpaceTree::Index node) {
@@ -92,6 +94,8 @@ void SpaceMapView::setSelected(SpaceTree::Index node) {
 }
 
 void SpaceMapView::refresh() {
+    order_.clear();
+    kinds_.clear();
     stale_ = true;
     update();
 }
@@ -118,7 +122,15 @@ void SpaceMapView::layOut() {
         const SpaceTree::Node& n = tree_->node(item.node);
         if (!(n.flags & SpaceTree::isFolder)) {
             // A cushion: lit from the upper left, darker towards the far edges.
-            const QColor base = colourOf(kindOf(tree_->name(item.node)));
+            auto kind = kinds_.find(item.node);
+            if (kind == kinds_.end())
+                kind = kinds_.emplace(item.node, kindOf(tree_->nameView(item.node))).first;
+            const QColor base = colourOf(kind->second);
+            // Too small for the shading to show: one colour is as good and much quicker.
+            if (item.rect.width() * item.rect.height() < 64) {
+                p.fillRect(item.rect, base);
+                continue;
+            }
             QLinearGradient shade(item.rect.topLeft(), item.rect.bottomRight());
             shade.setColorAt(0, base.lighter(135));
             shade.setColorAt(0.5, base);
@@ -131,7 +143,10 @@ void SpaceMapView::layOut() {
         p.drawRect(item.rect.adjusted(0, 0, -1, -1));
         const QRectF inner = item.rect.adjusted(1, 1, -1, -1);
         if (inner.width() < smallest || inner.height() < smallest) continue;
-        const std::vector<SpaceTree::Index> children = tree_->children(item.node);
+        auto sorted = order_.find(item.node);
+        if (sorted == order_.end())
+            sorted = order_.emplace(item.node, tree_->children(item.node)).first;
+        const std::vector<SpaceTree::Index>& children = sorted->second;
         std::vector<std::int64_t> weights;
         weights.reserve(children.size());
         for (const SpaceTree::Index c : children)

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QWidget>
+#include <unordered_map>
 #include <vector>
 
 #include "spacemap/SpaceTree.h"
@@ -35,7 +36,7 @@ public:
 
     [[nodiscard]] static QColor colourOf(Kind kind);
     [[nodiscard]] static QString kindName(Kind kind);
-    [[nodiscard]] static Kind kindOf(const QByteArray& fileName);
+    [[nodiscard]] static Kind kindOf(QByteArrayView fileName);
 
 signals:
     void clicked(SpaceTree::Index node);
@@ -59,6 +60,10 @@ private:
     SpaceTree::Index zoomed_ = SpaceTree::none;
     SpaceTree::Index selected_ = SpaceTree::none;
     std::vector<Placed> placed_;  // in drawing order: folders before what they hold
+    // What a resize lays out again is the same folders in the same order: each folder's
+    // entries sorted once, and each file's kind found once, until the tree changes.
+    std::unordered_map<SpaceTree::Index, std::vector<SpaceTree::Index>> order_;
+    std::unordered_map<SpaceTree::Index, Kind> kinds_;
     QImage picture_;
     bool stale_ = true;
 };

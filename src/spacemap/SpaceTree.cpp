@@ -59,7 +59,7 @@ std::vector<SpaceTree::Index> SpaceTree::children(Index i) const {
         if (!(nodes_[c].flags & removed)) out.push_back(c);
     std::sort(out.begin(), out.end(), [this](Index a, Index b) {
         if (nodes_[a].room != nodes_[b].room) return nodes_[a].room > nodes_[b].room;
-        return name(a) < name(b);
+        return nameView(a) < nameView(b);
     });
     return out;
 }

@@ -79,6 +79,10 @@ public:
     [[nodiscard]] bool has(Index i, Flag f) const { return nodes_[i].flags & f; }
     // The root's name is the drive's path; every other name is one entry's, as exact bytes.
     [[nodiscard]] QByteArray name(Index i) const;
+    // The same bytes where they are kept, valid until the tree changes.
+    [[nodiscard]] QByteArrayView nameView(Index i) const {
+        return {names_.data() + nodes_[i].nameOffset, qsizetype(nodes_[i].nameLength)};
+    }
     [[nodiscard]] QByteArray path(Index i) const;
     // The folder's record, or null for a file and a folder that was not read.
     [[nodiscard]] const Folder* folderOf(Index i) const {
