@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Errors.h"
+#include "platform/SplitPath.h"
 
 namespace rk {
 
@@ -32,8 +33,7 @@ int DriveTable::indexOfDriveHolding(const QByteArray& path) const {
     qsizetype bestLength = -1;
     for (size_t i = 0; i < drives_.size(); ++i) {
         const QByteArray& mp = drives_[i].mountPoint;
-        const bool holds = path == mp || mp == "/" || path.startsWith(mp + '/');
-        if (holds && mp.size() > bestLength) {
+        if (folderHolds(mp, path) && mp.size() > bestLength) {
             best = int(i);
             bestLength = mp.size();
         }

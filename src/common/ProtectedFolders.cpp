@@ -44,10 +44,6 @@ QByteArray reachedPath(const Platform& platform, const QByteArray& path) {
     return parent.isEmpty() ? QByteArray() : JoinPath(parent, last);
 }
 
-bool holds(const QByteArray& folder, const QByteArray& path) {
-    return folder == path || folder == "/" || path.startsWith(folder + '/');
-}
-
 // The folders refused besides the drives, each as written and as the links in it resolve.
 QList<QByteArray> systemFolderList(const Platform& platform) {
     QList<QByteArray> written;
@@ -79,13 +75,13 @@ FolderProtection classify(const Platform& platform, const QByteArray& path) {
     // and everything in the Windows folder's stand-in: configuration frees no room worth its
     // loss.
     if (path.startsWith("/usr/") && path.indexOf('/', 5) < 0) return FolderProtection::SystemFolder;
-    if (holds(cleanPath(platform, platform.windowsFolder()), path))
+    if (folderHolds(cleanPath(platform, platform.windowsFolder()), path))
         return FolderProtection::SystemFolder;
     for (const QByteArray& folder : systemFolderList(platform))
-        if (holds(path, folder)) return FolderProtection::SystemFolder;
+        if (folderHolds(path, folder)) return FolderProtection::SystemFolder;
     const QByteArray trash = Trash::homeTrashPath();
     for (const QByteArray& t : {cleanPath(platform, trash), platform.realPath(trash)})
-        if (!t.isEmpty() && holds(path, t)) return FolderProtection::HoldsTrash;
+        if (!t.isEmpty() && folderHolds(path, t)) return FolderProtection::HoldsTrash;
     return FolderProtection::None;
 }
 

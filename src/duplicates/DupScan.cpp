@@ -282,10 +282,8 @@ ScanRecord DupScan::makeRecord(const Candidate& c) {
 }
 
 bool insideFolders(const QByteArray& folder, const std::vector<QByteArray>& folders) {
-    return std::any_of(folders.begin(), folders.end(), [&](const QByteArray& o) {
-        return folder.startsWith(o) &&
-               (folder.size() == o.size() || folder[o.size()] == '/' || o.endsWith('/'));
-    });
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const QByteArray& o) { return folderHolds(o, folder); });
 }
 
 void DupScan::addDups(bool exact) {

@@ -14,4 +14,11 @@ struct PathParts {
 };
 [[nodiscard]] PathParts splitPath(const QByteArray& path);
 
+// Whether path is folder or lies anywhere below it, by whole names ("/a/bc" is not below
+// "/a/b"); "/" and a folder written with a trailing slash hold what starts with them.
+[[nodiscard]] inline bool folderHolds(const QByteArray& folder, const QByteArray& path) {
+    if (!path.startsWith(folder)) return false;
+    return path.size() == folder.size() || folder.endsWith('/') || path[folder.size()] == '/';
+}
+
 }  // namespace rk
