@@ -33,25 +33,17 @@ GrowthWindow::GrowthWindow(const SpaceTree& before, const SpaceTree& now,
     list_->setUniformRowHeights(true);
     list_->setHeaderLabels(
         {QStringLiteral("Room"), QStringLiteral("Files"), QString(), QStringLiteral("Folder")});
-    // The report's lines, in its order: largest growth first.
-    writeGrowthReport(before, now, [this](QByteArrayView view) {
-        const QByteArray line = view.toByteArray();
-        const QList<QByteArray> f = line.split('\t');
-        if (f.size() < 4) return;
-        const std::int64_t room = f[0].toLongLong();
-        const std::int64_t files = f[1].toLongLong();
-        // The folder's path may hold tabs of its own: it is everything after the third.
-        const QByteArray path = line.mid(f[0].size() + f[1].size() + f[2].size() + 3);
+    for (const GrowthChange& c : growthChanges(before, now)) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, signedText(room, roomText(room < 0 ? -room : room)));
-        item->setToolTip(0, formatThousands(room) + QStringLiteral(" bytes"));
-        item->setText(1, signedText(files, formatThousands(files < 0 ? -files : files)));
-        item->setText(2, QString::fromLatin1(f[2]));
-        item->setText(3, displayPath(path));
-        item->setData(3, Qt::UserRole, path);
+        item->setText(0, signedText(c.room, roomText(c.room < 0 ? -c.room : c.room)));
+        item->setToolTip(0, formatThousands(c.room) + QStringLiteral(" bytes"));
+        item->setText(1, signedText(c.files, formatThousands(c.files < 0 ? -c.files : c.files)));
+        item->setText(2, QString::fromLatin1(c.mark));
+        item->setText(3, displayPath(c.path));
+        item->setData(3, Qt::UserRole, c.path);
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    });
+    }
     for (int c = 0; c < 3; ++c)
         list_->resizeColumnToContents(c);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

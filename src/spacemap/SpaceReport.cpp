@@ -61,16 +61,10 @@ void writeTreeReport(const SpaceTree& tree, int maxDepth, const LineWriter& line
     });
 }
 
-void writeGrowthReport(const SpaceTree& before, const SpaceTree& now, const LineWriter& line) {
+std::vector<GrowthChange> growthChanges(const SpaceTree& before, const SpaceTree& now) {
     const QHash<QByteArray, Figures> old = foldersByPath(before);
     const QHash<QByteArray, Figures> current = foldersByPath(now);
-    struct Change {
-        std::int64_t room;
-        std::int64_t files;
-        const char* mark;
-        QByteArray relative;
-    };
-    std::vector<Change> changes;
+    std::vector<GrowthChange> changes;
     for (auto it = current.begin(); it != current.end(); ++it) {
         const auto was = old.constFind(it.key());
         if (was == old.end())
@@ -81,14 +75,21 @@ void writeGrowthReport(const SpaceTree& before, const SpaceTree& now, const Line
     for (auto it = old.begin(); it != old.end(); ++it)
         if (!current.contains(it.key()))
             changes.push_back({-it->room, -it->files, "vanished", it.key()});
-    std::sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) {
+    // Largest growth first, ties by the path below the root; then the paths made whole.
+    std::sort(changes.begin(), changes.end(), [](const GrowthChange& a, const GrowthChange& b) {
         if (a.room != b.room) return a.room > b.room;
-        return a.relative < b.relative;
+        return a.path < b.path;
     });
     const QByteArray root = now.empty() ? QByteArray() : now.path(now.root());
-    for (const Change& c : changes)
+    for (GrowthChange& c : changes)
+        c.path = joined(root, c.path);
+    return changes;
+}
+
+void writeGrowthReport(const SpaceTree& before, const SpaceTree& now, const LineWriter& line) {
+    for (const GrowthChange& c : growthChanges(before, now))
         line(QByteArray::number(c.room) + '\t' + QByteArray::number(c.files) + '\t' + c.mark +
-             '\t' + joined(root, c.relative));
+             '\t' + c.path);
 }
 
 }  // namespace rk

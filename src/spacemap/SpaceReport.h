@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "spacemap/SpaceTree.h"
 
@@ -21,5 +24,15 @@ void writeTreeReport(const SpaceTree& tree, int maxDepth, const LineWriter& line
 // (else nothing), and the path last; largest growth first. Folders that did not change are
 // left out. A path is the current tree's, a vanished folder's under the current root.
 void writeGrowthReport(const SpaceTree& before, const SpaceTree& now, const LineWriter& line);
+
+// The same changes as data, in the report's order, for a window to show.
+struct GrowthChange {
+    std::int64_t room;
+    std::int64_t files;
+    const char* mark;  // "new", "vanished" or ""
+    QByteArray path;
+};
+[[nodiscard]] std::vector<GrowthChange> growthChanges(const SpaceTree& before,
+                                                      const SpaceTree& now);
 
 }  // namespace rk
