@@ -108,6 +108,92 @@ void SpaceTree::remove(Index i) {
     }
 }
 
+void SpaceTree::graft(Index folder, SpaceTree&& fresh) {
+    if (folder == root() || fresh.empty()) {
+        if (folder == root()) *this = std::move(fresh);
+        return;
+    }
+    if (nodes_.size() + fresh.nodes_.size() >= none - 1 ||
+        names_.size() + fresh.names_.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("space map: too many entries");
+    Node& self = nodes_[folder];
+    const std::int64_t oldRoom = self.room;
+    const std::int64_t oldFiles = files(folder);
+    const std::int64_t oldFolders = folders(folder);
+    const Folder* old = folderOf(folder);
+    const std::int64_t oldUnreadable =
+        (self.flags & unreadable ? 1 : 0) + (old ? std::int64_t(old->unreadableBelow) : 0);
+
+    // The fresh root is the folder itself; every other fresh entry moves up by base.
+    const Index base = Index(nodes_.size()) - 1;
+    const Index folderBase = Index(folders_.size());
+    const auto nameBase = std::uint32_t(names_.size());
+    const auto moved = [&](Index i) { return i == 0 ? folder : i + base; };
+    names_.insert(names_.end(), fresh.names_.begin(), fresh.names_.end());
+    for (std::size_t k = 1; k < fresh.nodes_.size(); ++k) {
+        Node n = fresh.nodes_[k];
+        n.nameOffset += nameBase;
+        n.parent = moved(n.parent);
+        if (n.folder != none) n.folder += folderBase;
+        nodes_.push_back(n);
+    }
+    for (Folder f : fresh.folders_) {
+        f.node = moved(f.node);
+        f.first += base;
+        folders_.push_back(f);
+    }
+    for (LinkInfo l : fresh.links_) {
+        l.node += base;
+        links_.push_back(l);  // after every older node, so the list stays in node order
+    }
+
+    Node& grafted = nodes_[folder];
+    const Node& freshRoot = fresh.nodes_[0];
+    Folder& record = folders_[freshRoot.folder + folderBase];
+    grafted.folder = freshRoot.folder + folderBase;
+    grafted.room = freshRoot.room;
+    grafted.flags =
+        std::uint8_t((grafted.flags & ~(unreadable | errorBelow)) | (freshRoot.flags & errorBelow));
+    record.latest = std::max(record.latest, grafted.changed);
+
+    const bool counted = counts(grafted);
+    const std::int64_t room = counted ? grafted.room - oldRoom : 0;
+    const std::int64_t moreFiles = record.files - oldFiles;
+    const std::int64_t moreFolders = record.folders - oldFolders;
+    const std::int64_t moreUnreadable = std::int64_t(record.unreadableBelow) - oldUnreadable;
+    for (Index at = grafted.parent; at != none; at = nodes_[at].parent) {
+        Node& up = nodes_[at];
+        Folder& f = folders_[up.folder];
+        up.room += room;
+        f.files += moreFiles;
+        f.folders += moreFolders;
+        f.unreadableBelow = std::uint32_t(std::int64_t(f.unreadableBelow) + moreUnreadable);
+        f.latest = latestOfBlock(f);
+        up.flags = std::uint8_t(f.unreadableBelow ? up.flags | errorBelow : up.flags & ~errorBelow);
+    }
+}
+
+std::int64_t SpaceTree::latestOfBlock(const Folder& f) const {
+    std::int64_t latest = nodes_[f.node].changed;
+    for (Index c = f.first; c < f.first + f.count; ++c) {
+        if (!counts(nodes_[c])) continue;
+        latest = std::max(latest, nodes_[c].changed);
+        if (const Folder* sub = folderOf(c)) latest = std::max(latest, sub->latest);
+    }
+    return latest;
+}
+
+QSet<std::pair<std::uint64_t, std::uint64_t>> SpaceTree::linksCountedOutside(Index folder) const {
+    QSet<std::pair<std::uint64_t, std::uint64_t>> out;
+    for (const LinkInfo& l : links_) {
+        bool outside = !(nodes_[l.node].flags & (linkRepeat | removed));
+        for (Index at = nodes_[l.node].parent; outside && at != none; at = nodes_[at].parent)
+            outside = at != folder && !(nodes_[at].flags & removed);
+        if (outside) out.insert({l.device, l.inode});
+    }
+    return out;
+}
+
 std::size_t SpaceTree::memoryBytes() const {
     return nodes_.capacity() * sizeof(Node) + folders_.capacity() * sizeof(Folder) +
            names_.capacity() + links_.capacity() * sizeof(LinkInfo);
@@ -308,11 +394,24 @@ void SpaceScan::end() {
 bool SpaceScan::run(const QByteArray& drive, EventPump* pump) {
     abort = false;
     if (!begin(drive)) return false;
+    walk(drive, pump);
+    return result_.rootOpened;
+}
+
+bool SpaceScan::rescan(const QByteArray& folder,
+                       QSet<std::pair<std::uint64_t, std::uint64_t>> counted, EventPump* pump) {
+    abort = false;
+    if (!begin(folder)) return false;
+    linked_ = std::move(counted);
+    walk(folder, pump);
+    return result_.rootOpened;
+}
+
+void SpaceScan::walk(const QByteArray& drive, EventPump* pump) {
     WalkSettings settings;
     settings.entersHidden = true;
     result_ = walkFolders(platform_, drive, true, settings, sink(), abort, pump);
     end();
-    return result_.rootOpened;
 }
 
 }  // namespace rk

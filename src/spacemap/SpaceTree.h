@@ -24,6 +24,9 @@ namespace rk {
 // where it is met first. Folders that could not be read are kept, marked, with their own room,
 // and counted up the tree; another file system mounted inside is kept as an excluded entry that
 // counts nothing.
+//
+// A folder scanned again is grafted in place of its old subtree: the fresh entries go at the
+// end of the arrays and the old ones stay there, out of reach, until the next whole scan.
 class SpaceTree {
 public:
     using Index = std::uint32_t;
@@ -103,6 +106,13 @@ public:
 
     // Takes a deleted entry's room, files and folders off its folders' totals, and marks it.
     void remove(Index i);
+    // Puts a fresh scan of a folder (its root the folder) in place of what was known below it,
+    // and corrects the totals of every folder above. The root takes the fresh tree whole.
+    void graft(Index folder, SpaceTree&& fresh);
+    // The files of several links counted outside a folder, as (device, inode): a scan of the
+    // folder alone counts their other links there as repeats, so no room is counted twice.
+    [[nodiscard]] QSet<std::pair<std::uint64_t, std::uint64_t>> linksCountedOutside(
+        Index folder) const;
 
     // Bytes held, for the benchmark: what the containers have reserved.
     [[nodiscard]] std::size_t memoryBytes() const;
@@ -124,7 +134,8 @@ public:
     void compact();
 
 private:
-    void total(Index folderNode);
+    // The latest last write below a folder, from its entries' and sub-folders' figures.
+    [[nodiscard]] std::int64_t latestOfBlock(const Folder& f) const;
 
     std::vector<Node> nodes_;
     std::vector<Folder> folders_;
@@ -144,6 +155,10 @@ public:
     bool abort = false;
     // Walks drive into a fresh tree. False when the drive's root could not be opened.
     bool run(const QByteArray& drive, EventPump* pump = nullptr);
+    // Walks one folder of a tree scanned before into a fresh tree of its own, with the files
+    // of several links that tree counted elsewhere taken as met already.
+    bool rescan(const QByteArray& folder, QSet<std::pair<std::uint64_t, std::uint64_t>> counted,
+                EventPump* pump = nullptr);
 
     // The sink that fills the tree, for a job that walks on its own.
     [[nodiscard]] WalkSink& sink();
@@ -160,6 +175,7 @@ public:
 private:
     class Sink;
     friend class Sink;
+    void walk(const QByteArray& drive, EventPump* pump);
 
     const Platform& platform_;
     SpaceTree tree_;

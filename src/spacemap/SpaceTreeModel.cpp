@@ -155,4 +155,34 @@ void SpaceTreeModel::removeNode(SpaceTree::Index node) {
                          index(up.row(), ColumnCount - 1, up.parent()));
 }
 
+void SpaceTreeModel::graft(SpaceTree::Index folder, SpaceTree&& fresh) {
+    const QModelIndex at = indexOf(folder);
+    if (!at.isValid() || folder == tree_->root()) {
+        beginResetModel();
+        tree_->graft(folder, std::move(fresh));
+        rows_.clear();
+        endResetModel();
+        return;
+    }
+    // The old rows go, then the fresh ones come: no row ever stands for an entry that is out
+    // of reach. The rows above keep their order, as after a deletion.
+    if (const int old = rowCount(at); old > 0) {
+        beginRemoveRows(at, 0, old - 1);
+        rows_.insert(folder, {});
+        endRemoveRows();
+    }
+    tree_->graft(folder, std::move(fresh));
+    const int count = int(tree_->children(folder).size());
+    if (count > 0) {
+        beginInsertRows(at, 0, count - 1);
+        rows_.remove(folder);
+        endInsertRows();
+    } else {
+        rows_.remove(folder);
+    }
+    for (QModelIndex up = at; up.isValid(); up = up.parent())
+        emit dataChanged(index(up.row(), 0, up.parent()),
+                         index(up.row(), ColumnCount - 1, up.parent()));
+}
+
 }  // namespace rk

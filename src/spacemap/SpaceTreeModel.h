@@ -26,6 +26,8 @@ public:
     // Takes a deleted entry out of the tree and its row out of the view; its folders'
     // totals fall.
     void removeNode(SpaceTree::Index node);
+    // Puts a fresh scan of a folder in place of its rows; the totals above change with it.
+    void graft(SpaceTree::Index folder, SpaceTree&& fresh);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

@@ -113,6 +113,9 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     btDelete_ = makeToolButton(this, QStringLiteral("btDelete"), QStringLiteral("&Delete"),
                                QStringLiteral("Delete the folder or file, or send it to the trash"),
                                QStyle::SP_TrashIcon);
+    btRescan_ =
+        makeToolButton(this, QStringLiteral("btRescan"), QStringLiteral("&Rescan"),
+                       QStringLiteral("Scan the selected folder again"), QStyle::SP_BrowserReload);
 
     model_ = new SpaceTreeModel(this);
     view_ = new QTreeView(this);
@@ -131,7 +134,7 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b :
-         {btScan_, btAbort_, btOpen_, btCompare_, btUp_, btBrowse_, btView_, btDelete_})
+         {btScan_, btAbort_, btOpen_, btCompare_, btUp_, btBrowse_, btView_, btDelete_, btRescan_})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(btClose_);
@@ -160,6 +163,7 @@ TfrmSpaceMap::TfrmSpaceMap(const Services& services, QWidget* parent)
     connect(btBrowse_, &QPushButton::clicked, this, &TfrmSpaceMap::btBrowseClick);
     connect(btView_, &QPushButton::clicked, this, &TfrmSpaceMap::btViewClick);
     connect(btDelete_, &QPushButton::clicked, this, &TfrmSpaceMap::btDeleteClick);
+    connect(btRescan_, &QPushButton::clicked, this, &TfrmSpaceMap::btRescanClick);
     connect(drives_, &DriveCheckPanel::cb1Click, this, [this] { updateButtons(); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         map_->setSelected(selected());
@@ -197,6 +201,16 @@ void TfrmSpaceMap::updateButtons() {
     // A scan of another moment or machine shows what was there, not what is.
     btDelete_->setEnabled(!scanning && !readOnly_ && !deleting_ && (folder || file) &&
                           at != tree_.root());
+    btRescan_->setEnabled(!scanning && !readOnly_ && !deleting_ &&
+                          folderToRescan() != SpaceTree::none);
+}
+
+SpaceTree::Index TfrmSpaceMap::folderToRescan() const {
+    SpaceTree::Index at = selected();
+    if (at != SpaceTree::none && !tree_.has(at, SpaceTree::isFolder)) at = tree_.node(at).parent;
+    // Another file system mounted here is not part of this scan.
+    if (at == SpaceTree::none || tree_.has(at, SpaceTree::otherMount)) return SpaceTree::none;
+    return at;
 }
 
 void TfrmSpaceMap::btScanClick() {
@@ -222,17 +236,71 @@ void TfrmSpaceMap::scanEnded() {
                                             ? QByteArray()
                                             : drives_->checkedDrives().front().mountPoint));
     } else {
+        incomplete_ = r.aborted;
         showTree();
-        QString text = QStringLiteral("Files : %1   Folders : %2")
-                           .arg(formatThousands(tree_.files(tree_.root())),
-                                formatThousands(tree_.folders(tree_.root())));
-        if (const SpaceTree::Folder* f = tree_.folderOf(tree_.root()))
-            text += skippedFoldersNote(f->unreadableBelow);
-        if (r.aborted) text += QStringLiteral("   ") + listIncompleteText();
-        status_->setText(text);
+        showTotals();
     }
     updateButtons();
     if (closeAsked_) QDialog::reject();
+}
+
+void TfrmSpaceMap::showTotals() {
+    QString text = QStringLiteral("Files : %1   Folders : %2")
+                       .arg(formatThousands(tree_.files(tree_.root())),
+                            formatThousands(tree_.folders(tree_.root())));
+    if (const SpaceTree::Folder* f = tree_.folderOf(tree_.root()))
+        text += skippedFoldersNote(f->unreadableBelow);
+    if (incomplete_) text += QStringLiteral("   ") + listIncompleteText();
+    status_->setText(text);
+}
+
+void TfrmSpaceMap::btRescanClick() {
+    const SpaceTree::Index folder = folderToRescan();
+    if (folder == SpaceTree::none || readOnly_ || isScanning() || deleting_) return;
+    const QByteArray path = tree_.path(folder);
+    status_->setText(QStringLiteral("Scanning ") + displayPath(path));
+    // The tree stays on show, unchanged, while the folder is read into a tree of its own.
+    job_.start(
+        [this, path, counted = tree_.linksCountedOutside(folder)]() mutable {
+            scan_->rescan(path, std::move(counted), &ScanJob::pump());
+        },
+        [this, folder] { rescanEnded(folder); });
+    updateButtons();
+}
+
+void TfrmSpaceMap::rescanEnded(SpaceTree::Index folder) {
+    const WalkResult& r = scan_->result();
+    if (closeAsked_) {
+        QDialog::reject();
+        return;
+    }
+    if (!r.rootOpened) {
+        showTotals();
+        services_.showError(QStringLiteral("Can't open folder ") + displayPath(tree_.path(folder)));
+    } else if (r.aborted) {
+        // Half a folder would show less than is there: what was known stays.
+        showTotals();
+        status_->setText(status_->text() + QStringLiteral("   Rescan aborted: ") +
+                         displayPath(tree_.path(folder)) +
+                         QStringLiteral(" shows the earlier scan."));
+    } else {
+        // A map zoomed into the old subtree shows the folder itself.
+        for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none;
+             up = tree_.node(up).parent)
+            if (up == folder && map_->zoomed() != folder) zoom(folder);
+        const bool whole = folder == tree_.root();
+        model_->graft(folder, scan_->takeTree());
+        if (whole) {
+            showTree();
+        } else {
+            map_->refresh();
+            select(folder);
+            view_->expand(model_->indexOf(folder));
+        }
+        if (whole) incomplete_ = false;
+        showTotals();
+    }
+    updateButtons();
 }
 
 void TfrmSpaceMap::showTree() {

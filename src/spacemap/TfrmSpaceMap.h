@@ -36,6 +36,9 @@ public:
     void btBrowseClick();
     void btViewClick();
     void btDeleteClick();
+    // Scans the selected folder (a file's folder) again and puts what is there now in place
+    // of what the tree knew; the rest of the tree stays as it was.
+    void btRescanClick();
     void btOpenClick();
     // Shows a scan read from a file instead of one made here; false (and the user told) when
     // the file cannot be read.
@@ -62,6 +65,10 @@ protected:
 private:
     [[nodiscard]] std::optional<QByteArray> chooseScanFile(const QString& title) const;
     void scanEnded();
+    void rescanEnded(SpaceTree::Index folder);
+    void showTotals();
+    // The folder a rescan would read: the selected folder, or the selected file's.
+    [[nodiscard]] SpaceTree::Index folderToRescan() const;
     void showTree();
     void zoom(SpaceTree::Index folder);
     // The shared confirmations and deletions; true when the entry is gone.
@@ -73,6 +80,7 @@ private:
     std::unique_ptr<SpaceScan> scan_;
     ScanJob job_;
     bool readOnly_ = false;
+    bool incomplete_ = false;  // the scan shown was aborted
     bool closeAsked_ = false;
     bool deleting_ = false;
 
@@ -86,6 +94,7 @@ private:
     QPushButton* btBrowse_;
     QPushButton* btView_;
     QPushButton* btDelete_;
+    QPushButton* btRescan_;
     QTreeView* view_;
     QSplitter* splitter_;
     SpaceTreeModel* model_;

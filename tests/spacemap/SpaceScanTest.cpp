@@ -122,6 +122,46 @@ TEST_F(SpaceScanTest, ARemovedFolderOrFileLeavesItsFoldersTotals) {
         EXPECT_NE(c, media);
 }
 
+// A folder scanned again stands in the tree as a whole new scan would show it: its totals and
+// every total above, a file linked inside and outside counted once, a folder that can be read
+// now counted with what it holds.
+TEST_F(SpaceScanTest, AFolderScannedAgainIsGraftedAsAWholeScanWouldCountIt) {
+    test::makeRoomTree(tree);  // clips/clip.bin is also other/clip-too.bin
+    test::writeWhole(tree, "locked/inner/x", 20000);
+    platform.failToOpen(tree.path("locked"), EACCES);
+    SpaceTree t = scan();
+    const auto rescanned = [&](const QByteArray& relative) {
+        const QByteArray path = relative.isEmpty() ? tree.root() : tree.path(relative);
+        const SpaceTree::Index at = t.find(path);
+        EXPECT_NE(at, SpaceTree::none) << relative.constData();
+        SpaceScan s(platform);
+        EXPECT_TRUE(s.rescan(path, t.linksCountedOutside(at)));
+        t.graft(at, s.takeTree());
+    };
+
+    // Unchanged on disk, each of the two links' folders scanned again changes nothing.
+    const QByteArray before = test::treeReport(t);
+    rescanned("other");
+    rescanned("clips");
+    EXPECT_EQ(test::treeReport(t), before);
+
+    test::writeWhole(tree, "media/deep/new.bin", 40000);
+    ASSERT_EQ(::unlink(tree.path("media/movie.bin").constData()), 0);  // same.bin keeps it
+    ASSERT_EQ(::unlink(tree.path("media/same.bin").constData()), 0);
+    platform.openAgain(tree.path("locked"));
+    rescanned("media");
+    rescanned("locked");
+    const SpaceTree fresh = scan();
+    EXPECT_EQ(test::treeReport(t), test::treeReport(fresh));
+    EXPECT_FALSE(t.has(t.root(), SpaceTree::errorBelow));
+    EXPECT_EQ(t.latest(t.root()), fresh.latest(fresh.root()));
+    EXPECT_NE(t.find(tree.path("media/deep/new.bin")), SpaceTree::none);
+    EXPECT_EQ(t.find(tree.path("media/movie.bin")), SpaceTree::none);
+
+    rescanned("");  // the root: the fresh tree whole
+    EXPECT_EQ(test::treeReport(t), test::treeReport(fresh));
+}
+
 TEST_F(SpaceScanTest, ChildrenComeLargestFirstAndTheRootCanBeEmpty) {
     test::writeWhole(tree, "b/x", 8192);
     test::writeWhole(tree, "a/x", 8192);

@@ -127,6 +127,47 @@ TEST_F(TfrmSpaceMapTest, DeletingAFileTakesItsRoomOffEveryFolderAbove) {
     EXPECT_EQ(w.selected(), at("photos/2020"));
 }
 
+// Rescan reads the selected folder again and nothing else; a map zoomed inside it shows the
+// folder itself, with what is there now.
+TEST_F(TfrmSpaceMapTest, RescanRefreshesOneFolderAndTheTotalsAbove) {
+    TfrmSpaceMap& w = scanned();
+    QAbstractItemModelTester tester(w.treeView()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const SpaceTree& t = w.tree();
+    const SpaceTree::Index photos = at("photos");
+    w.select(photos);
+    w.treeView()->expand(w.treeView()->currentIndex());
+    w.select(at("photos/2020/b.jpg"));  // a file rescans its folder
+    w.mapView()->zoomTo(at("photos/2020"));
+    const std::int64_t room = t.node(t.root()).room;
+    const std::int64_t musicRoom = t.node(at("music")).room;
+    test::writeWhole(tree, "photos/2020/new.jpg", 64 * 1024);
+    ASSERT_TRUE(QDir(QFile::decodeName(tree.path("music"))).removeRecursively());
+
+    w.select(photos);
+    auto* rescan = w.findChild<QPushButton*>(QStringLiteral("btRescan"));
+    ASSERT_TRUE(rescan->isEnabled());
+    rescan->click();
+    test::finishScans();
+    const SpaceTree::Index added = at("photos/2020/new.jpg");
+    ASSERT_NE(added, SpaceTree::none);
+    EXPECT_EQ(t.node(t.root()).room, room + t.node(added).room);
+    EXPECT_EQ(t.files(t.root()), 5);
+    EXPECT_EQ(t.node(at("music")).room, musicRoom);  // not read again
+    EXPECT_EQ(w.mapView()->zoomed(), photos);
+    EXPECT_EQ(w.selected(), photos);
+    w.mapView()->grab();
+    EXPECT_FALSE(w.mapView()->rectOf(added).isEmpty());
+    EXPECT_TRUE(rescan->isEnabled());
+
+    // A folder that has gone meanwhile is said so; the tree stays as it was.
+    w.select(at("music"));
+    rescan->click();
+    test::finishScans();
+    EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
+    EXPECT_EQ(t.node(at("music")).room, musicRoom);
+}
+
 // Entries too small to see are drawn as part of their folder, not as slivers.
 TEST_F(TfrmSpaceMapTest, WhatWouldBeThinnerThanTwoPixelsIsPartOfItsFolder) {
     for (int i = 0; i < 400; ++i)
@@ -167,6 +208,7 @@ TEST_F(TfrmSpaceMapTest, AnOpenedScanIsReadOnly) {
     w.select(at("photos"));
     auto* del = w.findChild<QPushButton*>(QStringLiteral("btDelete"));
     EXPECT_FALSE(del->isEnabled());
+    EXPECT_FALSE(w.findChild<QPushButton*>(QStringLiteral("btRescan"))->isEnabled());
     w.btDeleteClick();
     EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(tree.path("photos"))));
 

@@ -42,6 +42,7 @@ public:
     explicit TestPlatform(std::vector<QByteArray> driveFolders = {});
 
     void failToOpen(const QByteArray& path, int error) { failures_[path] = error; }
+    void openAgain(const QByteArray& path) { failures_.remove(path); }
     void failToRead(const QByteArray& path, int error) { readFailures_[path] = error; }
     void setCurrentFolder(QByteArray folder) { current_ = std::move(folder); }
     // Offers one more drive folder from now on, as a stick mounted while the program runs.
