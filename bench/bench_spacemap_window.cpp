@@ -1,7 +1,7 @@
 // The space map's picture of a whole scanned tree: the first layout and paint at one size, and
 // the repaint after the window is resized (laid out anew), offscreen.
 //
-//   bench_spacemap_window DIR
+//   bench_spacemap_window DIR [PICTURE.png]    (the map at 1600x1000, to look at)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -11,8 +11,8 @@
 #include "spacemap/SpaceTree.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: bench_spacemap_window DIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: bench_spacemap_window DIR [PICTURE.png]\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -42,5 +42,9 @@ int main(int argc, char** argv) {
             std::printf("repaint after a resize to %dx%d: %.0f ms\n", size.width(), size.height(),
                         double(clock.nsecsElapsed()) / 1e6);
         }
+    if (argc == 3) {
+        view.resize(1600, 1000);
+        view.grab().save(QString::fromLocal8Bit(argv[2]));
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QToolTip>
 
 #include "common/TextHelpers.h"
+#include "spacemap/MapCanvas.h"
 #include "spacemap/SpaceTreeModel.h"
 #include "spacemap/Treemap.h"
 
@@ -18,6 +19,8 @@ constexpr double smallest = 2.0;  // pixels: anything thinner is drawn as part o
 }  // namespace
 
 SpaceMapView::SpaceMapView(QWidget* parent) : QWidget(parent) {
+    for (int k = 0; k < KindCount; ++k)
+        shades_[std::size_t(k)] = MapCanvas::cushion(colourOf(Kind(k)));
     setMouseTracking(true);
     setMinimumSize(120, 90);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -40,6 +43,14 @@ QString SpaceMapView::kindName(Kind kind) {
 SpaceMapView::Kind SpaceMapView::kindOf(QByteArrayView fileName) {
     // One look-up per extension: a map of a million files has a few hundred.
     static QHash<QByteArray, Kind> known;
+    // A library's versioned name (libz.so.1.2.13) ends in its version, not its kind.
+    if (const qsizetype so = fileName.indexOf(".so."); so > 0) {
+        const QByteArrayView version = fileName.sliced(so + 4);
+        if (!version.isEmpty() && std::all_of(version.begin(), version.end(), [](char c) {
+                return (c >= '0' && c <= '9') || c == '.';
+            }))
+            return Program;
+    }
     const qsizetype dot = fileName.lastIndexOf('.');
     const QByteArray extension =
         dot > 0 ? fileName.sliced(dot + 1).toByteArray().toLower() : QByteArray();
@@ -94,14 +105,35 @@ void SpaceMapView::setSelected(SpaceTree::Index node) {
 }
 
 void SpaceMapView::refresh() {
-    order_.clear();
-    kinds_.clear();
+    entries_.clear();
+    kinds_.assign(tree_ ? tree_->size() : 0, unknownKind);
     stale_ = true;
     update();
 }
 
 void SpaceMapView::resizeEvent(QResizeEvent*) {
     stale_ = true;
+}
+
+const SpaceMapView::Entries& SpaceMapView::entriesOf(SpaceTree::Index folder) {
+    auto it = entries_.find(folder);
+    if (it != entries_.end()) return it->second;
+    Entries e;
+    e.nodes = tree_->children(folder);
+    // Another file system mounted here takes no room in this one: it goes last, with nothing.
+    std::stable_partition(e.nodes.begin(), e.nodes.end(), [this](SpaceTree::Index c) {
+        return !tree_->has(c, SpaceTree::otherMount);
+    });
+    e.rooms.reserve(e.nodes.size());
+    for (const SpaceTree::Index c : e.nodes)
+        e.rooms.push_back(tree_->has(c, SpaceTree::otherMount) ? 0 : tree_->node(c).room);
+    return entries_.emplace(folder, std::move(e)).first->second;
+}
+
+SpaceMapView::Kind SpaceMapView::kindOfFile(SpaceTree::Index file) {
+    std::uint8_t& kind = kinds_[file];
+    if (kind == unknownKind) kind = std::uint8_t(kindOf(tree_->nameView(file)));
+    return Kind(kind);
 }
 
 void SpaceMapView::layOut() {
@@ -111,50 +143,64 @@ void SpaceMapView::layOut() {
     picture_.fill(palette().color(QPalette::Base));
     stale_ = false;
     if (!tree_ || zoomed_ == SpaceTree::none) return;
-    QPainter p(&picture_);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    const QColor folderFill = palette().color(QPalette::Window).darker(110);
+    if (kinds_.size() != tree_->size()) kinds_.assign(tree_->size(), unknownKind);
+    MapCanvas canvas(picture_);
+    const QRgb folderFill = palette().color(QPalette::Window).darker(110).rgb();
+    const QRgb outline = palette().color(QPalette::Dark).rgb();
+    std::vector<std::int64_t> weights;
     std::vector<Placed> stack{{QRectF(rect()), zoomed_}};
     while (!stack.empty()) {
         const Placed item = stack.back();
         stack.pop_back();
         placed_.push_back(item);
-        const SpaceTree::Node& n = tree_->node(item.node);
-        if (!(n.flags & SpaceTree::isFolder)) {
-            // A cushion: lit from the upper left, darker towards the far edges.
-            auto kind = kinds_.find(item.node);
-            if (kind == kinds_.end())
-                kind = kinds_.emplace(item.node, kindOf(tree_->nameView(item.node))).first;
-            const QColor base = colourOf(kind->second);
-            // Too small for the shading to show: one colour is as good and much quicker.
-            if (item.rect.width() * item.rect.height() < 64) {
-                p.fillRect(item.rect, base);
-                continue;
-            }
-            QLinearGradient shade(item.rect.topLeft(), item.rect.bottomRight());
-            shade.setColorAt(0, base.lighter(135));
-            shade.setColorAt(0.5, base);
-            shade.setColorAt(1, base.darker(150));
-            p.fillRect(item.rect, shade);
+        if (!tree_->has(item.node, SpaceTree::isFolder)) {
+            const Kind kind = kindOfFile(item.node);
+            // Too small for the shading to show: one colour is as good.
+            if (item.rect.width() * item.rect.height() < 64)
+                canvas.fill(item.rect, shades_[kind][MapCanvas::Shades().size() / 2]);
+            else
+                canvas.shade(item.rect, shades_[kind]);
             continue;
         }
-        p.fillRect(item.rect, folderFill);
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawRect(item.rect.adjusted(0, 0, -1, -1));
+        canvas.fill(item.rect, folderFill);
+        canvas.frame(item.rect, outline);
         const QRectF inner = item.rect.adjusted(1, 1, -1, -1);
         if (inner.width() < smallest || inner.height() < smallest) continue;
-        auto sorted = order_.find(item.node);
-        if (sorted == order_.end())
-            sorted = order_.emplace(item.node, tree_->children(item.node)).first;
-        const std::vector<SpaceTree::Index>& children = sorted->second;
-        std::vector<std::int64_t> weights;
-        weights.reserve(children.size());
-        for (const SpaceTree::Index c : children)
-            weights.push_back(tree_->has(c, SpaceTree::otherMount) ? 0 : tree_->node(c).room);
+        const Entries& entries = entriesOf(item.node);
+        // The entries that would come out smaller than the smallest square are laid out as
+        // one, which is the folder's own colour: a folder of thousands lays out its few
+        // visible ones.
+        std::int64_t total = 0;
+        for (const std::int64_t room : entries.rooms)
+            total += room;
+        if (total <= 0) continue;
+        const double perByte = inner.width() * inner.height() / double(total);
+        weights.clear();
+        std::int64_t rest = total;
+        for (const std::int64_t room : entries.rooms) {
+            if (double(room) * perByte < smallest * smallest) break;
+            weights.push_back(room);
+            rest -= room;
+        }
+        const std::size_t shown = weights.size();
+        if (rest > 0) {
+            // In its place by size, so the squarified rows stay largest first.
+            weights.insert(std::upper_bound(weights.begin(), weights.end(), rest, std::greater<>()),
+                           rest);
+        }
+        const std::size_t restAt =
+            rest > 0 ? std::size_t(std::upper_bound(entries.rooms.begin(),
+                                                    entries.rooms.begin() + std::ptrdiff_t(shown),
+                                                    rest, std::greater<>()) -
+                                   entries.rooms.begin())
+                     : shown;
         const std::vector<QRectF> rects = squarify(weights, inner);
-        for (std::size_t i = rects.size(); i-- > 0;)
+        for (std::size_t i = rects.size(); i-- > 0;) {
+            if (i == restAt && rest > 0) continue;
+            const std::size_t entry = rest > 0 && i > restAt ? i - 1 : i;
             if (rects[i].width() >= smallest && rects[i].height() >= smallest)
-                stack.push_back({rects[i], children[i]});
+                stack.push_back({rects[i], entries.nodes[entry]});
+        }
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <QHash>
 #include <QWidget>
+#include <array>
 #include <unordered_map>
 #include <vector>
 
+#include "spacemap/MapCanvas.h"
 #include "spacemap/SpaceTree.h"
 
 namespace rk {
@@ -54,7 +56,14 @@ private:
         QRectF rect;
         SpaceTree::Index node;
     };
+    // A folder's entries as the map lays them out: largest first, with their weights.
+    struct Entries {
+        std::vector<SpaceTree::Index> nodes;
+        std::vector<std::int64_t> rooms;
+    };
     void layOut();
+    const Entries& entriesOf(SpaceTree::Index folder);
+    Kind kindOfFile(SpaceTree::Index file);
 
     const SpaceTree* tree_ = nullptr;
     SpaceTree::Index zoomed_ = SpaceTree::none;
@@ -62,8 +71,10 @@ private:
     std::vector<Placed> placed_;  // in drawing order: folders before what they hold
     // What a resize lays out again is the same folders in the same order: each folder's
     // entries sorted once, and each file's kind found once, until the tree changes.
-    std::unordered_map<SpaceTree::Index, std::vector<SpaceTree::Index>> order_;
-    std::unordered_map<SpaceTree::Index, Kind> kinds_;
+    std::unordered_map<SpaceTree::Index, Entries> entries_;
+    static constexpr std::uint8_t unknownKind = 0xff;
+    std::vector<std::uint8_t> kinds_;  // by node
+    std::array<MapCanvas::Shades, KindCount> shades_;
     QImage picture_;
     bool stale_ = true;
 };
