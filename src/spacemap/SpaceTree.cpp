@@ -20,7 +20,7 @@ bool counts(const SpaceTree::Node& n) {
 
 QByteArray SpaceTree::name(Index i) const {
     const Node& n = nodes_[i];
-    return QByteArray(names_.data() + n.nameOffset, n.nameLength);
+    return QByteArray(names_.at(n.nameOffset), n.nameLength);
 }
 
 QByteArray SpaceTree::path(Index i) const {
@@ -114,7 +114,8 @@ void SpaceTree::graft(Index folder, SpaceTree&& fresh) {
         return;
     }
     if (nodes_.size() + fresh.nodes_.size() >= none - 1 ||
-        names_.size() + fresh.names_.size() > std::numeric_limits<std::uint32_t>::max())
+        names_.end() + fresh.names_.end() + 2 * NameArena::blockSize >
+            std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("space map: too many entries");
     Node& self = nodes_[folder];
     const std::int64_t oldRoom = self.room;
@@ -127,12 +128,10 @@ void SpaceTree::graft(Index folder, SpaceTree&& fresh) {
     // The fresh root is the folder itself; every other fresh entry moves up by base.
     const Index base = Index(nodes_.size()) - 1;
     const Index folderBase = Index(folders_.size());
-    const auto nameBase = std::uint32_t(names_.size());
     const auto moved = [&](Index i) { return i == 0 ? folder : i + base; };
-    names_.insert(names_.end(), fresh.names_.begin(), fresh.names_.end());
     for (std::size_t k = 1; k < fresh.nodes_.size(); ++k) {
         Node n = fresh.nodes_[k];
-        n.nameOffset += nameBase;
+        n.nameOffset = names_.add(fresh.names_.at(n.nameOffset), n.nameLength);
         n.parent = moved(n.parent);
         if (n.folder != none) n.folder += folderBase;
         nodes_.push_back(n);
@@ -195,8 +194,8 @@ QSet<std::pair<std::uint64_t, std::uint64_t>> SpaceTree::linksCountedOutside(Ind
 }
 
 std::size_t SpaceTree::memoryBytes() const {
-    return nodes_.capacity() * sizeof(Node) + folders_.capacity() * sizeof(Folder) +
-           names_.capacity() + links_.capacity() * sizeof(LinkInfo);
+    return nodes_.bytes() + folders_.capacity() * sizeof(Folder) + names_.bytes() +
+           links_.capacity() * sizeof(LinkInfo);
 }
 
 SpaceTree::Index SpaceTree::addRoot(const QByteArray& path, std::int64_t ownRoom,
@@ -224,21 +223,21 @@ SpaceTree::Index SpaceTree::addEntry(const QByteArray& name, std::int64_t room, 
                                      std::int64_t changed, std::uint8_t flags) {
     // Offsets and indices are 32 bits: four thousand million entries and names' bytes.
     if (nodes_.size() >= none - 1 ||
-        names_.size() + std::size_t(name.size()) > std::numeric_limits<std::uint32_t>::max() ||
+        names_.end() + std::size_t(name.size()) + NameArena::blockSize >
+            std::numeric_limits<std::uint32_t>::max() ||
         name.size() > std::numeric_limits<std::uint16_t>::max())
         throw std::length_error("space map: too many entries");
     Node n;
     n.room = room;
     n.length = length;
     n.changed = changed;
-    n.nameOffset = std::uint32_t(names_.size());
     n.nameLength = std::uint16_t(name.size());
     n.flags = flags;
     if (filling_ != none) {
         n.parent = folders_[filling_].node;
         ++folders_[filling_].count;
     }
-    names_.insert(names_.end(), name.constData(), name.constData() + name.size());
+    n.nameOffset = names_.add(name.constData(), std::size_t(name.size()));
     nodes_.push_back(n);
     return Index(nodes_.size() - 1);
 }
@@ -276,9 +275,9 @@ void SpaceTree::finish() {
 }
 
 void SpaceTree::compact() {
-    nodes_.shrink_to_fit();
+    nodes_.trim();
     folders_.shrink_to_fit();
-    names_.shrink_to_fit();
+    names_.trim();
     links_.shrink_to_fit();
 }
 

@@ -13,12 +13,87 @@
 
 namespace rk {
 
+// Storage that grows a block at a time: growing never copies what is there, so a tree of
+// millions of entries never holds two copies of itself while it is read.
+template <typename T, unsigned Bits>
+class BlockArray {
+public:
+    static constexpr std::size_t blockSize = std::size_t(1) << Bits;
+
+    [[nodiscard]] std::size_t size() const { return size_; }
+    [[nodiscard]] bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return blocks_[i >> Bits][i & (blockSize - 1)]; }
+    const T& operator[](std::size_t i) const { return blocks_[i >> Bits][i & (blockSize - 1)]; }
+    void push_back(const T& value) {
+        if ((size_ & (blockSize - 1)) == 0) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(blockSize);
+        }
+        blocks_.back().push_back(value);
+        ++size_;
+    }
+    // Lets go of the last block's room beyond what it holds.
+    void trim() {
+        if (!blocks_.empty()) blocks_.back().shrink_to_fit();
+    }
+    [[nodiscard]] std::size_t bytes() const {
+        std::size_t out = 0;
+        for (const std::vector<T>& b : blocks_)
+            out += b.capacity() * sizeof(T);
+        return out;
+    }
+
+private:
+    std::vector<std::vector<T>> blocks_;
+    std::size_t size_ = 0;
+};
+
+// Names' bytes, a block at a time; a name never straddles two blocks, so each one is read
+// where it is kept. A name is found by its offset, which is the block's number and the
+// place in it.
+class NameArena {
+public:
+    static constexpr unsigned bits = 20;
+    static constexpr std::size_t blockSize = std::size_t(1) << bits;
+
+    // The offset the next name would get, at most: what the offsets have reached.
+    [[nodiscard]] std::size_t end() const {
+        return blocks_.empty() ? 0 : (blocks_.size() - 1) * blockSize + blocks_.back().size();
+    }
+    [[nodiscard]] const char* at(std::uint32_t offset) const {
+        return blocks_[offset >> bits].data() + (offset & (blockSize - 1));
+    }
+    // Keeps a name (shorter than a block) and gives its offset.
+    std::uint32_t add(const char* bytes, std::size_t length) {
+        if (blocks_.empty() || blocks_.back().size() + length > blockSize) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(blockSize);
+        }
+        const auto offset = std::uint32_t((blocks_.size() - 1) * blockSize + blocks_.back().size());
+        blocks_.back().insert(blocks_.back().end(), bytes, bytes + length);
+        return offset;
+    }
+    void trim() {
+        if (!blocks_.empty()) blocks_.back().shrink_to_fit();
+    }
+    [[nodiscard]] std::size_t bytes() const {
+        std::size_t out = 0;
+        for (const std::vector<char>& b : blocks_)
+            out += b.capacity();
+        return out;
+    }
+
+private:
+    std::vector<std::vector<char>> blocks_;
+};
+
 // Every file and folder of one drive with its folders' subtree totals, as the space map shows
 // them. There will be millions of entries, so an entry is kept small: one flat Node each, the
 // names' bytes in one arena, a folder's entries in one contiguous block of nodes (in listing
 // order), and what only folders need (their block, their totals) in a Folder record of their
-// own. A Node is 40 bytes; with a name of about twenty bytes and the folders' records, a scan
-// of 1,000,000 files keeps at most 64 bytes per file (bench/spacemap measures it).
+// own. Nodes and names grow a block at a time. A Node is 40 bytes; with a name of about twenty
+// bytes and the folders' records, a scan of 1,000,000 files keeps at most 64 bytes per file
+// (bench/spacemap measures it).
 //
 // Room counts as du counts it: space on disk, a file of several hard links once per tree,
 // where it is met first. Folders that could not be read are kept, marked, with their own room,
@@ -84,7 +159,7 @@ public:
     [[nodiscard]] QByteArray name(Index i) const;
     // The same bytes where they are kept, valid until the tree changes.
     [[nodiscard]] QByteArrayView nameView(Index i) const {
-        return {names_.data() + nodes_[i].nameOffset, qsizetype(nodes_[i].nameLength)};
+        return {names_.at(nodes_[i].nameOffset), qsizetype(nodes_[i].nameLength)};
     }
     [[nodiscard]] QByteArray path(Index i) const;
     // The folder's record, or null for a file and a folder that was not read.
@@ -137,9 +212,9 @@ private:
     // The latest last write below a folder, from its entries' and sub-folders' figures.
     [[nodiscard]] std::int64_t latestOfBlock(const Folder& f) const;
 
-    std::vector<Node> nodes_;
+    BlockArray<Node, 16> nodes_;
     std::vector<Folder> folders_;
-    std::vector<char> names_;
+    NameArena names_;
     std::vector<LinkInfo> links_;  // by node, ascending
     std::uint64_t device_ = 0;
     Index filling_ = none;  // the folder record whose block is being filled
