@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -71,6 +72,10 @@ TEST_F(TfrmSpaceMapTest, ScanSelectZoomAndDeleteAFolderAndTheTotalsFall) {
     const QPoint inA = w.mapView()->rectOf(a).center().toPoint();
     QTest::mouseClick(w.mapView(), Qt::LeftButton, {}, inA);
     EXPECT_EQ(w.selected(), a);
+    // Hovering tells the path and the room.
+    QTest::mouseMove(w.mapView(), inA);
+    EXPECT_EQ(QToolTip::text(),
+              QFile::decodeName(tree.path("photos/a.jpg")) + '\n' + roomText(t.node(a).room));
     // The photos folder is largest, so the root's first row.
     const auto* model = qobject_cast<const SpaceTreeModel*>(w.treeView()->model());
     EXPECT_EQ(model->nodeOf(model->index(0, 0, model->index(0, 0))), photos);
