@@ -13,6 +13,8 @@
 #include "Modals.h"
 #include "RoomTree.h"
 #include "ScriptedDialogs.h"
+#include "SlowPlatform.h"
+#include "SpaceMapTesting.h"
 #include "TempTree.h"
 #include "TestServices.h"
 #include "spacemap/ScanFile.h"
@@ -171,6 +173,33 @@ TEST_F(TfrmSpaceMapTest, RescanRefreshesOneFolderAndTheTotalsAbove) {
     test::finishScans();
     EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
     EXPECT_EQ(t.node(at("music")).room, musicRoom);
+}
+
+// A rescan stopped part way would show less than is there: Abort keeps what the tree knew and
+// says so; Escape closes the window once the rescan has stopped.
+using TfrmSpaceMapSlowTest = test::WithSlowPlatform<TfrmSpaceMapTest>;
+TEST_F(TfrmSpaceMapSlowTest, AStoppedRescanLeavesTheTreeAsItWas) {
+    TfrmSpaceMap& w = scanned();
+    const QByteArray before = test::treeReport(w.tree());
+    test::writeWhole(tree, "photos/2020/new.jpg", 64 * 1024);
+    const auto rescanStoppedBy = [&](const std::function<void()>& stop) {
+        w.select(at("photos"));
+        slow.reads = 0;
+        slow.onRead = [&](int read) {
+            if (read == 1) stop();
+        };
+        w.btRescanClick();
+        test::finishScans();
+        slow.onRead = nullptr;
+        EXPECT_EQ(test::treeReport(w.tree()), before);
+        EXPECT_LE(slow.reads, 2);
+    };
+    rescanStoppedBy([&] { w.btAbortClick(); });
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.statusLine()->text().contains(QStringLiteral("Rescan aborted")));
+    rescanStoppedBy([&] { QTest::keyClick(&w, Qt::Key_Escape); });
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(test::scriptedDialogs().asked.empty());
 }
 
 // Entries too small to see are drawn as part of their folder, not as slivers.
