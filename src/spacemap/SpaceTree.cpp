@@ -199,10 +199,11 @@ std::size_t SpaceTree::memoryBytes() const {
 }
 
 SpaceTree::Index SpaceTree::addRoot(const QByteArray& path, std::int64_t ownRoom,
-                                    std::int64_t length, std::int64_t changed,
-                                    std::uint64_t device) {
+                                    std::int64_t length, std::int64_t changed, std::uint64_t device,
+                                    std::uint64_t mount) {
     *this = SpaceTree();
     device_ = device;
+    mount_ = mount;
     filling_ = none;
     const Index root = addEntry(path, ownRoom, length, changed, isFolder);
     return root;
@@ -380,7 +381,7 @@ bool SpaceScan::begin(const QByteArray& drive) {
         result_.rootError = opened.error;
         return false;
     }
-    tree_.addRoot(drive, opened.handle.room, 0, 0, opened.handle.device);
+    tree_.addRoot(drive, opened.handle.room, 0, 0, opened.handle.device, opened.handle.mountId);
     return true;
 }
 

@@ -176,8 +176,9 @@ public:
     [[nodiscard]] const LinkInfo* links(Index i) const;
     // The entry at a path below the root, or none.
     [[nodiscard]] Index find(const QByteArray& path) const;
-    // The device the tree was read from (0 when it is not known).
+    // The device and mount the tree was read from (0 when they are not known).
     [[nodiscard]] std::uint64_t device() const { return device_; }
+    [[nodiscard]] std::uint64_t mount() const { return mount_; }
 
     // Takes a deleted entry's room, files and folders off its folders' totals, and marks it.
     void remove(Index i);
@@ -195,7 +196,7 @@ public:
     // Building, in pre-order: a folder's entries come as one block, right after it is read.
     // The root first; then for each folder read, its block.
     Index addRoot(const QByteArray& path, std::int64_t ownRoom, std::int64_t length,
-                  std::int64_t changed, std::uint64_t device);
+                  std::int64_t changed, std::uint64_t device, std::uint64_t mount = 0);
     // Starts the block of a folder that was read, with the folder's own room; addEntry then
     // adds its entries.
     void openBlock(Index folderNode, std::int64_t ownRoom);
@@ -217,6 +218,7 @@ private:
     NameArena names_;
     std::vector<LinkInfo> links_;  // by node, ascending
     std::uint64_t device_ = 0;
+    std::uint64_t mount_ = 0;
     Index filling_ = none;  // the folder record whose block is being filled
 };
 

@@ -277,6 +277,12 @@ void TfrmSpaceMap::rescanEnded(SpaceTree::Index folder) {
     if (!r.rootOpened) {
         showTotals();
         services_.showError(QStringLiteral("Can't open folder ") + displayPath(tree_.path(folder)));
+    } else if (scan_->tree().device() != tree_.device() || scan_->tree().mount() != tree_.mount()) {
+        // Mounted there since the scan: what it holds is another drive's room.
+        showTotals();
+        services_.showError(QStringLiteral("Another file system is mounted on ") +
+                            displayPath(tree_.path(folder)) +
+                            QStringLiteral(" now: it is not part of this scan."));
     } else if (r.aborted) {
         // Half a folder would show less than is there: what was known stays.
         showTotals();

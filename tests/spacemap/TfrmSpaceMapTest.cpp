@@ -12,6 +12,7 @@
 #include "Jobs.h"
 #include "Modals.h"
 #include "RoomTree.h"
+#include "ScopedMount.h"
 #include "ScriptedDialogs.h"
 #include "SlowPlatform.h"
 #include "SpaceMapTesting.h"
@@ -173,6 +174,21 @@ TEST_F(TfrmSpaceMapTest, RescanRefreshesOneFolderAndTheTotalsAbove) {
     test::finishScans();
     EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
     EXPECT_EQ(t.node(at("music")).room, musicRoom);
+}
+
+// What was mounted on a folder since the scan is another drive's room, not this one's.
+TEST_F(TfrmSpaceMapTest, ARescanDoesNotReadAFileSystemMountedSinceTheScan) {
+    TfrmSpaceMap& w = scanned();
+    const QByteArray before = test::treeReport(w.tree());
+    TempTree outside;
+    test::writeWhole(outside, "big.bin", 300000);
+    const test::ScopedMount bind = test::ScopedMount::bind(outside.root(), tree.path("music"));
+    if (!bind.ok()) GTEST_SKIP() << bind.reason();
+    w.select(at("music"));
+    w.btRescanClick();
+    test::finishScans();
+    EXPECT_EQ(test::treeReport(w.tree()), before);
+    EXPECT_EQ(test::scriptedDialogs().asked.size(), 1U);
 }
 
 // A rescan stopped part way would show less than is there: Abort keeps what the tree knew and
