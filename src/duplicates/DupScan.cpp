@@ -175,6 +175,7 @@ void DupScan::run(const DupQuery& query) {
     names_.clear();
     outcome_ = {};
     abort = false;
+    packer_ = LocalTimePacker();  // the zone in force now
     ScanAllDrives(query.sizeLimitKb);
     if (query.duplicates)
         addDups(query.exact);
@@ -219,7 +220,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         Candidate c;
         c.size = e.size;
         c.written = e.time;
-        c.accessed = packFileTime(e.raw.access);
+        c.accessed = packer_.pack(e.raw.access);
         c.folder = folderIndex;
         c.device = e.device;
         c.inode = e.inode;
@@ -242,7 +243,7 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     Hog h;
     h.setRoom(e.room);
     h.written = e.time;
-    h.accessed = packFileTime(e.raw.access);
+    h.accessed = packer_.pack(e.raw.access);
     h.folder = folder;
     h.name = std::uint32_t(names_.size());
     QByteArray ext;

@@ -15,6 +15,7 @@
 #include "common/RowSource.h"
 #include "common/ScanRecord.h"
 #include "common/TimeHelpers.h"
+#include "platform/PackedTime.h"
 #include "platform/Platform.h"
 
 namespace rk {
@@ -234,6 +235,7 @@ private:
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
     SearchOutcome outcome_;
     FileTimeTexts times_;
+    LocalTimePacker packer_;
     DupRecordWriter records_;
 };
 
