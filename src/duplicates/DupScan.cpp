@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
@@ -415,6 +416,55 @@ std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_
     return rank;
 }
 
+using Slashed = std::array<QByteArrayView, 2>;
+
+// Whether a folder's path as records show it begins with another's, letter case folded.
+bool beginsFolded(const Slashed& path, const Slashed& start) {
+    const qsizetype length = start[0].size() + start[1].size();
+    if (path[0].size() + path[1].size() < length) return false;
+    const QByteArrayView first = path[0].first(std::min(length, path[0].size()));
+    const QByteArrayView second = path[1].first(length - first.size());
+    return compareFolded({start[0], start[1]}, {first, second}) == 0;
+}
+
+// The folders in the folded order of their paths as records show them. Two records of folders
+// neither of whose paths begins the other's are ordered by their folders alone, wherever their
+// names would take a comparison of the whole paths. The paths that begin with a given one follow
+// it in a run, which nestedEnd ends.
+struct FolderOrder {
+    std::vector<std::uint32_t> place;      // by folder
+    std::vector<std::uint32_t> nestedEnd;  // by place
+
+    explicit FolderOrder(const std::deque<DupFolder>& folders) {
+        const auto count = std::uint32_t(folders.size());
+        std::vector<std::uint32_t> byPlace(count);
+        for (std::uint32_t f = 0; f < count; ++f)
+            byPlace[f] = f;
+        std::sort(byPlace.begin(), byPlace.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const Slashed pa = folders[a].slashedUtf8();
+            const Slashed pb = folders[b].slashedUtf8();
+            return compareFolded({pa[0], pa[1]}, {pb[0], pb[1]}) < 0;
+        });
+        place.resize(count);
+        nestedEnd.assign(count, count);
+        std::vector<std::uint32_t> open;  // places whose runs go on, each beginning the next
+        for (std::uint32_t p = 0; p < count; ++p) {
+            place[byPlace[p]] = p;
+            const Slashed path = folders[byPlace[p]].slashedUtf8();
+            while (!open.empty() &&
+                   !beginsFolded(path, folders[byPlace[open.back()]].slashedUtf8())) {
+                nestedEnd[open.back()] = p;
+                open.pop_back();
+            }
+            open.push_back(p);
+        }
+    }
+    [[nodiscard]] bool decides(std::uint32_t a, std::uint32_t b) const {
+        const std::uint32_t first = std::min(place[a], place[b]);
+        return std::max(place[a], place[b]) >= nestedEnd[first];
+    }
+};
+
 }  // namespace
 
 void DupScan::rankHogs() {
@@ -491,6 +541,7 @@ void DupScan::rankHogs() {
     for (std::size_t f = 0; f < folders_.size(); ++f)
         markers[f] = folders_[f].marker.toUtf8();
     const QByteArrayView tab("\t");
+    const FolderOrder folderOrder(folders_);
     sortWithEvents(
         keys.begin(), keys.end(),
         [&](const Key& a, const Key& b) {
@@ -503,6 +554,8 @@ void DupScan::rankHogs() {
             if (ha.folder == hb.folder)
                 return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
                                      {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
+            if (folderOrder.decides(ha.folder, hb.folder))
+                return folderOrder.place[ha.folder] > folderOrder.place[hb.folder];
             const auto folderA = folders_[ha.folder].slashedUtf8();
             const auto folderB = folders_[hb.folder].slashedUtf8();
             return compareFolded(
@@ -521,24 +574,66 @@ QByteArrayView HogRows::hogName(const Hog& h) const {
     return QByteArrayView(names_.constData() + h.name);
 }
 
+namespace {
+
+// A hog's size as sizeInKText writes it: whole K, right-aligned to five places.
+struct KilobyteText {
+    char text[32];
+    qsizetype length;
+    explicit KilobyteText(std::uint64_t kilobytes) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, kilobytes).ptr;
+        const auto count = qsizetype(end - digits);
+        const qsizetype pad = count < 5 ? 5 - count : 0;
+        std::memset(text, ' ', std::size_t(pad));
+        std::memcpy(text + pad, digits, std::size_t(count));
+        std::memcpy(text + pad + count, " K", 2);
+        length = pad + count + 2;
+    }
+    [[nodiscard]] QByteArrayView view() const { return {text, length}; }
+};
+
+}  // namespace
+
 void HogRows::appendHogText(QByteArray& out, const Hog& h) const {
-    for (int column = HogColumns::Size; column <= HogColumns::Type; ++column) {
-        if (column != HogColumns::Size) out.append('\t');
-        appendHogField(out, h, column);
+    // One line of millions: its pieces are measured, then copied in one go.
+    const KilobyteText size(h.kilobytes());
+    const DupFolder& f = folders_[h.folder];
+    const auto folder = f.slashedUtf8();
+    const QByteArray marker = f.marker.isEmpty() ? QByteArray() : f.marker.toUtf8();
+    const QByteArrayView tab("\t");
+    const QByteArrayView pieces[] = {size.view(),
+                                     tab,
+                                     dateTexts_[dateKey(h.written)],
+                                     tab,
+                                     timeTexts_[timeKey(h.written)],
+                                     tab,
+                                     dateTexts_[dateKey(h.accessed)],
+                                     tab,
+                                     folder[0],
+                                     folder[1],
+                                     hogName(h),
+                                     marker,
+                                     tab,
+                                     hogTypes_[h.type]};
+    qsizetype length = 0;
+    for (const QByteArrayView& piece : pieces)
+        length += piece.size();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    char* to = out.data() + at;
+    for (const QByteArrayView& piece : pieces) {
+        if (piece.isEmpty()) continue;  // an empty view may have no bytes at all
+        std::memcpy(to, piece.data(), std::size_t(piece.size()));
+        to += piece.size();
     }
 }
 
 void HogRows::appendHogField(QByteArray& out, const Hog& h, int column) const {
     switch (column) {
-        case HogColumns::Size: {
-            // As sizeInKText writes it: whole K, right-aligned to five places.
-            char digits[24];
-            const auto end = std::to_chars(digits, digits + sizeof digits, h.kilobytes()).ptr;
-            for (auto pad = 5 - (end - digits); pad > 0; --pad)
-                out.append(' ');
-            out.append(digits, end - digits).append(" K");
+        case HogColumns::Size:
+            out.append(KilobyteText(h.kilobytes()).view());
             return;
-        }
         case HogColumns::Modified:
             out.append(dateTexts_[dateKey(h.written)]);
             return;

@@ -308,6 +308,24 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
     EXPECT_EQ(scan_->pathOf(*odd), tree.path("c/d/five\xff.txt"));
 }
 
+TEST_F(DupScanTest, HogsOfEqualSizeAndTimesRankByWholePathsAcrossNestedFolders) {
+    // Where one folder's path begins another's (or equals it but for case), the names decide
+    // against the rest of the longer path: "a.txt" and "a-b" come before "a/" as text.
+    for (const char* path :
+         {"q/z.txt", "q/a-b", "q/a.txt", "q/a/x", "q/a/B/y", "Q/a/c", "qa/w", "Q/b", "q-/v"}) {
+        tree.file(path, std::int64_t(2048));
+        tree.setTimes(path, 2012, 6, 1, 12, 0, 0);
+    }
+    search(false);
+    const std::vector<DupRecord> listed = scan_->lbFiles();
+    ASSERT_EQ(listed.size(), 9u);
+    std::vector<ScanRecord> reference = listed;
+    std::reverse(reference.begin(), reference.end());
+    rankLargestFirst(reference);
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(listed[i].text(), reference[i].text()) << i;
+}
+
 TEST_F(DupScanTest, HogRowsTakenFromTheScanOutliveItAndWriteItsRecords) {
     tree.file("a/one.txt", std::int64_t(5000));
     tree.file("b/two\xff.bin", std::int64_t(9000));
