@@ -50,6 +50,13 @@ protected:
         scan_->collectLimit = collectLimit;
         scan_->run(q);
     }
+    // The records ranked as records, from the opposite order: what the hogs' ranking must give.
+    static std::vector<ScanRecord> rankedAsRecords(const std::vector<DupRecord>& listed) {
+        std::vector<ScanRecord> reference = listed;
+        std::reverse(reference.begin(), reference.end());
+        rankLargestFirst(reference);
+        return reference;
+    }
     static QStringList field(const std::vector<DupRecord>& records, int n) {
         QStringList out;
         for (const DupRecord& r : records)
@@ -288,9 +295,7 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
     search(false);
     const std::vector<DupRecord> listed = scan_->lbFiles();
     ASSERT_EQ(listed.size(), 8u);
-    std::vector<ScanRecord> reference = listed;
-    std::reverse(reference.begin(), reference.end());
-    rankLargestFirst(reference);
+    const std::vector<ScanRecord> reference = rankedAsRecords(listed);
     QStringList got, want;
     for (std::size_t i = 0; i < listed.size(); ++i) {
         got.append(QString::fromUtf8(listed[i].text()));
@@ -319,9 +324,7 @@ TEST_F(DupScanTest, HogsOfEqualSizeAndTimesRankByWholePathsAcrossNestedFolders) 
     search(false);
     const std::vector<DupRecord> listed = scan_->lbFiles();
     ASSERT_EQ(listed.size(), 9u);
-    std::vector<ScanRecord> reference = listed;
-    std::reverse(reference.begin(), reference.end());
-    rankLargestFirst(reference);
+    const std::vector<ScanRecord> reference = rankedAsRecords(listed);
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_EQ(listed[i].text(), reference[i].text()) << i;
 }
