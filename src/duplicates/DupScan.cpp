@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
@@ -248,11 +249,21 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     h.folder = folder;
     h.name = std::uint32_t(names_.size());
     QByteArray ext;
+    char lowered[32];  // most extensions are short: looked up without a copy of their own
     if (isPlainAscii(e.name)) {
         names_.append(e.name);
         h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarkerBytes);
         const qsizetype dot = e.name.lastIndexOf('.');
-        if (dot >= 0) ext = e.name.mid(dot).toLower();
+        const qsizetype length = dot < 0 ? 0 : e.name.size() - dot;
+        if (length > qsizetype(sizeof lowered)) {
+            ext = e.name.mid(dot).toLower();
+        } else if (length > 0) {
+            for (qsizetype i = 0; i < length; ++i) {
+                const char c = e.name[dot + i];
+                lowered[i] = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+            }
+            ext = QByteArray::fromRawData(lowered, length);
+        }
     } else {
         const QString shown = recordText(e.name);
         names_.append(shown.toUtf8());
@@ -267,7 +278,8 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     auto type = hogTypeIndex_.constFind(ext);
     if (type == hogTypeIndex_.constEnd()) {
         hogTypes_.push_back(fileTypeName(QString::fromUtf8(ext)).toUtf8());
-        type = hogTypeIndex_.insert(ext, std::uint32_t(hogTypes_.size() - 1));
+        type = hogTypeIndex_.insert(QByteArray(ext.constData(), ext.size()),
+                                    std::uint32_t(hogTypes_.size() - 1));
     }
     h.type = *type;
     hogs_.push_back(h);
@@ -541,7 +553,8 @@ void DupScan::rankHogs() {
     for (std::size_t f = 0; f < folders_.size(); ++f)
         markers[f] = folders_[f].marker.toUtf8();
     const QByteArrayView tab("\t");
-    const FolderOrder folderOrder(folders_);
+    // Made when first needed: where sizes and times differ, no path is ever compared.
+    std::optional<FolderOrder> folderOrder;
     sortWithEvents(
         keys.begin(), keys.end(),
         [&](const Key& a, const Key& b) {
@@ -554,8 +567,9 @@ void DupScan::rankHogs() {
             if (ha.folder == hb.folder)
                 return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
                                      {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
-            if (folderOrder.decides(ha.folder, hb.folder))
-                return folderOrder.place[ha.folder] > folderOrder.place[hb.folder];
+            if (!folderOrder) folderOrder.emplace(folders_);
+            if (folderOrder->decides(ha.folder, hb.folder))
+                return folderOrder->place[ha.folder] > folderOrder->place[hb.folder];
             const auto folderA = folders_[ha.folder].slashedUtf8();
             const auto folderB = folders_[hb.folder].slashedUtf8();
             return compareFolded(
