@@ -52,6 +52,23 @@ bool isPlainAscii(const QByteArray& name) {
     });
 }
 
+// A size in K as sizeInKText writes it: whole K, right-aligned to five places.
+struct KilobyteText {
+    char text[32];
+    qsizetype length;
+    explicit KilobyteText(std::uint64_t kilobytes) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, kilobytes).ptr;
+        const auto count = qsizetype(end - digits);
+        const qsizetype pad = count < 5 ? 5 - count : 0;
+        std::memset(text, ' ', std::size_t(pad));
+        std::memcpy(text + pad, digits, std::size_t(count));
+        std::memcpy(text + pad + count, " K", 2);
+        length = pad + count + 2;
+    }
+    [[nodiscard]] QByteArrayView view() const { return {text, length}; }
+};
+
 }  // namespace
 
 QString KiloToMega(int sizeLimitKb) {
@@ -108,6 +125,27 @@ DupFolder DupFolder::of(const QByteArray& path, bool asText) {
 
 ScanRecord DupRecordWriter::record(const DupFolder& folder, const QByteArray& exact,
                                    std::int64_t size, PackedTime written, PackedTime accessed) {
+    // Nearly every record: a plain name in a folder shown as its bytes, written as bytes.
+    if (folder.shownExactly && size >= 0 && isPlainAscii(exact) && !exact.endsWith(' ') &&
+        !exact.endsWith(searchPathMarkerBytes)) {
+        const qsizetype dot = exact.lastIndexOf('.');
+        const QByteArray ext = dot < 0 ? QByteArray() : exact.mid(dot).toLower();
+        auto type = typeBytes_.constFind(ext);
+        if (type == typeBytes_.constEnd())
+            type = typeBytes_.insert(ext, fileTypeName(QString::fromLatin1(ext)).toUtf8());
+        QByteArray text;
+        text.reserve(exact.size() + folder.path.size() + type->size() + 64);
+        text.append(exact);
+        if (exact.size() < 14) text.append(14 - exact.size(), ' ');
+        text.append('\t').append(KilobyteText(std::uint64_t(size) / 1024).view());
+        text.append('\t').append(times_.date(written).toUtf8());
+        text.append('\t').append(times_.time(written).toUtf8());
+        text.append('\t').append(times_.date(accessed).toUtf8());
+        text.append('\t').append(folder.path);
+        if (!folder.path.endsWith('/')) text.append('/');
+        text.append(folder.marker.toUtf8()).append('\t').append(*type);
+        return ScanRecord(std::move(text), QByteArray());
+    }
     const QString name = recordText(exact);
     const QString ext = extensionOf(name).toLower();
     auto type = typeNames_.find(ext);
@@ -587,27 +625,6 @@ void DupScan::rankHogs() {
 QByteArrayView HogRows::hogName(const Hog& h) const {
     return QByteArrayView(names_.constData() + h.name);
 }
-
-namespace {
-
-// A hog's size as sizeInKText writes it: whole K, right-aligned to five places.
-struct KilobyteText {
-    char text[32];
-    qsizetype length;
-    explicit KilobyteText(std::uint64_t kilobytes) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, kilobytes).ptr;
-        const auto count = qsizetype(end - digits);
-        const qsizetype pad = count < 5 ? 5 - count : 0;
-        std::memset(text, ' ', std::size_t(pad));
-        std::memcpy(text + pad, digits, std::size_t(count));
-        std::memcpy(text + pad + count, " K", 2);
-        length = pad + count + 2;
-    }
-    [[nodiscard]] QByteArrayView view() const { return {text, length}; }
-};
-
-}  // namespace
 
 void HogRows::appendHogText(QByteArray& out, const Hog& h) const {
     // One line of millions: its pieces are measured, then copied in one go.

@@ -66,7 +66,8 @@ public:
 
 private:
     FileTimeTexts times_;
-    QHash<QString, QString> typeNames_;  // by lower-case extension
+    QHash<QString, QString> typeNames_;        // by lower-case extension
+    QHash<QByteArray, QByteArray> typeBytes_;  // the same as UTF-8, for plain names
 };
 
 // The exact path a duplicate record stands for.

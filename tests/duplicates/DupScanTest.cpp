@@ -8,9 +8,11 @@
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Drives.h"
+#include "common/FileTypes.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "common/TimeHelpers.h"
 #include "duplicates/DupColumns.h"
 #include "duplicates/DupScan.h"
 
@@ -273,6 +275,23 @@ TEST(DupScanTexts, SizesAndUnits) {
     EXPECT_EQ(KiloToMega(50000), "KB (50.0 Meg)");
     EXPECT_EQ(extensionOf("a.tar.gz"), ".gz");
     EXPECT_EQ(extensionOf("Makefile"), "");
+}
+
+// Plain names are written as bytes, the others through text: both give the same fields.
+TEST(DupScanTexts, PlainAndOtherNamesGiveRecordsOfOneForm) {
+    const DupFolder folder = DupFolder::of("/data/sub", true);
+    const PackedTime written = (PackedTime(45) << 25) | (3u << 21) | (9u << 16) | (14u << 11);
+    DupRecordWriter writer;
+    for (const QByteArray& name :
+         {QByteArray("a"), QByteArray("exactly14chars"), QByteArray("Longer Name.TXT"),
+          QByteArray("x."), QByteArray("caf\xc3\xa9.Txt")}) {
+        const QString shown = QString::fromUtf8(name);
+        const QString want = shown.leftJustified(14, QLatin1Char(' ')) + "\t" +
+                             sizeInKText(300000) + "\t" + fileDateText(written) + "\t" +
+                             fileTimeText(written) + "\t\t/data/sub/\t" +
+                             fileTypeName(extensionOf(shown).toLower());
+        EXPECT_EQ(QString::fromUtf8(writer.record(folder, name, 300000, written, 0).text()), want);
+    }
 }
 
 TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
