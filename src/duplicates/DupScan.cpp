@@ -487,22 +487,22 @@ struct FolderOrder {
 
     explicit FolderOrder(const std::deque<DupFolder>& folders) {
         const auto count = std::uint32_t(folders.size());
+        std::vector<Slashed> paths(count);
         std::vector<std::uint32_t> byPlace(count);
-        for (std::uint32_t f = 0; f < count; ++f)
+        for (std::uint32_t f = 0; f < count; ++f) {
+            paths[f] = folders[f].slashedUtf8();
             byPlace[f] = f;
+        }
         std::sort(byPlace.begin(), byPlace.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const Slashed pa = folders[a].slashedUtf8();
-            const Slashed pb = folders[b].slashedUtf8();
-            return compareFolded({pa[0], pa[1]}, {pb[0], pb[1]}) < 0;
+            return compareFolded({paths[a][0], paths[a][1]}, {paths[b][0], paths[b][1]}) < 0;
         });
         place.resize(count);
         nestedEnd.assign(count, count);
         std::vector<std::uint32_t> open;  // places whose runs go on, each beginning the next
         for (std::uint32_t p = 0; p < count; ++p) {
             place[byPlace[p]] = p;
-            const Slashed path = folders[byPlace[p]].slashedUtf8();
-            while (!open.empty() &&
-                   !beginsFolded(path, folders[byPlace[open.back()]].slashedUtf8())) {
+            const Slashed& path = paths[byPlace[p]];
+            while (!open.empty() && !beginsFolded(path, paths[byPlace[open.back()]])) {
                 nestedEnd[open.back()] = p;
                 open.pop_back();
             }
