@@ -466,6 +466,27 @@ std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_
     return rank;
 }
 
+// The rest of two records of one folder compared as compareFolded compares them (name, mark,
+// tab, type), the names as they are kept, each ended by a NUL: most differ within their first
+// bytes, so they are not measured first.
+int compareNamesFolded(const char* a, const char* b, QByteArrayView marker, QByteArrayView typeA,
+                       QByteArrayView typeB) {
+    const auto upper = [](char c) {
+        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c);
+    };
+    qsizetype i = 0;
+    for (; a[i] != 0 && b[i] != 0; ++i) {
+        if (a[i] == b[i]) continue;
+        const unsigned char fa = upper(a[i]);
+        const unsigned char fb = upper(b[i]);
+        if (fa != fb) return fa < fb ? -1 : 1;
+    }
+    if (a[i] == 0 && b[i] == 0) return compareFolded(typeA, typeB);  // the same mark and tab
+    const QByteArrayView tab("\t");
+    return compareFolded({QByteArrayView(a + i), marker, tab, typeA},
+                         {QByteArrayView(b + i), marker, tab, typeB});
+}
+
 using Slashed = std::array<QByteArrayView, 2>;
 
 // Whether a folder's path as records show it begins with another's, letter case folded.
@@ -603,8 +624,9 @@ void DupScan::rankHogs() {
             const QByteArrayView typeA(hogTypes_[ha.type]);
             const QByteArrayView typeB(hogTypes_[hb.type]);
             if (ha.folder == hb.folder)
-                return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
-                                     {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
+                return compareNamesFolded(names_.constData() + ha.name,
+                                          names_.constData() + hb.name, markers[ha.folder], typeA,
+                                          typeB) > 0;
             if (!folderOrder) folderOrder.emplace(folders_);
             if (folderOrder->decides(ha.folder, hb.folder))
                 return folderOrder->place[ha.folder] > folderOrder->place[hb.folder];

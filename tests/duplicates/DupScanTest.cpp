@@ -335,14 +335,16 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
 TEST_F(DupScanTest, HogsOfEqualSizeAndTimesRankByWholePathsAcrossNestedFolders) {
     // Where one folder's path begins another's (or equals it but for case), the names decide
     // against the rest of the longer path: "a.txt" and "a-b" come before "a/" as text.
-    for (const char* path :
-         {"q/z.txt", "q/a-b", "q/a.txt", "q/a/x", "q/a/B/y", "Q/a/c", "qa/w", "Q/b", "q-/v"}) {
+    for (const char* path : {"q/z.txt", "q/a-b", "q/a.txt", "q/a/x", "q/a/B/y", "Q/a/c", "qa/w",
+                             "Q/b", "Q/b x", "q-/v", "q/ab", "q/AB.c", "q/ab.cc"}) {
         tree.file(path, std::int64_t(2048));
         tree.setTimes(path, 2012, 6, 1, 12, 0, 0);
     }
+    // In a folder on the search path the mark follows each name: "b" comes after "b x".
+    setSearchPathList(SearchPathList(tree.path("Q"), {}, {}));
     search(false);
     const std::vector<DupRecord> listed = scan_->lbFiles();
-    ASSERT_EQ(listed.size(), 9u);
+    ASSERT_EQ(listed.size(), 13u);
     const std::vector<ScanRecord> reference = rankedAsRecords(listed);
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_EQ(listed[i].text(), reference[i].text()) << i;
