@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <cerrno>
+#include <cstring>
 
 #include "browser/FolderListing.h"
 #include "bydate/DateColumns.h"
@@ -78,7 +79,11 @@ public:
         std::fflush(out_);
     }
     void add(QByteArrayView text) {
-        block_.append(text).append('\n');
+        const qsizetype at = block_.size();
+        block_.resize(at + text.size() + 1);
+        char* to = block_.data() + at;
+        if (!text.isEmpty()) std::memcpy(to, text.data(), std::size_t(text.size()));
+        to[text.size()] = '\n';
         if (block_.size() >= (1 << 16) - 4096) flush();
     }
 

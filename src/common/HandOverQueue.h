@@ -19,6 +19,11 @@ namespace rk {
 // over and not yet released hold limits.bytes or more (an item's bytes are known only once it
 // is made, so each of the workers under way may add one item beyond that).
 //
+// The consumer is woken in batches, as waking a thread costs more than handing over a small
+// item: a push wakes it when limits.wakeAfter items wait, when no worker can reserve room, or
+// when no worker is at work any more (each says when it starts an item, with started()), so
+// that nothing is left waiting for items that will not come.
+//
 // stop() ends the hand-over for good: waiting workers and consumers wake, reserve() says no
 // from then on, and what is pushed after it is dropped.
 template <class T>
@@ -27,6 +32,7 @@ public:
     struct Limits {
         std::size_t items;
         std::size_t bytes;
+        std::size_t wakeAfter = 1;
     };
     struct Handed {
         T item;
@@ -48,18 +54,26 @@ public:
     }
     // Worker: gives back a reservation it will make no item for.
     void cancel() { release(0); }
-    // Worker: hands over the item made under a reservation.
+    // Worker: starts making the item of its reservation, which it will push.
+    void started() {
+        std::lock_guard lock(mutex_);
+        ++atWork_;
+    }
+    // Worker: hands over the item made under a reservation (after started()).
     void push(T item, std::size_t bytes) {
+        bool wake = false;
         {
             std::lock_guard lock(mutex_);
+            if (atWork_ > 0) --atWork_;
             if (stopped_) {
                 --items_;
                 return;
             }
             bytes_ += bytes;
             ready_.push_back(Handed{std::move(item), bytes});
+            wake = atWork_ == 0 || ready_.size() >= limits_.wakeAfter || !hasRoom();
         }
-        arrived_.notify_one();
+        if (wake) arrived_.notify_one();
     }
 
     // Consumer: the next item handed over, if any is there now.
@@ -125,8 +139,9 @@ private:
     std::condition_variable roomChanged_;  // workers wait on it for room
     std::condition_variable arrived_;      // the consumer waits on it for items
     std::deque<Handed> ready_;
-    std::size_t items_ = 0;  // reserved and not yet released
-    std::size_t bytes_ = 0;  // of the items handed over and not yet released
+    std::size_t items_ = 0;   // reserved and not yet released
+    std::size_t bytes_ = 0;   // of the items handed over and not yet released
+    std::size_t atWork_ = 0;  // items started and not yet pushed
     bool stopped_ = false;
 };
 

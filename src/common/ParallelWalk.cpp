@@ -81,7 +81,10 @@ struct Frame {
 
 struct ParallelWalk::Impl {
     Impl(const Platform& p, WalkSink& s, const ReaderSettings& r)
-        : platform(p), sink(s), reader(r), queue({r.maxFolders, r.maxBytes}) {}
+        : platform(p),
+          sink(s),
+          reader(r),
+          queue({r.maxFolders, r.maxBytes, std::clamp<std::size_t>(r.maxFolders / 4, 1, 32)}) {}
 
     enum class Phase { Idle, Starting, Running, Done };
 
@@ -293,6 +296,7 @@ struct ParallelWalk::Impl {
                 queue.cancel();
                 return;
             }
+            queue.started();
             readCaught(*t);
             publish(t->subFolders);
             const std::size_t bytes = footprint(*t);

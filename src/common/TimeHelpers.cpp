@@ -287,7 +287,10 @@ QString FileTimeTexts::date(PackedTime t) {
         return fallback;
     }
     QString& text = dates_[t >> 16];
-    if (text.isNull()) text = fileDateText(t & 0xFFFF0000u);
+    if (text.isNull()) {
+        if (currentYear_ == 0) currentYear_ = QDate::currentDate().year();
+        text = shortDateText(unpack(t).date, currentYear_);
+    }
     return text;
 }
 

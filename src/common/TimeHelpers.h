@@ -63,6 +63,10 @@ private:
     // By the packed date or time of day; a null text is one not yet written.
     std::vector<QString> dates_ = std::vector<QString>(65536);
     std::vector<QString> times_ = std::vector<QString>(65536);
+    // The year the two-digit years are read back in, taken with the first date written: the
+    // texts kept are of that year's window, and asking the clock for each costs more than
+    // writing the date.
+    int currentYear_ = 0;
 };
 
 }  // namespace rk

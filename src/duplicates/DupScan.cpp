@@ -3,6 +3,8 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <optional>
 
 #include "common/DriveWalk.h"
 #include "common/Drives.h"
@@ -49,6 +51,23 @@ bool isPlainAscii(const QByteArray& name) {
         return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7f;
     });
 }
+
+// A size in K as sizeInKText writes it: whole K, right-aligned to five places.
+struct KilobyteText {
+    char text[32];
+    qsizetype length;
+    explicit KilobyteText(std::uint64_t kilobytes) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, kilobytes).ptr;
+        const auto count = qsizetype(end - digits);
+        const qsizetype pad = count < 5 ? 5 - count : 0;
+        std::memset(text, ' ', std::size_t(pad));
+        std::memcpy(text + pad, digits, std::size_t(count));
+        std::memcpy(text + pad + count, " K", 2);
+        length = pad + count + 2;
+    }
+    [[nodiscard]] QByteArrayView view() const { return {text, length}; }
+};
 
 }  // namespace
 
@@ -106,6 +125,27 @@ DupFolder DupFolder::of(const QByteArray& path, bool asText) {
 
 ScanRecord DupRecordWriter::record(const DupFolder& folder, const QByteArray& exact,
                                    std::int64_t size, PackedTime written, PackedTime accessed) {
+    // Nearly every record: a plain name in a folder shown as its bytes, written as bytes.
+    if (folder.shownExactly && size >= 0 && isPlainAscii(exact) && !exact.endsWith(' ') &&
+        !exact.endsWith(searchPathMarkerBytes)) {
+        const qsizetype dot = exact.lastIndexOf('.');
+        const QByteArray ext = dot < 0 ? QByteArray() : exact.mid(dot).toLower();
+        auto type = typeBytes_.constFind(ext);
+        if (type == typeBytes_.constEnd())
+            type = typeBytes_.insert(ext, fileTypeName(QString::fromLatin1(ext)).toUtf8());
+        QByteArray text;
+        text.reserve(exact.size() + folder.path.size() + type->size() + 64);
+        text.append(exact);
+        if (exact.size() < 14) text.append(14 - exact.size(), ' ');
+        text.append('\t').append(KilobyteText(std::uint64_t(size) / 1024).view());
+        text.append('\t').append(times_.date(written).toUtf8());
+        text.append('\t').append(times_.time(written).toUtf8());
+        text.append('\t').append(times_.date(accessed).toUtf8());
+        text.append('\t').append(folder.path);
+        if (!folder.path.endsWith('/')) text.append('/');
+        text.append(folder.marker.toUtf8()).append('\t').append(*type);
+        return ScanRecord(std::move(text), QByteArray());
+    }
     const QString name = recordText(exact);
     const QString ext = extensionOf(name).toLower();
     auto type = typeNames_.find(ext);
@@ -175,6 +215,7 @@ void DupScan::run(const DupQuery& query) {
     names_.clear();
     outcome_ = {};
     abort = false;
+    packer_ = LocalTimePacker();  // the zone in force now
     ScanAllDrives(query.sizeLimitKb);
     if (query.duplicates)
         addDups(query.exact);
@@ -219,7 +260,7 @@ void DupScan::scanfiles(const FolderVisit& folder, int sizeLimitKb) {
         Candidate c;
         c.size = e.size;
         c.written = e.time;
-        c.accessed = packFileTime(e.raw.access);
+        c.accessed = packer_.pack(e.raw.access);
         c.folder = folderIndex;
         c.device = e.device;
         c.inode = e.inode;
@@ -242,15 +283,25 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     Hog h;
     h.setRoom(e.room);
     h.written = e.time;
-    h.accessed = packFileTime(e.raw.access);
+    h.accessed = packer_.pack(e.raw.access);
     h.folder = folder;
     h.name = std::uint32_t(names_.size());
     QByteArray ext;
+    char lowered[32];  // most extensions are short: looked up without a copy of their own
     if (isPlainAscii(e.name)) {
         names_.append(e.name);
         h.shownExactly = !e.name.endsWith(' ') && !e.name.endsWith(searchPathMarkerBytes);
         const qsizetype dot = e.name.lastIndexOf('.');
-        if (dot >= 0) ext = e.name.mid(dot).toLower();
+        const qsizetype length = dot < 0 ? 0 : e.name.size() - dot;
+        if (length > qsizetype(sizeof lowered)) {
+            ext = e.name.mid(dot).toLower();
+        } else if (length > 0) {
+            for (qsizetype i = 0; i < length; ++i) {
+                const char c = e.name[dot + i];
+                lowered[i] = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+            }
+            ext = QByteArray::fromRawData(lowered, length);
+        }
     } else {
         const QString shown = recordText(e.name);
         names_.append(shown.toUtf8());
@@ -265,7 +316,8 @@ void DupScan::addHog(const SearchRecord& e, std::uint32_t folder) {
     auto type = hogTypeIndex_.constFind(ext);
     if (type == hogTypeIndex_.constEnd()) {
         hogTypes_.push_back(fileTypeName(QString::fromUtf8(ext)).toUtf8());
-        type = hogTypeIndex_.insert(ext, std::uint32_t(hogTypes_.size() - 1));
+        type = hogTypeIndex_.insert(QByteArray(ext.constData(), ext.size()),
+                                    std::uint32_t(hogTypes_.size() - 1));
     }
     h.type = *type;
     hogs_.push_back(h);
@@ -414,6 +466,76 @@ std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_
     return rank;
 }
 
+// The rest of two records of one folder compared as compareFolded compares them (name, mark,
+// tab, type), the names as they are kept, each ended by a NUL: most differ within their first
+// bytes, so they are not measured first.
+int compareNamesFolded(const char* a, const char* b, QByteArrayView marker, QByteArrayView typeA,
+                       QByteArrayView typeB) {
+    const auto upper = [](char c) {
+        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c);
+    };
+    qsizetype i = 0;
+    for (; a[i] != 0 && b[i] != 0; ++i) {
+        if (a[i] == b[i]) continue;
+        const unsigned char fa = upper(a[i]);
+        const unsigned char fb = upper(b[i]);
+        if (fa != fb) return fa < fb ? -1 : 1;
+    }
+    if (a[i] == 0 && b[i] == 0) return compareFolded(typeA, typeB);  // the same mark and tab
+    const QByteArrayView tab("\t");
+    return compareFolded({QByteArrayView(a + i), marker, tab, typeA},
+                         {QByteArrayView(b + i), marker, tab, typeB});
+}
+
+using Slashed = std::array<QByteArrayView, 2>;
+
+// Whether a folder's path as records show it begins with another's, letter case folded.
+bool beginsFolded(const Slashed& path, const Slashed& start) {
+    const qsizetype length = start[0].size() + start[1].size();
+    if (path[0].size() + path[1].size() < length) return false;
+    const QByteArrayView first = path[0].first(std::min(length, path[0].size()));
+    const QByteArrayView second = path[1].first(length - first.size());
+    return compareFolded({start[0], start[1]}, {first, second}) == 0;
+}
+
+// The folders in the folded order of their paths as records show them. Two records of folders
+// neither of whose paths begins the other's are ordered by their folders alone, wherever their
+// names would take a comparison of the whole paths. The paths that begin with a given one follow
+// it in a run, which nestedEnd ends.
+struct FolderOrder {
+    std::vector<std::uint32_t> place;      // by folder
+    std::vector<std::uint32_t> nestedEnd;  // by place
+
+    explicit FolderOrder(const std::deque<DupFolder>& folders) {
+        const auto count = std::uint32_t(folders.size());
+        std::vector<Slashed> paths(count);
+        std::vector<std::uint32_t> byPlace(count);
+        for (std::uint32_t f = 0; f < count; ++f) {
+            paths[f] = folders[f].slashedUtf8();
+            byPlace[f] = f;
+        }
+        std::sort(byPlace.begin(), byPlace.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return compareFolded({paths[a][0], paths[a][1]}, {paths[b][0], paths[b][1]}) < 0;
+        });
+        place.resize(count);
+        nestedEnd.assign(count, count);
+        std::vector<std::uint32_t> open;  // places whose runs go on, each beginning the next
+        for (std::uint32_t p = 0; p < count; ++p) {
+            place[byPlace[p]] = p;
+            const Slashed& path = paths[byPlace[p]];
+            while (!open.empty() && !beginsFolded(path, paths[byPlace[open.back()]])) {
+                nestedEnd[open.back()] = p;
+                open.pop_back();
+            }
+            open.push_back(p);
+        }
+    }
+    [[nodiscard]] bool decides(std::uint32_t a, std::uint32_t b) const {
+        const std::uint32_t first = std::min(place[a], place[b]);
+        return std::max(place[a], place[b]) >= nestedEnd[first];
+    }
+};
+
 }  // namespace
 
 void DupScan::rankHogs() {
@@ -490,6 +612,8 @@ void DupScan::rankHogs() {
     for (std::size_t f = 0; f < folders_.size(); ++f)
         markers[f] = folders_[f].marker.toUtf8();
     const QByteArrayView tab("\t");
+    // Made when first needed: where sizes and times differ, no path is ever compared.
+    std::optional<FolderOrder> folderOrder;
     sortWithEvents(
         keys.begin(), keys.end(),
         [&](const Key& a, const Key& b) {
@@ -500,8 +624,12 @@ void DupScan::rankHogs() {
             const QByteArrayView typeA(hogTypes_[ha.type]);
             const QByteArrayView typeB(hogTypes_[hb.type]);
             if (ha.folder == hb.folder)
-                return compareFolded({hogName(ha), markers[ha.folder], tab, typeA},
-                                     {hogName(hb), markers[hb.folder], tab, typeB}) > 0;
+                return compareNamesFolded(names_.constData() + ha.name,
+                                          names_.constData() + hb.name, markers[ha.folder], typeA,
+                                          typeB) > 0;
+            if (!folderOrder) folderOrder.emplace(folders_);
+            if (folderOrder->decides(ha.folder, hb.folder))
+                return folderOrder->place[ha.folder] > folderOrder->place[hb.folder];
             const auto folderA = folders_[ha.folder].slashedUtf8();
             const auto folderB = folders_[hb.folder].slashedUtf8();
             return compareFolded(
@@ -521,23 +649,44 @@ QByteArrayView HogRows::hogName(const Hog& h) const {
 }
 
 void HogRows::appendHogText(QByteArray& out, const Hog& h) const {
-    for (int column = HogColumns::Size; column <= HogColumns::Type; ++column) {
-        if (column != HogColumns::Size) out.append('\t');
-        appendHogField(out, h, column);
+    // One line of millions: its pieces are measured, then copied in one go.
+    const KilobyteText size(h.kilobytes());
+    const DupFolder& f = folders_[h.folder];
+    const auto folder = f.slashedUtf8();
+    const QByteArray marker = f.marker.isEmpty() ? QByteArray() : f.marker.toUtf8();
+    const QByteArrayView tab("\t");
+    const QByteArrayView pieces[] = {size.view(),
+                                     tab,
+                                     dateTexts_[dateKey(h.written)],
+                                     tab,
+                                     timeTexts_[timeKey(h.written)],
+                                     tab,
+                                     dateTexts_[dateKey(h.accessed)],
+                                     tab,
+                                     folder[0],
+                                     folder[1],
+                                     hogName(h),
+                                     marker,
+                                     tab,
+                                     hogTypes_[h.type]};
+    qsizetype length = 0;
+    for (const QByteArrayView& piece : pieces)
+        length += piece.size();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    char* to = out.data() + at;
+    for (const QByteArrayView& piece : pieces) {
+        if (piece.isEmpty()) continue;  // an empty view may have no bytes at all
+        std::memcpy(to, piece.data(), std::size_t(piece.size()));
+        to += piece.size();
     }
 }
 
 void HogRows::appendHogField(QByteArray& out, const Hog& h, int column) const {
     switch (column) {
-        case HogColumns::Size: {
-            // As sizeInKText writes it: whole K, right-aligned to five places.
-            char digits[24];
-            const auto end = std::to_chars(digits, digits + sizeof digits, h.kilobytes()).ptr;
-            for (auto pad = 5 - (end - digits); pad > 0; --pad)
-                out.append(' ');
-            out.append(digits, end - digits).append(" K");
+        case HogColumns::Size:
+            out.append(KilobyteText(h.kilobytes()).view());
             return;
-        }
         case HogColumns::Modified:
             out.append(dateTexts_[dateKey(h.written)]);
             return;

@@ -15,6 +15,7 @@
 #include "common/RowSource.h"
 #include "common/ScanRecord.h"
 #include "common/TimeHelpers.h"
+#include "platform/PackedTime.h"
 #include "platform/Platform.h"
 
 namespace rk {
@@ -65,7 +66,8 @@ public:
 
 private:
     FileTimeTexts times_;
-    QHash<QString, QString> typeNames_;  // by lower-case extension
+    QHash<QString, QString> typeNames_;        // by lower-case extension
+    QHash<QByteArray, QByteArray> typeBytes_;  // the same as UTF-8, for plain names
 };
 
 // The exact path a duplicate record stands for.
@@ -234,6 +236,7 @@ private:
     QHash<QByteArray, std::uint32_t> hogTypeIndex_;  // by lower-case extension
     SearchOutcome outcome_;
     FileTimeTexts times_;
+    LocalTimePacker packer_;
     DupRecordWriter records_;
 };
 

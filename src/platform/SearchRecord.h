@@ -52,7 +52,11 @@ struct SearchRecord {
     bool isMountPoint = false;
 
     [[nodiscard]] bool isDirectory() const { return attributes & attrDirectory; }
-    [[nodiscard]] bool isDotEntry() const { return name == "." || name == ".."; }
+    [[nodiscard]] bool isDotEntry() const {
+        const qsizetype n = name.size();
+        const char* c = name.constData();
+        return (n == 1 || n == 2) && c[0] == '.' && (n == 1 || c[1] == '.');
+    }
 };
 
 }  // namespace rk

@@ -108,5 +108,29 @@ TEST(HandOverQueue, ManyWorkersHandEverythingOverOnceInOrderWithinBounds) {
     EXPECT_FALSE(q.tryPop());
 }
 
+// Woken in batches, the consumer still gets every item: the last worker at work wakes it for a
+// batch that is not whole, also when the workers finish at different times.
+TEST(HandOverQueue, BatchedWakingLeavesNoItemWaiting) {
+    constexpr int workers = 3;
+    Queue q({16, 1000, 5});
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w)
+        threads.emplace_back([&q, w] {
+            for (int i = 0; i < 301 * (w + 1); ++i) {
+                if (!q.reserve()) return;
+                q.started();
+                q.push(i, 1);
+            }
+        });
+    for (int received = 0; received < 301 * 6; ++received) {
+        auto h = q.popUntil(farAway());
+        ASSERT_TRUE(h);
+        q.release(h->bytes);
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(q.itemsInFlight(), 0u);
+}
+
 }  // namespace
 }  // namespace rk

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/PackedTime.h"
 
 #include "common/TimeHelpers.h"
 
@@ -43,6 +47,42 @@ TEST(PackedTime, PacksLocalTimeAndRefusesWhatTheLayoutCannotHold) {
     EXPECT_EQ(packFileTime(QDateTime(QDate(1979, 12, 31), QTime(23, 0)).toSecsSinceEpoch()), 0u);
     EXPECT_EQ(packFileTime(QDateTime(QDate(2108, 1, 1), QTime(0, 0)).toSecsSinceEpoch()), 0u);
     EXPECT_NE(packFileTime(QDateTime(QDate(2107, 12, 31), QTime(0, 0)).toSecsSinceEpoch()), 0u);
+}
+
+// A walk's packer gives what the system's conversion gives, also on the days the offset
+// changes (summer time, Lord Howe's half hour, a zone counting leap seconds) and at the ends
+// of what the layout holds; a packer made after the zone changed uses the new zone.
+TEST(PackedTime, PackerAgreesWithTheSystemAroundOffsetChanges) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    const std::int64_t march2024 = 1711670400;    // 2024-03-29 00:00 UTC
+    const std::int64_t october2024 = 1729900800;  // 2024-10-26 00:00 UTC
+    const std::int64_t april2024 = 1712102400;    // 2024-04-03 00:00 UTC
+    for (const char* zone :
+         {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "right/UTC", "UTC"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        const LocalTimePacker packer;
+        for (const std::int64_t from : {march2024, october2024, april2024})
+            for (std::int64_t t = from; t < from + 4 * 86400; t += 59)
+                ASSERT_EQ(packer.pack(t), packFileTime(t)) << zone << " at " << t;
+        for (const std::int64_t t :
+             {std::int64_t(0), std::int64_t(-1), std::int64_t(315446400), std::int64_t(315532799),
+              std::int64_t(315532800), std::int64_t(4354819199), std::int64_t(4354905600)})
+            EXPECT_EQ(packer.pack(t), packFileTime(t)) << zone << " at " << t;
+    }
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    const PackedTime berlin = LocalTimePacker().pack(october2024);
+    ::setenv("TZ", "America/New_York", 1);
+    ::tzset();
+    EXPECT_NE(LocalTimePacker().pack(october2024), berlin);
+    EXPECT_EQ(LocalTimePacker().pack(october2024), packFileTime(october2024));
+    if (old)
+        ::setenv("TZ", saved.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST(PackedTime, ReadersTakeTheirOwnStamp) {

@@ -8,9 +8,11 @@
 #include "TempTree.h"
 #include "TestPlatform.h"
 #include "common/Drives.h"
+#include "common/FileTypes.h"
 #include "common/SearchPath.h"
 #include "common/Services.h"
 #include "common/TextHelpers.h"
+#include "common/TimeHelpers.h"
 #include "duplicates/DupColumns.h"
 #include "duplicates/DupScan.h"
 
@@ -49,6 +51,13 @@ protected:
         scan_ = std::make_unique<DupScan>(installed.platform());
         scan_->collectLimit = collectLimit;
         scan_->run(q);
+    }
+    // The records ranked as records, from the opposite order: what the hogs' ranking must give.
+    static std::vector<ScanRecord> rankedAsRecords(const std::vector<DupRecord>& listed) {
+        std::vector<ScanRecord> reference = listed;
+        std::reverse(reference.begin(), reference.end());
+        rankLargestFirst(reference);
+        return reference;
     }
     static QStringList field(const std::vector<DupRecord>& records, int n) {
         QStringList out;
@@ -268,6 +277,23 @@ TEST(DupScanTexts, SizesAndUnits) {
     EXPECT_EQ(extensionOf("Makefile"), "");
 }
 
+// Plain names are written as bytes, the others through text: both give the same fields.
+TEST(DupScanTexts, PlainAndOtherNamesGiveRecordsOfOneForm) {
+    const DupFolder folder = DupFolder::of("/data/sub", true);
+    const PackedTime written = (PackedTime(45) << 25) | (3u << 21) | (9u << 16) | (14u << 11);
+    DupRecordWriter writer;
+    for (const QByteArray& name :
+         {QByteArray("a"), QByteArray("exactly14chars"), QByteArray("Longer Name.TXT"),
+          QByteArray("x."), QByteArray("caf\xc3\xa9.Txt")}) {
+        const QString shown = QString::fromUtf8(name);
+        const QString want = shown.leftJustified(14, QLatin1Char(' ')) + "\t" +
+                             sizeInKText(300000) + "\t" + fileDateText(written) + "\t" +
+                             fileTimeText(written) + "\t\t/data/sub/\t" +
+                             fileTypeName(extensionOf(shown).toLower());
+        EXPECT_EQ(QString::fromUtf8(writer.record(folder, name, 300000, written, 0).text()), want);
+    }
+}
+
 TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
     // Equal K throughout, so the dates, times, paths and types decide: "1/2/05" comes after
     // "12/31/99" as text, a time of 0 has no date, names compare without regard to case.
@@ -288,9 +314,7 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
     search(false);
     const std::vector<DupRecord> listed = scan_->lbFiles();
     ASSERT_EQ(listed.size(), 8u);
-    std::vector<ScanRecord> reference = listed;
-    std::reverse(reference.begin(), reference.end());
-    rankLargestFirst(reference);
+    const std::vector<ScanRecord> reference = rankedAsRecords(listed);
     QStringList got, want;
     for (std::size_t i = 0; i < listed.size(); ++i) {
         got.append(QString::fromUtf8(listed[i].text()));
@@ -306,6 +330,24 @@ TEST_F(DupScanTest, HogsOfEqualSizeInKRankAsTheirRecordsWould) {
                                   [](const DupRecord& r) { return r.text().contains("five"); });
     ASSERT_NE(odd, listed.end());
     EXPECT_EQ(scan_->pathOf(*odd), tree.path("c/d/five\xff.txt"));
+}
+
+TEST_F(DupScanTest, HogsOfEqualSizeAndTimesRankByWholePathsAcrossNestedFolders) {
+    // Where one folder's path begins another's (or equals it but for case), the names decide
+    // against the rest of the longer path: "a.txt" and "a-b" come before "a/" as text.
+    for (const char* path : {"q/z.txt", "q/a-b", "q/a.txt", "q/a/x", "q/a/B/y", "Q/a/c", "qa/w",
+                             "Q/b", "Q/b x", "q-/v", "q/ab", "q/AB.c", "q/ab.cc"}) {
+        tree.file(path, std::int64_t(2048));
+        tree.setTimes(path, 2012, 6, 1, 12, 0, 0);
+    }
+    // In a folder on the search path the mark follows each name: "b" comes after "b x".
+    setSearchPathList(SearchPathList(tree.path("Q"), {}, {}));
+    search(false);
+    const std::vector<DupRecord> listed = scan_->lbFiles();
+    ASSERT_EQ(listed.size(), 13u);
+    const std::vector<ScanRecord> reference = rankedAsRecords(listed);
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(listed[i].text(), reference[i].text()) << i;
 }
 
 TEST_F(DupScanTest, HogRowsTakenFromTheScanOutliveItAndWriteItsRecords) {

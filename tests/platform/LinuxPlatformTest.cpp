@@ -6,6 +6,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 
 #include "TempTree.h"
@@ -75,6 +77,37 @@ TEST(LinuxPlatform, ListingGivesAttributesSizesAndTimes) {
     ASSERT_EQ(p.listFolder(t.root(), false, NamePattern("*.TXT"), 41, files), 0);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_TRUE(findEntry(files, "plain.txt") && findEntry(files, "readonly.txt"));
+}
+
+// A listing's names share blocks, one a read of the folder; each must still behave as a name
+// of its own: kept after the listing goes, ended by a NUL, changed without changing another.
+TEST(LinuxPlatform, NamesOfALargeListingOutliveItAndChangeAlone) {
+    TempTree t;
+    const QByteArray stem(200, 'n');
+    for (int i = 0; i < 500; ++i)
+        t.file(stem + QByteArray::number(i), std::int64_t(0));
+    TestPlatform p;
+    OpenedFolder opened = p.openFolder(t.root());
+    std::vector<SearchRecord> entries;
+    ASSERT_EQ(p.readFolder(opened.handle, false, entries), 0);
+    ASSERT_EQ(entries.size(), 502u);
+    EXPECT_EQ(entries[0].name, ".");
+    EXPECT_EQ(entries[1].name, "..");
+    std::vector<QByteArray> kept;
+    for (const SearchRecord& e : entries)
+        kept.push_back(e.name);
+    entries.clear();
+    entries.shrink_to_fit();
+    kept[2].append("-changed");
+    kept[3].truncate(1);
+    std::sort(kept.begin() + 4, kept.end());
+    for (std::size_t i = 4; i < kept.size(); ++i) {
+        EXPECT_TRUE(kept[i].startsWith(stem)) << i;
+        EXPECT_EQ(std::strlen(kept[i].constData()), std::size_t(kept[i].size()));
+        EXPECT_TRUE(i + 1 == kept.size() || kept[i] != kept[i + 1]);
+    }
+    EXPECT_TRUE(kept[2].endsWith("-changed"));
+    EXPECT_EQ(kept[3], "n");
 }
 
 TEST(LinuxPlatform, ADriveRootListsOnlyItsRealEntries) {
