@@ -17,10 +17,10 @@ MapCanvas::Shades MapCanvas::cushion(const QColor& base) {
                     int(std::lround(a.green() + (b.green() - a.green()) * t)),
                     int(std::lround(a.blue() + (b.blue() - a.blue()) * t)));
     };
-    const std::size_t half = out.size() / 2;
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = i < half ? mix(light, base, double(i) / double(half))
-                          : mix(base, dark, double(i - half) / double(out.size() - 1 - half));
+    for (std::size_t i = 0; i < shadeCount; ++i)
+        out[i] = i < baseShade
+                     ? mix(light, base, double(i) / double(baseShade))
+                     : mix(base, dark, double(i - baseShade) / double(shadeCount - 1 - baseShade));
     return out;
 }
 

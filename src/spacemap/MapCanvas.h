@@ -13,7 +13,9 @@ namespace rk {
 class MapCanvas {
 public:
     // Lit from the upper left: the lightest shade first, the base colour at the middle.
-    using Shades = std::array<QRgb, 64>;
+    static constexpr std::size_t shadeCount = 64;
+    static constexpr std::size_t baseShade = shadeCount / 2;
+    using Shades = std::array<QRgb, shadeCount>;
 
     // The image's pixels stand for its device pixel ratio's logical pixels each.
     explicit MapCanvas(QImage& image);

@@ -157,7 +157,7 @@ void SpaceMapView::layOut() {
             const Kind kind = kindOfFile(item.node);
             // Too small for the shading to show: one colour is as good.
             if (item.rect.width() * item.rect.height() < 64)
-                canvas.fill(item.rect, shades_[kind][MapCanvas::Shades().size() / 2]);
+                canvas.fill(item.rect, shades_[kind][MapCanvas::baseShade]);
             else
                 canvas.shade(item.rect, shades_[kind]);
             continue;
@@ -182,22 +182,18 @@ void SpaceMapView::layOut() {
             weights.push_back(room);
             rest -= room;
         }
-        const std::size_t shown = weights.size();
+        // The rest in its place by size, so the squarified rows stay largest first.
+        std::size_t restAt = weights.size();
         if (rest > 0) {
-            // In its place by size, so the squarified rows stay largest first.
-            weights.insert(std::upper_bound(weights.begin(), weights.end(), rest, std::greater<>()),
-                           rest);
+            restAt = std::size_t(
+                std::upper_bound(weights.begin(), weights.end(), rest, std::greater<>()) -
+                weights.begin());
+            weights.insert(weights.begin() + std::ptrdiff_t(restAt), rest);
         }
-        const std::size_t restAt =
-            rest > 0 ? std::size_t(std::upper_bound(entries.rooms.begin(),
-                                                    entries.rooms.begin() + std::ptrdiff_t(shown),
-                                                    rest, std::greater<>()) -
-                                   entries.rooms.begin())
-                     : shown;
         const std::vector<QRectF> rects = squarify(weights, inner);
         for (std::size_t i = rects.size(); i-- > 0;) {
-            if (i == restAt && rest > 0) continue;
-            const std::size_t entry = rest > 0 && i > restAt ? i - 1 : i;
+            if (i == restAt) continue;
+            const std::size_t entry = i > restAt ? i - 1 : i;
             if (rects[i].width() >= smallest && rects[i].height() >= smallest)
                 stack.push_back({rects[i], entries.nodes[entry]});
         }

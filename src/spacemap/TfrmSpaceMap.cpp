@@ -291,19 +291,17 @@ void TfrmSpaceMap::rescanEnded(SpaceTree::Index folder) {
                          QStringLiteral(" shows the earlier scan."));
     } else {
         // A map zoomed into the old subtree shows the folder itself.
-        for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none;
-             up = tree_.node(up).parent)
-            if (up == folder && map_->zoomed() != folder) zoom(folder);
+        if (zoomedWithin(folder)) zoom(folder);
         const bool whole = folder == tree_.root();
         model_->graft(folder, scan_->takeTree());
         if (whole) {
+            incomplete_ = false;
             showTree();
         } else {
             map_->refresh();
             select(folder);
             view_->expand(model_->indexOf(folder));
         }
-        if (whole) incomplete_ = false;
         showTotals();
     }
     updateButtons();
@@ -413,6 +411,12 @@ void TfrmSpaceMap::zoom(SpaceTree::Index folder) {
     updateButtons();
 }
 
+bool TfrmSpaceMap::zoomedWithin(SpaceTree::Index folder) const {
+    for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none; up = tree_.node(up).parent)
+        if (up == folder) return true;
+    return false;
+}
+
 void TfrmSpaceMap::btUpClick() {
     const SpaceTree::Index at = map_->zoomed();
     if (at != SpaceTree::none) zoom(tree_.node(at).parent);
@@ -445,9 +449,7 @@ void TfrmSpaceMap::btDeleteClick() {
     if (gone) {
         const SpaceTree::Index parent = tree_.node(at).parent;
         // A map zoomed into what went shows the folder that held it.
-        for (SpaceTree::Index up = map_->zoomed(); up != SpaceTree::none;
-             up = tree_.node(up).parent)
-            if (up == at) zoom(parent);
+        if (zoomedWithin(at)) zoom(parent);
         model_->removeNode(at);
         map_->refresh();
         select(parent);

@@ -71,6 +71,8 @@ private:
     [[nodiscard]] SpaceTree::Index folderToRescan() const;
     void showTree();
     void zoom(SpaceTree::Index folder);
+    // The map shows the folder or one inside it.
+    [[nodiscard]] bool zoomedWithin(SpaceTree::Index folder) const;
     // The shared confirmations and deletions; true when the entry is gone.
     bool deleteFolder(SpaceTree::Index folder);
     bool deleteFile(SpaceTree::Index file);
