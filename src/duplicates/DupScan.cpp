@@ -506,7 +506,8 @@ struct FolderOrder {
     std::vector<std::uint32_t> place;      // by folder
     std::vector<std::uint32_t> nestedEnd;  // by place
 
-    explicit FolderOrder(const std::deque<DupFolder>& folders) {
+    // Made in the middle of a ranking, so a window waiting on it is given its turns.
+    FolderOrder(const std::deque<DupFolder>& folders, EventPump* pump) {
         const auto count = std::uint32_t(folders.size());
         std::vector<Slashed> paths(count);
         std::vector<std::uint32_t> byPlace(count);
@@ -514,13 +515,17 @@ struct FolderOrder {
             paths[f] = folders[f].slashedUtf8();
             byPlace[f] = f;
         }
-        std::sort(byPlace.begin(), byPlace.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return compareFolded({paths[a][0], paths[a][1]}, {paths[b][0], paths[b][1]}) < 0;
-        });
+        sortWithEvents(
+            byPlace.begin(), byPlace.end(),
+            [&](std::uint32_t a, std::uint32_t b) {
+                return compareFolded({paths[a][0], paths[a][1]}, {paths[b][0], paths[b][1]}) < 0;
+            },
+            pump);
         place.resize(count);
         nestedEnd.assign(count, count);
         std::vector<std::uint32_t> open;  // places whose runs go on, each beginning the next
         for (std::uint32_t p = 0; p < count; ++p) {
+            if (pump && (p & 4095) == 0) pump->poll();
             place[byPlace[p]] = p;
             const Slashed& path = paths[byPlace[p]];
             while (!open.empty() && !beginsFolded(path, paths[byPlace[open.back()]])) {
@@ -627,7 +632,7 @@ void DupScan::rankHogs() {
                 return compareNamesFolded(names_.constData() + ha.name,
                                           names_.constData() + hb.name, markers[ha.folder], typeA,
                                           typeB) > 0;
-            if (!folderOrder) folderOrder.emplace(folders_);
+            if (!folderOrder) folderOrder.emplace(folders_, pump_);
             if (folderOrder->decides(ha.folder, hb.folder))
                 return folderOrder->place[ha.folder] > folderOrder->place[hb.folder];
             const auto folderA = folders_[ha.folder].slashedUtf8();
