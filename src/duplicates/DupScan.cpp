@@ -617,31 +617,71 @@ void DupScan::rankHogs() {
     for (std::size_t f = 0; f < folders_.size(); ++f)
         markers[f] = folders_[f].marker.toUtf8();
     const QByteArrayView tab("\t");
-    // Made when first needed: where sizes and times differ, no path is ever compared.
-    std::optional<FolderOrder> folderOrder;
+    // First by the K and the times alone, which the keys hold, in the walk's order where they
+    // tie. The hogs themselves are read only for the ties, once each: in a run of ties the K and
+    // times, the same throughout, give way in the keys to the hog's folder, type and name, so
+    // the run is sorted without going back to the list (a hundred thousand misses of the cache
+    // on a tree of copies, where most files tie with their copy).
     sortWithEvents(
         keys.begin(), keys.end(),
-        [&](const Key& a, const Key& b) {
+        [](const Key& a, const Key& b) {
             if (a.kilobytes != b.kilobytes) return a.kilobytes > b.kilobytes;
             if (a.times != b.times) return a.times > b.times;
-            const Hog& ha = hogs_[a.index];
-            const Hog& hb = hogs_[b.index];
-            const QByteArrayView typeA(hogTypes_[ha.type]);
-            const QByteArrayView typeB(hogTypes_[hb.type]);
-            if (ha.folder == hb.folder)
-                return compareNamesFolded(names_.constData() + ha.name,
-                                          names_.constData() + hb.name, markers[ha.folder], typeA,
-                                          typeB) > 0;
-            if (!folderOrder) folderOrder.emplace(folders_, pump_);
-            if (folderOrder->decides(ha.folder, hb.folder))
-                return folderOrder->place[ha.folder] > folderOrder->place[hb.folder];
-            const auto folderA = folders_[ha.folder].slashedUtf8();
-            const auto folderB = folders_[hb.folder].slashedUtf8();
-            return compareFolded(
-                       {folderA[0], folderA[1], hogName(ha), markers[ha.folder], tab, typeA},
-                       {folderB[0], folderB[1], hogName(hb), markers[hb.folder], tab, typeB}) > 0;
+            return a.index < b.index;
         },
         pump_);
+    const auto folderOf = [](const Key& tie) { return std::uint32_t(tie.times >> 32); };
+    const auto typeOf = [&](const Key& tie) {
+        return QByteArrayView(hogTypes_[std::uint32_t(tie.times)]);
+    };
+    const auto nameOf = [&](const Key& tie) { return names_.constData() + tie.kilobytes; };
+    // Made when first needed: where sizes and times differ, no path is ever compared.
+    std::optional<FolderOrder> folderOrder;
+    const auto ranksAbove = [&](const Key& a, const Key& b) {
+        const std::uint32_t fa = folderOf(a);
+        const std::uint32_t fb = folderOf(b);
+        int order = 0;
+        if (fa == fb) {
+            order = compareNamesFolded(nameOf(a), nameOf(b), markers[fa], typeOf(a), typeOf(b));
+        } else {
+            if (!folderOrder) folderOrder.emplace(folders_, pump_);
+            if (folderOrder->decides(fa, fb))
+                return folderOrder->place[fa] > folderOrder->place[fb];
+            const auto folderA = folders_[fa].slashedUtf8();
+            const auto folderB = folders_[fb].slashedUtf8();
+            order = compareFolded(
+                {folderA[0], folderA[1], QByteArrayView(nameOf(a)), markers[fa], tab, typeOf(a)},
+                {folderB[0], folderB[1], QByteArrayView(nameOf(b)), markers[fb], tab, typeOf(b)});
+        }
+        return order != 0 ? order > 0 : a.index < b.index;
+    };
+    std::size_t sinceTurn = 0;
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t j = i + 1;
+        while (j < keys.size() && keys[j].kilobytes == keys[i].kilobytes &&
+               keys[j].times == keys[i].times)
+            ++j;
+        if (j - i > 1) {
+            const Key run = keys[i];
+            for (std::size_t k = i; k < j; ++k) {
+                const Hog& h = hogs_[keys[k].index];
+                keys[k].times = std::uint64_t(h.folder) << 32 | h.type;
+                keys[k].kilobytes = h.name;
+            }
+            const auto from = keys.begin() + std::ptrdiff_t(i);
+            sortWithEvents(from, keys.begin() + std::ptrdiff_t(j), ranksAbove, pump_);
+            for (std::size_t k = i; k < j; ++k) {
+                keys[k].times = run.times;
+                keys[k].kilobytes = run.kilobytes;
+            }
+        }
+        sinceTurn += j - i;
+        if (pump_ && sinceTurn >= 4096) {
+            pump_->poll();
+            sinceTurn = 0;
+        }
+        i = j;
+    }
     std::vector<std::uint32_t> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].index;
