@@ -107,7 +107,8 @@ public:
     [[nodiscard]] virtual OpenedFolder openSubFolder(const FolderHandle& parent,
                                                      const QByteArray& name,
                                                      const QByteArray& path) const = 0;
-    // Every entry of an open folder, "." and ".." first unless it is a drive's root.
+    // Every entry of an open folder, "." and ".." first unless it is a drive's root; those two
+    // carry their names and the folder attribute alone ("." also the folder's identity).
     // Returns 0 or the system's error number.
     virtual int readFolder(const FolderHandle& folder, bool isDriveRoot,
                            std::vector<SearchRecord>& entries) const = 0;
