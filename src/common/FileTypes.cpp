@@ -16,10 +16,12 @@ std::optional<FileType> mimeTypeOf(const QString& extension) {
     const QMimeDatabase db;
     // A name that no prefix pattern ("README*", "Makefile*") can claim.
     const QString probe = QStringLiteral("name") + extension;
-    // The best match falls back to application/octet-stream, which is no registration:
-    // only a matching glob pattern counts.
-    if (db.mimeTypesForFileName(probe).isEmpty()) return std::nullopt;
-    const QMimeType type = db.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
+    // Only a matching glob pattern counts: the best match by name would fall back to
+    // application/octet-stream, which is no registration. The first match is the one the
+    // database picks by name; one query, as each matches the name against every pattern.
+    const QList<QMimeType> types = db.mimeTypesForFileName(probe);
+    if (types.isEmpty()) return std::nullopt;
+    const QMimeType& type = types.first();
     if (!type.isValid() || type.isDefault()) return std::nullopt;
     return FileType{type.name(), type.comment()};
 }
