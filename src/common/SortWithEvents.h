@@ -13,12 +13,13 @@ namespace rk {
 // std::sort, but when a window is waiting (a pump is given) the range is sorted in pieces
 // that are then merged through a buffer, with the pump polled after each piece and every few
 // thousand entries merged, so a sort of a million entries never holds the window up for long.
-// The entries must be default-constructible and movable.
+// The entries must be default-constructible and movable. A comparison that costs more than a
+// few integers' (whole texts) wants smaller pieces.
 template <typename It, typename Less>
-void sortWithEvents(It first, It last, Less less, EventPump* pump) {
+void sortWithEvents(It first, It last, Less less, EventPump* pump,
+                    std::size_t piece = std::size_t(1) << 14) {
     using Entry = typename std::iterator_traits<It>::value_type;
     const std::size_t n = std::size_t(last - first);
-    constexpr std::size_t piece = std::size_t(1) << 14;
     if (!pump || n <= piece) {
         std::sort(first, last, less);
         return;

@@ -429,6 +429,8 @@ namespace {
 // Packed times are valid or 0, so a date text is one per packed date and a time text one per
 // packed time of day; 0 has texts of its own (no date, and noon).
 constexpr std::uint32_t noTime = 65536;
+// How many entries compared by their texts are sorted between two turns of the window.
+constexpr std::size_t textPiece = 2048;
 std::uint32_t dateKey(PackedTime t) {
     return t == 0 ? noTime : t >> 16;
 }
@@ -454,9 +456,11 @@ std::vector<std::uint32_t> rankTexts(Texts& texts, const std::vector<std::uint8_
         }
     }
     texts.at[noTime + 1] = std::uint32_t(texts.bytes.size());
-    std::sort(keys.begin(), keys.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return compareFolded(texts[a], texts[b]) < 0;
-    });
+    sortWithEvents(
+        keys.begin(), keys.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return compareFolded(texts[a], texts[b]) < 0; },
+        pump, textPiece);
+    if (pump) pump->poll();
     std::vector<std::uint32_t> rank(noTime + 1);
     std::uint32_t r = 0;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -520,7 +524,7 @@ struct FolderOrder {
             [&](std::uint32_t a, std::uint32_t b) {
                 return compareFolded({paths[a][0], paths[a][1]}, {paths[b][0], paths[b][1]}) < 0;
             },
-            pump);
+            pump, textPiece);
         place.resize(count);
         nestedEnd.assign(count, count);
         std::vector<std::uint32_t> open;  // places whose runs go on, each beginning the next
@@ -547,10 +551,16 @@ void DupScan::rankHogs() {
     // Largest first by the K, then by the rest of the record, descending, as ranking the
     // records themselves would: field by field, since the tab that ends a field sorts before
     // anything a field holds. Only ties in the K, dates and time compare the paths' text.
+    // Every pass over a list of millions gives the window its turns.
+    std::size_t passed = 0;
+    const auto turn = [&] {
+        if (pump_ && (++passed & 4095) == 0) pump_->poll();
+    };
     std::vector<std::uint8_t> datesUsed(noTime + 1), timesUsed(noTime + 1);
     for (const Hog& h : hogs_) {
         datesUsed[dateKey(h.written)] = datesUsed[dateKey(h.accessed)] = 1;
         timesUsed[timeKey(h.written)] = 1;
+        turn();
     }
     const std::vector<std::uint32_t> dateRank = rankTexts(
         dateTexts_, datesUsed,
@@ -582,6 +592,7 @@ void DupScan::rankHogs() {
             } else {
                 kilobytes.push_back(k);
             }
+            turn();
         }
         if (pump_) pump_->poll();
         std::sort(kilobytes.begin(), kilobytes.end());
@@ -609,13 +620,16 @@ void DupScan::rankHogs() {
                        std::uint64_t(timeRank[timeKey(h.written)]) << 21 |
                        dateRank[dateKey(h.accessed)],
                    placeOf(h.kilobytes()), std::uint32_t(i)};
+        turn();
     }
     kilobytes = {};
     smallPlace = {};
     // The rest of a record: folder, name, mark, tab, type; its pieces compared as they stand.
     std::vector<QByteArray> markers(folders_.size());
-    for (std::size_t f = 0; f < folders_.size(); ++f)
+    for (std::size_t f = 0; f < folders_.size(); ++f) {
         markers[f] = folders_[f].marker.toUtf8();
+        turn();
+    }
     const QByteArrayView tab("\t");
     // First by the K and the times alone, which the keys hold, in the walk's order where they
     // tie. The hogs themselves are read only for the ties, once each: in a run of ties the K and
@@ -669,7 +683,7 @@ void DupScan::rankHogs() {
                 keys[k].kilobytes = h.name;
             }
             const auto from = keys.begin() + std::ptrdiff_t(i);
-            sortWithEvents(from, keys.begin() + std::ptrdiff_t(j), ranksAbove, pump_);
+            sortWithEvents(from, keys.begin() + std::ptrdiff_t(j), ranksAbove, pump_, textPiece);
             for (std::size_t k = i; k < j; ++k) {
                 keys[k].times = run.times;
                 keys[k].kilobytes = run.kilobytes;
