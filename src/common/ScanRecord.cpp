@@ -108,12 +108,17 @@ struct Keyed {
 };
 
 // Sorts through the keyed entries (ascending, or descending) and moves each record once.
+// Records of a search often tie in their first bytes (one name, one size), and then their whole
+// texts are compared: the window gets its turn every few thousand.
+constexpr std::size_t piece = 2048;
+
 template <typename KeyOf>
 void sortRecords(std::vector<ScanRecord>& records, KeyOf keyOf, bool descending, EventPump* pump) {
     std::vector<Keyed> keys(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         keys[i] = keyOf(records[i]);
         keys[i].index = std::uint32_t(i);
+        if (pump && (i & 4095) == 0) pump->poll();
     }
     sortWithEvents(
         keys.begin(), keys.end(),
@@ -127,7 +132,7 @@ void sortRecords(std::vector<ScanRecord>& records, KeyOf keyOf, bool descending,
                 order = compareFolded(records[a.index].text(), records[b.index].text());
             return descending ? order > 0 : order < 0;
         },
-        pump);
+        pump, piece);
     std::vector<std::uint32_t> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].index;

@@ -23,6 +23,8 @@ namespace {
 const QString searchPathMarker = QStringLiteral("*(SEARCHPATH)*");
 constexpr char searchPathMarkerBytes[] = "*(SEARCHPATH)*";
 constexpr int includeDupFiles = 41;  // ordinary, read-only and archive files
+// How many entries compared by their texts are sorted between two turns of the window.
+constexpr std::size_t textPiece = 2048;
 
 // The record's first field, or its first two fields joined, as the grouping key.
 QByteArrayView dupKey(QByteArrayView record, bool exact) {
@@ -364,11 +366,21 @@ void DupScan::addDups(bool exact) {
             const int order = compareKeys(a.index, b.index);
             return order != 0 ? order < 0 : a.index < b.index;
         },
-        pump_);
+        pump_, textPiece);
     std::vector<std::uint32_t> order(keyed.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = keyed[i].index;
     keyed = {};
+    // Groups of a common name hold thousands, and a record is written for each: the window
+    // gets its turns by the files passed.
+    std::size_t passed = 0;
+    const auto turn = [&](std::size_t files) {
+        passed += files;
+        if (pump_ && passed >= 1024) {
+            pump_->poll();
+            passed = 0;
+        }
+    };
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
@@ -396,8 +408,11 @@ void DupScan::addDups(bool exact) {
             return insideFolders(folders_[candidates_[k].folder].path, query_.originals);
         };
         if (group.size() >= 2 && !std::all_of(group.begin(), group.end(), original))
-            for (const std::uint32_t k : group)
+            for (const std::uint32_t k : group) {
                 collected_.push_back(makeRecord(candidates_[k]));
+                turn(4);  // a record costs a few files passed
+            }
+        turn(j - i);
         i = j;
     }
     candidates_ = {};
@@ -415,6 +430,7 @@ void DupScan::addDups(bool exact) {
             listed_.push_back(std::move(collected_[j]));
             ++j;
         }
+        turn(j - i);
         i = j;
     }
     collected_ = {};
@@ -429,8 +445,6 @@ namespace {
 // Packed times are valid or 0, so a date text is one per packed date and a time text one per
 // packed time of day; 0 has texts of its own (no date, and noon).
 constexpr std::uint32_t noTime = 65536;
-// How many entries compared by their texts are sorted between two turns of the window.
-constexpr std::size_t textPiece = 2048;
 std::uint32_t dateKey(PackedTime t) {
     return t == 0 ? noTime : t >> 16;
 }

@@ -13,6 +13,7 @@
 #include "common/FileTypes.h"
 #include "common/FolderWalk.h"
 #include "common/Messages.h"
+#include "common/ScanJob.h"
 #include "common/TextHelpers.h"
 #include "duplicates/DupColumns.h"
 #include "duplicates/TfrmLinkCopies.h"
@@ -429,6 +430,7 @@ void TfrmDup::shadeGroups() {
         }
         shaded = same ? shaded : !shaded;
         g.setShaded(row, shaded);
+        if ((row & 1023) == 0) ScanJob::pump().poll();  // a list of a million rows
     }
 }
 
