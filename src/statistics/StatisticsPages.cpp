@@ -126,7 +126,7 @@ const QStringList& typeColumnTitles() {
     return titles;
 }
 
-std::vector<TypeRow> typeRows(const StatisticsTallies& tallies) {
+std::vector<TypeRow> typeRows(const StatisticsTallies& tallies, EventPump* pump) {
     std::vector<std::int64_t> files;
     std::vector<std::int64_t> bytes;
     for (const TypeTally& t : tallies.types) {
@@ -145,6 +145,7 @@ std::vector<TypeRow> typeRows(const StatisticsTallies& tallies) {
         rows.push_back(TypeRow{extension, fileTypeName(extension), formatThousands(files[i]),
                                rankText(filesRank[i]), formatThousands(bytes[i]),
                                rankText(bytesRank[i])});
+        if (pump) pump->poll();
     }
     return rows;
 }

@@ -60,7 +60,10 @@ struct TypeRow {
     QString bytesRank;
     [[nodiscard]] QString record() const;  // the grid's tab-separated record
 };
-[[nodiscard]] std::vector<TypeRow> typeRows(const StatisticsTallies& tallies);
+// The rows of the types page; each type's name is looked up the first time it is met, in the
+// system's type database, so a window waiting on a drive of thousands gives its turns.
+[[nodiscard]] std::vector<TypeRow> typeRows(const StatisticsTallies& tallies,
+                                            EventPump* pump = nullptr);
 [[nodiscard]] const QStringList& typeColumnTitles();
 
 // Top-ten ranks of the values, by the numbers themselves: 1 for the largest, equal values

@@ -493,7 +493,7 @@ void TfrmStatistics::doFileTypes() {
     grid.clear();
     typeEntries_.clear();
     const StatisticsTallies& t = scanner_->tallies();
-    const std::vector<TypeRow> rows = typeRows(t);
+    const std::vector<TypeRow> rows = typeRows(t, &ScanJob::pump());
     grid.reserveRows(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         grid.addRecord(rows[i].record());
