@@ -1,11 +1,11 @@
 // The file-hog window over a tree, offscreen: scans with the size limit 0 and reports how long
 // the scan took, how many rows it showed, and the longest time the window went without
 // handling its events (a timer asks every 10 ms). With "folders", the folder-hog window lists
-// all folders instead; with "names", the duplicate window searches by name; with "sort", the
-// file hogs are then sorted as the sort menu does, by path, size and date, each sort timed (its
-// memory comes after the peak reported).
+// all folders instead; with "names" (or "content"), the duplicate window searches by name (or
+// by contents); with "sort", the file hogs are then sorted as the sort menu does, by path, size
+// and date, each sort timed (its memory comes after the peak reported).
 //
-//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR [folders|names|sort]
+//   QT_QPA_PLATFORM=offscreen bench_dup_window DIR [folders|names|content|sort]
 //
 // Its memory beside the report's, on the same tree in one run:
 //   build/bench/peak build/src/roomkin --report hogs --min-kb 0 --drive DIR >/dev/null
@@ -56,12 +56,13 @@ int main(int argc, char** argv) {
     const rk::Services services(platform, dialogs, drives);
 
     const bool folders = argc > 2 && std::strcmp(argv[2], "folders") == 0;
+    const bool content = argc > 2 && std::strcmp(argv[2], "content") == 0;
     const bool sort = argc > 2 && std::strcmp(argv[2], "sort") == 0;
     std::unique_ptr<rk::ResultWindow> window;
     if (folders) {
         window = std::make_unique<rk::TfrmDirHog>(services);
     } else {
-        const bool names = argc > 2 && std::strcmp(argv[2], "names") == 0;
+        const bool names = content || (argc > 2 && std::strcmp(argv[2], "names") == 0);
         auto dup = std::make_unique<rk::TfrmDup>(services, names);
         dup->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(0);
         window = std::move(dup);
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
     if (folders)
         static_cast<rk::TfrmDirHog&>(*window).btAllClick();
     else
-        static_cast<rk::TfrmDup&>(*window).btScanClick();
+        content ? static_cast<rk::TfrmDup&>(*window).btContentClick()
+                : static_cast<rk::TfrmDup&>(*window).btScanClick();
     waitForScans();
     const qint64 ms = total.elapsed();
     longest = std::max(longest, sinceTick.elapsed());

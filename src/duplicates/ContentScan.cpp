@@ -614,6 +614,7 @@ void ContentScan::list(std::vector<Group> groups) {
         for (std::size_t i = 0; i < g.size(); ++i)
             g[i] = keyed[i].second;
         first[k] = std::move(keyed.front().first);
+        if (pump_) pump_->poll();
     }
     // What deleting all copies but one frees: the copy that would free least is the one kept.
     std::vector<std::int64_t> waste(groups.size());
@@ -628,22 +629,26 @@ void ContentScan::list(std::vector<Group> groups) {
     std::vector<std::uint32_t> order(groups.size());
     for (std::size_t k = 0; k < order.size(); ++k)
         order[k] = std::uint32_t(k);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        if (waste[a] != waste[b]) return waste[a] > waste[b];
-        const std::int64_t sa = files_[groups[a].front()].size;
-        const std::int64_t sb = files_[groups[b].front()].size;
-        if (sa != sb) return sa > sb;
-        // Paths alike but for case are told apart by their bytes: the order never depends on
-        // the order the groups were found in.
-        const int order = compareFolded(first[a], first[b]);
-        return order != 0 ? order < 0 : first[a] < first[b];
-    });
+    sortWithEvents(
+        order.begin(), order.end(),
+        [&](std::uint32_t a, std::uint32_t b) {
+            if (waste[a] != waste[b]) return waste[a] > waste[b];
+            const std::int64_t sa = files_[groups[a].front()].size;
+            const std::int64_t sb = files_[groups[b].front()].size;
+            if (sa != sb) return sa > sb;
+            // Paths alike but for case are told apart by their bytes: the order never depends
+            // on the order the groups were found in.
+            const int order = compareFolded(first[a], first[b]);
+            return order != 0 ? order < 0 : first[a] < first[b];
+        },
+        pump_);
     first = {};
     for (const std::uint32_t k : order) {
         for (const std::uint32_t f : groups[k])
             listed_.push_back({f, std::uint32_t(tally_.groups), readAs_[f]});
         ++tally_.groups;
         tally_.freeable += waste[k];
+        if (pump_ && (tally_.groups & 255) == 0) pump_->poll();
     }
 }
 
@@ -656,6 +661,7 @@ const std::vector<DupRecord>& ContentScan::lbFiles() const {
             records_.push_back(writer.record(folders_[f.folder],
                                              QByteArray(names_.constData() + f.name), f.size,
                                              packFileTime(f.modified), f.accessed));
+            if (pump_ && (records_.size() & 1023) == 0) pump_->poll();
         }
     }
     return records_;

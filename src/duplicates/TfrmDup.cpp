@@ -311,6 +311,7 @@ void TfrmDup::scanContent() {
         scan,
         [&] {
             scan.run(query);
+            (void)scan.lbFiles();  // the records made while the window still gets its turns
             tellSearchOutcome(services_, scan.outcome(), listFullText(), true);
         },
         [&]() -> const std::vector<DupRecord>& { return scan.lbFiles(); });
