@@ -17,7 +17,9 @@ namespace rk {
 // when the consumer releases the item, after it has used it. So at most limits.items items are
 // being made or wait to be used at any time, and no worker starts one while the items handed
 // over and not yet released hold limits.bytes or more (an item's bytes are known only once it
-// is made, so each of the workers under way may add one item beyond that).
+// is made, so each of the workers under way may add one item beyond that). The consumer may
+// let one more item be started beyond the bound when it needs one that no worker has begun
+// (allowOneMore), rather than make it itself and stop consuming meanwhile.
 //
 // The consumer is woken in batches, as waking a thread costs more than handing over a small
 // item: a push wakes it when limits.wakeAfter items wait, when no worker can reserve room, or
@@ -47,10 +49,20 @@ public:
     // Worker: waits for room for one more item; false once stopped.
     bool reserve() {
         std::unique_lock lock(mutex_);
-        roomChanged_.wait(lock, [&] { return stopped_ || hasRoom(); });
+        roomChanged_.wait(lock, [&] { return stopped_ || hasRoom() || oneMore_; });
         if (stopped_) return false;
+        if (!hasRoom()) oneMore_ = false;
         ++items_;
         return true;
+    }
+    // Consumer: lets one worker reserve room beyond the bound once (asked again before it is
+    // used, it is still once).
+    void allowOneMore() {
+        {
+            std::lock_guard lock(mutex_);
+            oneMore_ = true;
+        }
+        roomChanged_.notify_one();
     }
     // Worker: gives back a reservation it will make no item for.
     void cancel() { release(0); }
@@ -142,6 +154,7 @@ private:
     std::size_t items_ = 0;   // reserved and not yet released
     std::size_t bytes_ = 0;   // of the items handed over and not yet released
     std::size_t atWork_ = 0;  // items started and not yet pushed
+    bool oneMore_ = false;    // a reservation beyond the bound is allowed
     bool stopped_ = false;
 };
 

@@ -343,6 +343,7 @@ struct ParallelWalk::Impl {
     // Waits until t's listing is here; false when the deadline passed or the walk was stopped.
     bool await(const TaskPtr& t, Clock::time_point deadline) {
         bool asked = false;
+        bool overdrawn = false;
         while (!t->arrived) {
             if (stopRequested) return false;
             if (auto h = queue.tryPop()) {
@@ -357,12 +358,18 @@ struct ParallelWalk::Impl {
                 }
                 work.notify_one();
             }
-            // With the look-ahead full of folders needed later, no worker may start this one.
-            if ((workers.empty() || queue.full()) && claim(*t)) {
+            // With the look-ahead full of folders needed later, no worker may start this one
+            // unless it is let go beyond the bound (reading it here would hold the window up for
+            // as long as a folder of thousands of entries takes). Without workers it is read here.
+            if (workers.empty() && claim(*t)) {
                 read(*t);
                 publish(t->subFolders);
                 t->arrived = true;
                 break;
+            }
+            if (!overdrawn && !workers.empty() && queue.full()) {
+                overdrawn = true;
+                queue.allowOneMore();
             }
             if (Clock::now() >= deadline) return false;
             if (auto h = queue.popUntil(deadline)) arrive(*h);

@@ -18,7 +18,8 @@ struct ReaderSettings {
     int threads = 0;
     // The look-ahead: listings being read or read and not yet handed to the sink. No worker
     // starts another folder while this many are in flight, or while those handed over hold
-    // maxBytes or more (each worker under way may then add one more listing).
+    // maxBytes or more (each worker under way may then add one more listing, and one more may
+    // be read when the walk needs a folder none has begun and the look-ahead is full).
     std::size_t maxFolders = 1024;
     std::size_t maxBytes = std::size_t(16) << 20;
     // Descriptors of read folders kept open for opening their sub-folders from them; beyond

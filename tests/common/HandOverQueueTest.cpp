@@ -54,6 +54,31 @@ TEST(HandOverQueue, RoomIsBoundedByItemsAndBytesAndComesBackOnRelease) {
     EXPECT_EQ(q.bytesInFlight(), 0u);
 }
 
+TEST(HandOverQueue, OneMoreGoesBeyondTheBoundOnceForTheConsumer) {
+    // The consumer needs an item no worker has begun while the room is taken by items it needs
+    // later: one worker waiting for room goes on, once, however often it is asked.
+    Queue q({1, 100});
+    ASSERT_TRUE(q.reserve());
+    q.allowOneMore();
+    q.allowOneMore();
+    std::atomic<int> reserved = 0;
+    std::thread first([&] {
+        if (q.reserve()) ++reserved;
+    });
+    std::thread second([&] {
+        if (q.reserve()) ++reserved;
+    });
+    while (reserved.load() == 0)
+        std::this_thread::yield();
+    EXPECT_EQ(q.itemsInFlight(), 2u);
+    EXPECT_TRUE(q.full());
+    // The other waits for room as before, and stops with the queue.
+    q.stop();
+    first.join();
+    second.join();
+    EXPECT_EQ(reserved.load(), 1);
+}
+
 TEST(HandOverQueue, StopWakesWaitingWorkersAndConsumerAndDropsLaterItems) {
     Queue q({1, 100});
     ASSERT_TRUE(q.reserve());
