@@ -26,6 +26,23 @@ constexpr int includeDupFiles = 41;  // ordinary, read-only and archive files
 // How many entries compared by their texts are sorted between two turns of the window.
 constexpr std::size_t textPiece = 2048;
 
+// Gives the window its turns through work of many small steps (files passed, records written),
+// reading the clock once in a thousand of them.
+class Turns {
+public:
+    explicit Turns(EventPump* pump) : pump_(pump) {}
+    void operator()(std::size_t steps = 1) {
+        passed_ += steps;
+        if (passed_ < 1024) return;
+        passed_ = 0;
+        if (pump_) pump_->poll();
+    }
+
+private:
+    EventPump* pump_;
+    std::size_t passed_ = 0;
+};
+
 // The record's first field, or its first two fields joined, as the grouping key.
 QByteArrayView dupKey(QByteArrayView record, bool exact) {
     const qsizetype tab = record.indexOf('\t');
@@ -371,16 +388,8 @@ void DupScan::addDups(bool exact) {
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = keyed[i].index;
     keyed = {};
-    // Groups of a common name hold thousands, and a record is written for each: the window
-    // gets its turns by the files passed.
-    std::size_t passed = 0;
-    const auto turn = [&](std::size_t files) {
-        passed += files;
-        if (pump_ && passed >= 1024) {
-            pump_->poll();
-            passed = 0;
-        }
-    };
+    // Groups of a common name hold thousands, and a record is written for each.
+    Turns turn(pump_);
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && compareKeys(order[i], order[j]) == 0)
@@ -566,10 +575,7 @@ void DupScan::rankHogs() {
     // records themselves would: field by field, since the tab that ends a field sorts before
     // anything a field holds. Only ties in the K, dates and time compare the paths' text.
     // Every pass over a list of millions gives the window its turns.
-    std::size_t passed = 0;
-    const auto turn = [&] {
-        if (pump_ && (++passed & 4095) == 0) pump_->poll();
-    };
+    Turns turn(pump_);
     std::vector<std::uint8_t> datesUsed(noTime + 1), timesUsed(noTime + 1);
     for (const Hog& h : hogs_) {
         datesUsed[dateKey(h.written)] = datesUsed[dateKey(h.accessed)] = 1;
@@ -683,7 +689,6 @@ void DupScan::rankHogs() {
         }
         return order != 0 ? order > 0 : a.index < b.index;
     };
-    std::size_t sinceTurn = 0;
     for (std::size_t i = 0; i < keys.size();) {
         std::size_t j = i + 1;
         while (j < keys.size() && keys[j].kilobytes == keys[i].kilobytes &&
@@ -703,11 +708,7 @@ void DupScan::rankHogs() {
                 keys[k].kilobytes = run.kilobytes;
             }
         }
-        sinceTurn += j - i;
-        if (pump_ && sinceTurn >= 4096) {
-            pump_->poll();
-            sinceTurn = 0;
-        }
+        turn(j - i);
         i = j;
     }
     std::vector<std::uint32_t> order(keys.size());
